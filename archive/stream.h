@@ -1,0 +1,58 @@
+// Byte streams: every file and in-memory byte transfer of the converter goes
+// through a Stream. Three kinds exist: a file opened for reading, a file opened
+// for writing, and a growable memory buffer.
+//
+// End of data is never an error: a read that runs out delivers fewer bytes (or
+// none) and leaves the rest of the destination untouched. A file that cannot be
+// opened still yields a stream; it reads nothing and stores nothing.
+//
+// Positions, sizes and counts are 32-bit signed, as in the file formats.
+// Whoever creates a stream owns it (StreamPtr) and frees it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dw {
+
+enum class SeekOrigin { Beginning, Current };
+
+class Stream {
+ public:
+  virtual ~Stream() = default;
+  // The six operations every kind provides.
+  virtual int32_t Seek(int32_t offset, SeekOrigin origin) = 0;
+  virtual int32_t Size() = 0;
+  virtual void SetSize(int32_t size) = 0;
+  virtual int32_t Read(void* destination, int32_t count) = 0;
+  virtual int32_t Write(const void* source, int32_t count) = 0;
+  virtual void Close() = 0;
+};
+
+using StreamPtr = std::unique_ptr<Stream>;
+
+// Opens an existing file for reading; position 0.
+StreamPtr CreateReadStream(const std::string& path);
+// Opens the file for writing, creating it when missing; an existing file is
+// not truncated on opening, but every write ends the file where it stopped.
+StreamPtr CreateWriteStream(const std::string& path);
+// An empty growable buffer: size 0, position 0.
+StreamPtr CreateMemoryStream();
+
+int32_t ReadBytes(Stream& stream, void* destination, int32_t count);
+int32_t WriteBytes(Stream& stream, const void* source, int32_t count);
+int32_t SeekTo(Stream& stream, int32_t offset, SeekOrigin origin = SeekOrigin::Beginning);
+int32_t CurrentPosition(Stream& stream);
+int32_t StreamSize(Stream& stream);
+// Reads up to count bytes from source and writes what arrived to destination.
+int32_t CopyBytes(Stream& destination, Stream& source, int32_t count);
+// Closes and destroys the stream; an empty reference is ignored.
+void FreeStream(StreamPtr& stream);
+
+// The memory kind's buffer, for callers that created a memory stream and want
+// its bytes without copying them through ReadBytes. Empty for other kinds.
+const std::vector<uint8_t>* MemoryStreamBytes(Stream& stream);
+
+}  // namespace dw

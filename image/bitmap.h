@@ -1,0 +1,111 @@
+// The in-memory image: a BMP info header with its colour table, and pixel rows
+// stored bottom-up, each scanLineSize bytes. Every image the program handles
+// comes from a BMP byte stream (a decoded frame, or another bitmap's save).
+//
+// A bitmap is empty when its width or height is 0; an empty bitmap has no
+// header and no pixels, and drawing, saving and widening it do nothing (a
+// widening only records the new width). Loading never reports failure: a short
+// or malformed stream leaves the bitmap empty and the stream where the load
+// began. No input makes it read or write outside its buffers.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/stream.h"
+#include "image/drawing_surface.h"
+
+namespace dw {
+
+// Pixel layouts, chosen on load from planes x bit count.
+enum class PixelFormat : uint8_t {
+  Device = 0,    // not loaded yet (a "device-dependent" placeholder)
+  Bits1 = 1,
+  Bits4 = 2,
+  Bits8 = 3,
+  Bits16 = 4,    // 5-5-5
+  Bits16Masks = 5,  // 5-6-5 bit fields
+  Bits24 = 6,
+  Bits32 = 7,
+};
+
+enum class HandleKind : uint8_t { DeviceIndependent, DeviceDependent };
+
+inline constexpr int32_t kDibHeaderBlockSize = 40 + 1024;  // info header + colour table room
+
+// Top-down 0xAARRGGBB pixels for painting on screen.
+struct ScreenImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+class Bitmap {
+ public:
+  Bitmap();
+  ~Bitmap();
+  Bitmap(const Bitmap&) = delete;
+  Bitmap& operator=(const Bitmap&) = delete;
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+
+  // Replaces the whole content with the BMP image at the stream's position
+  // (with or without the 14-byte file header); the stream is left after the
+  // pixel data, or where it was when the load fails.
+  void LoadFromStream(Stream& stream);
+  // Writes the image as a complete BMP at the stream's position.
+  void SaveToStream(Stream& stream);
+  // Creates or replaces the file; an empty bitmap creates no file.
+  void SaveToFile(const std::string& path);
+  // Changes the width; existing pixels keep their place, the palette is kept,
+  // new columns are index 0.
+  void SetWidth(int32_t width);
+  // The surface other bitmaps paint into; none for an empty bitmap.
+  DrawingSurface* Canvas();
+  // Paints the whole bitmap 1:1 at (x, y) of target.
+  void Draw(DrawingSurface& target, int x, int y) const;
+  // Releases everything; size becomes 0 x 0.
+  void Clear();
+
+  // The loaded data, for surfaces and tests.
+  PixelFormat pixelFormat() const { return pixelFormat_; }
+  HandleKind handleKind() const { return handleKind_; }
+  int32_t scanLineSize() const { return scanLineSize_; }
+  int32_t dibSize() const { return dibSize_; }
+  const uint8_t* dibHeader() const { return dibHeader_.empty() ? nullptr : dibHeader_.data(); }
+  const uint8_t* dibBits() const { return dibBits_.empty() ? nullptr : dibBits_.data(); }
+  uint8_t* mutableDibBits();
+  int bitCount() const;
+  bool topDown() const;
+  // Palette index (8-bit images) or raw value at column x of row y counted from the top.
+  uint32_t PixelAt(int32_t x, int32_t y) const;
+  // The image converted for the screen; cached until the pixels change.
+  const ScreenImage& ToScreenImage() const;
+
+ private:
+  friend std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height);
+  class BitmapCanvas;
+  void Invalidate();
+
+  int32_t height_ = 0;
+  int32_t width_ = 0;
+  int32_t scanLineSize_ = 0;
+  HandleKind handleKind_ = HandleKind::DeviceDependent;
+  std::vector<uint8_t> dibHeader_;  // kDibHeaderBlockSize bytes, or none
+  std::vector<uint8_t> dibBits_;
+  int32_t dibSize_ = 0;
+  PixelFormat pixelFormat_ = PixelFormat::Device;
+  std::unique_ptr<BitmapCanvas> canvas_;
+  mutable std::unique_ptr<ScreenImage> screenCache_;
+};
+
+// A new bitmap of that size, not loaded yet (the program creates 1 x 1
+// placeholders and loads into them at once).
+std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height);
+
+}  // namespace dw

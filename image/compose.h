@@ -1,0 +1,29 @@
+// Joining frames side by side into one strip, and loading one frame as a
+// bitmap. Both decode through DecodeFrame.
+//
+// The strip has the height of the first frame; frames follow in the order
+// given, each flush against the previous one or one separator column later;
+// a later frame taller than the first is cut at the bottom. Pixels no frame
+// covers are index 0. A frame that fails to decode contributes width 0 (the
+// separator is still added); a first frame that fails gives an empty strip.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "archive/conversion_state.h"
+#include "image/bitmap.h"
+
+namespace dw {
+
+// Decodes frame frameIndex into a memory stream and loads it into target,
+// replacing whatever target held.
+void LoadFrameBitmap(ConversionState& state, int32_t frameIndex, Bitmap& target);
+
+// frames: frame indices in list order; separator: one empty column between
+// neighbours. Time and memory are linear in the strip's size.
+std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<int32_t>& frames,
+                                     bool separator);
+
+}  // namespace dw

@@ -1,0 +1,308 @@
+#include "tests/support/def_writer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace dw::testing {
+namespace {
+
+void Put16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// Appends a row's runs as one-byte runs (compressions 2 and 3).
+void AppendOneByteRuns(std::vector<uint8_t>& out, const RowRuns& runs) {
+  for (const Run& run : runs) {
+    if (!run.literal.empty()) {
+      for (size_t at = 0; at < run.literal.size(); at += 32) {
+        const size_t n = std::min<size_t>(32, run.literal.size() - at);
+        out.push_back(static_cast<uint8_t>(0xE0 | (n - 1)));
+        out.insert(out.end(), run.literal.begin() + at, run.literal.begin() + at + n);
+      }
+    } else {
+      for (int left = run.length; left > 0; left -= 32) {
+        const int n = std::min(32, left);
+        out.push_back(static_cast<uint8_t>(((run.code & 7) << 5) | (n - 1)));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RowRuns RunsFromPixels(const uint8_t* row, int width) {
+  RowRuns runs;
+  int x = 0;
+  while (x < width) {
+    int end = x;
+    if (row[x] == 0) {
+      while (end < width && row[end] == 0) ++end;
+      runs.push_back(Run{0, end - x, {}});
+    } else {
+      while (end < width && row[end] != 0) ++end;
+      runs.push_back(Run{0, end - x, std::vector<uint8_t>(row + x, row + end)});
+    }
+    x = end;
+  }
+  return runs;
+}
+
+std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels) { return pixels; }
+
+std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows) {
+  std::vector<uint8_t> body;
+  std::vector<int32_t> starts;
+  const int32_t tableSize = static_cast<int32_t>(rows.size()) * 4;
+  for (const RowRuns& runs : rows) {
+    starts.push_back(tableSize + static_cast<int32_t>(body.size()));
+    for (const Run& run : runs) {
+      if (!run.literal.empty()) {
+        for (size_t at = 0; at < run.literal.size(); at += 256) {
+          const size_t n = std::min<size_t>(256, run.literal.size() - at);
+          body.push_back(0xFF);
+          body.push_back(static_cast<uint8_t>(n - 1));
+          body.insert(body.end(), run.literal.begin() + at, run.literal.begin() + at + n);
+        }
+      } else {
+        for (int left = run.length; left > 0; left -= 256) {
+          const int n = std::min(256, left);
+          body.push_back(static_cast<uint8_t>(run.code));
+          body.push_back(static_cast<uint8_t>(n - 1));
+        }
+      }
+    }
+  }
+  std::vector<uint8_t> out;
+  for (int32_t s : starts) Put32(out, s);
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int width) {
+  const int perRow = width / 32;
+  const int32_t tableSize = static_cast<int32_t>(rows.size()) * perRow * 2;
+  std::vector<uint8_t> body;
+  std::vector<uint16_t> starts;
+  for (const RowRuns& runs : rows) {
+    starts.push_back(static_cast<uint16_t>(tableSize + body.size()));
+    AppendOneByteRuns(body, runs);
+  }
+  std::vector<uint8_t> out;
+  for (uint16_t s : starts)
+    for (int k = 0; k < perRow; ++k) Put16(out, s);
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows) {
+  const int32_t tableSize = static_cast<int32_t>(rows.size()) * 2;
+  std::vector<uint8_t> body;
+  std::vector<uint16_t> starts;
+  for (const RowRuns& runs : rows) {
+    starts.push_back(static_cast<uint16_t>(tableSize + body.size()));
+    AppendOneByteRuns(body, runs);
+  }
+  std::vector<uint8_t> out;
+  for (uint16_t s : starts) Put16(out, s);
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+std::array<uint8_t, 768> ArchiveSpec::TestPalette() {
+  std::array<uint8_t, 768> p{};
+  for (int i = 0; i < 256; ++i) {
+    p[3 * i] = static_cast<uint8_t>(i);
+    p[3 * i + 1] = static_cast<uint8_t>(255 - i);
+    p[3 * i + 2] = static_cast<uint8_t>(7 * i);
+  }
+  return p;
+}
+
+namespace {
+
+std::vector<uint8_t> FrameData(const SpriteFrame& frame) {
+  if (!frame.data.empty()) return frame.data;
+  std::vector<RowRuns> rows;
+  if (frame.compression != 0) {
+    for (int32_t y = 0; y < frame.height; ++y)
+      rows.push_back(RunsFromPixels(frame.pixels.data() + size_t(y) * frame.width, frame.width));
+  }
+  switch (frame.compression) {
+    case 0: return EncodeRaw(frame.pixels);
+    case 1: return EncodeByteRuns(rows);
+    case 2: return EncodeRowRuns(rows);
+    case 3: return EncodeSegmentRuns(rows, frame.width);
+    default: return {};
+  }
+}
+
+int64_t DirectorySize(const ArchiveSpec& spec) {
+  int64_t size = 16 + 768;
+  for (const Block& b : spec.blocks) size += 16 + 17 * int64_t(b.entries.size());
+  return size;
+}
+
+}  // namespace
+
+std::vector<int32_t> FrameOffsets(const ArchiveSpec& spec) {
+  std::vector<int32_t> offsets;
+  int64_t at = DirectorySize(spec);
+  for (const SpriteFrame& f : spec.frames) {
+    offsets.push_back(static_cast<int32_t>(at));
+    at += 32 + FrameData(f).size();
+  }
+  return offsets;
+}
+
+std::vector<uint8_t> BuildArchive(const ArchiveSpec& spec) {
+  std::vector<uint8_t> out;
+  Put32(out, spec.archiveType);
+  Put32(out, spec.width);
+  Put32(out, spec.height);
+  Put32(out, spec.blockCount.value_or(static_cast<int32_t>(spec.blocks.size())));
+  out.insert(out.end(), spec.palette.begin(), spec.palette.end());
+  const std::vector<int32_t> offsets = FrameOffsets(spec);
+  for (const Block& b : spec.blocks) {
+    Put32(out, b.identifier);
+    Put32(out, b.declaredCount.value_or(static_cast<int32_t>(b.entries.size())));
+    out.insert(out.end(), b.reserved.begin(), b.reserved.end());
+    for (const DirectoryEntry& e : b.entries) {
+      std::array<uint8_t, 13> field{};
+      if (e.rawName) {
+        field = *e.rawName;
+      } else {
+        std::memcpy(field.data(), e.name.data(), std::min<size_t>(13, e.name.size()));
+      }
+      out.insert(out.end(), field.begin(), field.end());
+    }
+    for (const DirectoryEntry& e : b.entries) {
+      int32_t offset = e.offset.value_or(
+          e.frame >= 0 && e.frame < int(offsets.size()) ? offsets[e.frame] : 0);
+      Put32(out, offset);
+    }
+  }
+  for (const SpriteFrame& f : spec.frames) {
+    const std::vector<uint8_t> data = FrameData(f);
+    Put32(out, f.dataSize.value_or(static_cast<int32_t>(data.size())));
+    Put32(out, f.compression);
+    Put32(out, f.fullWidth);
+    Put32(out, f.fullHeight);
+    Put32(out, f.width);
+    Put32(out, f.height);
+    Put32(out, f.leftMargin);
+    Put32(out, f.topMargin);
+    out.insert(out.end(), data.begin(), data.end());
+  }
+  return out;
+}
+
+SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight, int32_t width,
+                      int32_t height, int32_t leftMargin, int32_t topMargin,
+                      std::vector<uint8_t> pixels) {
+  SpriteFrame f;
+  f.compression = compression;
+  f.fullWidth = fullWidth;
+  f.fullHeight = fullHeight;
+  f.width = width;
+  f.height = height;
+  f.leftMargin = leftMargin;
+  f.topMargin = topMargin;
+  f.pixels = std::move(pixels);
+  return f;
+}
+
+std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& frame) {
+  const int32_t stride = (frame.fullWidth + 3) / 4 * 4;
+  const uint32_t image = uint32_t(stride) * uint32_t(frame.fullHeight);
+  std::vector<uint8_t> out;
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, static_cast<int32_t>(1078 + image));
+  Put32(out, 0);
+  Put32(out, 1078);
+  Put32(out, 40);
+  Put32(out, frame.fullWidth);
+  Put32(out, frame.fullHeight);
+  Put16(out, 1);
+  Put16(out, 8);
+  Put32(out, 0);
+  Put32(out, static_cast<int32_t>(image));
+  const int32_t resolution = static_cast<int32_t>(uint32_t(frame.fullWidth) * uint32_t(frame.fullHeight));
+  Put32(out, resolution);
+  Put32(out, resolution);
+  Put32(out, 0);
+  Put32(out, 0);
+  for (int i = 0; i < 256; ++i) {
+    out.push_back(spec.palette[3 * i + 2]);
+    out.push_back(spec.palette[3 * i + 1]);
+    out.push_back(spec.palette[3 * i]);
+    out.push_back(0);
+  }
+  std::vector<uint8_t> rows(image, 0);
+  for (int32_t y = 0; y < frame.height; ++y) {
+    const int32_t iy = frame.topMargin + y;
+    if (iy < 0 || iy >= frame.fullHeight) continue;
+    for (int32_t x = 0; x < frame.width; ++x) {
+      const int32_t ix = frame.leftMargin + x;
+      if (ix < 0 || ix >= frame.fullWidth) continue;
+      rows[size_t(frame.fullHeight - 1 - iy) * stride + ix] = frame.pixels[size_t(y) * frame.width + x];
+    }
+  }
+  out.insert(out.end(), rows.begin(), rows.end());
+  return out;
+}
+
+void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
+}
+
+int32_t GetInt32(const std::vector<uint8_t>& bytes, size_t at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= uint32_t(bytes.at(at + i)) << (8 * i);
+  return static_cast<int32_t>(v);
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  const auto base = std::filesystem::temp_directory_path();
+  for (;;) {
+    auto candidate = base / ("duskweave-test-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(counter++));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace dw::testing
