@@ -8,7 +8,7 @@ ensure_deps() {
     qt6-base-dev libgl-dev
     libcli11-dev nlohmann-json3-dev libpng-dev
     clang libclang-rt-14-dev
-    xvfb xauth
+    fonts-dejavu-core xvfb xauth
   )
   local missing=()
   local p
@@ -24,5 +24,5 @@ ensure_deps() {
   local sudo=""
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
