@@ -1,0 +1,40 @@
+#include "app/archive_selection.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/preview.h"
+#include "app/program_state.h"
+#include "archive/text_encoding.h"
+
+namespace dw {
+
+void PrepareConversion(MainWindow& window, ui::Control& /*sender*/) {
+  if (window.conversionPrepared) return;
+  window.conversionPrepared = true;
+  ConversionState& state = ProgramState();
+  state.composite = CreateBitmap(1, 1);
+  InitConversionState(state);
+  ui::SetInitialFolder(*window.defFolderDialog, state.startFolder);
+  ui::SetInitialFolder(*window.saveFolderDialog, state.startFolder);
+  state.hasComposite = false;
+}
+
+void SelectArchive(MainWindow& window, ui::Control& sender) {
+  const int item = ui::CurrentIndex(*window.defList);
+  if (item < 0) return;
+  const std::string path =
+      ui::ChosenFolder(*window.defFolderDialog) + "/" + ui::ItemText(*window.defList, item);
+
+  ConversionState& state = ProgramState();
+  LoadArchive(state, path);  // a damaged archive lists what could be read
+
+  ui::Control& frameList = *window.frameList;
+  ui::ClearItems(frameList);
+  const size_t count = std::min<size_t>(std::max(state.frameCount, 0), state.frames.size());
+  for (size_t i = 0; i < count; ++i) ui::AddItem(frameList, Cp1251ToUtf8(state.frames[i].name));
+  ui::SetCurrentIndex(frameList, 0);
+  PreviewCurrentFrame(window, sender);
+}
+
+}  // namespace dw

@@ -1,0 +1,19 @@
+// Connecting the conversion state to the main window: its preparation when
+// the window first shows, and the opening of the DEF file selected in the
+// DEF list.
+#pragma once
+
+#include "app/main_window.h"
+
+namespace dw {
+
+// Show handler of the main window. Runs once per window: a fresh shown image,
+// the folders of the state, and the start folder in both folder dialogs.
+void PrepareConversion(MainWindow& window, ui::Control& sender);
+
+// Selection-change and double-click handler of the DEF list: loads the
+// current item's archive from the DEF folder, lists its frames in table
+// order, and shows frame 0. With no current item nothing changes.
+void SelectArchive(MainWindow& window, ui::Control& sender);
+
+}  // namespace dw
