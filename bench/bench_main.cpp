@@ -1,0 +1,208 @@
+// Measures opening, exporting and composing archives shaped like real ones
+// against the physical floor (the same files written straight from memory),
+// and prints one table with a PASS/FAIL per target. bench/run.sh builds and
+// runs it.
+//
+//   duskweave-bench [--converter PATH] [--repetitions N] [--keep]
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/child_process.h"
+#include "bench/measurements.h"
+#include "bench/sprite_archives.h"
+#include "bench/table.h"
+#include "tests/support/def_writer.h"
+
+namespace dw::bench {
+namespace {
+
+constexpr double kExportRatioLimit = 1.5;
+constexpr double kOpenLimitMs = 10;
+constexpr double kCompose2000LimitMs = 100;
+constexpr double kCompose1000LimitMs = 1000;
+constexpr int64_t kMemorySlack = int64_t{32} << 20;
+
+struct Options {
+  BenchOptions bench;
+  bool keep = false;
+};
+
+void Usage() {
+  std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--keep]\n";
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--converter" && i + 1 < argc) {
+      options.bench.converter = argv[++i];
+    } else if (arg == "--repetitions" && i + 1 < argc) {
+      options.bench.repetitions = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--keep") {
+      options.keep = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+void Progress(const std::string& text) { std::cerr << "  " << text << std::endl; }
+
+const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
+
+class Report {
+ public:
+  Report()
+      : table_({"archive", "measure", "median", "x floor", "target", "result"}, {2, 3}) {}
+
+  void Section(const BenchArchive& archive, const std::string& extra) {
+    table_.AddSection("");
+    table_.AddSection(archive.label + ": " + archive.description + "; " +
+                      FormatBytes(archive.fileSize) + extra);
+  }
+  void Row(const std::string& label, const std::string& measure, double ms, double floorMs,
+           const std::string& target = "", const std::string& result = "") {
+    table_.AddRow({label, measure, FormatMs(ms), floorMs > 0 ? FormatRatio(ms / floorMs) : "",
+                   target, result});
+  }
+  void Raw(std::vector<std::string> cells) { table_.AddRow(std::move(cells)); }
+  void Note(const std::string& label, const std::string& what, const std::string& problem) {
+    if (problem.empty()) return;
+    notes_.push_back(label + ", " + what + ": " + problem);
+    failed_ = true;
+  }
+  void Count(bool pass) { failed_ = failed_ || !pass; }
+  bool failed() const { return failed_; }
+
+  void Print(std::ostream& out) const {
+    table_.Print(out);
+    out << '\n';
+    for (const std::string& n : notes_) out << "problem: " << n << '\n';
+    out << (failed_ ? "Some targets were not met." : "All targets met.") << '\n';
+  }
+
+ private:
+  Table table_;
+  std::vector<std::string> notes_;
+  bool failed_ = false;
+};
+
+void MeasureShape(const BenchArchive& archive, const Options& options, Report& report) {
+  const int reps = options.bench.repetitions;
+  Progress(archive.label + ": export and floor");
+  const ExportResult exported = MeasureExport(archive, options.bench);
+  Progress(archive.label + ": open");
+  const double openMs = MeasureOpen(archive, 3 * reps);
+  Progress(archive.label + ": compose");
+  const ComposeResult composed = MeasureCompose(archive, archive.entries, reps);
+  Progress(archive.label + ": command-line export");
+  const ConverterResult cli = MeasureConverter(archive, options.bench);
+
+  report.Section(archive, ", " + std::to_string(exported.files) + " BMP files of " +
+                              FormatBytes(exported.totalBytes) + ", largest " +
+                              FormatBytes(exported.largestImage));
+  const std::string& l = archive.label;
+  report.Row(l, "floor: same files from memory", exported.floorMs, exported.floorMs);
+  const double ratio = exported.exportMs / exported.floorMs;
+  const bool exportPass = ratio <= kExportRatioLimit && exported.problem.empty();
+  report.Row(l, "export all frames (ExportFrame)", exported.exportMs, exported.floorMs,
+             "<= " + FormatRatio(kExportRatioLimit) + " x floor", Verdict(exportPass));
+  report.Count(exportPass);
+  report.Note(l, "export", exported.problem);
+  report.Row(l, "open (LoadArchive + frame 0)", openMs, exported.floorMs);
+  report.Row(l, "compose all frames (ComposeStrip)", composed.ms, exported.floorMs);
+  report.Note(l, "compose", composed.problem);
+
+  if (cli.run.started) {
+    report.Row(l, "CLI export, wall time", cli.run.wallMs, exported.floorMs);
+    const int64_t limit = archive.fileSize + 2 * exported.largestImage + kMemorySlack;
+    const bool memoryPass = cli.run.maxRssBytes < limit && cli.problem.empty();
+    report.Raw({l, "CLI export, peak memory (max RSS)", FormatBytes(cli.run.maxRssBytes), "",
+                "< " + FormatBytes(limit), Verdict(memoryPass)});
+    report.Count(memoryPass);
+  } else {
+    report.Raw({l, "CLI export, peak memory (max RSS)", "-", "", "", "FAIL"});
+    report.Count(false);
+  }
+  report.Note(l, "command-line export", cli.problem);
+
+  if (archive.entries >= 10000) {
+    const bool openPass = openMs < kOpenLimitMs;
+    report.Row(l, "open the 10,000-frame archive", openMs, 0,
+               "< " + FormatMs(kOpenLimitMs), Verdict(openPass));
+    report.Count(openPass);
+  }
+}
+
+void MeasureCompositionTargets(const BenchArchive& archive, const Options& options,
+                               Report& report) {
+  const int reps = options.bench.repetitions;
+  Progress(archive.label + ": compose 1,000 and 2,000 frames");
+  const ComposeResult thousand = MeasureCompose(archive, 1000, reps);
+  const ComposeResult twoThousand = MeasureCompose(archive, 2000, reps);
+  report.Section(archive, "");
+  const std::string& l = archive.label;
+  const bool pass1000 = thousand.ms < kCompose1000LimitMs && thousand.problem.empty();
+  report.Row(l, "compose 1,000 frames of 64x64", thousand.ms, 0,
+             "< " + FormatMs(kCompose1000LimitMs), Verdict(pass1000));
+  report.Count(pass1000);
+  report.Note(l, "compose 1,000", thousand.problem);
+  const bool pass2000 = twoThousand.ms < kCompose2000LimitMs && twoThousand.problem.empty();
+  report.Row(l, "compose 2,000 frames of 64x64", twoThousand.ms, 0,
+             "< " + FormatMs(kCompose2000LimitMs), Verdict(pass2000));
+  report.Count(pass2000);
+  report.Note(l, "compose 2,000", twoThousand.problem);
+}
+
+int Run(const Options& options) {
+  dw::testing::TempDir temp;
+  Options run = options;
+  run.bench.workFolder = temp.path();
+  if (options.keep) {
+    // A folder of our own that outlives the run, for looking at the archives.
+    run.bench.workFolder = temp.path() + "-kept";
+    std::filesystem::create_directories(run.bench.workFolder);
+    std::cerr << "keeping the archives in " << run.bench.workFolder << '\n';
+  }
+
+  std::cerr << "Generating archives in " << run.bench.workFolder << '\n';
+  std::vector<BenchArchive> shapes;
+  for (Shape s : {Shape::Creature, Shape::MapObject, Shape::Terrain, Shape::Synthetic})
+    shapes.push_back(WriteArchive(s, run.bench.workFolder));
+  const BenchArchive compose64 = WriteArchive(Shape::Compose64, run.bench.workFolder);
+
+  Report report;
+  for (const BenchArchive& archive : shapes) MeasureShape(archive, run, report);
+  MeasureCompositionTargets(compose64, run, report);
+
+  std::cout << "Duskweave benchmarks: medians of " << run.bench.repetitions
+            << " runs (open: " << 3 * run.bench.repetitions << "), "
+            << std::thread::hardware_concurrency() << " CPUs, output in "
+            << std::filesystem::path(run.bench.workFolder).parent_path().string() << "\n";
+  std::cout << "export = LoadArchive + ExportFrame of every frame into an empty folder; "
+               "floor = the same bytes written from memory, one open/write/close per file\n\n";
+  report.Print(std::cout);
+  return report.failed() ? 1 : 0;
+}
+
+}  // namespace
+}  // namespace dw::bench
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], dw::bench::kMeasureChildFlag) == 0)
+    return dw::bench::MeasureChildMain(argc, argv);
+  dw::bench::Options options;
+  if (!dw::bench::ParseOptions(argc, argv, options)) {
+    dw::bench::Usage();
+    return 2;
+  }
+  return dw::bench::Run(options);
+}

@@ -1,0 +1,197 @@
+#include "bench/measurements.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "archive/conversion_state.h"
+#include "archive/frame_decoder.h"
+#include "archive/frame_export.h"
+#include "archive/stream.h"
+#include "bench/output_files.h"
+#include "bench/timing.h"
+#include "image/bitmap.h"
+#include "image/compose.h"
+
+namespace dw::bench {
+namespace {
+
+struct Expected {
+  std::vector<OutputFile> files;  // in export order, one per frame
+  ExpectedFiles byName;           // what is left on disk afterwards
+};
+
+// Every frame decoded into memory once, named as the export names it.
+Expected ExpectedOutput(const BenchArchive& archive) {
+  ConversionState state;
+  InitConversionState(state);
+  LoadArchive(state, archive.path);
+  Expected out;
+  for (int32_t i = 0; i < state.frameCount; ++i) {
+    StreamPtr image = CreateMemoryStream();
+    DecodeFrame(state, i, *image);
+    const std::vector<uint8_t>* bytes = MemoryStreamBytes(*image);
+    const size_t size = std::min(bytes->size(), size_t(std::max(StreamSize(*image), 0)));
+    OutputFile file{ExportFileName(state.frames[size_t(i)].name),
+                    std::vector<uint8_t>(bytes->begin(), bytes->begin() + ptrdiff_t(size))};
+    out.byName[file.name] = file.bytes;
+    out.files.push_back(std::move(file));
+    FreeStream(image);
+  }
+  return out;
+}
+
+// Returns the number of frames whose export reported a problem.
+int ExportAll(const std::string& path, const std::string& folder) {
+  ConversionState state;
+  InitConversionState(state);
+  int failures = 0;
+  LoadArchive(state, path);
+  for (int32_t i = 0; i < state.frameCount; ++i) {
+    if (!ExportFrame(state, i, ExportFilePath(folder, state, i)).ok()) ++failures;
+  }
+  return failures;
+}
+
+}  // namespace
+
+ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& options) {
+  ExportResult result;
+  const Expected expected = ExpectedOutput(archive);
+  result.files = int32_t(expected.files.size());
+  for (const OutputFile& f : expected.files) {
+    result.totalBytes += int64_t(f.bytes.size());
+    result.largestImage = std::max(result.largestImage, int64_t(f.bytes.size()));
+  }
+
+  // One untimed round of each warms the caches and checks the bytes.
+  {
+    const std::string folder = FreshFolder(options.workFolder, archive.label + "-export");
+    const int failures = ExportAll(archive.path, folder);
+    result.problem = CompareFolder(folder, expected.byName);
+    if (result.problem.empty() && failures > 0)
+      result.problem = std::to_string(failures) + " frames reported an export problem";
+    RemoveFolder(folder);
+  }
+  {
+    const std::string folder = FreshFolder(options.workFolder, archive.label + "-floor");
+    if (!WriteFilesOnce(folder, expected.files)) result.problem += " (the floor could not write)";
+    RemoveFolder(folder);
+  }
+
+  std::vector<double> floorTimes, exportTimes;
+  for (int rep = 0; rep < options.repetitions; ++rep) {
+    // Alternate which goes first so that neither always follows the other's cleanup.
+    for (int turn = 0; turn < 2; ++turn) {
+      const bool floorTurn = (turn == 0) == (rep % 2 == 0);
+      const std::string folder =
+          FreshFolder(options.workFolder, archive.label + (floorTurn ? "-floor" : "-export"));
+      if (floorTurn) {
+        floorTimes.push_back(TimeMs([&] { WriteFilesOnce(folder, expected.files); }));
+      } else {
+        exportTimes.push_back(TimeMs([&] { ExportAll(archive.path, folder); }));
+      }
+      RemoveFolder(folder);
+    }
+  }
+  result.floorMs = Median(floorTimes);
+  result.exportMs = Median(exportTimes);
+  return result;
+}
+
+double MeasureOpen(const BenchArchive& archive, int repetitions) {
+  std::vector<double> times;
+  for (int rep = 0; rep <= repetitions; ++rep) {
+    ConversionState state;
+    InitConversionState(state);
+    StreamPtr image = CreateMemoryStream();
+    const double ms = TimeMs([&] {
+      LoadArchive(state, archive.path);
+      DecodeFrame(state, 0, *image);
+    });
+    if (rep > 0) times.push_back(ms);  // the first run only warms up
+    FreeStream(image);
+  }
+  return Median(times);
+}
+
+ComposeResult MeasureCompose(const BenchArchive& archive, int32_t frameCount, int repetitions) {
+  ComposeResult result;
+  ConversionState state;
+  InitConversionState(state);
+  LoadArchive(state, archive.path);
+  std::vector<int32_t> frames;
+  for (int32_t i = 0; i < std::min(frameCount, state.frameCount); ++i) frames.push_back(i);
+  if (int32_t(frames.size()) < frameCount) {
+    result.problem = "the archive lists only " + std::to_string(frames.size()) + " frames";
+  }
+
+  std::vector<double> times;
+  for (int rep = 0; rep <= repetitions; ++rep) {
+    std::unique_ptr<Bitmap> strip;
+    const double ms = TimeMs([&] { strip = ComposeStrip(state, frames, true); });
+    if (rep > 0) times.push_back(ms);
+    if (rep == 0) {
+      result.width = strip ? strip->Width() : 0;
+      result.height = strip ? strip->Height() : 0;
+    }
+  }
+  result.ms = Median(times);
+
+  // Every generated archive has frames of one full size, so the strip's size is known.
+  if (!frames.empty() && result.problem.empty()) {
+    StreamPtr image = CreateMemoryStream();
+    DecodeFrame(state, 0, *image);
+    FreeStream(image);
+    const int64_t n = int64_t(frames.size());
+    const int64_t want = n * state.fullWidth + (n - 1);
+    if (result.width != want || result.height != state.fullHeight) {
+      result.problem = "strip is " + std::to_string(result.width) + "x" +
+                       std::to_string(result.height) + ", expected " + std::to_string(want) +
+                       "x" + std::to_string(state.fullHeight);
+    }
+  }
+  return result;
+}
+
+ConverterResult MeasureConverter(const BenchArchive& archive, const BenchOptions& options) {
+  ConverterResult result;
+  if (options.converter.empty()) {
+    result.problem = "no converter given";
+    return result;
+  }
+  const Expected expected = ExpectedOutput(archive);
+  std::vector<ChildResult> runs;
+  constexpr int kRuns = 3;  // peak memory hardly varies; the time is only informative
+  for (int rep = 0; rep < kRuns; ++rep) {
+    const std::string folder = FreshFolder(options.workFolder, archive.label + "-cli");
+    ChildResult run = RunMeasured({options.converter, "export", archive.path, folder + "/out"});
+    if (!run.started) {
+      result.problem = "could not start " + options.converter;
+      RemoveFolder(folder);
+      return result;
+    }
+    if (rep == 0) {
+      if (run.exitStatus != 0) {
+        result.problem = "exit status " + std::to_string(run.exitStatus) +
+                         (run.stderrHead.empty() ? "" : ": " + run.stderrHead);
+      } else {
+        result.problem = CompareFolder(folder + "/out", expected.byName);
+      }
+    }
+    runs.push_back(std::move(run));
+    RemoveFolder(folder);
+  }
+  std::vector<double> rss, wall;
+  for (const ChildResult& r : runs) {
+    rss.push_back(double(r.maxRssBytes));
+    wall.push_back(r.wallMs);
+  }
+  result.run = runs.front();
+  result.run.maxRssBytes = int64_t(Median(rss));
+  result.run.wallMs = Median(wall);
+  return result;
+}
+
+}  // namespace dw::bench

@@ -1,0 +1,54 @@
+// The measurements taken on one archive. Every timed step starts from the
+// same conditions as its user-facing counterpart: a fresh conversion state,
+// the archive file in the page cache, and a fresh empty output folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bench/child_process.h"
+#include "bench/sprite_archives.h"
+
+namespace dw::bench {
+
+struct BenchOptions {
+  int repetitions = 7;
+  std::string converter;  // path of duskweave-convert; empty to skip the child runs
+  std::string workFolder;
+};
+
+struct ExportResult {
+  int32_t files = 0;
+  int64_t totalBytes = 0;
+  int64_t largestImage = 0;  // the largest BMP the export writes, in bytes
+  double floorMs = 0;        // same files from memory, one open/write/close each
+  double exportMs = 0;       // LoadArchive + ExportFrame of every frame
+  std::string problem;       // empty when the export wrote exactly the expected bytes
+};
+
+struct ComposeResult {
+  double ms = 0;
+  int32_t width = 0, height = 0;
+  std::string problem;
+};
+
+struct ConverterResult {
+  ChildResult run;      // median wall time and peak memory of the runs
+  std::string problem;  // empty when it exited 0 and wrote the expected bytes
+};
+
+// Export of every frame, interleaved with the floor so that both see the same
+// machine load; medians of options.repetitions runs each.
+ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& options);
+
+// LoadArchive plus the first DecodeFrame into a memory stream.
+double MeasureOpen(const BenchArchive& archive, int repetitions);
+
+// ComposeStrip of the first frameCount frames in list order, with separators
+// (the window program's default).
+ComposeResult MeasureCompose(const BenchArchive& archive, int32_t frameCount, int repetitions);
+
+// "duskweave-convert export ARCHIVE OUTDIR" as a child process.
+ConverterResult MeasureConverter(const BenchArchive& archive, const BenchOptions& options);
+
+}  // namespace dw::bench

@@ -1,0 +1,194 @@
+#include "bench/sprite_archives.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "tests/support/def_writer.h"
+
+namespace dw::bench {
+namespace {
+
+using dw::testing::ArchiveSpec;
+using dw::testing::Block;
+using dw::testing::DirectoryEntry;
+using dw::testing::Run;
+using dw::testing::RowRuns;
+using dw::testing::SpriteFrame;
+
+constexpr uint8_t kBackground = 0;
+constexpr uint8_t kShadow = 1;  // stored as a fill run with code 1, as shadows are
+constexpr uint8_t kOutline = 12;
+
+struct ShapeParams {
+  const char* label;
+  const char* namePrefix;
+  int entries;   // directory entries
+  int distinct;  // frames stored; entries beyond it share earlier frames' offsets
+  int32_t fullWidth, fullHeight;
+  int32_t width, height;  // stored rectangle before the per-frame jitter
+  int jitter;             // the stored rectangle varies by up to this many pixels
+  std::vector<int32_t> compressions;  // cycled over the stored frames
+  int blocks;
+  bool scramble;  // list the frames in an order unlike their order in the file
+  bool solid;     // tiles: coloured everywhere, no background
+};
+
+ShapeParams ParamsFor(Shape shape) {
+  switch (shape) {
+    case Shape::Creature:
+      return {"creature", "cr", 150, 100, 450, 400, 200, 250, 12, {1}, 10, false, false};
+    case Shape::MapObject:
+      return {"mapobject", "mo", 500, 500, 96, 64, 84, 58, 4, {3}, 4, false, false};
+    case Shape::Terrain:
+      return {"terrain", "tt", 300, 300, 32, 32, 32, 32, 0, {0}, 1, false, true};
+    case Shape::Synthetic:
+      return {"synthetic", "sy", 10000, 10000, 32, 32, 30, 30, 2, {0, 1, 3}, 20, true, false};
+    case Shape::Compose64:
+      return {"compose64", "cp", 2000, 2000, 64, 64, 56, 60, 4, {1, 3}, 8, false, false};
+  }
+  return {};
+}
+
+bool InEllipse(int x, int y, int cx, int cy, int rx, int ry, double limit = 1.0) {
+  if (rx <= 0 || ry <= 0) return false;
+  const double dx = double(x - cx) / rx;
+  const double dy = double(y - cy) / ry;
+  return dx * dx + dy * dy <= limit;
+}
+
+// A walking figure: shadow at the feet, two legs swinging with the frame
+// number, a body and a head with an outline. Colour indices change every few
+// pixels, like shading does.
+std::vector<uint8_t> SpritePixels(int32_t w, int32_t h, int frame, bool solid) {
+  std::vector<uint8_t> px(size_t(w) * size_t(h), kBackground);
+  const int phase = frame % 8;
+  const int swing = (phase < 4 ? phase : 8 - phase) * w / 40;
+  const int cx = w / 2;
+  const int bodyY = h * 45 / 100, bodyRx = w * 30 / 100, bodyRy = h * 24 / 100;
+  const int headY = h * 16 / 100, headR = w * 14 / 100;
+  const int legTop = bodyY + bodyRy / 2, legBottom = h * 93 / 100, legW = w / 10 + 1;
+  const int legLeft = cx - w / 6 - swing, legRight = cx + w / 6 - legW + swing;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t v = solid ? uint8_t(176 + (x / 4 + (y / 4) * 3 + frame) % 12) : kBackground;
+      if (!solid && InEllipse(x, y, cx, h * 93 / 100, w * 42 / 100, h * 6 / 100)) v = kShadow;
+      const bool leg = y >= legTop && y < legBottom &&
+                       ((x >= legLeft && x < legLeft + legW) || (x >= legRight && x < legRight + legW));
+      if (leg) v = uint8_t(96 + (y / 5) % 6);
+      if (InEllipse(x, y, cx, bodyY, bodyRx, bodyRy)) {
+        v = InEllipse(x, y, cx, bodyY, bodyRx, bodyRy, 0.82)
+                ? uint8_t(64 + (x / 5 + y / 7 + frame) % 16)
+                : kOutline;
+      }
+      if (InEllipse(x, y, cx, headY, headR, headR)) {
+        v = InEllipse(x, y, cx, headY, headR, headR, 0.75) ? uint8_t(140 + (x / 3 + y / 4) % 6)
+                                                           : kOutline;
+      }
+      px[size_t(y) * size_t(w) + size_t(x)] = v;
+    }
+  }
+  return px;
+}
+
+// Background and shadow become fill runs with their own codes; everything else
+// is a literal run.
+RowRuns SpriteRuns(const uint8_t* row, int width) {
+  RowRuns runs;
+  int x = 0;
+  while (x < width) {
+    int end = x + 1;
+    if (row[x] == kBackground || row[x] == kShadow) {
+      while (end < width && row[end] == row[x]) ++end;
+      runs.push_back(Run{row[x] == kShadow ? 1 : 0, end - x, {}});
+    } else {
+      while (end < width && row[end] != kBackground && row[end] != kShadow) ++end;
+      runs.push_back(Run{0, end - x, std::vector<uint8_t>(row + x, row + end)});
+    }
+    x = end;
+  }
+  return runs;
+}
+
+SpriteFrame MakeSpriteFrame(const ShapeParams& p, int index) {
+  SpriteFrame f;
+  f.compression = p.compressions[size_t(index) % p.compressions.size()];
+  f.fullWidth = p.fullWidth;
+  f.fullHeight = p.fullHeight;
+  const int span = 2 * p.jitter + 1;
+  f.width = p.width - (p.jitter ? (index * 7) % span : 0);
+  f.height = p.height - (p.jitter ? (index * 5) % span : 0);
+  f.leftMargin = (p.fullWidth - f.width) / 2 - (p.jitter ? index % (p.jitter + 1) : 0);
+  f.topMargin = (p.fullHeight - f.height) / 2;
+  f.pixels = SpritePixels(f.width, f.height, index, p.solid);
+  std::vector<RowRuns> rows;
+  if (f.compression != 0) {
+    for (int32_t y = 0; y < f.height; ++y)
+      rows.push_back(SpriteRuns(f.pixels.data() + size_t(y) * size_t(f.width), f.width));
+  }
+  switch (f.compression) {
+    case 0: f.data = f.pixels; break;
+    case 1: f.data = dw::testing::EncodeByteRuns(rows); break;
+    case 3: f.data = dw::testing::EncodeSegmentRuns(rows, f.width); break;
+    default: break;
+  }
+  return f;
+}
+
+std::string FrameName(const ShapeParams& p, int entry) {
+  char name[16];
+  std::snprintf(name, sizeof name, "%s%05d.pcx", p.namePrefix, entry);
+  return name;
+}
+
+std::string Describe(const ShapeParams& p) {
+  char text[200];
+  const char* codes = p.compressions.size() == 1 ? "" : "s";
+  std::string list;
+  for (size_t i = 0; i < p.compressions.size(); ++i)
+    list += (i ? "/" : "") + std::to_string(p.compressions[i]);
+  std::snprintf(text, sizeof text, "%d frames of %dx%d, stored ~%dx%d, compression%s %s", p.entries,
+                p.fullWidth, p.fullHeight, p.width, p.height, codes, list.c_str());
+  std::string out = text;
+  if (p.distinct < p.entries) out += ", " + std::to_string(p.distinct) + " stored (shared offsets)";
+  if (p.scramble) out += ", listed out of file order";
+  return out;
+}
+
+}  // namespace
+
+BenchArchive WriteArchive(Shape shape, const std::string& folder) {
+  const ShapeParams p = ParamsFor(shape);
+  ArchiveSpec spec;
+  spec.archiveType = 0x42;
+  spec.width = p.fullWidth;
+  spec.height = p.fullHeight;
+  for (int i = 0; i < p.distinct; ++i) spec.frames.push_back(MakeSpriteFrame(p, i));
+
+  const int perBlock = (p.entries + p.blocks - 1) / p.blocks;
+  for (int e = 0; e < p.entries; ++e) {
+    if (e % perBlock == 0) {
+      spec.blocks.push_back(Block{});
+      spec.blocks.back().identifier = int32_t(spec.blocks.size() - 1);
+    }
+    // 7919 is prime and shares no factor with the entry counts used here, so
+    // the scrambled order is still a permutation.
+    const int frame = p.scramble ? int((int64_t(e) * 7919) % p.entries) : e % p.distinct;
+    DirectoryEntry entry;
+    entry.name = FrameName(p, e);
+    entry.frame = frame;
+    spec.blocks.back().entries.push_back(std::move(entry));
+  }
+
+  BenchArchive out;
+  out.label = p.label;
+  out.description = Describe(p);
+  out.path = folder + "/" + p.label + ".def";
+  const std::vector<uint8_t> bytes = dw::testing::BuildArchive(spec);
+  dw::testing::WriteFile(out.path, bytes);
+  out.fileSize = int64_t(bytes.size());
+  out.entries = p.entries;
+  return out;
+}
+
+}  // namespace dw::bench
