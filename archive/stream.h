@@ -52,7 +52,11 @@ int32_t CopyBytes(Stream& destination, Stream& source, int32_t count);
 void FreeStream(StreamPtr& stream);
 
 // The memory kind's buffer, for callers that created a memory stream and want
-// its bytes without copying them through ReadBytes. Empty for other kinds.
+// its bytes without copying them through ReadBytes; nullptr for other kinds.
 const std::vector<uint8_t>* MemoryStreamBytes(Stream& stream);
+
+// False only for a file stream whose file could not be opened, so that a
+// caller can report a file it could not write.
+bool StreamOpened(Stream& stream);
 
 }  // namespace dw

@@ -1,0 +1,221 @@
+#include "archive/stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+namespace dw {
+namespace {
+
+constexpr int64_t kMaxPosition = std::numeric_limits<int32_t>::max();
+
+// Both file kinds share seek, size and close; they differ in read and write.
+class FileStream : public Stream {
+ public:
+  explicit FileStream(int fd) : fd_(fd) {}
+  ~FileStream() override { Close(); }
+
+  bool opened() const { return fd_ >= 0; }
+
+  int32_t Seek(int32_t offset, SeekOrigin origin) override {
+    if (fd_ < 0) return 0;
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    if (here < 0) return 0;
+    const int64_t base = origin == SeekOrigin::Beginning ? 0 : int64_t{here};
+    const int64_t wanted = base + offset;
+    // A position the 32-bit interface cannot express is refused: the pointer stays.
+    if (wanted < 0 || wanted > kMaxPosition) return static_cast<int32_t>(std::min<int64_t>(here, kMaxPosition));
+    const off_t now = ::lseek(fd_, static_cast<off_t>(wanted), SEEK_SET);
+    return static_cast<int32_t>(now < 0 ? std::min<int64_t>(here, kMaxPosition) : now);
+  }
+
+  int32_t Size() override {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+    return static_cast<int32_t>(std::min<int64_t>(st.st_size, kMaxPosition));
+  }
+
+  // Files only grow through here; nothing shrinks a stream.
+  void SetSize(int32_t size) override {
+    if (fd_ < 0 || !writable() || size <= Size()) return;
+    (void)!::ftruncate(fd_, size);
+  }
+
+  void Close() override {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ protected:
+  virtual bool writable() const = 0;
+  int fd_;
+};
+
+class FileReadStream final : public FileStream {
+ public:
+  using FileStream::FileStream;
+
+  int32_t Read(void* destination, int32_t count) override {
+    if (fd_ < 0 || count <= 0) return 0;
+    auto* out = static_cast<uint8_t*>(destination);
+    int32_t done = 0;
+    while (done < count) {
+      const ssize_t got = ::read(fd_, out + done, size_t(count - done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<int32_t>(got);
+    }
+    return done;
+  }
+
+  int32_t Write(const void*, int32_t) override { return 0; }
+
+ protected:
+  bool writable() const override { return false; }
+};
+
+class FileWriteStream final : public FileStream {
+ public:
+  using FileStream::FileStream;
+
+  int32_t Read(void*, int32_t) override { return 0; }
+
+  // The file always ends with the last byte written, so a shorter image
+  // written over a longer file replaces it completely.
+  int32_t Write(const void* source, int32_t count) override {
+    if (fd_ < 0 || count <= 0) return 0;
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    if (here < 0 || here + int64_t{count} > kMaxPosition) return 0;
+    const auto* in = static_cast<const uint8_t*>(source);
+    int32_t done = 0;
+    while (done < count) {
+      const ssize_t put = ::write(fd_, in + done, size_t(count - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) break;
+      done += static_cast<int32_t>(put);
+    }
+    if (done == 0) return 0;
+    (void)!::ftruncate(fd_, here + done);
+    return done;
+  }
+
+ protected:
+  bool writable() const override { return true; }
+};
+
+class MemoryStream final : public Stream {
+ public:
+  int32_t Seek(int32_t offset, SeekOrigin origin) override {
+    const int64_t base = origin == SeekOrigin::Beginning ? 0 : int64_t{position_};
+    const int64_t wanted = base + offset;
+    if (wanted < 0 || wanted > kMaxPosition) return position_;
+    const auto target = static_cast<int32_t>(wanted);
+    if (target > Size()) SetSize(target);
+    position_ = target;
+    return position_;
+  }
+
+  int32_t Size() override { return static_cast<int32_t>(buffer_.size()); }
+
+  // Grows to exactly the requested size; the new bytes are zero.
+  void SetSize(int32_t size) override {
+    if (size > Size()) buffer_.resize(size_t(size));
+    position_ = std::min(position_, Size());
+  }
+
+  int32_t Read(void* destination, int32_t count) override {
+    if (count <= 0) return 0;
+    const int32_t n = std::min(count, Size() - position_);
+    if (n <= 0) return 0;
+    std::memcpy(destination, buffer_.data() + position_, size_t(n));
+    position_ += n;
+    return n;
+  }
+
+  int32_t Write(const void* source, int32_t count) override {
+    if (count <= 0 || int64_t{position_} + count > kMaxPosition) return 0;
+    const int32_t end = position_ + count;
+    if (end > Size()) SetSize(end);
+    std::memcpy(buffer_.data() + position_, source, size_t(count));
+    position_ = end;
+    return count;
+  }
+
+  void Close() override {
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    position_ = 0;
+  }
+
+  const std::vector<uint8_t>& bytes() const { return buffer_; }
+
+ private:
+  std::vector<uint8_t> buffer_;
+  int32_t position_ = 0;
+};
+
+}  // namespace
+
+StreamPtr CreateReadStream(const std::string& path) {
+  return std::make_unique<FileReadStream>(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+StreamPtr CreateWriteStream(const std::string& path) {
+  return std::make_unique<FileWriteStream>(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+}
+
+StreamPtr CreateMemoryStream() { return std::make_unique<MemoryStream>(); }
+
+int32_t ReadBytes(Stream& stream, void* destination, int32_t count) {
+  return stream.Read(destination, count);
+}
+
+int32_t WriteBytes(Stream& stream, const void* source, int32_t count) {
+  return stream.Write(source, count);
+}
+
+int32_t SeekTo(Stream& stream, int32_t offset, SeekOrigin origin) {
+  return stream.Seek(offset, origin);
+}
+
+int32_t CurrentPosition(Stream& stream) { return stream.Seek(0, SeekOrigin::Current); }
+
+int32_t StreamSize(Stream& stream) { return stream.Size(); }
+
+int32_t CopyBytes(Stream& destination, Stream& source, int32_t count) {
+  constexpr int32_t kChunk = 1 << 16;
+  std::vector<uint8_t> chunk(size_t(std::clamp(count, 0, kChunk)));
+  int32_t copied = 0;
+  while (copied < count) {
+    const int32_t want = std::min(kChunk, count - copied);
+    const int32_t got = source.Read(chunk.data(), want);
+    if (got <= 0) break;
+    const int32_t put = destination.Write(chunk.data(), got);
+    copied += got;
+    if (put < got || got < want) break;
+  }
+  return copied;
+}
+
+void FreeStream(StreamPtr& stream) {
+  if (!stream) return;
+  stream->Close();
+  stream.reset();
+}
+
+const std::vector<uint8_t>* MemoryStreamBytes(Stream& stream) {
+  auto* memory = dynamic_cast<MemoryStream*>(&stream);
+  return memory ? &memory->bytes() : nullptr;
+}
+
+bool StreamOpened(Stream& stream) {
+  auto* file = dynamic_cast<FileStream*>(&stream);
+  return file == nullptr || file->opened();
+}
+
+}  // namespace dw
