@@ -26,6 +26,9 @@ class ArchiveBytes {
   std::string path_;
   Identity identity_;
   std::shared_ptr<const std::vector<uint8_t>> bytes_;
+  // False while the file was changed too recently for its time stamps to tell
+  // a later change apart; the next call then reads it again.
+  bool settled_ = false;
 };
 
 }  // namespace dw
