@@ -1,0 +1,160 @@
+#include "cli/archive_report.h"
+
+#include <algorithm>
+#include <array>
+#include <sstream>
+
+#include "archive/frame_info.h"
+#include "archive/text_encoding.h"
+
+namespace dw::cli {
+namespace {
+
+size_t DisplayWidth(const std::string& utf8) {
+  return static_cast<size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string Pad(const std::string& text, size_t width, bool right) {
+  const size_t shown = DisplayWidth(text);
+  if (shown >= width) return text;
+  const std::string fill(width - shown, ' ');
+  return right ? fill + text : text + fill;
+}
+
+std::string Hex32(int32_t value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<uint32_t>(value));
+  return buffer;
+}
+
+}  // namespace
+
+std::string PrintableName(const std::string& utf8) {
+  std::string shown;
+  shown.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    // C1 controls arrive from the code page as U+0080..U+009F (C2 80..C2 9F).
+    if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+        static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+      shown += '?';
+      ++i;
+    } else if (c < 0x20 || c == 0x7F) {
+      shown += '?';
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  return shown;
+}
+
+ArchiveReport ReportArchive(ConversionState& state) {
+  ArchiveReport report;
+  report.path = state.archivePath;
+  report.type = state.typeCode;
+  report.width = state.fullWidth;
+  report.height = state.fullHeight;
+  report.blockCount = state.blockCount;
+  for (int32_t i = 0; i < state.frameCount && i < static_cast<int32_t>(state.frames.size()); ++i) {
+    FrameReport frame;
+    frame.index = i;
+    frame.name = Cp1251ToUtf8(state.frames[i].name);
+    frame.offset = state.frames[i].offset;
+    frame.head = ReadFrameHeader(state, i);
+    report.frames.push_back(std::move(frame));
+  }
+  return report;
+}
+
+std::string FormatReport(const ArchiveReport& report) {
+  std::ostringstream out;
+  out << "Archive: " << PrintableName(report.path) << '\n'
+      << "Type:    " << Hex32(report.type) << " (" << report.type << ")\n"
+      << "Size:    " << report.width << " x " << report.height << '\n'
+      << "Blocks:  " << report.blockCount << '\n'
+      << "Frames:  " << report.frames.size() << '\n';
+  if (report.frames.empty()) return out.str();
+
+  constexpr size_t kColumns = 7;
+  const std::array<std::string, kColumns> titles = {"Index", "Name",   "Offset", "Compression",
+                                                    "Full",  "Stored", "Margins"};
+  const std::array<bool, kColumns> rightAligned = {true, false, true, true, false, false, false};
+  std::vector<std::array<std::string, kColumns>> rows;
+  for (const FrameReport& frame : report.frames) {
+    std::array<std::string, kColumns> row;
+    row[0] = std::to_string(frame.index);
+    row[1] = PrintableName(frame.name);
+    row[2] = std::to_string(frame.offset);
+    if (frame.head) {
+      const FrameHeader& h = *frame.head;
+      row[3] = std::to_string(h.compression);
+      row[4] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
+      row[5] = std::to_string(h.width) + "x" + std::to_string(h.height);
+      row[6] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
+    } else {
+      row[3] = row[4] = row[5] = row[6] = "-";
+    }
+    rows.push_back(std::move(row));
+  }
+  std::array<size_t, kColumns> widths{};
+  for (size_t c = 0; c < kColumns; ++c) {
+    widths[c] = DisplayWidth(titles[c]);
+    for (const auto& row : rows) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  }
+  auto printRow = [&](const std::array<std::string, kColumns>& row) {
+    std::string line;
+    for (size_t c = 0; c < kColumns; ++c) {
+      if (c > 0) line += "  ";
+      // The last column needs no trailing blanks.
+      line += (c + 1 == kColumns && !rightAligned[c]) ? row[c]
+                                                      : Pad(row[c], widths[c], rightAligned[c]);
+    }
+    out << line << '\n';
+  };
+  out << '\n';
+  printRow(titles);
+  for (const auto& row : rows) printRow(row);
+  return out.str();
+}
+
+void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head) {
+  if (!head) {
+    for (const char* key : {"dataSize", "compression", "fullWidth", "fullHeight", "width", "height",
+                            "leftMargin", "topMargin"}) {
+      frame[key] = nullptr;
+    }
+    return;
+  }
+  frame["dataSize"] = head->dataSize;
+  frame["compression"] = head->compression;
+  frame["fullWidth"] = head->fullWidth;
+  frame["fullHeight"] = head->fullHeight;
+  frame["width"] = head->width;
+  frame["height"] = head->height;
+  frame["leftMargin"] = head->leftMargin;
+  frame["topMargin"] = head->topMargin;
+}
+
+nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnostics& load) {
+  nlohmann::ordered_json json;
+  json["archive"] = report.path;
+  json["type"] = report.type;
+  json["width"] = report.width;
+  json["height"] = report.height;
+  json["blockCount"] = report.blockCount;
+  json["frameCount"] = report.frames.size();
+  json["frames"] = nlohmann::ordered_json::array();
+  for (const FrameReport& frame : report.frames) {
+    nlohmann::ordered_json item;
+    item["index"] = frame.index;
+    item["name"] = frame.name;
+    item["offset"] = frame.offset;
+    AddFrameHead(item, frame.head);
+    json["frames"].push_back(std::move(item));
+  }
+  json["problems"] = load.problems;
+  return json;
+}
+
+}  // namespace dw::cli

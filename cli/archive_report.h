@@ -1,0 +1,47 @@
+// What `list` and `info` show of an archive: its head, and each frame of the
+// table (sorted by offset) with the geometry from its head. As a table for
+// people, or as JSON for scripts.
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/conversion_state.h"
+#include "archive/def_format.h"
+#include "archive/diagnostics.h"
+
+namespace dw::cli {
+
+struct FrameReport {
+  int32_t index = 0;
+  std::string name;  // UTF-8
+  int32_t offset = 0;
+  std::optional<FrameHeader> head;  // none when the head lies outside the file
+};
+
+struct ArchiveReport {
+  std::string path;
+  int32_t type = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t blockCount = 0;
+  std::vector<FrameReport> frames;
+};
+
+// Call right after LoadArchive, while the state still holds the archive head.
+ArchiveReport ReportArchive(ConversionState& state);
+
+std::string FormatReport(const ArchiveReport& report);
+nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnostics& load);
+
+// A frame's geometry as JSON fields (null values when its head is unreadable).
+void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head);
+
+// Names as a terminal may show them: control characters become "?", so that a
+// name cannot move the cursor or change colours.
+std::string PrintableName(const std::string& utf8);
+
+}  // namespace dw::cli

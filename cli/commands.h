@@ -1,0 +1,42 @@
+// The converter's subcommands, once the arguments are parsed. Each returns the
+// exit status: 0 on success, 1 when an archive was unreadable or damaged or a
+// file could not be written (whatever could be converted still is).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/frame_selection.h"
+#include "cli/messages.h"
+
+namespace dw::cli {
+
+struct ListRequest {
+  std::string archive;
+  bool json = false;
+};
+int RunList(const ListRequest& request, std::ostream& out, Messages& messages);
+
+enum class ImageFormat { Bmp, Png };
+
+struct ExportRequest {
+  std::vector<std::string> inputs;
+  std::string outputFolder;
+  FrameSelection frames;
+  ImageFormat format = ImageFormat::Bmp;
+  bool transparent = false;
+  bool keepSpecial = false;
+  bool manifest = false;
+};
+int RunExport(const ExportRequest& request, Messages& messages);
+
+struct StripRequest {
+  std::string archive;
+  std::string output;
+  FrameSelection frames;
+  bool separator = true;
+};
+int RunStrip(const StripRequest& request, Messages& messages);
+
+}  // namespace dw::cli

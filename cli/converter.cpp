@@ -1,0 +1,169 @@
+#include "cli/converter.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/frame_selection.h"
+#include "cli/messages.h"
+
+#ifndef DUSKWEAVE_VERSION
+#define DUSKWEAVE_VERSION "unknown"
+#endif
+
+namespace dw::cli {
+namespace {
+
+constexpr int kUsageStatus = 2;
+
+const char* const kMainFooter = R"(Exit status:
+  0  success
+  1  an archive was unreadable or damaged, or a file could not be written
+     (everything else was still converted)
+  2  wrong usage
+
+Examples:
+  duskweave-convert list creature.def
+  duskweave-convert info --json creature.def > creature.json
+  duskweave-convert export creature.def out/
+  duskweave-convert export --format png --transparent defs/ png/
+  duskweave-convert strip --frames 0,2,5 creature.def strip.bmp
+
+Run 'duskweave-convert SUBCOMMAND --help' for the options of a subcommand.)";
+
+const char* const kExportFooter =
+    R"(A folder contributes every file of it whose name ends in .def (any case).
+With a single archive the images go straight into OUTDIR; otherwise each
+archive gets its own folder OUTDIR/<archive name without extension>/.
+Images are named after their frames: walk01.pcx becomes walk01.bmp.
+
+Examples:
+  duskweave-convert export creature.def out/
+  duskweave-convert export --frames 'walk*,0-3' creature.def out/
+  duskweave-convert export --format png --transparent --manifest defs/ png/)";
+
+const char* const kStripFooter =
+    R"(The strip has the height of the first frame; a separator column of index 0
+stands between neighbouring frames unless --no-separator is given.
+
+Examples:
+  duskweave-convert strip creature.def strip.bmp
+  duskweave-convert strip --frames 0,2,5 --no-separator creature.def strip.bmp)";
+
+const char* const kFramesHelp =
+    "Frames to use: comma-separated indices (4), ranges (3-7) and name patterns with * and ? "
+    "(walk*); default: all";
+
+// CLI11 wants the arguments last to first.
+std::vector<std::string> Reversed(const std::vector<std::string>& args) {
+  return std::vector<std::string>(args.rbegin(), args.rend());
+}
+
+}  // namespace
+
+int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 const Terminal& terminal) {
+  CLI::App app("duskweave-convert: convert DEF sprite archives into 8-bit BMP or PNG images",
+               kProgramName);
+  app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);
+  app.require_subcommand(1);
+  app.get_formatter()->column_width(28);
+
+  bool quiet = false;
+  auto* quietOption = app.add_flag("-q,--quiet", quiet, "Print errors and warnings only");
+
+  ListRequest listRequest;
+  CLI::App* list = app.add_subcommand("list", "Show an archive's head and its frames");
+  list->add_option("ARCHIVE", listRequest.archive, "DEF archive")->required();
+  list->footer("Example:\n  duskweave-convert list creature.def");
+
+  ListRequest infoRequest;
+  CLI::App* info = app.add_subcommand("info", "Show what list shows, optionally as JSON");
+  info->add_option("ARCHIVE", infoRequest.archive, "DEF archive")->required();
+  info->add_flag("--json", infoRequest.json, "Print JSON instead of a table");
+  info->footer("Example:\n  duskweave-convert info --json creature.def");
+
+  ExportRequest exportRequest;
+  std::vector<std::string> exportPaths;
+  std::string exportFrames;
+  std::string format = "bmp";
+  CLI::App* exportCommand =
+      app.add_subcommand("export", "Write every frame (or the chosen ones) as an image file");
+  exportCommand->add_option("INPUT", exportPaths, "DEF archives and folders of them")
+      ->required()
+      ->expected(1, -1);
+  exportCommand
+      ->add_option("OUTDIR", exportRequest.outputFolder, "Output folder, created when missing")
+      ->required();
+  exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("SPEC");
+  exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
+      ->check(CLI::IsMember({"bmp", "png"}))
+      ->type_name("FORMAT");
+  exportCommand->add_flag("--transparent", exportRequest.transparent,
+                          "PNG: make palette index 0 transparent");
+  exportCommand->add_flag("--keep-special", exportRequest.keepSpecial,
+                          "Keep shadow and outline runs as their palette index instead of 0");
+  exportCommand->add_flag("--manifest", exportRequest.manifest,
+                          "Also write <archive>.json with the head, palette, blocks and frames");
+  exportCommand->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
+  exportCommand->footer(kExportFooter);
+
+  StripRequest stripRequest;
+  std::string stripFrames;
+  bool noSeparator = false;
+  CLI::App* strip = app.add_subcommand("strip", "Join frames side by side into one BMP image");
+  strip->add_option("ARCHIVE", stripRequest.archive, "DEF archive")->required();
+  strip->add_option("OUTPUT", stripRequest.output, "BMP file to write")->required();
+  strip
+      ->add_option("-f,--frames", stripFrames,
+                   "Frames in the order to join them: indices (4), ranges (3-7) and name "
+                   "patterns with * and ? (walk*); default: all")
+      ->type_name("SPEC");
+  strip->add_flag("--no-separator", noSeparator, "Let neighbouring frames touch");
+  strip->footer(kStripFooter);
+
+  app.footer(kMainFooter);
+  (void)quietOption;
+
+  try {
+    std::vector<std::string> reversed = Reversed(args);
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e, out, err);
+    return status == 0 ? 0 : kUsageStatus;
+  }
+
+  auto parseFrames = [&](const std::string& spec, FrameSelection& selection) {
+    if (spec.empty()) return true;
+    std::string error;
+    auto parsed = ParseFrameSelection(spec, error);
+    if (!parsed) {
+      err << kProgramName << ": error: --frames: " << error << '\n'
+          << "Run with --help for more information.\n";
+      return false;
+    }
+    selection = std::move(*parsed);
+    return true;
+  };
+
+  Messages messages(err, quiet, terminal.stderrIsTerminal);
+  if (list->parsed()) return RunList(listRequest, out, messages);
+  if (info->parsed()) return RunList(infoRequest, out, messages);
+  if (exportCommand->parsed()) {
+    if (!parseFrames(exportFrames, exportRequest.frames)) return kUsageStatus;
+    exportRequest.inputs = exportPaths;
+    exportRequest.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+    if (exportRequest.transparent && exportRequest.format != ImageFormat::Png) {
+      err << kProgramName << ": error: --transparent needs --format png\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
+    return RunExport(exportRequest, messages);
+  }
+  if (!parseFrames(stripFrames, stripRequest.frames)) return kUsageStatus;
+  stripRequest.separator = !noSeparator;
+  return RunStrip(stripRequest, messages);
+}
+
+}  // namespace dw::cli

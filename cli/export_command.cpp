@@ -1,0 +1,188 @@
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "archive/conversion_state.h"
+#include "archive/frame_decoder.h"
+#include "archive/frame_export.h"
+#include "archive/stream.h"
+#include "archive/text_encoding.h"
+#include "cli/archive_inputs.h"
+#include "cli/archive_report.h"
+#include "cli/commands.h"
+#include "cli/manifest.h"
+#include "cli/png_writer.h"
+
+namespace dw::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FrameLabel(const ConversionState& state, int32_t index) {
+  return "frame " + std::to_string(index) + " (" +
+         PrintableName(Cp1251ToUtf8(state.frames[index].name)) + ")";
+}
+
+bool MakeFolder(const std::string& folder, Messages& messages) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (!ec && fs::is_directory(folder, ec)) return true;
+  messages.Error(folder + ": cannot create the output folder" +
+                 (ec ? ": " + ec.message() : ": a file of that name is in the way"));
+  return false;
+}
+
+struct FrameOutcome {
+  bool written = false;
+  bool damaged = false;
+};
+
+FrameOutcome ExportOne(ConversionState& state, int32_t index, const std::string& path,
+                       const ExportRequest& request, Messages& messages) {
+  const DecodeOptions options{request.keepSpecial};
+  Diagnostics result;
+  std::string writeError;
+  if (request.format == ImageFormat::Bmp) {
+    result = ExportFrame(state, index, path, options);
+  } else {
+    StreamPtr image = CreateMemoryStream();
+    result = DecodeFrame(state, index, *image, options);
+    const std::vector<uint8_t>* bytes = MemoryStreamBytes(*image);
+    BmpView view;
+    if (bytes == nullptr || !ViewBmp(*bytes, view, writeError) ||
+        !(writeError = WritePng(path, view, request.transparent)).empty()) {
+      if (writeError.empty()) writeError = "no image was decoded";
+    }
+    FreeStream(image);
+  }
+  for (const std::string& problem : result.problems) {
+    messages.Damage(state.archivePath + ": " + FrameLabel(state, index) + ": " + problem);
+  }
+  if (result.cannotOpen && writeError.empty()) writeError = "the file could not be written";
+  if (!writeError.empty()) {
+    messages.Error(path + ": " + FrameLabel(state, index) + ": " + writeError);
+  }
+  return FrameOutcome{writeError.empty(), !result.problems.empty()};
+}
+
+bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manifest,
+                   Messages& messages) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+  out.close();
+  if (out) return true;
+  messages.Error(path + ": cannot write the manifest");
+  return false;
+}
+
+struct Totals {
+  int archives = 0;
+  int files = 0;
+  int damagedArchives = 0;
+  int failedArchives = 0;
+};
+
+void ExportArchive(const std::string& archive, const std::string& folder,
+                   const ExportRequest& request, const std::string& progressPrefix,
+                   Messages& messages, Totals& totals) {
+  ConversionState state;
+  InitConversionState(state);
+  const Diagnostics load = LoadArchive(state, archive);
+  if (load.cannotOpen) {
+    messages.Error(archive + ": cannot open or read the archive");
+    ++totals.failedArchives;
+    return;
+  }
+  bool damaged = !load.problems.empty();
+  for (const std::string& problem : load.problems) {
+    messages.Damage(archive + ": damaged archive: " + problem);
+  }
+  const ArchiveReport report = ReportArchive(state);
+
+  std::vector<std::string> names;
+  for (const FrameReport& frame : report.frames) names.push_back(frame.name);
+  const ResolvedFrames resolved = ResolveFrames(request.frames, names);
+  bool failed = false;
+  for (const std::string& missing : resolved.outOfRange) {
+    messages.Error(archive + ": no frame " + missing + " (the archive has " +
+                   std::to_string(names.size()) + " frames)");
+    failed = true;
+  }
+  if (!MakeFolder(folder, messages)) {
+    ++totals.failedArchives;
+    return;
+  }
+
+  std::map<int32_t, std::string> files;
+  const std::vector<int32_t> indices = InTableOrder(resolved.indices);
+  for (size_t k = 0; k < indices.size(); ++k) {
+    const int32_t index = indices[k];
+    messages.Progress(progressPrefix + ": frame " + std::to_string(k + 1) + "/" +
+                      std::to_string(indices.size()));
+    std::string fileName = ExportFileName(state.frames[index].name);
+    if (request.format == ImageFormat::Png) fileName.replace(fileName.size() - 3, 3, "png");
+    const FrameOutcome outcome =
+        ExportOne(state, index, folder + "/" + fileName, request, messages);
+    damaged = damaged || outcome.damaged;
+    if (outcome.written) {
+      files[index] = fileName;
+      ++totals.files;
+    } else {
+      failed = true;
+    }
+  }
+
+  if (request.manifest) {
+    const std::string path = folder + "/" + ArchiveStem(archive) + ".json";
+    if (!WriteManifest(path, BuildManifest(state, report, files, load), messages)) failed = true;
+  }
+  if (failed) {
+    ++totals.failedArchives;
+  } else if (damaged) {
+    ++totals.damagedArchives;
+  }
+}
+
+std::string Plural(int count, const char* word) {
+  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+int RunExport(const ExportRequest& request, Messages& messages) {
+  const ArchiveInputs inputs = CollectArchives(request.inputs);
+  for (const std::string& error : inputs.errors) messages.Error(error);
+  Totals totals;
+  if (!inputs.archives.empty() && MakeFolder(request.outputFolder, messages)) {
+    std::map<std::string, std::string> folders;  // output folder -> archive exported there
+    for (size_t i = 0; i < inputs.archives.size(); ++i) {
+      const std::string& archive = inputs.archives[i];
+      const std::string folder = inputs.singleFile
+                                     ? request.outputFolder
+                                     : request.outputFolder + "/" + ArchiveStem(archive);
+      const auto [previous, isNew] = folders.emplace(folder, archive);
+      if (!isNew) {
+        messages.Note(archive + " and " + previous->second + " both export into " + folder +
+                      "; files of the same name are replaced");
+      }
+      ++totals.archives;
+      const std::string prefix = "[" + std::to_string(i + 1) + "/" +
+                                 std::to_string(inputs.archives.size()) + "] " +
+                                 PrintableName(fs::path(archive).filename().string());
+      ExportArchive(archive, folder, request, prefix, messages, totals);
+    }
+  }
+  std::string summary = Plural(totals.files, "file") + " written from " +
+                        Plural(totals.archives, "archive") + " into " + request.outputFolder;
+  if (totals.damagedArchives > 0)
+    summary += "; " + Plural(totals.damagedArchives, "damaged archive");
+  if (totals.failedArchives > 0) {
+    summary += "; " + Plural(totals.failedArchives, "archive") + " with errors";
+  }
+  messages.Summary(summary);
+  return messages.ExitStatus();
+}
+
+}  // namespace dw::cli

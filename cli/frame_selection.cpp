@@ -1,0 +1,170 @@
+#include "cli/frame_selection.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace dw::cli {
+namespace {
+
+std::string Trim(const std::string& text) {
+  const size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return {};
+  const size_t end = text.find_last_not_of(" \t");
+  return text.substr(begin, end - begin + 1);
+}
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Frame indices are 32-bit; nine digits always fit.
+std::optional<int32_t> ParseIndex(const std::string& text) {
+  if (!AllDigits(text)) return std::nullopt;
+  const size_t firstNonZero = text.find_first_not_of('0');
+  if (firstNonZero != std::string::npos && text.size() - firstNonZero > 9) return std::nullopt;
+  int32_t value = 0;
+  for (char c : text) value = value * 10 + (c - '0');
+  return value;
+}
+
+// Splits UTF-8 into code points; a byte that does not start a well-formed
+// sequence stands for itself, so any byte string can be matched.
+std::vector<uint32_t> CodePoints(const std::string& text) {
+  std::vector<uint32_t> points;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const size_t size = text.size();
+  size_t i = 0;
+  while (i < size) {
+    const uint8_t lead = bytes[i];
+    size_t length = 1;
+    uint32_t point = lead;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      point = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      point = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      point = lead & 0x07;
+    }
+    bool wellFormed = length > 1 && i + length <= size;
+    for (size_t k = 1; wellFormed && k < length; ++k) {
+      if ((bytes[i + k] & 0xC0) != 0x80) wellFormed = false;
+      point = (point << 6) | (bytes[i + k] & 0x3F);
+    }
+    if (!wellFormed) {
+      length = 1;
+      point = lead;
+    }
+    if (point >= 'A' && point <= 'Z') point += 'a' - 'A';
+    points.push_back(point);
+    i += length;
+  }
+  return points;
+}
+
+}  // namespace
+
+std::optional<FrameSelection> ParseFrameSelection(const std::string& spec, std::string& error) {
+  FrameSelection selection;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = spec.find(',', start);
+    const std::string item =
+        Trim(spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (item.empty()) {
+      error = "empty item in frame list \"" + spec + "\"";
+      return std::nullopt;
+    }
+    FrameSelector selector;
+    selector.text = item;
+    const size_t dash = item.find('-');
+    if (AllDigits(item)) {
+      const auto index = ParseIndex(item);
+      if (!index) {
+        error = "frame index " + item + " is too large";
+        return std::nullopt;
+      }
+      selector.first = selector.last = *index;
+    } else if (dash != std::string::npos && AllDigits(Trim(item.substr(0, dash))) &&
+               AllDigits(Trim(item.substr(dash + 1)))) {
+      const auto first = ParseIndex(Trim(item.substr(0, dash)));
+      const auto last = ParseIndex(Trim(item.substr(dash + 1)));
+      if (!first || !last) {
+        error = "frame index in " + item + " is too large";
+        return std::nullopt;
+      }
+      if (*first > *last) {
+        error = "frame range " + item + " runs backwards";
+        return std::nullopt;
+      }
+      selector.first = *first;
+      selector.last = *last;
+    } else {
+      selector.kind = FrameSelector::Kind::Pattern;
+      selector.pattern = item;
+    }
+    selection.selectors.push_back(std::move(selector));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return selection;
+}
+
+ResolvedFrames ResolveFrames(const FrameSelection& selection,
+                             const std::vector<std::string>& names) {
+  ResolvedFrames resolved;
+  const auto count = static_cast<int32_t>(names.size());
+  if (selection.selectors.empty()) {
+    for (int32_t i = 0; i < count; ++i) resolved.indices.push_back(i);
+    return resolved;
+  }
+  for (const FrameSelector& selector : selection.selectors) {
+    if (selector.kind == FrameSelector::Kind::Pattern) {
+      for (int32_t i = 0; i < count; ++i) {
+        if (MatchesNamePattern(selector.pattern, names[i])) resolved.indices.push_back(i);
+      }
+      continue;
+    }
+    if (selector.last >= count) resolved.outOfRange.push_back(selector.text);
+    for (int32_t i = selector.first; i <= selector.last && i < count; ++i) {
+      resolved.indices.push_back(i);
+    }
+  }
+  return resolved;
+}
+
+std::vector<int32_t> InTableOrder(std::vector<int32_t> indices) {
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  return indices;
+}
+
+bool MatchesNamePattern(const std::string& pattern, const std::string& name) {
+  const std::vector<uint32_t> p = CodePoints(pattern);
+  const std::vector<uint32_t> s = CodePoints(name);
+  // Greedy matching that falls back to the last "*": linear in practice and
+  // never exponential, whatever the pattern.
+  size_t pi = 0, si = 0;
+  size_t starAt = std::string::npos, resumeAt = 0;
+  while (si < s.size()) {
+    if (pi < p.size() && (p[pi] == '?' || p[pi] == s[si])) {
+      ++pi;
+      ++si;
+    } else if (pi < p.size() && p[pi] == '*') {
+      starAt = pi++;
+      resumeAt = si;
+    } else if (starAt != std::string::npos) {
+      pi = starAt + 1;
+      si = ++resumeAt;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
+}
+
+}  // namespace dw::cli

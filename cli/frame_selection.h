@@ -1,0 +1,46 @@
+// The --frames option: a comma-separated list of frame indices ("4"), ranges
+// ("3-7", both ends included) and name patterns ("walk*", "idle0?.pcx") where
+// "*" matches any run of characters and "?" exactly one. Patterns match the
+// frame's UTF-8 name, ignoring the case of ASCII letters, as the archives come
+// from a file system that ignores it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dw::cli {
+
+struct FrameSelector {
+  enum class Kind { Range, Pattern };
+  Kind kind = Kind::Range;
+  int32_t first = 0;  // Range: first and last index, first <= last
+  int32_t last = 0;
+  std::string pattern;  // Pattern
+  std::string text;     // as the user wrote it, for messages
+};
+
+struct FrameSelection {
+  std::vector<FrameSelector> selectors;  // empty: every frame
+};
+
+// nullopt and a message in error when spec is not well formed.
+std::optional<FrameSelection> ParseFrameSelection(const std::string& spec, std::string& error);
+
+struct ResolvedFrames {
+  std::vector<int32_t> indices;         // in the order the selectors give them
+  std::vector<std::string> outOfRange;  // selectors naming frames the archive lacks
+};
+
+// Indices into names (the frame table, UTF-8), selector by selector; a pattern
+// contributes its matches in table order. An empty selection gives every frame.
+ResolvedFrames ResolveFrames(const FrameSelection& selection,
+                             const std::vector<std::string>& names);
+
+// Sorted, each index once: the frames an export writes.
+std::vector<int32_t> InTableOrder(std::vector<int32_t> indices);
+
+bool MatchesNamePattern(const std::string& pattern, const std::string& name);
+
+}  // namespace dw::cli

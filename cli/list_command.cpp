@@ -1,0 +1,29 @@
+#include "archive/conversion_state.h"
+#include "cli/archive_report.h"
+#include "cli/commands.h"
+
+namespace dw::cli {
+
+int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
+  ConversionState state;
+  InitConversionState(state);
+  const Diagnostics load = LoadArchive(state, request.archive);
+  if (load.cannotOpen) {
+    messages.Error(request.archive + ": cannot open or read the archive");
+    return messages.ExitStatus();
+  }
+  for (const std::string& problem : load.problems) {
+    messages.Damage(request.archive + ": damaged archive: " + problem);
+  }
+  const ArchiveReport report = ReportArchive(state);
+  if (request.json) {
+    out << ReportToJson(report, load)
+               .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        << '\n';
+  } else {
+    out << FormatReport(report);
+  }
+  return messages.ExitStatus();
+}
+
+}  // namespace dw::cli

@@ -1,0 +1,14 @@
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/converter.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  dw::cli::Terminal terminal;
+  terminal.stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
+  return dw::cli::RunConverter(args, std::cout, std::cerr, terminal);
+}

@@ -1,0 +1,39 @@
+// What the converter tells the user on stderr. Errors and warnings are always
+// shown; --quiet drops the closing summary and the progress line. Anything
+// that makes the run fail (an error, a damaged archive) sets the exit status 1.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "cli/progress.h"
+
+namespace dw::cli {
+
+class Messages {
+ public:
+  Messages(std::ostream& err, bool quiet, bool terminal);
+
+  void Error(const std::string& text);
+  // A warning about damage: the archive was converted as far as it goes.
+  void Damage(const std::string& text);
+  // A warning that does not fail the run.
+  void Note(const std::string& text);
+  void Summary(const std::string& text);
+  void Progress(const std::string& text) { progress_.Update(text); }
+
+  bool failed() const { return failed_; }
+  int ExitStatus() const { return failed_ ? 1 : 0; }
+
+ private:
+  void Print(const char* kind, const std::string& text);
+
+  std::ostream& err_;
+  bool quiet_;
+  ProgressLine progress_;
+  bool failed_ = false;
+};
+
+inline constexpr const char* kProgramName = "duskweave-convert";
+
+}  // namespace dw::cli

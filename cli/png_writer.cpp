@@ -1,0 +1,124 @@
+#include "cli/png_writer.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+namespace dw::cli {
+namespace {
+
+constexpr int64_t kPixelOffset = 1078;
+constexpr int kMessageSize = 256;
+
+uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= uint32_t{bytes[at + i]} << (8 * i);
+  return v;
+}
+
+uint16_t Get16(const std::vector<uint8_t>& bytes, size_t at) {
+  return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+}
+
+void OnPngError(png_structp png, png_const_charp message) {
+  auto* sink = static_cast<char*>(png_get_error_ptr(png));
+  std::snprintf(sink, kMessageSize, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Kept free of objects with destructors: libpng leaves it by longjmp on errors.
+bool EncodePng(std::FILE* file, const BmpView& image, const png_color* palette,
+               bool transparentZero, png_bytepp rows, char* message) {
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
+  if (png == nullptr) {
+    std::snprintf(message, kMessageSize, "out of memory");
+    return false;
+  }
+  png_infop info = png_create_info_struct(png);
+  if (info == nullptr) {
+    png_destroy_write_struct(&png, nullptr);
+    std::snprintf(message, kMessageSize, "out of memory");
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_PALETTE,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_PLTE(png, info, palette, 256);
+  png_byte alpha[1] = {0};
+  if (transparentZero) png_set_tRNS(png, info, alpha, 1, nullptr);
+  png_set_rows(png, info, rows);
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error) {
+  if (bmp.size() < static_cast<size_t>(kPixelOffset) || bmp[0] != 'B' || bmp[1] != 'M') {
+    error = "the decoded image is not a BMP image";
+    return false;
+  }
+  const auto width = static_cast<int32_t>(Get32(bmp, 18));
+  const auto height = static_cast<int32_t>(Get32(bmp, 22));
+  if (Get32(bmp, 10) != kPixelOffset || Get16(bmp, 28) != 8 || Get32(bmp, 30) != 0 || width < 0 ||
+      height < 0) {
+    error = "the decoded image is not an uncompressed 8-bit image";
+    return false;
+  }
+  const int64_t stride = (int64_t{width} + 3) / 4 * 4;
+  if (kPixelOffset + stride * height > static_cast<int64_t>(bmp.size())) {
+    error = "the decoded image is shorter than its header says";
+    return false;
+  }
+  view.width = width;
+  view.height = height;
+  view.stride = stride;
+  view.colourTable = bmp.data() + 54;
+  view.pixels = bmp.data() + kPixelOffset;
+  return true;
+}
+
+std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero) {
+  if (image.width <= 0 || image.height <= 0) {
+    return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+           " pixels cannot be stored as PNG";
+  }
+  png_color palette[256];
+  for (int i = 0; i < 256; ++i) {
+    palette[i].red = image.colourTable[4 * i + 2];
+    palette[i].green = image.colourTable[4 * i + 1];
+    palette[i].blue = image.colourTable[4 * i];
+  }
+  // PNG stores the top row first, the BMP the bottom row.
+  std::vector<png_bytep> rows(static_cast<size_t>(image.height));
+  for (int32_t y = 0; y < image.height; ++y) {
+    rows[y] = const_cast<png_bytep>(image.pixels + (int64_t{image.height} - 1 - y) * image.stride);
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return std::strerror(errno);
+  char message[kMessageSize] = {};
+  const bool encoded = EncodePng(file, image, palette, transparentZero, rows.data(), message);
+  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
+  const int savedErrno = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (encoded && flushed && closed) return {};
+  std::remove(path.c_str());
+  if (!encoded) return message;
+  return std::strerror(savedErrno != 0 ? savedErrno : EIO);
+}
+
+}  // namespace dw::cli

@@ -1,0 +1,27 @@
+// Writing an 8-bit BMP image, as the frame decoder makes it, as a palettised
+// PNG file: bit depth 8, the BMP's colour table as palette, the same pixel
+// indices row for row. Optionally index 0 is marked fully transparent (tRNS).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dw::cli {
+
+// The parts of an 8-bit bottom-up BMP image a PNG needs, pointing into its bytes.
+struct BmpView {
+  int32_t width = 0;
+  int32_t height = 0;
+  int64_t stride = 0;
+  const uint8_t* colourTable = nullptr;  // 256 x (blue, green, red, 0)
+  const uint8_t* pixels = nullptr;       // bottom row first
+};
+
+// Checks that bmp is an uncompressed 8-bit image whose rows all lie inside it.
+bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error);
+
+// Creates or replaces the file. Returns an empty string, or what went wrong.
+std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero);
+
+}  // namespace dw::cli

@@ -1,0 +1,55 @@
+#include <filesystem>
+#include <system_error>
+
+#include "archive/conversion_state.h"
+#include "archive/text_encoding.h"
+#include "cli/commands.h"
+#include "image/bitmap.h"
+#include "image/compose.h"
+
+namespace dw::cli {
+
+int RunStrip(const StripRequest& request, Messages& messages) {
+  ConversionState state;
+  InitConversionState(state);
+  const Diagnostics load = LoadArchive(state, request.archive);
+  if (load.cannotOpen) {
+    messages.Error(request.archive + ": cannot open or read the archive");
+    return messages.ExitStatus();
+  }
+  for (const std::string& problem : load.problems) {
+    messages.Damage(request.archive + ": damaged archive: " + problem);
+  }
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < state.frameCount; ++i)
+    names.push_back(Cp1251ToUtf8(state.frames[i].name));
+  const ResolvedFrames resolved = ResolveFrames(request.frames, names);
+  for (const std::string& missing : resolved.outOfRange) {
+    messages.Error(request.archive + ": no frame " + missing + " (the archive has " +
+                   std::to_string(names.size()) + " frames)");
+  }
+  if (resolved.indices.empty()) {
+    messages.Error(request.archive + ": no frames to join");
+    return messages.ExitStatus();
+  }
+  const std::unique_ptr<Bitmap> strip = ComposeStrip(state, resolved.indices, request.separator);
+  if (!strip || strip->Empty()) {
+    messages.Error(request.archive + ": the first frame has no image, so the strip is empty");
+    return messages.ExitStatus();
+  }
+  // SaveToFile says nothing when it fails: clear the way first, then check
+  // that the whole image arrived.
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(request.output, ec))
+    std::filesystem::remove(request.output, ec);
+  strip->SaveToFile(request.output);
+  const auto expected =
+      static_cast<std::uintmax_t>(1078) + static_cast<std::uintmax_t>(strip->dibSize());
+  const std::uintmax_t written = std::filesystem::file_size(request.output, ec);
+  if (ec || written != expected) {
+    messages.Error(request.output + ": cannot write the strip");
+  }
+  return messages.ExitStatus();
+}
+
+}  // namespace dw::cli
