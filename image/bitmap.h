@@ -5,8 +5,17 @@
 // A bitmap is empty when its width or height is 0; an empty bitmap has no
 // header and no pixels, and drawing, saving and widening it do nothing (a
 // widening only records the new width). Loading never reports failure: a short
-// or malformed stream leaves the bitmap empty and the stream where the load
-// began. No input makes it read or write outside its buffers.
+// or malformed stream, a width of 0 or less, an unknown bit count, or pixel
+// rows of more than kMaxBitmapBytes leave the bitmap empty and the stream where
+// the load began. No input makes it read or write outside its buffers, and
+// nothing is allocated before the stream is known to hold the data.
+//
+// A bitmap made by CreateBitmap and not loaded yet has a size but no pixels; it
+// counts as an all-black image. Saving it, or asking for its Canvas, first
+// turns it into an 8-bit image of index 0 with an all-black colour table.
+//
+// The bitmap owns its header, pixels, canvas and screen image; the canvas lives
+// as long as the bitmap (it paints nothing while the bitmap is empty).
 #pragma once
 
 #include <array>
@@ -35,6 +44,8 @@ enum class PixelFormat : uint8_t {
 enum class HandleKind : uint8_t { DeviceIndependent, DeviceDependent };
 
 inline constexpr int32_t kDibHeaderBlockSize = 40 + 1024;  // info header + colour table room
+// Largest pixel block a bitmap holds; larger images do not load or widen.
+inline constexpr int64_t kMaxBitmapBytes = int64_t{256} << 20;
 
 // Top-down 0xAARRGGBB pixels for painting on screen.
 struct ScreenImage {
@@ -62,10 +73,14 @@ class Bitmap {
   void SaveToStream(Stream& stream);
   // Creates or replaces the file; an empty bitmap creates no file.
   void SaveToFile(const std::string& path);
-  // Changes the width; existing pixels keep their place, the palette is kept,
-  // new columns are index 0.
+  // Changes the width (less than 0 counts as 0); existing pixels keep their
+  // place, the palette is kept, new columns are index 0 (black for direct
+  // colour). The result has a fresh bottom-up header. A widening beyond
+  // kMaxBitmapBytes leaves the bitmap unchanged.
   void SetWidth(int32_t width);
-  // The surface other bitmaps paint into; none for an empty bitmap.
+  // The surface other bitmaps paint into; none for an empty bitmap. Painting
+  // maps every colour to the lowest index of this bitmap's colour table that
+  // holds it, else to the nearest colour (lowest index on ties).
   DrawingSurface* Canvas();
   // Paints the whole bitmap 1:1 at (x, y) of target.
   void Draw(DrawingSurface& target, int x, int y) const;
@@ -82,15 +97,23 @@ class Bitmap {
   uint8_t* mutableDibBits();
   int bitCount() const;
   bool topDown() const;
-  // Palette index (8-bit images) or raw value at column x of row y counted from the top.
+  // Palette index (indexed images) or raw value at column x of row y counted
+  // from the top (24 bits as 0xRRGGBB); 0 outside the image or without pixels.
   uint32_t PixelAt(int32_t x, int32_t y) const;
-  // The image converted for the screen; cached until the pixels change.
+  // The image converted for the screen; cached until the pixels change. An
+  // empty bitmap, or one of more than 2^28 pixels, gives a 0 x 0 image.
   const ScreenImage& ToScreenImage() const;
 
  private:
   friend std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height);
   class BitmapCanvas;
   void Invalidate();
+  bool HasPixels() const { return !dibBits_.empty(); }
+  // Turns a never-loaded bitmap into an 8-bit image of index 0; false when it
+  // would be too large.
+  bool Materialise();
+  void ReleasePixels();
+  void Rebuild(int32_t width);
 
   int32_t height_ = 0;
   int32_t width_ = 0;

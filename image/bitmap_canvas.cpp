@@ -1,0 +1,126 @@
+#include "image/bitmap_canvas.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <unordered_map>
+
+#include "image/pixel_layout.h"
+
+namespace dw {
+namespace {
+
+using image_detail::ColourOf;
+using image_detail::PixelLayout;
+using image_detail::ReadValue;
+using image_detail::StoredRow;
+using image_detail::WriteValue;
+
+struct Rect {
+  int64_t left, top, right, bottom;
+  bool empty() const { return left >= right || top >= bottom; }
+};
+
+struct PixelRows {
+  const uint8_t* bits = nullptr;
+  int64_t scanLine = 0;
+  int32_t height = 0;
+  bool topDown = false;
+
+  const uint8_t* Row(int32_t y) const {
+    return bits + StoredRow(y, height, topDown) * scanLine;
+  }
+};
+
+}  // namespace
+
+const image_detail::PaletteMatcher& Bitmap::BitmapCanvas::Matcher(const uint8_t* table,
+                                                                  int entries) {
+  const size_t bytes = static_cast<size_t>(entries) * 4;
+  if (!matcher_ || matcherTable_.size() != bytes ||
+      std::memcmp(matcherTable_.data(), table, bytes) != 0) {
+    matcherTable_.assign(table, table + bytes);
+    matcher_.emplace(table, entries);
+  }
+  return *matcher_;
+}
+
+void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
+  Bitmap& target = owner_;
+  if (target.Empty() || !target.HasPixels() || source.Empty()) return;
+  const Rect area{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0),
+                  std::min<int64_t>(int64_t{x} + source.Width(), target.Width()),
+                  std::min<int64_t>(int64_t{y} + source.Height(), target.Height())};
+  if (area.empty()) return;
+
+  const PixelLayout to = image_detail::LayoutOf(target);
+  const image_detail::PaletteMatcher* matcher =
+      to.indexed ? &Matcher(to.table, to.tableEntries()) : nullptr;
+  auto encode = [&](uint32_t colour) -> uint32_t {
+    return matcher != nullptr ? matcher->IndexOf(colour) : image_detail::ValueOf(to, colour);
+  };
+  const bool targetTopDown = target.topDown();
+  auto targetRow = [&](int64_t yy) {
+    return target.dibBits_.data() +
+           StoredRow(static_cast<int32_t>(yy), target.height_, targetTopDown) *
+               int64_t{target.scanLineSize_};
+  };
+
+  if (!source.HasPixels()) {
+    // A bitmap that was never loaded paints black.
+    const uint32_t black = encode(0);
+    for (int64_t yy = area.top; yy < area.bottom; ++yy) {
+      uint8_t* row = targetRow(yy);
+      for (int64_t xx = area.left; xx < area.right; ++xx) {
+        WriteValue(row, static_cast<int32_t>(xx), to.bits, black);
+      }
+    }
+    target.Invalidate();
+    return;
+  }
+
+  // Painting a bitmap into itself reads from a copy, so that overlapping areas
+  // see the old pixels.
+  std::vector<uint8_t> ownCopy;
+  PixelRows fromRows{source.dibBits_.data(), source.scanLineSize_, source.height_,
+                     source.topDown()};
+  if (&source == &target) {
+    ownCopy = source.dibBits_;
+    fromRows.bits = ownCopy.data();
+  }
+  const PixelLayout from = image_detail::LayoutOf(source);
+
+  // Values of an indexed source are mapped once each, on first use.
+  std::array<int32_t, 256> indexMap;
+  indexMap.fill(-1);
+  std::unordered_map<uint32_t, uint32_t> colourMap;
+  auto mapValue = [&](uint32_t value) -> uint32_t {
+    if (from.indexed) {
+      int32_t& mapped = indexMap[value];
+      if (mapped < 0) mapped = static_cast<int32_t>(encode(ColourOf(from, value)));
+      return static_cast<uint32_t>(mapped);
+    }
+    if (!to.indexed) return encode(ColourOf(from, value));
+    const auto [at, added] = colourMap.try_emplace(value, 0);
+    if (added) at->second = encode(ColourOf(from, value));
+    return at->second;
+  };
+
+  for (int64_t yy = area.top; yy < area.bottom; ++yy) {
+    const uint8_t* fromRow = fromRows.Row(static_cast<int32_t>(yy - y));
+    uint8_t* toRow = targetRow(yy);
+    if (from.bits == 8 && to.bits == 8) {
+      for (int64_t xx = area.left; xx < area.right; ++xx) {
+        toRow[xx] = static_cast<uint8_t>(mapValue(fromRow[xx - x]));
+      }
+      continue;
+    }
+    for (int64_t xx = area.left; xx < area.right; ++xx) {
+      const uint32_t value = ReadValue(fromRow, static_cast<int32_t>(xx - x), from.bits);
+      WriteValue(toRow, static_cast<int32_t>(xx), to.bits, mapValue(value));
+    }
+  }
+  target.Invalidate();
+}
+
+}  // namespace dw
