@@ -1,0 +1,30 @@
+#include "archive/frame_info.h"
+
+#include <cstddef>
+
+#include "archive/byte_cursor.h"
+
+namespace dw {
+
+std::optional<FrameHeader> ReadFrameHeaderAt(const std::vector<uint8_t>& archive, int32_t offset) {
+  ByteCursor cursor(archive.data(), static_cast<int64_t>(archive.size()));
+  if (!cursor.SeekTo(offset) || cursor.remaining() < kFrameHeaderSize) return std::nullopt;
+  FrameHeader head;
+  for (int32_t* field : {&head.dataSize, &head.compression, &head.fullWidth, &head.fullHeight,
+                         &head.width, &head.height, &head.leftMargin, &head.topMargin}) {
+    *field = *cursor.ReadI32();  // the 32 bytes are there, checked above
+  }
+  return head;
+}
+
+std::optional<FrameHeader> ReadFrameHeader(ConversionState& state, int32_t frameIndex) {
+  if (frameIndex < 0 || frameIndex >= state.frameCount ||
+      static_cast<size_t>(frameIndex) >= state.frames.size()) {
+    return std::nullopt;
+  }
+  const auto bytes = state.archiveBytes.Current(state.archivePath);
+  if (!bytes) return std::nullopt;
+  return ReadFrameHeaderAt(*bytes, state.frames[frameIndex].offset);
+}
+
+}  // namespace dw
