@@ -93,7 +93,10 @@ std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows) {
 
 std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int width) {
   const int perRow = width / 32;
-  const int32_t tableSize = static_cast<int32_t>(rows.size()) * perRow * 2;
+  // Below 32 columns a row has no entries of its own, yet every row is read
+  // from the offset at the data's start: one entry is written for them all.
+  const int32_t tableSize =
+      perRow == 0 ? 2 : static_cast<int32_t>(rows.size()) * perRow * 2;
   std::vector<uint8_t> body;
   std::vector<uint16_t> starts;
   for (const RowRuns& runs : rows) {
@@ -101,6 +104,7 @@ std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int wid
     AppendOneByteRuns(body, runs);
   }
   std::vector<uint8_t> out;
+  if (perRow == 0) Put16(out, static_cast<uint16_t>(tableSize));
   for (uint16_t s : starts)
     for (int k = 0; k < perRow; ++k) Put16(out, s);
   out.insert(out.end(), body.begin(), body.end());
@@ -252,11 +256,15 @@ std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& fra
     out.push_back(0);
   }
   std::vector<uint8_t> rows(image, 0);
+  // A margin of zero or less writes no background: the rectangle then starts
+  // at the image's edge.
+  const int32_t top = std::max(frame.topMargin, 0);
+  const int32_t left = std::max(frame.leftMargin, 0);
   for (int32_t y = 0; y < frame.height; ++y) {
-    const int32_t iy = frame.topMargin + y;
+    const int32_t iy = top + y;
     if (iy < 0 || iy >= frame.fullHeight) continue;
     for (int32_t x = 0; x < frame.width; ++x) {
-      const int32_t ix = frame.leftMargin + x;
+      const int32_t ix = left + x;
       if (ix < 0 || ix >= frame.fullWidth) continue;
       rows[size_t(frame.fullHeight - 1 - iy) * stride + ix] = frame.pixels[size_t(y) * frame.width + x];
     }

@@ -31,7 +31,9 @@ std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels);  // compress
 // 256 are split. A fill run stores code as its code byte (0xFF is reserved).
 std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows);
 // Compression 3: width div 32 two-byte entries per row (each row's entries all
-// hold the row's start), then one-byte runs split at 32 pixels.
+// hold the row's start), then one-byte runs split at 32 pixels. Below 32
+// columns one entry stands for every row, so only frames whose rows are all
+// alike decode back to their pixels.
 std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int width);
 // Compression 2: one two-byte row offset per row, then one-byte runs.
 std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows);
@@ -86,7 +88,9 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
                       std::vector<uint8_t> pixels);
 
 // The BMP image the decoder must give for frame, built straight from its
-// pixels: 1078 header bytes then bottom-up rows of stride bytes.
+// pixels: 1078 header bytes then bottom-up rows of stride bytes. Stored row r
+// lands on image row max(topMargin, 0) + r, pixel c on column
+// max(leftMargin, 0) + c; what falls outside the full image is dropped.
 std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& frame);
 
 // Little helpers for damaging bytes.
