@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/conversion_state.h"
+#include "archive/from_bytes.h"
+#include "tests/support/def_writer.h"
+
+namespace dw {
+namespace {
+
+using testing::ArchiveSpec;
+using testing::Block;
+using testing::BuildArchive;
+using testing::DirectoryEntry;
+using testing::MakeFrame;
+using testing::PutInt32;
+using testing::TempDir;
+using testing::WriteFile;
+
+// A block listing frame i under names[i], each at its real offset unless
+// offsets are given.
+Block BlockOf(std::vector<std::string> names, std::vector<int32_t> offsets = {}, int first = 0) {
+  Block b;
+  for (size_t i = 0; i < names.size(); ++i) {
+    DirectoryEntry e{names[i], first + int(i), {}, {}};
+    if (!offsets.empty()) e.offset = offsets[i];
+    b.entries.push_back(e);
+  }
+  return b;
+}
+
+std::vector<std::string> Names(const ConversionState& s) {
+  std::vector<std::string> out;
+  for (const FrameEntry& f : s.frames) out.push_back(f.name);
+  return out;
+}
+
+std::vector<int32_t> Offsets(const ConversionState& s) {
+  std::vector<int32_t> out;
+  for (const FrameEntry& f : s.frames) out.push_back(f.offset);
+  return out;
+}
+
+class LoadArchiveTest : public ::testing::Test {
+ protected:
+  Diagnostics Load(const std::vector<uint8_t>& bytes) {
+    WriteFile(path_, bytes);
+    return LoadArchive(state_, path_);
+  }
+  TempDir dir_;
+  std::string path_ = dir_.File("a.def");
+  ConversionState state_;
+};
+
+TEST_F(LoadArchiveTest, SortsFramesByOffset) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"five", "twelve", "three"}, {5000, 1200, 3000})};
+  EXPECT_TRUE(Load(BuildArchive(spec)).ok());
+  EXPECT_EQ(state_.frameCount, 3);
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"twelve", "three", "five"}));
+  EXPECT_EQ(Offsets(state_), (std::vector<int32_t>{1200, 3000, 5000}));
+  EXPECT_EQ(state_.archivePath, path_);
+}
+
+TEST_F(LoadArchiveTest, EqualOffsetsKeepDirectoryOrderAcrossBlocks) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"b1", "b2"}, {900, -4}), BlockOf({"c1", "c2"}, {900, 900})};
+  Load(BuildArchive(spec));
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"b2", "b1", "c1", "c2"}));
+}
+
+TEST_F(LoadArchiveTest, NamesStopAtTheirFirstZeroByte) {
+  ArchiveSpec spec;
+  Block b = BlockOf({"", "", ""});
+  b.entries[0].rawName = std::array<uint8_t, 13>{'A', 'B', 'C', 'D', 'E', 'F', 'G',
+                                                 'H', 'I', 'J', 'K', 'L', 'M'};
+  b.entries[1].rawName = std::array<uint8_t, 13>{'A', 'B', 'C', 0, 'x', 'y', 1, 2, 3, 4, 5, 6, 7};
+  b.entries[2].rawName = std::array<uint8_t, 13>{0, 'Q', 'Q'};
+  for (int i = 0; i < 3; ++i) b.entries[i].offset = 100 * (i + 1);
+  spec.blocks = {b};
+  Load(BuildArchive(spec));
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"ABCDEFGHIJKLM", "ABC", ""}));
+}
+
+TEST_F(LoadArchiveTest, KeepsHeadAndConvertsThePalette) {
+  ArchiveSpec spec;
+  spec.archiveType = 0x43;
+  spec.width = 450;
+  spec.height = -400;
+  spec.palette[3 * 7] = 0x10;
+  spec.palette[3 * 7 + 1] = 0x20;
+  spec.palette[3 * 7 + 2] = 0x30;
+  Load(BuildArchive(spec));
+  EXPECT_EQ(state_.typeCode, 0x43);
+  EXPECT_EQ(state_.fullWidth, 450);
+  EXPECT_EQ(state_.fullHeight, -400);
+  const ColourQuad q = state_.palette[7];
+  EXPECT_EQ((std::vector<uint8_t>{q.blue, q.green, q.red, q.reserved}),
+            (std::vector<uint8_t>{0x30, 0x20, 0x10, 0}));
+}
+
+TEST_F(LoadArchiveTest, BlockCountOfZeroOrLessGivesNoFramesButThePalette) {
+  for (int32_t count : {0, -1, INT32_MIN}) {
+    ArchiveSpec spec;
+    spec.blocks = {BlockOf({"x"}, {100})};
+    spec.blockCount = count;
+    Load(BuildArchive(spec));
+    EXPECT_EQ(state_.frameCount, 0);
+    EXPECT_EQ(state_.blockCount, count);
+    EXPECT_EQ(state_.palette[255].red, 255);
+  }
+}
+
+TEST_F(LoadArchiveTest, EmptyAndNegativeBlocksContributeNothingAndTakeSixteenBytes) {
+  ArchiveSpec spec;
+  Block empty;
+  Block negative;
+  negative.declaredCount = -5;
+  negative.identifier = 77;
+  spec.blocks = {BlockOf({"a"}, {10}), empty, negative, BlockOf({"z"}, {20})};
+  const Diagnostics d = Load(BuildArchive(spec));
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"a", "z"}));
+  ASSERT_EQ(state_.blocks.size(), 4u);
+  EXPECT_EQ(state_.blocks[2].declaredCount, -5);
+  EXPECT_EQ(state_.blocks[2].identifier, 77);
+  EXPECT_EQ(d.problems, (std::vector<std::string>{"block 2 declares a negative frame count (-5)"}));
+}
+
+TEST_F(LoadArchiveTest, KeepsBlocksAsStored) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"a", "b"}, {30, 10}), BlockOf({"c"}, {20})};
+  spec.blocks[0].identifier = 5;
+  spec.blocks[0].reserved = {1, 2, 3, 4, 5, 6, 7, 8};
+  Load(BuildArchive(spec));
+  ASSERT_EQ(state_.blocks.size(), 2u);
+  EXPECT_EQ(state_.blocks[0].identifier, 5);
+  EXPECT_EQ(state_.blocks[0].reserved, (std::array<uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(state_.blocks[0].declaredCount, 2);
+  ASSERT_EQ(state_.blocks[0].frames.size(), 2u);
+  EXPECT_EQ(state_.blocks[0].frames[0].name, "a");  // directory order, not sorted
+  EXPECT_EQ(state_.blocks[1].frames[0].offset, 20);
+}
+
+TEST_F(LoadArchiveTest, StartsCleanAfterABiggerArchive) {
+  ArchiveSpec big;
+  big.archiveType = 9;
+  big.blocks = {BlockOf({"a", "b", "c", "d"}, {1, 2, 3, 4})};
+  Load(BuildArchive(big));
+  ArchiveSpec small;
+  small.blocks = {BlockOf({"z"}, {50})};
+  std::vector<uint8_t> bytes = BuildArchive(small);
+  Load(bytes);
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"z"}));
+  ASSERT_EQ(state_.blocks.size(), 1u);
+
+  Load(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 10));  // ends inside the head
+  EXPECT_EQ(state_.frameCount, 0);
+  EXPECT_EQ(state_.typeCode, 0x42);
+  EXPECT_EQ(state_.fullHeight, 0);
+  EXPECT_EQ(state_.palette[1].red, 0);
+}
+
+TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"a"}, {1})};
+  Load(BuildArchive(spec));
+  const Diagnostics d = LoadArchive(state_, dir_.File("missing.def"));
+  EXPECT_TRUE(d.cannotOpen);
+  EXPECT_EQ(state_.frameCount, 0);
+  EXPECT_TRUE(state_.frames.empty());
+  EXPECT_EQ(state_.archivePath, dir_.File("missing.def"));
+  EXPECT_TRUE(LoadArchive(state_, dir_.path()).cannotOpen);  // a folder
+}
+
+TEST_F(LoadArchiveTest, HugeFrameCountKeepsOnlyTheFramesInsideTheFile) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"a", "b", "c"}, {3, 2, 1}), BlockOf({"later"}, {9})};
+  spec.blocks[0].declaredCount = INT32_MAX;
+  std::vector<uint8_t> bytes = BuildArchive(spec);
+  // Room for the 3 offsets only if all INT32_MAX names fit: none do.
+  Diagnostics d = Load(bytes);
+  EXPECT_EQ(state_.frameCount, 0);
+  EXPECT_EQ(d.problems.size(), 1u);
+
+  // Three names, then the file holds exactly two offsets.
+  spec.blocks = {BlockOf({"a", "b", "c"}, {3, 2, 1})};
+  bytes = BuildArchive(spec);
+  bytes.resize(784 + 16 + 3 * 13 + 2 * 4 + 3);
+  d = Load(bytes);
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(d.problems,
+            (std::vector<std::string>{"block 0 declares 3 frames but the file holds 2 of them"}));
+}
+
+TEST_F(LoadArchiveTest, HugeBlockCountEndsWithTheFile) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"a"}, {1}), BlockOf({"b"}, {2})};
+  spec.blockCount = INT32_MAX;
+  const Diagnostics d = Load(BuildArchive(spec));
+  EXPECT_EQ(Names(state_), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(d.problems,
+            (std::vector<std::string>{"the file holds 2 of 2147483647 declared blocks"}));
+}
+
+// Cut a two-block archive at every length: exactly the frames whose name and
+// offset lie wholly inside remain, and every palette byte inside is kept.
+TEST(LoadArchiveFromBytes, TruncationAtEveryLengthKeepsWhatLiesInside) {
+  ArchiveSpec spec;
+  spec.blocks = {BlockOf({"a1", "a2", "a3"}, {30, 10, 20}), BlockOf({"b1", "b2"}, {5, 40})};
+  const std::vector<uint8_t> full = BuildArchive(spec);
+  struct Expected {
+    std::string name;
+    int32_t offset;
+    size_t offsetEnd;
+  };
+  const std::vector<Expected> directory = {
+      {"a1", 30, 800 + 39 + 4}, {"a2", 10, 800 + 39 + 8},  {"a3", 20, 800 + 39 + 12},
+      {"b1", 5, 851 + 16 + 26 + 4}, {"b2", 40, 851 + 16 + 26 + 8}};
+  ASSERT_EQ(full.size(), directory.back().offsetEnd);
+  ConversionState state;
+  for (size_t length = 0; length <= full.size(); ++length) {
+    const std::vector<uint8_t> cut(full.begin(), full.begin() + length);
+    const Diagnostics d = LoadArchiveFromBytes(state, cut);
+    std::vector<Expected> inside;
+    for (const Expected& e : directory)
+      if (e.offsetEnd <= length) inside.push_back(e);
+    std::stable_sort(inside.begin(), inside.end(),
+                     [](const Expected& a, const Expected& b) { return a.offset < b.offset; });
+    ASSERT_EQ(state.frames.size(), inside.size()) << length;
+    for (size_t i = 0; i < inside.size(); ++i) EXPECT_EQ(state.frames[i].name, inside[i].name);
+    EXPECT_EQ(state.blockCount, length >= 16 ? 2 : 0);
+    const size_t paletteBytes = std::clamp<size_t>(length, 16, 784) - 16;
+    EXPECT_EQ(state.palette[255].red, paletteBytes > 765 ? 255 : 0) << length;
+    EXPECT_EQ(state.palette[0].green, paletteBytes > 1 ? 255 : 0) << length;
+    EXPECT_EQ(d.ok(), length == full.size()) << length;
+  }
+}
+
+}  // namespace
+}  // namespace dw

@@ -1,0 +1,342 @@
+#include "archive/frame_decoder.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "tests/support/def_writer.h"
+
+namespace dw {
+namespace {
+
+using testing::ArchiveSpec;
+using testing::Block;
+using testing::BuildArchive;
+using testing::ExpectedBmp;
+using testing::FrameOffsets;
+using testing::GetInt32;
+using testing::MakeFrame;
+using testing::PutInt32;
+using DwRun = testing::Run;
+using testing::SpriteFrame;
+using testing::TempDir;
+using testing::WriteFile;
+using Bytes = std::vector<uint8_t>;
+
+ArchiveSpec OneFrame(SpriteFrame frame) {
+  ArchiveSpec spec;
+  spec.frames = {std::move(frame)};
+  Block b;
+  b.entries = {{"frame.pcx", 0, {}, {}}};
+  spec.blocks = {b};
+  return spec;
+}
+
+// A frame whose encoded data is given byte for byte.
+SpriteFrame RawData(int32_t compression, int32_t fullWidth, int32_t fullHeight, int32_t width,
+                    int32_t height, Bytes data) {
+  SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, 0, 0, {});
+  f.data = std::move(data);
+  return f;
+}
+
+Bytes Pixels(const Bytes& bmp) { return Bytes(bmp.begin() + 1078, bmp.end()); }
+
+Bytes Sequence(size_t n, uint8_t first = 1) {
+  Bytes b(n);
+  std::iota(b.begin(), b.end(), first);
+  return b;
+}
+
+class DecodeFrameTest : public ::testing::Test {
+ protected:
+  Bytes Decode(const ArchiveSpec& spec, DecodeOptions options = {}) {
+    return DecodeBytes(BuildArchive(spec), options);
+  }
+  Bytes DecodeBytes(const Bytes& archive, DecodeOptions options = {}) {
+    WriteFile(path_, archive);
+    LoadArchive(state_, path_);
+    return DecodeLoaded(0, options);
+  }
+  Bytes DecodeLoaded(int32_t index, DecodeOptions options = {}) {
+    StreamPtr target = CreateMemoryStream();
+    last_ = DecodeFrame(state_, index, *target, options);
+    EXPECT_EQ(CurrentPosition(*target), 0);
+    return *MemoryStreamBytes(*target);
+  }
+  // The 0 x 0 image: header with zero sizes, then the palette.
+  void ExpectEmptyImage(const Bytes& bmp) {
+    ASSERT_EQ(bmp.size(), 1078u);
+    EXPECT_EQ(GetInt32(bmp, 2), 1078);
+    for (size_t field : {18, 22, 34, 38, 42}) EXPECT_EQ(GetInt32(bmp, field), 0) << field;
+    EXPECT_EQ(bmp[54 + 4 * 3 + 1], 255 - 3);  // green of palette entry 3
+  }
+
+  TempDir dir_;
+  std::string path_ = dir_.File("a.def");
+  ConversionState state_;
+  Diagnostics last_;
+};
+
+TEST_F(DecodeFrameTest, RawFrameWithMarginsHasExactBytes) {
+  const Bytes bmp = Decode(OneFrame(MakeFrame(0, 6, 4, 3, 2, 2, 1, {1, 2, 3, 4, 5, 6})));
+  ASSERT_EQ(bmp.size(), 1110u);
+  const Bytes header = {'B', 'M', 0x56, 4, 0, 0, 0, 0, 0, 0, 0x36, 4, 0, 0, 40, 0, 0, 0,
+                        6,   0,   0,    0, 4, 0, 0, 0, 1, 0, 8,    0, 0, 0, 0,  0, 32, 0,
+                        0,   0,   24,   0, 0, 0, 24, 0, 0, 0, 0,    0, 0, 0, 0,  0, 0,  0};
+  EXPECT_EQ(Bytes(bmp.begin(), bmp.begin() + 54), header);
+  EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.begin() + 58), (Bytes{7 * 0, 255, 0, 0}));
+  EXPECT_EQ(Bytes(bmp.begin() + 54 + 4 * 200, bmp.begin() + 58 + 4 * 200),
+            (Bytes{uint8_t(7 * 200), 55, 200, 0}));
+  EXPECT_EQ(Pixels(bmp), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 5, 6, 0, 0, 0,  //
+                                0, 0, 1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_TRUE(last_.ok());
+  EXPECT_EQ(state_.typeCode, 0);
+  EXPECT_EQ(state_.fullWidth, 6);
+  EXPECT_EQ(state_.fullHeight, 4);
+  EXPECT_EQ(state_.bmpHeader.bfSize, 1110u);
+}
+
+TEST_F(DecodeFrameTest, RowsArePaddedToMultiplesOfFour) {
+  for (auto [fullWidth, stride] : {std::pair{8, 8}, {5, 8}, {1, 4}, {4, 4}, {0, 0}}) {
+    const Bytes bmp = Decode(OneFrame(MakeFrame(0, fullWidth, 3, 0, 0, 0, 0, {})));
+    EXPECT_EQ(bmp.size(), 1078u + 3 * stride) << fullWidth;
+    EXPECT_EQ(GetInt32(bmp, 2), 1078 + 3 * stride);
+    EXPECT_EQ(GetInt32(bmp, 34), 3 * stride);
+    EXPECT_EQ(GetInt32(bmp, 38), 3 * fullWidth);
+  }
+  ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, 0, 0, 0, 0, 0, 0, {}))));
+  const Bytes tall = Decode(OneFrame(MakeFrame(0, 0, 7, 0, 0, 0, 0, {})));
+  EXPECT_EQ(tall.size(), 1078u);
+  EXPECT_EQ(GetInt32(tall, 22), 7);
+}
+
+TEST_F(DecodeFrameTest, ByteRunRowReadsLiteralThenBackground) {
+  // One row-table entry (4), then FF 02 0A 0B 0C 07 01.
+  const Bytes bmp = Decode(OneFrame(
+      RawData(1, 5, 1, 5, 1, {4, 0, 0, 0, 0xFF, 0x02, 0x0A, 0x0B, 0x0C, 0x07, 0x01})));
+  EXPECT_EQ(Pixels(bmp), (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(state_.rowOffsets, (std::vector<int32_t>{4}));
+}
+
+TEST_F(DecodeFrameTest, ByteRunLengthFFCoversTwoHundredFiftySixPixels) {
+  Bytes data = {4, 0, 0, 0, 0x01, 0xFF, 0xFF, 43};
+  const Bytes literal = Sequence(44, 100);
+  data.insert(data.end(), literal.begin(), literal.end());
+  const Bytes bmp = Decode(OneFrame(RawData(1, 300, 1, 300, 1, data)));
+  Bytes expected(256, 0);
+  expected.insert(expected.end(), literal.begin(), literal.end());
+  EXPECT_EQ(Pixels(bmp), expected);
+}
+
+TEST_F(DecodeFrameTest, SegmentRunRowBelowThirtyTwoColumnsUsesTheFirstEntry) {
+  const Bytes bmp =
+      Decode(OneFrame(RawData(3, 5, 2, 5, 2, {2, 0, 0xE2, 0x0A, 0x0B, 0x0C, 0x01})));
+  EXPECT_EQ(Pixels(bmp), (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0, 0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(state_.segmentOffsets, (std::vector<uint16_t>{2, 2}));
+}
+
+TEST_F(DecodeFrameTest, SegmentCodeBytes9FAndFFCoverThirtyTwoPixels) {
+  Bytes data = {4, 0, 4, 0, 0x9F, 0xFF};
+  const Bytes literal = Sequence(32, 50);
+  data.insert(data.end(), literal.begin(), literal.end());
+  const Bytes bmp = Decode(OneFrame(RawData(3, 64, 1, 64, 1, data)));
+  Bytes expected(32, 0);
+  expected.insert(expected.end(), literal.begin(), literal.end());
+  EXPECT_EQ(Pixels(bmp), expected);
+}
+
+TEST_F(DecodeFrameTest, SegmentCodesTwoThreeAndSixAreBackgroundRuns) {
+  const Bytes data = {2, 0, 0x41, 0x60, 0xC2, 0xE2, 7, 8, 9};
+  EXPECT_EQ(Pixels(Decode(OneFrame(RawData(3, 9, 1, 9, 1, data)))),
+            (Bytes{0, 0, 0, 0, 0, 0, 7, 8, 9, 0, 0, 0}));
+  EXPECT_EQ(Pixels(Decode(OneFrame(RawData(3, 9, 1, 9, 1, data)), {.keepSpecial = true})),
+            (Bytes{2, 2, 3, 6, 6, 6, 7, 8, 9, 0, 0, 0}));
+}
+
+TEST_F(DecodeFrameTest, EveryCompressionMatchesItsPixels) {
+  Bytes pixels(70 * 5);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (i % 7 < 3) ? 0 : uint8_t(i * 13);
+  for (int32_t compression : {0, 1, 2, 3}) {
+    const ArchiveSpec spec = OneFrame(MakeFrame(compression, 83, 9, 70, 5, 4, 2, pixels));
+    EXPECT_EQ(Decode(spec), ExpectedBmp(spec, spec.frames[0])) << compression;
+    EXPECT_TRUE(last_.ok()) << compression;
+  }
+}
+
+TEST_F(DecodeFrameTest, RectangleOutsideTheImageIsCutAndStartsAtTheEdge) {
+  const Bytes pixels = Sequence(40 * 4);
+  struct Case {
+    int32_t fullWidth, fullHeight, left, top;
+  };
+  // Past the right and bottom edges; negative margins; wider than the image.
+  for (Case c : {Case{50, 5, 14, 3}, Case{47, 3, -2, -5}, Case{30, 2, 0, 0}, Case{1001, 6, 970, 1}}) {
+    for (int32_t compression : {0, 1, 2, 3}) {
+      const ArchiveSpec spec = OneFrame(
+          MakeFrame(compression, c.fullWidth, c.fullHeight, 40, 4, c.left, c.top, pixels));
+      EXPECT_EQ(Decode(spec), ExpectedBmp(spec, spec.frames[0]))
+          << compression << " " << c.fullWidth << " " << c.left;
+    }
+  }
+  EXPECT_EQ(last_.problems,
+            (std::vector<std::string>{"frame 0: stored rectangle lies partly outside the full image"}));
+}
+
+// Compression 1 keeps the whole code byte, 2 and 3 their 3-bit code.
+TEST_F(DecodeFrameTest, KeepSpecialDiffersOnlyOnFillRuns) {
+  const std::vector<testing::RowRuns> rows = {
+      {DwRun{5, 3, {}}, DwRun{0, 0, {9, 8}}, DwRun{0x0E, 40, {}}}, {DwRun{0, 0, Sequence(40)}, DwRun{1, 5, {}}}};
+  auto frameOf = [&](int32_t compression, std::vector<uint8_t> data) {
+    return RawData(compression, 48, 2, 45, 2, std::move(data));
+  };
+  const struct {
+    int32_t compression;
+    Bytes data;
+  } cases[] = {{1, testing::EncodeByteRuns(rows)},
+               {2, testing::EncodeRowRuns(rows)},
+               {3, testing::EncodeSegmentRuns(rows, 45)}};
+  for (const auto& c : cases) {
+    const Bytes plain = Pixels(Decode(OneFrame(frameOf(c.compression, c.data))));
+    const Bytes kept = Pixels(Decode(OneFrame(frameOf(c.compression, c.data)), {.keepSpecial = true}));
+    ASSERT_EQ(plain.size(), kept.size());
+    // Bottom row first: stored row 1 at 0, stored row 0 at 48.
+    for (size_t i = 0; i < plain.size(); ++i) {
+      const size_t column = i % 48;
+      const bool topRow = i >= 48;
+      uint8_t fill = 0;
+      if (topRow && column < 3) fill = 5;
+      if (topRow && column >= 5 && column < 45) fill = c.compression == 1 ? 0x0E : 6;
+      if (!topRow && column >= 40 && column < 45) fill = 1;
+      if (fill != 0) {
+        EXPECT_EQ(plain[i], 0) << i;
+        EXPECT_EQ(kept[i], fill) << c.compression << " " << i;
+      } else {
+        EXPECT_EQ(plain[i], kept[i]) << i;
+      }
+    }
+  }
+}
+
+TEST_F(DecodeFrameTest, RowStartingOutsideTheDataIsBackground) {
+  const Bytes pixels = Sequence(4 * 3);
+  const ArchiveSpec spec = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, pixels));
+  Bytes archive = BuildArchive(spec);
+  const size_t dataStart = size_t(FrameOffsets(spec)[0]) + 32;
+  PutInt32(archive, dataStart + 4, 1'000'000);
+  EXPECT_EQ(Pixels(DecodeBytes(archive)), (Bytes{9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4}));
+  EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 0: row 1 starts outside the data"}));
+  PutInt32(archive, dataStart + 4, -1'000'000);
+  EXPECT_EQ(Pixels(DecodeBytes(archive)), (Bytes{9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4}));
+}
+
+TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
+  // The archive's last byte is the last pixel of the last row in every compression.
+  const Bytes pixels = Sequence(33 * 2, 1);
+  for (int32_t compression : {0, 1, 2, 3}) {
+    const ArchiveSpec spec = OneFrame(MakeFrame(compression, 36, 2, 33, 2, 0, 0, pixels));
+    Bytes expected = Decode(spec);  // a complete decode first: nothing of it may show through
+    expected[1078 + 32] = 0;
+    Bytes archive = BuildArchive(spec);
+    archive.pop_back();
+    EXPECT_EQ(DecodeBytes(archive), expected) << compression;
+    EXPECT_EQ(last_.problems,
+              (std::vector<std::string>{"frame 0: row 1 is cut short by the end of the data"}));
+  }
+}
+
+TEST_F(DecodeFrameTest, TableCutShortEndsTheRowsThatNeedIt) {
+  const ArchiveSpec spec = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
+  Bytes archive = BuildArchive(spec);
+  archive.resize(size_t(FrameOffsets(spec)[0]) + 32 + 6);
+  EXPECT_EQ(Pixels(DecodeBytes(archive)), Bytes(12, 0));
+  EXPECT_EQ(last_.problems, (std::vector<std::string>{
+                                "frame 0: row 0 starts outside the data (and 2 more rows)"}));
+  EXPECT_EQ(state_.rowOffsets.size(), 1u);
+}
+
+TEST_F(DecodeFrameTest, NegativeOrHugeFullSizeGivesAnEmptyImage) {
+  ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, -3, 10, 0, 0, 0, 0, {}))));
+  EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 0: negative full size -3 x 10"}));
+  EXPECT_EQ(state_.fullWidth, -3);
+  EXPECT_EQ(state_.bmpHeader.biWidth, 0);
+  ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, 10, INT32_MIN, 0, 0, 0, 0, {}))));
+  ExpectEmptyImage(Decode(OneFrame(MakeFrame(3, 20000, 20000, 0, 0, 0, 0, {}))));
+  ExpectEmptyImage(Decode(OneFrame(MakeFrame(3, INT32_MAX, 1, 0, 0, 0, 0, {}))));
+}
+
+TEST_F(DecodeFrameTest, NegativeStoredSizeCountsAsZero) {
+  const Bytes bmp = Decode(OneFrame(RawData(1, 4, 2, -4, 5, {9, 9, 9, 9})));
+  EXPECT_EQ(Pixels(bmp), Bytes(8, 0));
+  EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 0: negative stored size -4 x 5"}));
+}
+
+TEST_F(DecodeFrameTest, HugeStoredHeightDecodesOnlyTheVisibleRows) {
+  const ArchiveSpec spec = OneFrame(MakeFrame(1, 4, 2, 4, 2, 0, 0, Sequence(8)));
+  Bytes archive = BuildArchive(spec);
+  PutInt32(archive, size_t(FrameOffsets(spec)[0]) + 20, INT32_MAX);
+  const Bytes bmp = DecodeBytes(archive);
+  EXPECT_EQ(Pixels(bmp), (Bytes{5, 6, 7, 8, 1, 2, 3, 4}));
+  EXPECT_EQ(state_.rowOffsets.size(), 2u);
+}
+
+TEST_F(DecodeFrameTest, UnknownCompressionGivesBackgroundPixels) {
+  const Bytes bmp = Decode(OneFrame(RawData(9, 5, 2, 5, 2, Bytes(10, 7))));
+  EXPECT_EQ(bmp.size(), 1078u + 16);
+  EXPECT_EQ(Pixels(bmp), Bytes(16, 0));
+  EXPECT_EQ(state_.typeCode, 9);
+  EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 0: unknown compression 9"}));
+}
+
+TEST_F(DecodeFrameTest, FrameIndexOutsideTheTableGivesAnEmptyImage) {
+  Decode(OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {})));
+  ExpectEmptyImage(DecodeLoaded(1));
+  EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 1 is not in the table"}));
+  ExpectEmptyImage(DecodeLoaded(-1));
+}
+
+TEST_F(DecodeFrameTest, FrameHeadOutsideTheFileGivesAnEmptyImage) {
+  ArchiveSpec spec = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
+  spec.blocks[0].entries[0].offset = 1'000'000;
+  ExpectEmptyImage(Decode(spec));
+  spec.blocks[0].entries[0].offset = -8;
+  ExpectEmptyImage(Decode(spec));
+  EXPECT_EQ(last_.problems.size(), 1u);
+}
+
+TEST_F(DecodeFrameTest, DeletedArchiveGivesAnEmptyImage) {
+  Decode(OneFrame(MakeFrame(0, 4, 4, 4, 4, 0, 0, Sequence(16))));
+  ASSERT_EQ(::unlink(path_.c_str()), 0);
+  ExpectEmptyImage(DecodeLoaded(0));
+  EXPECT_TRUE(last_.cannotOpen);
+}
+
+TEST_F(DecodeFrameTest, ReplacedArchiveIsReadAfresh) {
+  const ArchiveSpec first = OneFrame(MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}));
+  const ArchiveSpec second = OneFrame(MakeFrame(0, 4, 1, 4, 1, 0, 0, {5, 6, 7, 8}));
+  Decode(first);
+  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{1, 2, 3, 4}));
+  WriteFile(path_, BuildArchive(second));  // same size, same file
+  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{5, 6, 7, 8}));
+  ::usleep(120'000);  // long enough for the bytes to be kept between decodes
+  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{5, 6, 7, 8}));
+  WriteFile(path_, BuildArchive(first));
+  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{1, 2, 3, 4}));
+}
+
+TEST_F(DecodeFrameTest, RepeatedDecodesAreIdentical) {
+  const ArchiveSpec spec = OneFrame(MakeFrame(3, 40, 3, 33, 3, 7, 0, Sequence(99)));
+  const Bytes once = Decode(spec);
+  EXPECT_EQ(DecodeLoaded(0), once);
+  StreamPtr longer = CreateMemoryStream();
+  const Bytes junk(5000, 0xEE);
+  WriteBytes(*longer, junk.data(), int32_t(junk.size()));
+  DecodeFrame(state_, 0, *longer);
+  EXPECT_EQ(Bytes(MemoryStreamBytes(*longer)->begin(), MemoryStreamBytes(*longer)->begin() + once.size()),
+            once);
+}
+
+}  // namespace
+}  // namespace dw

@@ -1,0 +1,73 @@
+#include "archive/frame_export.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/def_writer.h"
+
+namespace dw {
+namespace {
+
+using testing::ArchiveSpec;
+using testing::Block;
+using testing::BuildArchive;
+using testing::ExpectedBmp;
+using testing::MakeFrame;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(ExportFileName, ReplacesTheExtensionAtTheFirstDot) {
+  EXPECT_EQ(ExportFileName("walk01.pcx"), "walk01.bmp");
+  EXPECT_EQ(ExportFileName("hero.big.pcx"), "hero.bmp");
+  EXPECT_EQ(ExportFileName("idle"), "idle.bmp");
+  EXPECT_EQ(ExportFileName("tail."), "tail.bmp");
+}
+
+TEST(ExportFileName, NeverLeavesTheFolder) {
+  EXPECT_EQ(ExportFileName(""), ".bmp");
+  EXPECT_EQ(ExportFileName(".."), ".bmp");
+  EXPECT_EQ(ExportFileName("."), ".bmp");
+  EXPECT_EQ(ExportFileName("../../etc/x"), ".bmp");
+  EXPECT_EQ(ExportFileName("a/b.pcx"), "a_b.bmp");
+  EXPECT_EQ(ExportFileName("/etc/passwd"), "_etc_passwd.bmp");
+}
+
+TEST(ExportFileName, ConvertsWindows1251Names) {
+  EXPECT_EQ(ExportFileName("\xCA\xEE\xF2.pcx"), "Кот.bmp");
+  EXPECT_EQ(ExportFileName("\xB8\xE6/\xFF"), "ёж_я.bmp");
+}
+
+TEST(ExportFilePath, JoinsWithASlashEvenAtTheRoot) {
+  ConversionState state;
+  state.frames = {{"run.pcx", 0}, {"/x", 0}};
+  EXPECT_EQ(ExportFilePath("/out", state, 0), "/out/run.bmp");
+  EXPECT_EQ(ExportFilePath("/", state, 1), "//_x.bmp");
+}
+
+TEST(ExportFrame, ReplacesALongerFileCompletely) {
+  TempDir dir;
+  ArchiveSpec spec;
+  spec.frames = {MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9})};
+  Block b;
+  b.entries = {{"cat.pcx", 0, {}, {}}};
+  spec.blocks = {b};
+  WriteFile(dir.File("a.def"), BuildArchive(spec));
+  ConversionState state;
+  LoadArchive(state, dir.File("a.def"));
+  const std::string out = ExportFilePath(dir.path(), state, 0);
+  WriteFile(out, std::vector<uint8_t>(5000, 0xAA));
+  EXPECT_TRUE(ExportFrame(state, 0, out).ok());
+  EXPECT_EQ(ReadFile(out), ExpectedBmp(spec, spec.frames[0]));
+}
+
+TEST(ExportFrame, UnwritableFileIsReportedAndSkipped) {
+  TempDir dir;
+  ConversionState state;
+  const Diagnostics d = ExportFrame(state, 0, dir.File("none/x.bmp"));
+  EXPECT_EQ(d.problems, (std::vector<std::string>{"cannot write " + dir.File("none/x.bmp")}));
+}
+
+}  // namespace
+}  // namespace dw

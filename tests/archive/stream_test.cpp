@@ -1,0 +1,134 @@
+#include "archive/stream.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/def_writer.h"
+
+namespace dw {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+StreamPtr MemoryWith(const std::vector<uint8_t>& bytes) {
+  StreamPtr s = CreateMemoryStream();
+  WriteBytes(*s, bytes.data(), int32_t(bytes.size()));
+  SeekTo(*s, 0);
+  return s;
+}
+
+TEST(MemoryStream, ShortReadCopiesWhatIsLeftAndKeepsTheRestOfTheDestination) {
+  StreamPtr s = MemoryWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  SeekTo(*s, 8);
+  uint8_t out[4] = {0xAA, 0xAA, 0xAA, 0xAA};
+  EXPECT_EQ(ReadBytes(*s, out, 4), 2);
+  EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{8, 9, 0xAA, 0xAA}));
+  EXPECT_EQ(CurrentPosition(*s), 10);
+  EXPECT_EQ(ReadBytes(*s, out, 4), 0);
+}
+
+TEST(MemoryStream, GrowsToExactSizesAndNeverShrinks) {
+  StreamPtr s = CreateMemoryStream();
+  const uint8_t five[5] = {1, 2, 3, 4, 5};
+  EXPECT_EQ(WriteBytes(*s, five, 5), 5);
+  EXPECT_EQ(StreamSize(*s), 5);
+  EXPECT_EQ(CurrentPosition(*s), 5);
+  SeekTo(*s, 0);
+  const uint8_t two[2] = {9, 9};
+  WriteBytes(*s, two, 2);
+  EXPECT_EQ(StreamSize(*s), 5);
+  EXPECT_EQ(*MemoryStreamBytes(*s), (std::vector<uint8_t>{9, 9, 3, 4, 5}));
+  s->SetSize(2);
+  EXPECT_EQ(StreamSize(*s), 5);
+}
+
+TEST(MemoryStream, SeekingPastTheEndGrowsWithZeroBytes) {
+  StreamPtr s = MemoryWith({7, 7, 7, 7, 7});
+  EXPECT_EQ(SeekTo(*s, 9), 9);
+  EXPECT_EQ(StreamSize(*s), 9);
+  EXPECT_EQ(*MemoryStreamBytes(*s), (std::vector<uint8_t>{7, 7, 7, 7, 7, 0, 0, 0, 0}));
+  EXPECT_EQ(SeekTo(*s, -3, SeekOrigin::Current), 6);
+}
+
+TEST(MemoryStream, SeekBeforeTheStartIsRefused) {
+  StreamPtr s = MemoryWith({1, 2, 3});
+  SeekTo(*s, 2);
+  EXPECT_EQ(SeekTo(*s, -5, SeekOrigin::Current), 2);
+  EXPECT_EQ(StreamSize(*s), 3);
+}
+
+TEST(MemoryStream, CopyStopsWhereTheSourceEnds) {
+  StreamPtr source = MemoryWith(std::vector<uint8_t>(100, 5));
+  SeekTo(*source, 60);
+  StreamPtr target = CreateMemoryStream();
+  EXPECT_EQ(CopyBytes(*target, *source, 100), 40);
+  EXPECT_EQ(StreamSize(*target), 40);
+  EXPECT_EQ(CurrentPosition(*source), 100);
+}
+
+TEST(FileStream, WriteEndsTheFileAtTheLastByteWritten) {
+  TempDir dir;
+  const std::string path = dir.File("f.bin");
+  WriteFile(path, std::vector<uint8_t>(100, 0xEE));
+  StreamPtr s = CreateWriteStream(path);
+  const uint8_t three[3] = {1, 2, 3};
+  EXPECT_EQ(WriteBytes(*s, three, 3), 3);
+  EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3}));
+  SeekTo(*s, 1);
+  WriteBytes(*s, three, 1);
+  FreeStream(s);
+  EXPECT_EQ(s, nullptr);
+  EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 1}));
+}
+
+TEST(FileStream, OpeningForWriteKeepsTheFileUntilTheFirstWrite) {
+  TempDir dir;
+  const std::string path = dir.File("f.bin");
+  WriteFile(path, {1, 2, 3, 4});
+  StreamPtr s = CreateWriteStream(path);
+  FreeStream(s);
+  EXPECT_EQ(ReadFile(path).size(), 4u);
+}
+
+TEST(FileStream, ReadReportsPositionAndLeavesTheDestinationPastTheEnd) {
+  TempDir dir;
+  const std::string path = dir.File("f.bin");
+  std::vector<uint8_t> bytes(40);
+  for (int i = 0; i < 40; ++i) bytes[i] = uint8_t(i);
+  WriteFile(path, bytes);
+  StreamPtr s = CreateReadStream(path);
+  EXPECT_EQ(StreamSize(*s), 40);
+  uint8_t buffer[32];
+  ReadBytes(*s, buffer, 32);
+  EXPECT_EQ(CurrentPosition(*s), 32);
+  uint8_t tail[12];
+  std::fill(std::begin(tail), std::end(tail), 0xAA);
+  EXPECT_EQ(ReadBytes(*s, tail, 12), 8);
+  EXPECT_EQ(tail[7], 39);
+  EXPECT_EQ(tail[8], 0xAA);
+  SeekTo(*s, 100);
+  EXPECT_EQ(ReadBytes(*s, tail, 1), 0);
+  EXPECT_EQ(MemoryStreamBytes(*s), nullptr);
+}
+
+TEST(FileStream, UnopenableFilesReadAndStoreNothing) {
+  TempDir dir;
+  StreamPtr reader = CreateReadStream(dir.File("missing"));
+  uint8_t byte = 0x55;
+  EXPECT_EQ(ReadBytes(*reader, &byte, 1), 0);
+  EXPECT_EQ(byte, 0x55);
+  EXPECT_EQ(StreamSize(*reader), 0);
+  EXPECT_FALSE(StreamOpened(*reader));
+
+  StreamPtr writer = CreateWriteStream(dir.File("no/such/folder"));
+  EXPECT_EQ(WriteBytes(*writer, &byte, 1), 0);
+  EXPECT_FALSE(StreamOpened(*writer));
+  StreamPtr none;
+  FreeStream(none);  // ignored
+}
+
+}  // namespace
+}  // namespace dw
