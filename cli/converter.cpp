@@ -1,8 +1,7 @@
 #include "cli/converter.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <map>
+#include <memory>
 
 #include "cli/commands.h"
 #include "cli/frame_selection.h"
@@ -52,8 +51,20 @@ Examples:
   duskweave-convert strip --frames 0,2,5 --no-separator creature.def strip.bmp)";
 
 const char* const kFramesHelp =
-    "Frames to use: comma-separated indices (4), ranges (3-7) and name patterns with * and ? "
-    "(walk*); default: all";
+    "Frames to use, comma-separated: indices (4), ranges (3-7), name patterns (walk*); "
+    "default: all";
+
+// Usage lines that CLI11 cannot derive from the options: the export command's
+// last path is the output folder.
+class UsageFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App* app, std::string name) const override {
+    if (app->get_name() == "export") {
+      return "Usage: " + name + " [OPTIONS] INPUT... OUTDIR\n";
+    }
+    return CLI::Formatter::make_usage(app, std::move(name));
+  }
+};
 
 // CLI11 wants the arguments last to first.
 std::vector<std::string> Reversed(const std::vector<std::string>& args) {
@@ -68,7 +79,9 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);
   app.require_subcommand(1);
-  app.get_formatter()->column_width(28);
+  auto formatter = std::make_shared<UsageFormatter>();
+  formatter->column_width(28);
+  app.formatter(formatter);
 
   bool quiet = false;
   auto* quietOption = app.add_flag("-q,--quiet", quiet, "Print errors and warnings only");
@@ -90,12 +103,14 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   std::string format = "bmp";
   CLI::App* exportCommand =
       app.add_subcommand("export", "Write every frame (or the chosen ones) as an image file");
-  exportCommand->add_option("INPUT", exportPaths, "DEF archives and folders of them")
-      ->required()
-      ->expected(1, -1);
+  // One list for both, split below: the output folder is the last path, and
+  // options may stand anywhere between the paths.
   exportCommand
-      ->add_option("OUTDIR", exportRequest.outputFolder, "Output folder, created when missing")
-      ->required();
+      ->add_option("INPUT", exportPaths,
+                   "DEF archives and folders of them, then OUTDIR, the output folder (created "
+                   "when missing)")
+      ->required()
+      ->expected(2, -1);
   exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("SPEC");
   exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
       ->check(CLI::IsMember({"bmp", "png"}))
@@ -117,8 +132,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   strip->add_option("OUTPUT", stripRequest.output, "BMP file to write")->required();
   strip
       ->add_option("-f,--frames", stripFrames,
-                   "Frames in the order to join them: indices (4), ranges (3-7) and name "
-                   "patterns with * and ? (walk*); default: all")
+                   "Frames in the order to join them, as for export; default: all")
       ->type_name("SPEC");
   strip->add_flag("--no-separator", noSeparator, "Let neighbouring frames touch");
   strip->footer(kStripFooter);
@@ -152,7 +166,8 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   if (info->parsed()) return RunList(infoRequest, out, messages);
   if (exportCommand->parsed()) {
     if (!parseFrames(exportFrames, exportRequest.frames)) return kUsageStatus;
-    exportRequest.inputs = exportPaths;
+    exportRequest.outputFolder = exportPaths.back();
+    exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
     exportRequest.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
     if (exportRequest.transparent && exportRequest.format != ImageFormat::Png) {
       err << kProgramName << ": error: --transparent needs --format png\n"

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -34,6 +35,15 @@ bool MakeFolder(const std::string& folder, Messages& messages) {
   return false;
 }
 
+// Removes problem from the diagnostics; true when it was there.
+bool TakeProblem(Diagnostics& diagnostics, const std::string& problem) {
+  auto& problems = diagnostics.problems;
+  const auto it = std::find(problems.begin(), problems.end(), problem);
+  if (it == problems.end()) return false;
+  problems.erase(it);
+  return true;
+}
+
 struct FrameOutcome {
   bool written = false;
   bool damaged = false;
@@ -46,6 +56,10 @@ FrameOutcome ExportOne(ConversionState& state, int32_t index, const std::string&
   std::string writeError;
   if (request.format == ImageFormat::Bmp) {
     result = ExportFrame(state, index, path, options);
+    // The export lists a file it could not write among the problems.
+    const bool notCreated = TakeProblem(result, "cannot write " + path);
+    const bool cutShort = TakeProblem(result, "the image could not be written completely");
+    if (notCreated || cutShort) writeError = "cannot write the file";
   } else {
     StreamPtr image = CreateMemoryStream();
     result = DecodeFrame(state, index, *image, options);
@@ -57,10 +71,13 @@ FrameOutcome ExportOne(ConversionState& state, int32_t index, const std::string&
     }
     FreeStream(image);
   }
+  const std::string decoderPrefix = "frame " + std::to_string(index) + ": ";
   for (const std::string& problem : result.problems) {
-    messages.Damage(state.archivePath + ": " + FrameLabel(state, index) + ": " + problem);
+    const bool prefixed = problem.compare(0, decoderPrefix.size(), decoderPrefix) == 0;
+    messages.Damage(state.archivePath + ": " + FrameLabel(state, index) + ": " +
+                    (prefixed ? problem.substr(decoderPrefix.size()) : problem));
   }
-  if (result.cannotOpen && writeError.empty()) writeError = "the file could not be written";
+  if (result.cannotOpen) writeError = "the archive can no longer be read";
   if (!writeError.empty()) {
     messages.Error(path + ": " + FrameLabel(state, index) + ": " + writeError);
   }
