@@ -48,7 +48,16 @@ struct Font {
 };
 
 enum class ControlKind {
-  Application, Form, Panel, Label, Button, CheckBox, EditBox, ListBox, GroupBox, ScrollArea,
+  Application,
+  Form,
+  Panel,
+  Label,
+  Button,
+  CheckBox,
+  EditBox,
+  ListBox,
+  GroupBox,
+  ScrollArea,
   PaintArea
 };
 enum class Dock { None, Left, Top, Right, Bottom, Fill };
@@ -124,6 +133,12 @@ void FreeWithForm(Control& form, T* object) {
   form.freeWithForm.emplace_back(std::shared_ptr<T>(object));
 }
 void FreeWithForm(Control& form, std::shared_ptr<void> object);
+// Menus, timers and dialogs made by the layer already belong to their form;
+// handing them over again changes nothing.
+void FreeWithForm(Control& form, Menu* menu);
+void FreeWithForm(Control& form, Timer* timer);
+void FreeWithForm(Control& form, FolderDialog* dialog);
+void FreeWithForm(Control& form, FileDialog* dialog);
 void CentreOnScreen(Control& form);
 void SetVisible(Control& control, bool visible);
 bool IsVisible(const Control& control);
@@ -266,6 +281,10 @@ struct DialogRequest {
   std::string initialFileName;  // save dialogs
   std::string filter;
   std::string defaultExtension;
+  int filterIndex = 1;  // save dialogs: the filter it opens with, from 1
+  // An answerer may set this (from 1) to choose another filter, as a person
+  // choosing another file type would; 0 keeps filterIndex.
+  mutable int chosenFilterIndex = 0;
 };
 // Returns the chosen folder or file name, or nothing for "cancel".
 using DialogAnswerer = std::function<std::optional<std::string>(const DialogRequest&)>;

@@ -1,0 +1,196 @@
+// Top-level windows: creation, frame style, placement, showing and hiding,
+// and what a close request does.
+#include <QApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "ui/control_impl.h"
+#include "ui/docking.h"
+#include "ui/widgets.h"
+
+namespace dw::ui {
+
+Control& CreateForm(Control& application, const std::string& caption) {
+  auto owned = std::make_unique<Control>();
+  Control& form = *owned;
+  form.kind = ControlKind::Form;
+  form.parent = &application;
+  form.impl = std::make_unique<Control::Impl>();
+  form.text = caption;
+  form.font = application.font;
+  form.background = application.background;
+  form.gap = application.gap;
+  form.style = kStyleOverlapped;
+  form.bounds = {0, 0, 320 + kFrameWidth, 240 + kFrameHeight};
+  form.impl->clientWidth = 320;
+  form.impl->clientHeight = 240;
+  application.children.push_back(std::move(owned));
+  Control::Impl& app = ImplOf(application);
+  if (app.mainForm == nullptr) app.mainForm = &form;
+
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+    auto* widget = new FormWidget(form);
+    form.widget = widget;
+    form.impl->client = widget->client();
+    widget->setWindowTitle(QString::fromStdString(caption));
+    ApplyWindowFlags(form);
+    ApplyFont(form);
+    ApplyGeometry(form);
+  }
+  return form;
+}
+
+void FreeWithForm(Control& form, std::shared_ptr<void> object) {
+  form.freeWithForm.push_back(std::move(object));
+}
+void FreeWithForm(Control&, Menu*) {}
+void FreeWithForm(Control&, Timer*) {}
+void FreeWithForm(Control&, FolderDialog*) {}
+void FreeWithForm(Control&, FileDialog*) {}
+
+void Realise(Control& form) {
+  ImplOf(form).realised = true;
+}
+
+void ApplyWindowFlags(Control& form) {
+  QWidget* widget = form.widget;
+  if (widget == nullptr) return;
+  const uint32_t bits = form.style;
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+  if (bits & kStyleCaption) flags |= Qt::WindowTitleHint;
+  if (bits & kStyleSystemMenu) flags |= Qt::WindowSystemMenuHint;
+  if (bits & kStyleMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+  if (bits & kStyleMaximizeBox) flags |= Qt::WindowMaximizeButtonHint;
+  if ((bits & kStyleSystemMenu) && ImplOf(form).closeCommand) flags |= Qt::WindowCloseButtonHint;
+  if (widget->windowFlags() == flags) return;
+  // Replacing the flags hides the window; it comes back at once, and the
+  // show slot does not take that for a new showing.
+  Control::Impl& impl = ImplOf(form);
+  const bool wasVisible = widget->isVisible();
+  impl.restyling = true;
+  widget->setWindowFlags(flags);
+  if (wasVisible) widget->show();
+  impl.restyling = false;
+}
+
+void SetStyle(Control& form, uint32_t bits) {
+  form.style = bits;
+  if (form.kind != ControlKind::Form) return;
+  ApplyWindowFlags(form);
+  ApplyGeometry(form);  // a frame without sizing border fixes the size
+}
+
+uint32_t StyleOf(const Control& form) {
+  return form.style;
+}
+
+void RemoveCloseCommand(Control& form) {
+  ImplOf(form).closeCommand = false;
+  ApplyWindowFlags(form);
+}
+
+bool HasCloseCommand(const Control& form) {
+  return !form.impl || form.impl->closeCommand;
+}
+
+void FixSize(Control& form) {
+  ImplOf(form).fixedSize = true;
+  ApplyGeometry(form);
+}
+
+QWidget* PlatformHandle(Control& control) {
+  if (control.kind == ControlKind::Form) Realise(control);
+  return control.widget;
+}
+
+void CentreOnScreen(Control& form) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QSize size = screen->geometry().size();
+  const int width = form.bounds.Width(), height = form.bounds.Height();
+  // Halved by an arithmetic shift: a window larger than the screen rounds down.
+  const int left = (size.width() - width) >> 1;
+  const int top = (size.height() - height) >> 1;
+  form.bounds = {left, top, left + width, top + height};
+  ApplyGeometry(form);
+}
+
+void SetVisible(Control& control, bool visible) {
+  const bool changed = control.visible != visible;
+  control.visible = visible;
+  QWidget* widget = control.widget;
+  if (control.kind == ControlKind::Form) {
+    if (widget == nullptr || !ImplOf(control).realised) return;
+    if (visible) {
+      widget->show();
+      widget->raise();
+      widget->activateWindow();
+    } else {
+      widget->hide();
+    }
+    return;
+  }
+  if (widget != nullptr) widget->setVisible(visible);
+  if (changed && control.parent != nullptr) {
+    if (control.dock != Dock::None) LayOut(*control.parent);
+    UpdateScrollRange(*control.parent);
+  }
+}
+
+bool IsVisible(const Control& control) {
+  return control.visible;
+}
+
+void RepaintNow(Control& control) {
+  QWidget* widget = control.widget;
+  if (widget == nullptr || !widget->isVisible()) return;
+  // A repaint of a widget paints its descendants in the same pass and puts
+  // the result on the screen before returning.
+  widget->repaint();
+}
+
+void RequestClose(Control& form) {
+  if (form.widget == nullptr) return;
+  // Queued on the widget: a request for a window that is gone by then lapses.
+  QMetaObject::invokeMethod(
+      form.widget, [&form] { DeliverCloseRequest(form, /*fromPlatform=*/false); },
+      Qt::QueuedConnection);
+}
+
+void FormShown(Control& form) {
+  Control::Impl& impl = ImplOf(form);
+  if (impl.restyling || impl.showReported) return;
+  impl.showReported = true;
+  Fire(form.onShow, form);
+}
+
+void FormHidden(Control& form) {
+  Control::Impl& impl = ImplOf(form);
+  if (impl.restyling) return;
+  impl.showReported = false;
+}
+
+void DeliverCloseRequest(Control& form, bool fromPlatform) {
+  Control::Impl& impl = ImplOf(form);
+  // A window that a modal run blocks takes no commands from its frame.
+  if (fromPlatform && IsBlockedByModalRun(form)) return;
+  if (impl.inModalRun) {
+    SetModalResult(form, -1);
+    return;
+  }
+  Control* application = ApplicationOf(form);
+  const bool ending = application != nullptr && ImplOf(*application).ending;
+  if (form.onCloseRequest) {
+    bool accept = true;
+    CloseSlot handler = form.onCloseRequest;
+    handler(form, accept);
+    if (!accept && !ending) return;
+  }
+  if (application != nullptr && ImplOf(*application).mainForm == &form) {
+    EndApplication(*application, 0);
+  }
+  form.visible = false;
+  if (form.widget != nullptr) form.widget->hide();
+}
+
+}  // namespace dw::ui
