@@ -1,0 +1,11 @@
+// The window layer's tests drive real widgets; without a display they run on
+// Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
