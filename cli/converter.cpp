@@ -111,7 +111,8 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                    "when missing)")
       ->required()
       ->expected(2, -1);
-  exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("SPEC");
+  CLI::Option* exportFramesOption =
+      exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("SPEC");
   exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
       ->check(CLI::IsMember({"bmp", "png"}))
       ->type_name("FORMAT");
@@ -130,10 +131,11 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   CLI::App* strip = app.add_subcommand("strip", "Join frames side by side into one BMP image");
   strip->add_option("ARCHIVE", stripRequest.archive, "DEF archive")->required();
   strip->add_option("OUTPUT", stripRequest.output, "BMP file to write")->required();
-  strip
-      ->add_option("-f,--frames", stripFrames,
-                   "Frames in the order to join them, as for export; default: all")
-      ->type_name("SPEC");
+  CLI::Option* stripFramesOption =
+      strip
+          ->add_option("-f,--frames", stripFrames,
+                       "Frames in the order to join them, as for export; default: all")
+          ->type_name("SPEC");
   strip->add_flag("--no-separator", noSeparator, "Let neighbouring frames touch");
   strip->footer(kStripFooter);
 
@@ -148,8 +150,10 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     return status == 0 ? 0 : kUsageStatus;
   }
 
-  auto parseFrames = [&](const std::string& spec, FrameSelection& selection) {
-    if (spec.empty()) return true;
+  // Without --frames every frame is used; an empty list given is a mistake.
+  auto parseFrames = [&](const CLI::Option* option, const std::string& spec,
+                         FrameSelection& selection) {
+    if (option->count() == 0) return true;
     std::string error;
     auto parsed = ParseFrameSelection(spec, error);
     if (!parsed) {
@@ -165,7 +169,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   if (list->parsed()) return RunList(listRequest, out, messages);
   if (info->parsed()) return RunList(infoRequest, out, messages);
   if (exportCommand->parsed()) {
-    if (!parseFrames(exportFrames, exportRequest.frames)) return kUsageStatus;
+    if (!parseFrames(exportFramesOption, exportFrames, exportRequest.frames)) return kUsageStatus;
     exportRequest.outputFolder = exportPaths.back();
     exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
     exportRequest.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
@@ -176,7 +180,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     return RunExport(exportRequest, messages);
   }
-  if (!parseFrames(stripFrames, stripRequest.frames)) return kUsageStatus;
+  if (!parseFrames(stripFramesOption, stripFrames, stripRequest.frames)) return kUsageStatus;
   stripRequest.separator = !noSeparator;
   return RunStrip(stripRequest, messages);
 }

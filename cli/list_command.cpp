@@ -16,6 +16,12 @@ int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
     messages.Damage(request.archive + ": damaged archive: " + problem);
   }
   const ArchiveReport report = ReportArchive(state);
+  for (const FrameReport& frame : report.frames) {
+    if (frame.head) continue;
+    messages.Damage(request.archive + ": damaged archive: frame " + std::to_string(frame.index) +
+                    " (" + PrintableName(frame.name) + "): head at " +
+                    std::to_string(frame.offset) + " lies outside the file");
+  }
   if (request.json) {
     out << ReportToJson(report, load)
                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)

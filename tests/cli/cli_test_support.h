@@ -1,0 +1,105 @@
+// Shared pieces of the converter's tests: running it in-process, and a small
+// archive of eight frames in every compression, built by the test writer.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/converter.h"
+#include "tests/support/def_writer.h"
+
+namespace dw::testing {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline RunResult RunCli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  RunResult result;
+  result.status = cli::RunConverter(args, out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+// width x height pixels with background (index 0) in a diagonal band, so that
+// compressed frames hold both literal and fill runs.
+inline std::vector<uint8_t> PatternPixels(int width, int height, int seed) {
+  std::vector<uint8_t> pixels(size_t(width) * size_t(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool background = (x + y + seed) % 7 < 2;
+      pixels[size_t(y) * width + x] =
+          background ? 0 : static_cast<uint8_t>(8 + (x * 3 + y * 5 + seed * 11) % 240);
+    }
+  }
+  return pixels;
+}
+
+// Eight frames in two blocks, compressions 0, 1, 2 and 3, different sizes and
+// margins. Directory order is not offset order: the first block lists frames
+// 4 to 7, the second frames 0 to 3, and frame i lies i-th in the file, so the
+// table holds frame i (named walk0<i+1>.pcx) at index i.
+inline ArchiveSpec EightFrameSpec() {
+  ArchiveSpec spec;
+  spec.width = 60;
+  spec.height = 50;
+  const int compressions[8] = {1, 0, 3, 2, 1, 3, 0, 2};
+  for (int i = 0; i < 8; ++i) {
+    const int width = compressions[i] == 3 ? 40 : 9 + i;
+    const int height = 6 + i % 3;
+    spec.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
+                                    height, 1 + i % 2, 1 + i % 3, PatternPixels(width, height, i)));
+  }
+  Block first;
+  first.identifier = 7;
+  first.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
+  Block second;
+  second.identifier = 9;
+  for (int i = 0; i < 8; ++i) {
+    DirectoryEntry entry;
+    entry.name = "walk0" + std::to_string(i + 1) + ".pcx";
+    entry.frame = i;
+    (i < 4 ? second : first).entries.push_back(entry);
+  }
+  spec.blocks = {first, second};
+  return spec;
+}
+
+// The pixel indices of an 8-bit bottom-up BMP image, top row first.
+struct IndexedPixels {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> pixels;
+  uint8_t At(int x, int y) const { return pixels[size_t(y) * width + x]; }
+};
+
+inline IndexedPixels PixelsOfBmp(const std::vector<uint8_t>& bmp) {
+  IndexedPixels image;
+  if (bmp.size() < 1078) return image;
+  image.width = GetInt32(bmp, 18);
+  image.height = GetInt32(bmp, 22);
+  const uint32_t offset = uint32_t(GetInt32(bmp, 10));
+  const size_t stride = (size_t(image.width) + 3) / 4 * 4;
+  image.pixels.resize(size_t(image.width) * image.height);
+  for (int y = 0; y < image.height; ++y) {
+    const size_t row = offset + size_t(image.height - 1 - y) * stride;
+    for (int x = 0; x < image.width; ++x) {
+      image.pixels[size_t(y) * image.width + x] = bmp.at(row + x);
+    }
+  }
+  return image;
+}
+
+inline std::string WriteArchive(const TempDir& dir, const std::string& name,
+                                const ArchiveSpec& spec) {
+  const std::string path = dir.File(name);
+  WriteFile(path, BuildArchive(spec));
+  return path;
+}
+
+}  // namespace dw::testing

@@ -1,0 +1,140 @@
+#include "cli/png_writer.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <filesystem>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace dw::testing {
+namespace {
+
+struct PngContents {
+  uint32_t width = 0, height = 0;
+  int bitDepth = 0, colourType = 0;
+  std::vector<png_color> palette;
+  std::vector<uint8_t> transparency;  // tRNS entries; empty without the chunk
+  std::vector<uint8_t> pixels;        // top row first
+};
+
+// Only plain data lives in this frame: libpng leaves it by longjmp on errors.
+bool ReadPngInto(std::FILE* file, PngContents& contents) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  png_init_io(png, file);
+  png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  contents.width = png_get_image_width(png, info);
+  contents.height = png_get_image_height(png, info);
+  contents.bitDepth = png_get_bit_depth(png, info);
+  contents.colourType = png_get_color_type(png, info);
+  png_colorp palette = nullptr;
+  int paletteSize = 0;
+  if (png_get_PLTE(png, info, &palette, &paletteSize)) {
+    contents.palette.assign(palette, palette + paletteSize);
+  }
+  png_bytep alpha = nullptr;
+  int alphaCount = 0;
+  if (png_get_tRNS(png, info, &alpha, &alphaCount, nullptr)) {
+    contents.transparency.assign(alpha, alpha + alphaCount);
+  }
+  png_bytepp rows = png_get_rows(png, info);
+  contents.pixels.clear();
+  for (uint32_t y = 0; y < contents.height; ++y) {
+    contents.pixels.insert(contents.pixels.end(), rows[y], rows[y] + contents.width);
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+PngContents ReadPng(const std::string& path) {
+  PngContents contents;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  EXPECT_NE(file, nullptr) << path;
+  if (file == nullptr) return contents;
+  EXPECT_TRUE(ReadPngInto(file, contents)) << path;
+  std::fclose(file);
+  return contents;
+}
+
+void ExpectSameImage(const PngContents& png, const std::vector<uint8_t>& bmp,
+                     const ArchiveSpec& spec) {
+  const IndexedPixels expected = PixelsOfBmp(bmp);
+  EXPECT_EQ(png.width, uint32_t(expected.width));
+  EXPECT_EQ(png.height, uint32_t(expected.height));
+  EXPECT_EQ(png.bitDepth, 8);
+  EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE);
+  ASSERT_EQ(png.palette.size(), 256u);
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_EQ(png.palette[i].red, spec.palette[3 * i]) << i;
+    EXPECT_EQ(png.palette[i].green, spec.palette[3 * i + 1]) << i;
+    EXPECT_EQ(png.palette[i].blue, spec.palette[3 * i + 2]) << i;
+  }
+  EXPECT_EQ(png.pixels, expected.pixels);
+}
+
+TEST(PngExport, SamePaletteAndIndicesAsTheBmp) {
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  const RunResult r = RunCli({"export", "--format", "png", archive, dir.File("png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int i = 0; i < 8; ++i) {
+    const PngContents png = ReadPng(dir.File("png/walk0" + std::to_string(i + 1) + ".png"));
+    ExpectSameImage(png, ExpectedBmp(spec, spec.frames[i]), spec);
+    EXPECT_TRUE(png.transparency.empty());
+  }
+}
+
+TEST(PngExport, TransparentMarksOnlyIndexZero) {
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  ASSERT_EQ(RunCli({"export", "--format", "png", "--transparent", archive, dir.File("png")}).status,
+            0);
+  const PngContents png = ReadPng(dir.File("png/walk03.png"));
+  ExpectSameImage(png, ExpectedBmp(spec, spec.frames[2]), spec);
+  EXPECT_EQ(png.transparency, std::vector<uint8_t>{0});
+}
+
+TEST(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
+  TempDir dir;
+  ArchiveSpec spec = EightFrameSpec();
+  spec.frames[3] = MakeFrame(0, 0, 0, 0, 0, 0, 0, {});
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  const RunResult r = RunCli({"export", "--format", "png", archive, dir.File("png")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("walk04.png: frame 3 (walk04.pcx): an image of 0 x 0 pixels"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("png/walk04.png")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("png/walk05.png")));
+}
+
+TEST(PngWriter, RefusesImagesWhoseRowsDoNotFit) {
+  std::vector<uint8_t> bmp = ExpectedBmp(EightFrameSpec(), EightFrameSpec().frames[0]);
+  cli::BmpView view;
+  std::string error;
+  ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
+  PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
+  EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(PngWriter, UnwritablePathGivesAMessage) {
+  TempDir dir;
+  const std::vector<uint8_t> bmp = ExpectedBmp(EightFrameSpec(), EightFrameSpec().frames[0]);
+  cli::BmpView view;
+  std::string error;
+  ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
+  EXPECT_NE(cli::WritePng(dir.File("missing/x.png"), view, false), "");
+}
+
+}  // namespace
+}  // namespace dw::testing

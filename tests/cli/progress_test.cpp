@@ -1,0 +1,54 @@
+#include "cli/progress.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace dw::cli {
+namespace {
+
+using std::chrono::milliseconds;
+
+struct FakeClock {
+  std::chrono::steady_clock::time_point now{};
+  ProgressLine::Clock Function() {
+    return [this] { return now; };
+  }
+};
+
+TEST(ProgressLine, QuietDuringTheFirstSecond) {
+  std::ostringstream err;
+  FakeClock clock;
+  ProgressLine line(err, true, clock.Function());
+  clock.now += milliseconds(999);
+  line.Update("[1/2] a.def");
+  line.Finish();
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST(ProgressLine, RedrawsInPlaceAndWipesItselfAtTheEnd) {
+  std::ostringstream err;
+  FakeClock clock;
+  ProgressLine line(err, true, clock.Function());
+  clock.now += milliseconds(1000);
+  line.Update("[1/2] long.def");
+  clock.now += milliseconds(50);
+  line.Update("skipped: too soon");
+  clock.now += milliseconds(100);
+  line.Update("[2/2] b");
+  line.Finish();
+  EXPECT_EQ(err.str(), "\r[1/2] long.def\r[2/2] b       \r       \r");
+}
+
+TEST(ProgressLine, NothingWhenNotATerminal) {
+  std::ostringstream err;
+  FakeClock clock;
+  ProgressLine line(err, false, clock.Function());
+  clock.now += milliseconds(5000);
+  line.Update("[1/2] a.def");
+  line.Finish();
+  EXPECT_EQ(err.str(), "");
+}
+
+}  // namespace
+}  // namespace dw::cli

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace dw::testing {
+namespace {
+
+// The strip must show each chosen frame's decoded pixels at its place, cut at
+// the first frame's height, with index 0 wherever no frame reaches.
+void ExpectStrip(const ArchiveSpec& spec, const std::vector<int>& frames, bool separator,
+                 const std::vector<uint8_t>& bytes) {
+  const IndexedPixels strip = PixelsOfBmp(bytes);
+  int width = 0;
+  for (int f : frames) width += spec.frames[f].fullWidth;
+  width += separator ? int(frames.size()) - 1 : 0;
+  ASSERT_EQ(strip.width, width);
+  ASSERT_EQ(strip.height, spec.frames[frames[0]].fullHeight);
+  std::vector<uint8_t> expected(size_t(strip.width) * strip.height, 0);
+  int x0 = 0;
+  for (int f : frames) {
+    const IndexedPixels frame = PixelsOfBmp(ExpectedBmp(spec, spec.frames[f]));
+    for (int y = 0; y < std::min(frame.height, strip.height); ++y) {
+      for (int x = 0; x < frame.width; ++x) expected[size_t(y) * width + x0 + x] = frame.At(x, y);
+    }
+    x0 += frame.width + (separator ? 1 : 0);
+  }
+  EXPECT_EQ(strip.pixels, expected);
+}
+
+TEST(StripCommand, FramesZeroTwoFiveWithSeparator) {
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  const RunResult r = RunCli({"strip", "--frames", "0,2,5", archive, dir.File("s.bmp")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Frames 2 and 5 are taller than frame 0 and are cut.
+  ASSERT_GT(spec.frames[2].fullHeight, spec.frames[0].fullHeight);
+  ExpectStrip(spec, {0, 2, 5}, true, ReadFile(dir.File("s.bmp")));
+}
+
+TEST(StripCommand, FramesZeroTwoFiveWithoutSeparator) {
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  ASSERT_EQ(
+      RunCli({"strip", "--frames", "0,2,5", "--no-separator", archive, dir.File("s.bmp")}).status,
+      0);
+  ExpectStrip(spec, {0, 2, 5}, false, ReadFile(dir.File("s.bmp")));
+}
+
+TEST(StripCommand, OrderGivenAndEveryFrameByDefault) {
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  ASSERT_EQ(RunCli({"strip", "--frames", "5,walk01*", archive, dir.File("a.bmp")}).status, 0);
+  ExpectStrip(spec, {5, 0}, true, ReadFile(dir.File("a.bmp")));
+  ASSERT_EQ(RunCli({"strip", archive, dir.File("all.bmp")}).status, 0);
+  ExpectStrip(spec, {0, 1, 2, 3, 4, 5, 6, 7}, true, ReadFile(dir.File("all.bmp")));
+}
+
+TEST(StripCommand, ReplacesALongerFileCompletely) {
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "u.def", spec);
+  WriteFile(dir.File("s.bmp"), std::vector<uint8_t>(100000, 0xAB));
+  ASSERT_EQ(RunCli({"strip", "--frames", "1", archive, dir.File("s.bmp")}).status, 0);
+  EXPECT_EQ(ReadFile(dir.File("s.bmp")), ExpectedBmp(spec, spec.frames[1]));
+}
+
+TEST(StripCommand, UnwritableOutputExitsOne) {
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "u.def", EightFrameSpec());
+  WriteFile(dir.File("file"), {1});
+  const RunResult r = RunCli({"strip", archive, dir.File("file/s.bmp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write the strip"), std::string::npos) << r.err;
+}
+
+TEST(StripCommand, MissingFramesAndEmptyArchivesExitOne) {
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "u.def", EightFrameSpec());
+  EXPECT_EQ(RunCli({"strip", "--frames", "9", archive, dir.File("s.bmp")}).status, 1);
+  EXPECT_EQ(RunCli({"strip", "--frames", "nothing*", archive, dir.File("s.bmp")}).status, 1);
+  const std::string empty = WriteArchive(dir, "empty.def", ArchiveSpec{});
+  EXPECT_EQ(RunCli({"strip", empty, dir.File("s.bmp")}).status, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("s.bmp")));
+}
+
+}  // namespace
+}  // namespace dw::testing
