@@ -8,6 +8,7 @@
 
 #include "archive/byte_cursor.h"
 #include "archive/def_format.h"
+#include "archive/frame_info.h"
 #include "archive/from_bytes.h"
 #include "archive/pixel_rows.h"
 
@@ -47,15 +48,6 @@ void Deliver(Stream& target, const std::vector<uint8_t>& image, Diagnostics& dia
 
 void DeliverEmptyImage(ConversionState& state, Stream& target, Diagnostics& diagnostics) {
   Deliver(target, StartImage(state, 0, 0, 0), diagnostics);
-}
-
-std::optional<FrameHeader> ReadFrameHeader(ByteCursor& in, int32_t offset) {
-  if (!in.SeekTo(offset) || in.remaining() < kFrameHeaderSize) return std::nullopt;
-  FrameHeader h;
-  for (int32_t* field : {&h.dataSize, &h.compression, &h.fullWidth, &h.fullHeight, &h.width,
-                         &h.height, &h.leftMargin, &h.topMargin})
-    *field = *in.ReadI32();
-  return h;
 }
 
 FramePlacement Place(const FrameHeader& h, int64_t stride) {
@@ -99,7 +91,7 @@ Diagnostics DecodeFrameFromBytes(ConversionState& state, const std::vector<uint8
   const std::string prefix = FramePrefix(frameIndex);
   ByteCursor in(bytes.data(), int64_t(bytes.size()));
   const int32_t offset = state.frames[size_t(frameIndex)].offset;
-  const std::optional<FrameHeader> head = ReadFrameHeader(in, offset);
+  const std::optional<FrameHeader> head = ReadFrameHeaderAt(bytes, offset);
   if (!head) {
     diagnostics.Add(prefix + "head at " + std::to_string(offset) + " lies outside the file");
     DeliverEmptyImage(state, target, diagnostics);
