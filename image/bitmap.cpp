@@ -112,8 +112,9 @@ void Bitmap::SaveToStream(Stream& stream) {
   int32_t tableBytes = bits <= 8 ? 4 << bits : 0;
   // Bit-field images keep their masks behind the info header, so that the
   // file says what its values mean.
-  if (bits > 8 && GetU32(dibHeader_.data() + image_detail::kInfoCompression) ==
-                      image_detail::kBitFieldsCompression) {
+  const uint32_t compression = GetU32(dibHeader_.data() + image_detail::kInfoCompression);
+  if (bits > 8 && (compression == image_detail::kBitFieldsCompression ||
+                   compression == image_detail::kAlphaBitFieldsCompression)) {
     tableBytes = 12;
   }
   const int32_t headersSize = image_detail::kFileHeaderSize + image_detail::kInfoHeaderSize;

@@ -352,21 +352,23 @@ TEST(BitmapSave, NeverLoadedBitmapSavesAsAnAllZeroEightBitImage) {
 }
 
 TEST(BitmapSave, BitFieldImagesWriteTheirMasksSoTheyLoadBackAlike) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bitCount = 16;
-  spec.compression = 3;
-  spec.table = {0x00, 0x7C, 0, 0, 0xE0, 0x03, 0, 0, 0x1F, 0, 0, 0};  // 5-5-5 masks
-  spec.pixels = {0x00, 0x7C, 0x1F, 0x00};                           // red, blue
-  std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
-  ASSERT_EQ(bitmap->pixelFormat(), PixelFormat::Bits16Masks);
-  const std::vector<uint8_t> saved = SaveBitmap(*bitmap);
-  EXPECT_EQ(ReadU32(saved, 10), 66u);
-  EXPECT_EQ(saved, BuildBmp(spec));
-  std::unique_ptr<Bitmap> again = LoadBitmap(saved);
-  EXPECT_EQ(again->ToScreenImage().pixels, bitmap->ToScreenImage().pixels);
-  EXPECT_EQ(again->ToScreenImage().pixels[0], 0xFFFF0000u);
+  for (uint32_t compression : {3u, 6u}) {  // bit fields, and bit fields with alpha
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.bitCount = 16;
+    spec.compression = compression;
+    spec.table = {0x00, 0x7C, 0, 0, 0xE0, 0x03, 0, 0, 0x1F, 0, 0, 0};  // 5-5-5 masks
+    spec.pixels = {0x00, 0x7C, 0x1F, 0x00};                           // red, blue
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
+    ASSERT_EQ(bitmap->pixelFormat(), PixelFormat::Bits16Masks);
+    const std::vector<uint8_t> saved = SaveBitmap(*bitmap);
+    EXPECT_EQ(ReadU32(saved, 10), 66u);
+    EXPECT_EQ(saved, BuildBmp(spec));
+    std::unique_ptr<Bitmap> again = LoadBitmap(saved);
+    EXPECT_EQ(again->ToScreenImage().pixels, bitmap->ToScreenImage().pixels);
+    EXPECT_EQ(again->ToScreenImage().pixels[0], 0xFFFF0000u);
+  }
 }
 
 // ---------------------------------------------------------------------------

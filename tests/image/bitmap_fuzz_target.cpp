@@ -1,0 +1,64 @@
+// libFuzzer entry point for the BMP loader. Whatever loads must survive every
+// other bitmap operation, and must load back alike from its own save.
+#ifdef DUSKWEAVE_BITMAP_FUZZER
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+#include "archive/stream.h"
+#include "image/bitmap.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace dw;
+  if (size > size_t{std::numeric_limits<int32_t>::max()}) return 0;
+  StreamPtr input = CreateMemoryStream();
+  if (size > 0) WriteBytes(*input, data, static_cast<int32_t>(size));
+  SeekTo(*input, 0);
+  std::unique_ptr<Bitmap> bitmap = CreateBitmap(1, 1);
+  bitmap->LoadFromStream(*input);
+  const int32_t position = CurrentPosition(*input);
+  Check(position >= 0 && position <= static_cast<int32_t>(size));
+  if (bitmap->Empty()) {
+    Check(bitmap->dibBits() == nullptr);
+    return 0;
+  }
+
+  const ScreenImage& screen = bitmap->ToScreenImage();
+  Check(screen.pixels.size() == size_t(screen.width) * size_t(screen.height));
+  const std::vector<uint32_t> before = screen.pixels;
+
+  StreamPtr saved = CreateMemoryStream();
+  bitmap->SaveToStream(*saved);
+  SeekTo(*saved, 0);
+  std::unique_ptr<Bitmap> again = CreateBitmap(1, 1);
+  again->LoadFromStream(*saved);
+  Check(again->Width() == bitmap->Width() && again->Height() == bitmap->Height());
+  Check(again->ToScreenImage().pixels == before);
+
+  // Paint each into the other at a few offsets, then widen and narrow.
+  std::unique_ptr<Bitmap> target = CreateBitmap(7, 5);
+  const int w = bitmap->Width(), h = bitmap->Height();
+  for (int offset : {-3, 0, 2}) {
+    bitmap->Draw(*target->Canvas(), offset, -offset);
+    target->Draw(*bitmap->Canvas(), offset, offset);
+    bitmap->Draw(*again->Canvas(), offset - w / 2, offset - h / 2);
+  }
+  int64_t rowBits = int64_t{w} * bitmap->bitCount();
+  if (rowBits < (int64_t{1} << 24)) bitmap->SetWidth(w + 5);
+  bitmap->SetWidth(std::max(1, w / 2));
+  bitmap->ToScreenImage();
+  for (int y = 0; y < std::min(h, 4); ++y) bitmap->PixelAt(std::min(w, 3), y);
+  return 0;
+}
+
+#endif  // DUSKWEAVE_BITMAP_FUZZER
