@@ -23,6 +23,8 @@ namespace dw::ui {
 Control::Impl::Impl() = default;
 Control::Impl::~Impl() = default;
 
+Control::Control() = default;
+
 Control::~Control() {
   if (impl) {
     impl->destroying = true;

@@ -116,7 +116,10 @@ struct Control {
   QWidget* widget = nullptr;  // the platform window, created when first needed
   struct Impl;
   std::unique_ptr<Impl> impl;  // kind-specific layer state
+  Control();
   ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
 };
 
 // Application object and top-level windows.

@@ -12,10 +12,8 @@ using ui::Rect;
 TEST(DockRules, TopAndBottomSpanTheWidthBeforeLeftAndRightArePlaced) {
   ui::DockFrame frame{.clientWidth = 200, .clientHeight = 100};
   const std::vector<ui::DockChild> children = {
-      {Dock::Left, true, {0, 0, 30, 5}},
-      {Dock::Top, true, {0, 0, 5, 10}},
-      {Dock::Bottom, true, {0, 0, 5, 20}},
-      {Dock::Right, true, {0, 0, 40, 5}},
+      {Dock::Left, true, {0, 0, 30, 5}},   {Dock::Top, true, {0, 0, 5, 10}},
+      {Dock::Bottom, true, {0, 0, 5, 20}}, {Dock::Right, true, {0, 0, 40, 5}},
       {Dock::Fill, true, {0, 0, 1, 1}},
   };
   const std::vector<Rect> placed = ui::DockRects(frame, children);
@@ -27,8 +25,13 @@ TEST(DockRules, TopAndBottomSpanTheWidthBeforeLeftAndRightArePlaced) {
 }
 
 TEST(DockRules, MarginsShrinkTheAreaAndGapZeroPacksChildren) {
-  ui::DockFrame frame{.clientWidth = 100, .clientHeight = 80, .marginTop = 16,
-                      .marginBottom = 2, .marginLeft = 2, .marginRight = 2, .gap = 2};
+  ui::DockFrame frame{.clientWidth = 100,
+                      .clientHeight = 80,
+                      .marginTop = 16,
+                      .marginBottom = 2,
+                      .marginLeft = 2,
+                      .marginRight = 2,
+                      .gap = 2};
   const std::vector<Rect> placed = ui::DockRects(frame, {{Dock::Fill, true, {}}});
   EXPECT_EQ(placed[0], (Rect{4, 18, 96, 76}));
 
@@ -41,9 +44,9 @@ TEST(DockRules, MarginsShrinkTheAreaAndGapZeroPacksChildren) {
 
 TEST(DockRules, HiddenAndUndockedChildrenKeepTheirBoundsAndTakeNoRoom) {
   ui::DockFrame frame{.clientWidth = 100, .clientHeight = 50};
-  const std::vector<Rect> placed = ui::DockRects(
-      frame, {{Dock::Left, false, {5, 5, 25, 9}}, {Dock::None, true, {7, 8, 9, 10}},
-              {Dock::Left, true, {0, 0, 10, 0}}});
+  const std::vector<Rect> placed = ui::DockRects(frame, {{Dock::Left, false, {5, 5, 25, 9}},
+                                                         {Dock::None, true, {7, 8, 9, 10}},
+                                                         {Dock::Left, true, {0, 0, 10, 0}}});
   EXPECT_EQ(placed[0], (Rect{5, 5, 25, 9}));
   EXPECT_EQ(placed[1], (Rect{7, 8, 9, 10}));
   EXPECT_EQ(placed[2], (Rect{2, 2, 12, 48}));
@@ -51,9 +54,10 @@ TEST(DockRules, HiddenAndUndockedChildrenKeepTheirBoundsAndTakeNoRoom) {
 
 TEST(DockRules, NoSizeComesOutNegative) {
   ui::DockFrame frame{.clientWidth = 50, .clientHeight = 10};
-  const std::vector<Rect> placed = ui::DockRects(
-      frame, {{Dock::Left, true, {0, 0, 40, 0}}, {Dock::Left, true, {0, 0, 30, 0}},
-              {Dock::Fill, true, {}}, {Dock::Top, true, {0, 0, 0, 20}}});
+  const std::vector<Rect> placed = ui::DockRects(frame, {{Dock::Left, true, {0, 0, 40, 0}},
+                                                         {Dock::Left, true, {0, 0, 30, 0}},
+                                                         {Dock::Fill, true, {}},
+                                                         {Dock::Top, true, {0, 0, 0, 20}}});
   EXPECT_EQ(placed[3], (Rect{2, 2, 48, 22}));    // taller than the room: kept
   EXPECT_EQ(placed[0], (Rect{2, 24, 42, 24}));   // bottom above top: height 0
   EXPECT_EQ(placed[1], (Rect{44, 24, 74, 24}));  // right of the client area

@@ -5,7 +5,9 @@
 
 #include "archive/stream.h"
 
-void LayerTest::SetUp() { app = &ui::CreateApplication("Layer test"); }
+void LayerTest::SetUp() {
+  app = &ui::CreateApplication("Layer test");
+}
 
 void LayerTest::TearDown() {
   ui::SetDialogAnswerer(nullptr);
