@@ -52,7 +52,9 @@ std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height) {
   return bitmap;
 }
 
-void Bitmap::Invalidate() { screenCache_.reset(); }
+void Bitmap::Invalidate() {
+  screenCache_.reset();
+}
 
 void Bitmap::ReleasePixels() {
   std::vector<uint8_t>().swap(dibHeader_);
@@ -212,7 +214,9 @@ uint8_t* Bitmap::mutableDibBits() {
   return dibBits_.empty() ? nullptr : dibBits_.data();
 }
 
-int Bitmap::bitCount() const { return BitsOf(pixelFormat_); }
+int Bitmap::bitCount() const {
+  return BitsOf(pixelFormat_);
+}
 
 bool Bitmap::topDown() const {
   return !dibHeader_.empty() && GetI32(dibHeader_.data() + image_detail::kInfoHeight) < 0;

@@ -31,11 +31,11 @@ namespace dw {
 
 // Pixel layouts, chosen on load from planes x bit count.
 enum class PixelFormat : uint8_t {
-  Device = 0,    // not loaded yet (a "device-dependent" placeholder)
+  Device = 0,  // not loaded yet (a "device-dependent" placeholder)
   Bits1 = 1,
   Bits4 = 2,
   Bits8 = 3,
-  Bits16 = 4,    // 5-5-5
+  Bits16 = 4,       // 5-5-5
   Bits16Masks = 5,  // 5-6-5 bit fields
   Bits24 = 6,
   Bits32 = 7,

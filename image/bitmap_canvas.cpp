@@ -27,9 +27,7 @@ struct PixelRows {
   int32_t height = 0;
   bool topDown = false;
 
-  const uint8_t* Row(int32_t y) const {
-    return bits + StoredRow(y, height, topDown) * scanLine;
-  }
+  const uint8_t* Row(int32_t y) const { return bits + StoredRow(y, height, topDown) * scanLine; }
 };
 
 }  // namespace
@@ -43,6 +41,29 @@ const image_detail::PaletteMatcher& Bitmap::BitmapCanvas::Matcher(const uint8_t*
     matcher_.emplace(table, entries);
   }
   return *matcher_;
+}
+
+const std::vector<uint32_t>& Bitmap::BitmapCanvas::IndexedSourceMap(const PixelLayout& from,
+                                                                    const PixelLayout& to) {
+  // Everything the map depends on: both layouts and both colour tables.
+  std::vector<uint8_t> key = {uint8_t(from.bits), uint8_t(to.bits)};
+  for (uint32_t mask : {to.red.mask, to.green.mask, to.blue.mask}) {
+    for (int i = 0; i < 4; ++i) key.push_back(uint8_t(mask >> (8 * i)));
+  }
+  key.insert(key.end(), from.table, from.table + 4 * from.tableEntries());
+  if (to.indexed) key.insert(key.end(), to.table, to.table + 4 * to.tableEntries());
+  if (key == sourceMapKey_) return sourceMap_;
+
+  sourceMap_.resize(from.tableEntries());
+  const image_detail::PaletteMatcher* matcher =
+      to.indexed ? &Matcher(to.table, to.tableEntries()) : nullptr;
+  for (int i = 0; i < from.tableEntries(); ++i) {
+    const uint32_t colour = ColourOf(from, uint32_t(i));
+    sourceMap_[i] =
+        matcher != nullptr ? matcher->IndexOf(colour) : image_detail::ValueOf(to, colour);
+  }
+  sourceMapKey_ = std::move(key);
+  return sourceMap_;
 }
 
 void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
@@ -90,34 +111,46 @@ void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
   }
   const PixelLayout from = image_detail::LayoutOf(source);
 
-  // Values of an indexed source are mapped once each, on first use.
-  std::array<int32_t, 256> indexMap;
-  indexMap.fill(-1);
-  std::unordered_map<uint32_t, uint32_t> colourMap;
-  auto mapValue = [&](uint32_t value) -> uint32_t {
-    if (from.indexed) {
-      int32_t& mapped = indexMap[value];
-      if (mapped < 0) mapped = static_cast<int32_t>(encode(ColourOf(from, value)));
-      return static_cast<uint32_t>(mapped);
+  if (from.indexed) {
+    const std::vector<uint32_t>& map = IndexedSourceMap(from, to);
+    if (from.bits == 8 && to.bits == 8) {
+      std::array<uint8_t, 256> bytes;
+      for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(map[i]);
+      for (int64_t yy = area.top; yy < area.bottom; ++yy) {
+        const uint8_t* fromRow = fromRows.Row(static_cast<int32_t>(yy - y)) - x;
+        uint8_t* toRow = targetRow(yy);
+        for (int64_t xx = area.left; xx < area.right; ++xx) toRow[xx] = bytes[fromRow[xx]];
+      }
+    } else {
+      for (int64_t yy = area.top; yy < area.bottom; ++yy) {
+        const uint8_t* fromRow = fromRows.Row(static_cast<int32_t>(yy - y));
+        uint8_t* toRow = targetRow(yy);
+        for (int64_t xx = area.left; xx < area.right; ++xx) {
+          const uint32_t value = ReadValue(fromRow, static_cast<int32_t>(xx - x), from.bits);
+          WriteValue(toRow, static_cast<int32_t>(xx), to.bits, map[value]);
+        }
+      }
     }
-    if (!to.indexed) return encode(ColourOf(from, value));
-    const auto [at, added] = colourMap.try_emplace(value, 0);
-    if (added) at->second = encode(ColourOf(from, value));
-    return at->second;
-  };
+    target.Invalidate();
+    return;
+  }
 
+  // Direct-colour sources: each distinct value is matched once per paint.
+  std::unordered_map<uint32_t, uint32_t> matched;
   for (int64_t yy = area.top; yy < area.bottom; ++yy) {
     const uint8_t* fromRow = fromRows.Row(static_cast<int32_t>(yy - y));
     uint8_t* toRow = targetRow(yy);
-    if (from.bits == 8 && to.bits == 8) {
-      for (int64_t xx = area.left; xx < area.right; ++xx) {
-        toRow[xx] = static_cast<uint8_t>(mapValue(fromRow[xx - x]));
-      }
-      continue;
-    }
     for (int64_t xx = area.left; xx < area.right; ++xx) {
       const uint32_t value = ReadValue(fromRow, static_cast<int32_t>(xx - x), from.bits);
-      WriteValue(toRow, static_cast<int32_t>(xx), to.bits, mapValue(value));
+      uint32_t out;
+      if (matcher == nullptr) {
+        out = encode(ColourOf(from, value));
+      } else {
+        const auto [at, added] = matched.try_emplace(value, 0);
+        if (added) at->second = encode(ColourOf(from, value));
+        out = at->second;
+      }
+      WriteValue(toRow, static_cast<int32_t>(xx), to.bits, out);
     }
   }
   target.Invalidate();

@@ -12,13 +12,20 @@ namespace {
 
 PixelFormat FormatFor(int64_t planesTimesBits, uint32_t compression) {
   switch (planesTimesBits) {
-    case 1: return PixelFormat::Bits1;
-    case 4: return PixelFormat::Bits4;
-    case 8: return PixelFormat::Bits8;
-    case 16: return compression == 0 ? PixelFormat::Bits16 : PixelFormat::Bits16Masks;
-    case 24: return PixelFormat::Bits24;
-    case 32: return PixelFormat::Bits32;
-    default: return PixelFormat::Device;
+    case 1:
+      return PixelFormat::Bits1;
+    case 4:
+      return PixelFormat::Bits4;
+    case 8:
+      return PixelFormat::Bits8;
+    case 16:
+      return compression == 0 ? PixelFormat::Bits16 : PixelFormat::Bits16Masks;
+    case 24:
+      return PixelFormat::Bits24;
+    case 32:
+      return PixelFormat::Bits32;
+    default:
+      return PixelFormat::Device;
   }
 }
 

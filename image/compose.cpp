@@ -47,7 +47,8 @@ std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<i
     later.push_back(std::move(frame));
   }
   const int64_t rowBytes = image_detail::RowBytes(width, strip->bitCount());
-  if (width > std::numeric_limits<int32_t>::max() || rowBytes < 0 || rowBytes * strip->Height() > kMaxBitmapBytes) {
+  if (width > std::numeric_limits<int32_t>::max() || rowBytes < 0 ||
+      rowBytes * strip->Height() > kMaxBitmapBytes) {
     strip->Clear();  // too large to hold
     return strip;
   }

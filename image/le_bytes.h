@@ -14,7 +14,9 @@ inline uint32_t GetU32(const uint8_t* at) {
          (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
 }
 
-inline int32_t GetI32(const uint8_t* at) { return static_cast<int32_t>(GetU32(at)); }
+inline int32_t GetI32(const uint8_t* at) {
+  return static_cast<int32_t>(GetU32(at));
+}
 
 inline void PutU16(uint8_t* at, uint16_t value) {
   at[0] = static_cast<uint8_t>(value);

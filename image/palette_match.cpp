@@ -24,9 +24,9 @@ PaletteMatcher::PaletteMatcher(const uint8_t* table, int entries) {
 }
 
 uint8_t PaletteMatcher::IndexOf(uint32_t colour) const {
-  const auto found =
-      std::lower_bound(exact_.begin(), exact_.end(), colour,
-                       [](const std::pair<uint32_t, uint8_t>& a, uint32_t c) { return a.first < c; });
+  const auto found = std::lower_bound(
+      exact_.begin(), exact_.end(), colour,
+      [](const std::pair<uint32_t, uint8_t>& a, uint32_t c) { return a.first < c; });
   if (found != exact_.end() && found->first == colour) return found->second;
 
   const int red = (colour >> 16) & 0xFF, green = (colour >> 8) & 0xFF, blue = colour & 0xFF;

@@ -61,14 +61,21 @@ bool PixelLayout::SameEncodingAs(const PixelLayout& other) const {
 
 int BitsOf(PixelFormat format) {
   switch (format) {
-    case PixelFormat::Bits1: return 1;
-    case PixelFormat::Bits4: return 4;
-    case PixelFormat::Bits8: return 8;
+    case PixelFormat::Bits1:
+      return 1;
+    case PixelFormat::Bits4:
+      return 4;
+    case PixelFormat::Bits8:
+      return 8;
     case PixelFormat::Bits16:
-    case PixelFormat::Bits16Masks: return 16;
-    case PixelFormat::Bits24: return 24;
-    case PixelFormat::Bits32: return 32;
-    case PixelFormat::Device: break;
+    case PixelFormat::Bits16Masks:
+      return 16;
+    case PixelFormat::Bits24:
+      return 24;
+    case PixelFormat::Bits32:
+      return 32;
+    case PixelFormat::Device:
+      break;
   }
   return 0;
 }
@@ -116,16 +123,22 @@ PixelLayout LayoutOf(PixelFormat format, const uint8_t* header) {
 
 uint32_t ReadValue(const uint8_t* row, int32_t x, int bits) {
   switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
-    case 8: return row[x];
-    case 16: return GetU16(row + 2 * static_cast<int64_t>(x));
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+    case 8:
+      return row[x];
+    case 16:
+      return GetU16(row + 2 * static_cast<int64_t>(x));
     case 24: {
       const uint8_t* at = row + 3 * static_cast<int64_t>(x);
       return uint32_t{at[0]} | (uint32_t{at[1]} << 8) | (uint32_t{at[2]} << 16);
     }
-    case 32: return GetU32(row + 4 * static_cast<int64_t>(x));
-    default: return 0;
+    case 32:
+      return GetU32(row + 4 * static_cast<int64_t>(x));
+    default:
+      return 0;
   }
 }
 
@@ -142,8 +155,12 @@ void WriteValue(uint8_t* row, int32_t x, int bits, uint32_t value) {
       at = static_cast<uint8_t>((at & ~(0x0F << shift)) | ((value & 0x0F) << shift));
       break;
     }
-    case 8: row[x] = static_cast<uint8_t>(value); break;
-    case 16: PutU16(row + 2 * static_cast<int64_t>(x), static_cast<uint16_t>(value)); break;
+    case 8:
+      row[x] = static_cast<uint8_t>(value);
+      break;
+    case 16:
+      PutU16(row + 2 * static_cast<int64_t>(x), static_cast<uint16_t>(value));
+      break;
     case 24: {
       uint8_t* at = row + 3 * static_cast<int64_t>(x);
       at[0] = static_cast<uint8_t>(value);
@@ -151,8 +168,11 @@ void WriteValue(uint8_t* row, int32_t x, int bits, uint32_t value) {
       at[2] = static_cast<uint8_t>(value >> 16);
       break;
     }
-    case 32: PutU32(row + 4 * static_cast<int64_t>(x), value); break;
-    default: break;
+    case 32:
+      PutU32(row + 4 * static_cast<int64_t>(x), value);
+      break;
+    default:
+      break;
   }
 }
 
@@ -164,7 +184,8 @@ uint32_t ColourOf(const PixelLayout& layout, uint32_t value) {
 
 uint32_t ValueOf(const PixelLayout& layout, uint32_t colour) {
   return ChannelValue(layout.red, (colour >> 16) & 0xFF) |
-         ChannelValue(layout.green, (colour >> 8) & 0xFF) | ChannelValue(layout.blue, colour & 0xFF);
+         ChannelValue(layout.green, (colour >> 8) & 0xFF) |
+         ChannelValue(layout.blue, colour & 0xFF);
 }
 
 }  // namespace dw::image_detail

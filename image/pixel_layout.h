@@ -18,8 +18,8 @@ struct ChannelMask {
 };
 
 struct PixelLayout {
-  int bits = 0;                   // 1, 4, 8, 16, 24 or 32; 0 without pixels
-  bool indexed = false;           // values are colour-table indices
+  int bits = 0;                    // 1, 4, 8, 16, 24 or 32; 0 without pixels
+  bool indexed = false;            // values are colour-table indices
   const uint8_t* table = nullptr;  // 2^bits blue, green, red, reserved quads
   ChannelMask red, green, blue;
 

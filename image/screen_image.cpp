@@ -38,7 +38,8 @@ void Convert(const Bitmap& bitmap, ScreenImage& image) {
       }
     } else {
       for (int32_t x = 0; x < image.width; ++x) {
-        out[x] = kOpaque | image_detail::ColourOf(layout, image_detail::ReadValue(row, x, layout.bits));
+        out[x] =
+            kOpaque | image_detail::ColourOf(layout, image_detail::ReadValue(row, x, layout.bits));
       }
     }
   }

@@ -21,8 +21,12 @@ void* Allocate(size_t size) {
 
 }  // namespace
 
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
+void* operator new(size_t size) {
+  return Allocate(size);
+}
+void* operator new[](size_t size) {
+  return Allocate(size);
+}
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
   try {
     return Allocate(size);
@@ -33,12 +37,24 @@ void* operator new(size_t size, const std::nothrow_t&) noexcept {
 void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {
   return operator new(size, tag);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
 
 namespace dw::testing {
 
@@ -47,8 +63,12 @@ AllocationProbe::AllocationProbe() {
   gRecording = true;
 }
 
-AllocationProbe::~AllocationProbe() { gRecording = false; }
+AllocationProbe::~AllocationProbe() {
+  gRecording = false;
+}
 
-size_t AllocationProbe::largest() const { return gLargest.load(); }
+size_t AllocationProbe::largest() const {
+  return gLargest.load();
+}
 
 }  // namespace dw::testing

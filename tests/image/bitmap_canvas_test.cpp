@@ -28,7 +28,9 @@ std::unique_ptr<Bitmap> Indexed(const std::vector<std::vector<uint8_t>>& rows,
   return LoadBitmap(BuildBmp(spec));
 }
 
-std::vector<uint8_t> TestTable() { return testing::ColourTable(256, testing::TestPaletteColour); }
+std::vector<uint8_t> TestTable() {
+  return testing::ColourTable(256, testing::TestPaletteColour);
+}
 
 std::vector<std::vector<uint32_t>> Indices(const Bitmap& bitmap) {
   std::vector<std::vector<uint32_t>> rows(bitmap.Height());
@@ -62,10 +64,14 @@ TEST(BitmapCanvas, ColourHeldTwiceBecomesItsLowestIndex) {
 TEST(BitmapCanvas, AbsentColourBecomesTheNearestWithTheLowestIndexOnTies) {
   std::vector<uint8_t> table = testing::ColourTable(256, [](int i) -> uint32_t {
     switch (i) {
-      case 0: return 0xC8C8C8;
-      case 1: return 0x0A0000;  // (10, 0, 0)
-      case 2: return 0x000A00;  // (0, 10, 0)
-      default: return 0xFFFFFF;
+      case 0:
+        return 0xC8C8C8;
+      case 1:
+        return 0x0A0000;  // (10, 0, 0)
+      case 2:
+        return 0x000A00;  // (0, 10, 0)
+      default:
+        return 0xFFFFFF;
     }
   });
   std::unique_ptr<Bitmap> target = Indexed({{0, 0, 0, 0}}, table);
@@ -78,6 +84,28 @@ TEST(BitmapCanvas, AbsentColourBecomesTheNearestWithTheLowestIndexOnTies) {
   std::unique_ptr<Bitmap> source = LoadBitmap(BuildBmp(spec));
   source->Draw(*target->Canvas(), 0, 0);
   EXPECT_EQ(Indices(*target), (Grid{{1, 1, 2, 3}}));
+}
+
+TEST(BitmapCanvas, MappingFollowsEveryChangeOfEitherColourTable) {
+  std::unique_ptr<Bitmap> target = Indexed({{0, 0, 0}}, TestTable());
+  DrawingSurface& canvas = *target->Canvas();
+  Indexed({{5}}, TestTable())->Draw(canvas, 0, 0);
+  // The same index under a table shifted by one names the colour of index 6.
+  std::vector<uint8_t> shifted =
+      testing::ColourTable(256, [](int i) { return testing::TestPaletteColour((i + 1) % 256); });
+  Indexed({{5}}, shifted)->Draw(canvas, 1, 0);
+  EXPECT_EQ(Indices(*target), (Grid{{5, 6, 0}}));
+
+  // The target now takes the shifted table: the colour of index 5 is its 4.
+  target->LoadFromStream(*testing::MemoryStreamOf(BuildBmp([&] {
+    BmpSpec spec;
+    spec.width = 3;
+    spec.table = shifted;
+    spec.pixels = {0, 0, 0, 0};
+    return spec;
+  }())));
+  Indexed({{5}}, TestTable())->Draw(*target->Canvas(), 2, 0);
+  EXPECT_EQ(target->PixelAt(2, 0), 4u);
 }
 
 TEST(BitmapCanvas, ClipsAtEveryEdgeOfTheTarget) {
@@ -99,8 +127,8 @@ TEST(BitmapCanvas, ClipsAtEveryEdgeOfTheTarget) {
       {-2147483647 - 1, -2147483647 - 1, blank},
   };
   for (const Case& c : cases) {
-    std::unique_ptr<Bitmap> target = Indexed({{50, 50, 50, 50}, {50, 50, 50, 50}, {50, 50, 50, 50}},
-                                             TestTable());
+    std::unique_ptr<Bitmap> target =
+        Indexed({{50, 50, 50, 50}, {50, 50, 50, 50}, {50, 50, 50, 50}}, TestTable());
     source->Draw(*target->Canvas(), c.x, c.y);
     EXPECT_EQ(Indices(*target), c.expected) << c.x << "," << c.y;
   }

@@ -23,7 +23,9 @@ using testing::MemoryStreamOf;
 using testing::SaveBitmap;
 using testing::TableEntry;
 
-uint32_t Grey(int i) { return uint32_t(i) * 0x010101u; }
+uint32_t Grey(int i) {
+  return uint32_t(i) * 0x010101u;
+}
 
 uint32_t ReadU32(const std::vector<uint8_t>& bytes, size_t at) {
   return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
@@ -45,7 +47,9 @@ BmpSpec EightBit(int width, int height, const std::function<uint8_t(int, int)>& 
   return spec;
 }
 
-uint8_t Pattern(int x, int y) { return uint8_t(1 + x + 16 * y); }
+uint8_t Pattern(int x, int y) {
+  return uint8_t(1 + x + 16 * y);
+}
 
 void ExpectPattern(const Bitmap& bitmap, int width, int height) {
   for (int y = 0; y < height; ++y) {
@@ -256,9 +260,8 @@ TEST(BitmapLoad, TopDownImageKeepsItsSignInTheHeaderOnly) {
   std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
   ASSERT_EQ(bitmap->Height(), 3);
   EXPECT_TRUE(bitmap->topDown());
-  EXPECT_EQ(int32_t(ReadU32(std::vector<uint8_t>(bitmap->dibHeader(), bitmap->dibHeader() + 12),
-                            8)),
-            -3);
+  EXPECT_EQ(
+      int32_t(ReadU32(std::vector<uint8_t>(bitmap->dibHeader(), bitmap->dibHeader() + 12), 8)), -3);
   EXPECT_EQ(bitmap->PixelAt(0, 0), 10u);
   EXPECT_EQ(bitmap->PixelAt(1, 2), 31u);
 }
@@ -359,7 +362,7 @@ TEST(BitmapSave, BitFieldImagesWriteTheirMasksSoTheyLoadBackAlike) {
     spec.bitCount = 16;
     spec.compression = compression;
     spec.table = {0x00, 0x7C, 0, 0, 0xE0, 0x03, 0, 0, 0x1F, 0, 0, 0};  // 5-5-5 masks
-    spec.pixels = {0x00, 0x7C, 0x1F, 0x00};                           // red, blue
+    spec.pixels = {0x00, 0x7C, 0x1F, 0x00};                            // red, blue
     std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
     ASSERT_EQ(bitmap->pixelFormat(), PixelFormat::Bits16Masks);
     const std::vector<uint8_t> saved = SaveBitmap(*bitmap);

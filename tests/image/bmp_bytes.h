@@ -19,8 +19,8 @@ struct BmpSpec {
   uint16_t planes = 1;
   uint16_t bitCount = 8;
   uint32_t compression = 0;
-  std::vector<uint8_t> table;   // written between the info header and the pixels
-  std::vector<uint8_t> pixels;  // rows as stored
+  std::vector<uint8_t> table;           // written between the info header and the pixels
+  std::vector<uint8_t> pixels;          // rows as stored
   std::optional<uint32_t> pixelOffset;  // default 54 + table size
   uint32_t fileSize = 0;                // default: the real size
   uint32_t sizeImage = 0;

@@ -20,8 +20,8 @@ std::vector<t::SpriteFrame> EightFrames() {
   struct Shape {
     int32_t compression, fullWidth, fullHeight, width, height, left, top;
   };
-  const Shape shapes[] = {{0, 5, 4, 5, 4, 0, 0}, {1, 3, 4, 3, 3, 0, 1},   {1, 6, 6, 6, 6, 0, 0},
-                          {0, 2, 2, 2, 2, 0, 0}, {0, 4, 4, 4, 4, 0, 0},   {3, 34, 2, 33, 2, 1, 0},
+  const Shape shapes[] = {{0, 5, 4, 5, 4, 0, 0}, {1, 3, 4, 3, 3, 0, 1}, {1, 6, 6, 6, 6, 0, 0},
+                          {0, 2, 2, 2, 2, 0, 0}, {0, 4, 4, 4, 4, 0, 0}, {3, 34, 2, 33, 2, 1, 0},
                           {0, 2, 3, 2, 3, 0, 0}, {1, 3, 5, 3, 5, 0, 0}};
   std::vector<t::SpriteFrame> frames;
   for (int k = 0; k < 8; ++k) {
@@ -113,11 +113,11 @@ TEST_F(ComposeStripTest, FramesZeroTwoAndFiveWithSeparatorColumns) {
   const Grid got = Indices(*strip);
   EXPECT_EQ(got, ExpectedStrip(spec, {0, 2, 5}, true));
   for (int y = 0; y < 4; ++y) {
-    EXPECT_EQ(got[y][5], 0u);           // after frame 0
-    EXPECT_EQ(got[y][5 + 1 + 6], 0u);   // after frame 2
+    EXPECT_EQ(got[y][5], 0u);          // after frame 0
+    EXPECT_EQ(got[y][5 + 1 + 6], 0u);  // after frame 2
   }
   EXPECT_EQ(got[3][5 + 1 + 6 + 1 + 5], 0u);  // below the shorter frame 5
-  EXPECT_NE(got[3][6], 0u);                   // frame 2 is cut at the strip's bottom
+  EXPECT_NE(got[3][6], 0u);                  // frame 2 is cut at the strip's bottom
 }
 
 TEST_F(ComposeStripTest, FramesZeroTwoAndFiveTouchWithoutSeparator) {

@@ -54,10 +54,9 @@ TEST(ScreenImage, EightBitRowsComeTopRowFirstThroughTheColourTable) {
 
 TEST(ScreenImage, OneAndFourBitValuesGoThroughTheirTables) {
   BmpSpec mono = Spec(10, 1, 1, {0xA0, 0x40, 0, 0});  // 1 0 1 0 0 0 0 0 | 0 1
-  mono.table = {0, 0, 255, 0, 0, 255, 0, 0};           // red, green
-  EXPECT_EQ(Screen(BuildBmp(mono), 10, 1),
-            (std::vector<uint32_t>{kGreen, kRed, kGreen, kRed, kRed, kRed, kRed, kRed, kRed,
-                                   kGreen}));
+  mono.table = {0, 0, 255, 0, 0, 255, 0, 0};          // red, green
+  EXPECT_EQ(Screen(BuildBmp(mono), 10, 1), (std::vector<uint32_t>{kGreen, kRed, kGreen, kRed, kRed,
+                                                                  kRed, kRed, kRed, kRed, kGreen}));
 
   BmpSpec nibbles = Spec(3, 1, 4, {0x12, 0xF0, 0, 0});
   nibbles.table = testing::ColourTable(16, [](int i) { return uint32_t(i) * 0x111111u; });
@@ -84,10 +83,9 @@ TEST(ScreenImage, SixteenBitFieldsFollowTheirMasks) {
 
 TEST(ScreenImage, TwentyFourBitRowsAreBlueGreenRedWithPadding) {
   BmpSpec spec = Spec(2, 2, 24,
-                      {0xFF, 0, 0, 0, 0xFF, 0, 0xEE, 0xEE,       // bottom: blue, green
+                      {0xFF, 0, 0, 0, 0xFF, 0, 0xEE, 0xEE,          // bottom: blue, green
                        0, 0, 0xFF, 0x10, 0x20, 0x30, 0xEE, 0xEE});  // top: red, (0x30,0x20,0x10)
-  EXPECT_EQ(Screen(BuildBmp(spec), 2, 2),
-            (std::vector<uint32_t>{kRed, 0xFF302010, kBlue, kGreen}));
+  EXPECT_EQ(Screen(BuildBmp(spec), 2, 2), (std::vector<uint32_t>{kRed, 0xFF302010, kBlue, kGreen}));
 }
 
 TEST(ScreenImage, ThirtyTwoBitIgnoresTheFourthByteUnlessMasksSayOtherwise) {
