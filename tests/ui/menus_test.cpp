@@ -1,0 +1,152 @@
+// Menu bars on real windows: handlers, greyed items, and accelerators that act
+// before the focused control sees the key.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenuBar>
+#include <QWidget>
+
+#include "tests/ui/layer_fixture.h"
+
+namespace {
+
+const std::vector<std::string> kTemplate = {
+    "Файл",  "(", "Выход\tAlt+X", ")", "Действия", "(", "Отметить все спрайты\tCtrl+S",
+    "Сохранить выделенные спрайты...\tCtrl+C", "Сохранить все спрайты...\tCtrl+A", ")",
+    "О Программе...", ""};
+
+class Menus : public LayerTest {
+ protected:
+  void SetUp() override {
+    LayerTest::SetUp();
+    form = &MakeForm(400, 300, "Menus");
+    menu = &ui::CreateMenuBar(*form, kTemplate);
+    for (int item : {1, 3, 4, 5, 6}) {
+      ui::BindMenuItem(*menu, item, [this, item](ui::Control& sender) {
+        ran.push_back(item);
+        senders.push_back(&sender);
+      });
+    }
+    ui::SetItemAccelerator(*menu, 1, ui::kAccelVirtualKey | ui::kAccelAlt, 'X');
+    ui::SetItemAccelerator(*menu, 3, ui::kAccelVirtualKey | ui::kAccelControl, 'S');
+    ui::SetItemAccelerator(*menu, 4, ui::kAccelVirtualKey | ui::kAccelControl, 'C');
+    ui::SetItemAccelerator(*menu, 5, ui::kAccelVirtualKey | ui::kAccelControl, 'A');
+    list = &ui::CreateListBox(*form, {.multipleSelection = true});
+    ui::PlaceAt(*list, 0, 0);
+    ui::SizeTo(*list, 100, 100);
+    ui::BindSelectionChange(*list, [this](ui::Control&) { ++selectionChanges; });
+    for (const char* name : {"a", "b", "c"}) ui::AddItem(*list, name);
+    edit = &ui::CreateEditBox(*form);
+    ui::PlaceAt(*edit, 120, 0);
+    ui::SetText(*edit, "hello");
+    dt::ShowWindows(*app);
+  }
+
+  ui::Control* form = nullptr;
+  ui::Menu* menu = nullptr;
+  ui::Control* list = nullptr;
+  ui::Control* edit = nullptr;
+  std::vector<int> ran;
+  std::vector<ui::Control*> senders;
+  int selectionChanges = 0;
+};
+
+TEST_F(Menus, ItemsKeepTheirTextsAndNumbers) {
+  ASSERT_EQ(ui::MenuItemCount(*menu), 7);
+  EXPECT_EQ(ui::MenuItemText(*menu, 4), "Сохранить выделенные спрайты...\tCtrl+C");
+  EXPECT_TRUE(ui::MenuItemHasSubmenu(*menu, 0));
+  EXPECT_TRUE(ui::MenuItemHasSubmenu(*menu, 2));
+  EXPECT_FALSE(ui::MenuItemHasSubmenu(*menu, 6));
+  EXPECT_FALSE(ui::MenuItemIsSeparator(*menu, 3));
+  EXPECT_EQ(ui::MenuItemText(*menu, 7), "");
+}
+
+TEST_F(Menus, TheTextAfterATabShowsAsShortcutTextWithoutAKeyBinding) {
+  const dt::MenuItemLook exit = dt::MenuItemLookOf(*menu, 1);
+  EXPECT_EQ(exit.caption, "Выход");
+  EXPECT_EQ(exit.shortcutText, "Alt+X");
+  EXPECT_FALSE(exit.hasQtShortcut);
+  const dt::MenuItemLook about = dt::MenuItemLookOf(*menu, 6);
+  EXPECT_EQ(about.caption, "О Программе...");
+  EXPECT_EQ(about.shortcutText, "");
+  EXPECT_EQ(dt::MenuItemLookOf(*menu, 0).caption, "Файл");
+}
+
+TEST_F(Menus, ChoosingAnItemRunsItsHandlerWithTheFormAsSender) {
+  ui::ChooseMenuItem(*menu, 3);
+  ui::ChooseMenuItem(*menu, 0);  // opens a submenu: no handler
+  EXPECT_EQ(ran, std::vector<int>{3});
+  EXPECT_EQ(senders, std::vector<ui::Control*>{form});
+}
+
+TEST_F(Menus, AMenuBarItemWithoutSubmenuRunsWhenClicked) {
+  auto* bar = form->widget->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  QAction* about = nullptr;
+  for (QAction* action : bar->actions()) {
+    if (action->text() == QString::fromUtf8("О Программе...")) about = action;
+  }
+  ASSERT_NE(about, nullptr);
+  about->trigger();
+  EXPECT_EQ(ran, std::vector<int>{6});
+}
+
+TEST_F(Menus, AcceleratorInAListBoxRunsTheItemAndLeavesTheSelection) {
+  dt::SendKey(*list, 'A', ui::kAccelControl);
+  EXPECT_EQ(ran, std::vector<int>{5});
+  EXPECT_EQ(ui::SelectedCount(*list), 1);
+  EXPECT_EQ(selectionChanges, 0);
+  dt::SendKey(*list, 'S', ui::kAccelControl);
+  dt::SendKey(*list, 'X', ui::kAccelAlt);
+  EXPECT_EQ(ran, (std::vector<int>{5, 3, 1}));
+}
+
+TEST_F(Menus, AcceleratorInAnEditBoxRunsTheItemInsteadOfCopying) {
+  QApplication::clipboard()->setText("before");
+  dt::SendKey(*edit, ui::kKeyHome);
+  dt::SendKey(*edit, ui::kKeyEnd, ui::kAccelShift);
+  dt::SendKey(*edit, 'C', ui::kAccelControl);
+  EXPECT_EQ(ran, std::vector<int>{4});
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "before");
+  EXPECT_EQ(ui::Text(*edit), "hello");
+}
+
+TEST_F(Menus, ModifiersMustMatchExactly) {
+  dt::SendKey(*list, 'A', ui::kAccelControl | ui::kAccelShift);
+  dt::SendKey(*list, 'A', 0);
+  dt::SendKey(*list, 'X', ui::kAccelControl);
+  EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(Menus, ADisabledItemIsGreyedAndNeitherItNorItsAcceleratorRuns) {
+  ui::EnableItem(*menu, 5, false);
+  ui::EnableItem(*menu, 4, false);
+  EXPECT_FALSE(ui::IsItemEnabled(*menu, 5));
+  EXPECT_TRUE(dt::MenuItemLookOf(*menu, 5).greyed);
+  dt::SendKey(*list, 'A', ui::kAccelControl);
+  ui::ChooseMenuItem(*menu, 5);
+  EXPECT_TRUE(ran.empty());
+  // The key then reaches the edit box: a disabled accelerator holds nothing back.
+  QApplication::clipboard()->setText("before");
+  dt::SendKey(*edit, ui::kKeyHome);
+  dt::SendKey(*edit, ui::kKeyEnd, ui::kAccelShift);
+  dt::SendKey(*edit, 'C', ui::kAccelControl);
+  EXPECT_TRUE(ran.empty());
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "hello");
+
+  ui::EnableItem(*menu, 5, true);
+  EXPECT_FALSE(dt::MenuItemLookOf(*menu, 5).greyed);
+  dt::SendKey(*list, 'A', ui::kAccelControl);
+  EXPECT_EQ(ran, std::vector<int>{5});
+}
+
+TEST_F(Menus, AcceleratorsBelongToTheirOwnWindow) {
+  ui::Control& other = MakeForm(200, 100, "Other");
+  ui::Control& otherList = ui::CreateListBox(other);
+  ui::AddItem(otherList, "x");
+  dt::ShowWindows(*app);
+  dt::SendKey(otherList, 'A', ui::kAccelControl);
+  EXPECT_TRUE(ran.empty());
+}
+
+}  // namespace
