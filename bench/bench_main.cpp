@@ -3,12 +3,13 @@
 // and prints one table with a PASS/FAIL per target. bench/run.sh builds and
 // runs it.
 //
-//   duskweave-bench [--converter PATH] [--repetitions N] [--keep]
+//   duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] [--keep] [--verbose]
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "bench/measurements.h"
 #include "bench/sprite_archives.h"
 #include "bench/table.h"
+#include "bench/timing.h"
 #include "tests/support/def_writer.h"
 
 namespace dw::bench {
@@ -32,10 +34,11 @@ constexpr int64_t kMemorySlack = int64_t{32} << 20;
 struct Options {
   BenchOptions bench;
   bool keep = false;
+  std::string only;  // measure only the archive with this label
 };
 
 void Usage() {
-  std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--keep]\n";
+  std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] [--keep] [--verbose]\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -45,6 +48,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.bench.converter = argv[++i];
     } else if (arg == "--repetitions" && i + 1 < argc) {
       options.bench.repetitions = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--only" && i + 1 < argc) {
+      options.only = argv[++i];
+    } else if (arg == "--verbose") {
+      options.bench.verbose = true;
     } else if (arg == "--keep") {
       options.keep = true;
     } else {
@@ -58,20 +65,32 @@ void Progress(const std::string& text) { std::cerr << "  " << text << std::endl;
 
 const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
 
+// The machine's load average over the last minute, to judge how noisy a run was.
+std::string LoadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string oneMinute;
+  in >> oneMinute;
+  return oneMinute.empty() ? "?" : oneMinute;
+}
+
 class Report {
  public:
   Report()
-      : table_({"archive", "measure", "median", "x floor", "target", "result"}, {2, 3}) {}
+      : table_({"archive", "measure", "median", "x floor", "cpu x floor", "target", "result"},
+               {2, 3, 4}) {}
 
   void Section(const BenchArchive& archive, const std::string& extra) {
     table_.AddSection("");
     table_.AddSection(archive.label + ": " + archive.description + "; " +
                       FormatBytes(archive.fileSize) + extra);
   }
-  void Row(const std::string& label, const std::string& measure, double ms, double floorMs,
-           const std::string& target = "", const std::string& result = "") {
-    table_.AddRow({label, measure, FormatMs(ms), floorMs > 0 ? FormatRatio(ms / floorMs) : "",
-                   target, result});
+  // A timed row; without a floor (floor.wallMs 0) the ratio columns stay empty.
+  void Row(const std::string& label, const std::string& measure, const Sample& time,
+           const Sample& floor, const std::string& target = "", const std::string& result = "") {
+    const bool ratios = floor.wallMs > 0 && floor.cpuMs > 0;
+    table_.AddRow({label, measure, FormatMs(time.wallMs),
+                   ratios ? FormatRatio(time.wallMs / floor.wallMs) : "",
+                   ratios ? FormatRatio(time.cpuMs / floor.cpuMs) : "", target, result});
   }
   void Raw(std::vector<std::string> cells) { table_.AddRow(std::move(cells)); }
   void Note(const std::string& label, const std::string& what, const std::string& problem) {
@@ -96,47 +115,48 @@ class Report {
 };
 
 void MeasureShape(const BenchArchive& archive, const Options& options, Report& report) {
-  const int reps = options.bench.repetitions;
+  const BenchOptions& bench = options.bench;
   Progress(archive.label + ": export and floor");
-  const ExportResult exported = MeasureExport(archive, options.bench);
+  const ExportResult exported = MeasureExport(archive, bench);
   Progress(archive.label + ": open");
-  const double openMs = MeasureOpen(archive, 3 * reps);
+  const Sample open = MeasureOpen(archive, bench, 3 * bench.repetitions);
   Progress(archive.label + ": compose");
-  const ComposeResult composed = MeasureCompose(archive, archive.entries, reps);
+  const ComposeResult composed = MeasureCompose(archive, bench, archive.entries);
   Progress(archive.label + ": command-line export");
-  const ConverterResult cli = MeasureConverter(archive, options.bench);
+  const ConverterResult cli = MeasureConverter(archive, bench);
 
   report.Section(archive, ", " + std::to_string(exported.files) + " BMP files of " +
                               FormatBytes(exported.totalBytes) + ", largest " +
                               FormatBytes(exported.largestImage));
   const std::string& l = archive.label;
-  report.Row(l, "floor: same files from memory", exported.floorMs, exported.floorMs);
-  const double ratio = exported.exportMs / exported.floorMs;
+  const Sample& floor = exported.floor;
+  report.Row(l, "floor: same files from memory", floor, floor);
+  const double ratio = exported.exported.wallMs / floor.wallMs;
   const bool exportPass = ratio <= kExportRatioLimit && exported.problem.empty();
-  report.Row(l, "export all frames (ExportFrame)", exported.exportMs, exported.floorMs,
+  report.Row(l, "export all frames (ExportFrame)", exported.exported, floor,
              "<= " + FormatRatio(kExportRatioLimit) + " x floor", Verdict(exportPass));
   report.Count(exportPass);
   report.Note(l, "export", exported.problem);
-  report.Row(l, "open (LoadArchive + frame 0)", openMs, exported.floorMs);
-  report.Row(l, "compose all frames (ComposeStrip)", composed.ms, exported.floorMs);
+  report.Row(l, "open (LoadArchive + frame 0)", open, floor);
+  report.Row(l, "compose all frames (ComposeStrip)", composed.time, floor);
   report.Note(l, "compose", composed.problem);
 
   if (cli.run.started) {
-    report.Row(l, "CLI export, wall time", cli.run.wallMs, exported.floorMs);
+    report.Row(l, "CLI export, whole process", Sample{cli.run.wallMs, cli.run.cpuMs}, floor);
     const int64_t limit = archive.fileSize + 2 * exported.largestImage + kMemorySlack;
     const bool memoryPass = cli.run.maxRssBytes < limit && cli.problem.empty();
-    report.Raw({l, "CLI export, peak memory (max RSS)", FormatBytes(cli.run.maxRssBytes), "",
+    report.Raw({l, "CLI export, peak memory (max RSS)", FormatBytes(cli.run.maxRssBytes), "", "",
                 "< " + FormatBytes(limit), Verdict(memoryPass)});
     report.Count(memoryPass);
   } else {
-    report.Raw({l, "CLI export, peak memory (max RSS)", "-", "", "", "FAIL"});
+    report.Raw({l, "CLI export, peak memory (max RSS)", "-", "", "", "", "FAIL"});
     report.Count(false);
   }
   report.Note(l, "command-line export", cli.problem);
 
   if (archive.entries >= 10000) {
-    const bool openPass = openMs < kOpenLimitMs;
-    report.Row(l, "open the 10,000-frame archive", openMs, 0,
+    const bool openPass = open.wallMs < kOpenLimitMs;
+    report.Row(l, "open the 10,000-frame archive", open, Sample{},
                "< " + FormatMs(kOpenLimitMs), Verdict(openPass));
     report.Count(openPass);
   }
@@ -144,19 +164,19 @@ void MeasureShape(const BenchArchive& archive, const Options& options, Report& r
 
 void MeasureCompositionTargets(const BenchArchive& archive, const Options& options,
                                Report& report) {
-  const int reps = options.bench.repetitions;
   Progress(archive.label + ": compose 1,000 and 2,000 frames");
-  const ComposeResult thousand = MeasureCompose(archive, 1000, reps);
-  const ComposeResult twoThousand = MeasureCompose(archive, 2000, reps);
+  const ComposeResult thousand = MeasureCompose(archive, options.bench, 1000);
+  const ComposeResult twoThousand = MeasureCompose(archive, options.bench, 2000);
   report.Section(archive, "");
   const std::string& l = archive.label;
-  const bool pass1000 = thousand.ms < kCompose1000LimitMs && thousand.problem.empty();
-  report.Row(l, "compose 1,000 frames of 64x64", thousand.ms, 0,
+  const bool pass1000 = thousand.time.wallMs < kCompose1000LimitMs && thousand.problem.empty();
+  report.Row(l, "compose 1,000 frames of 64x64", thousand.time, Sample{},
              "< " + FormatMs(kCompose1000LimitMs), Verdict(pass1000));
   report.Count(pass1000);
   report.Note(l, "compose 1,000", thousand.problem);
-  const bool pass2000 = twoThousand.ms < kCompose2000LimitMs && twoThousand.problem.empty();
-  report.Row(l, "compose 2,000 frames of 64x64", twoThousand.ms, 0,
+  const bool pass2000 =
+      twoThousand.time.wallMs < kCompose2000LimitMs && twoThousand.problem.empty();
+  report.Row(l, "compose 2,000 frames of 64x64", twoThousand.time, Sample{},
              "< " + FormatMs(kCompose2000LimitMs), Verdict(pass2000));
   report.Count(pass2000);
   report.Note(l, "compose 2,000", twoThousand.problem);
@@ -179,16 +199,23 @@ int Run(const Options& options) {
     shapes.push_back(WriteArchive(s, run.bench.workFolder));
   const BenchArchive compose64 = WriteArchive(Shape::Compose64, run.bench.workFolder);
 
+  const std::string loadBefore = LoadAverage();
   Report report;
-  for (const BenchArchive& archive : shapes) MeasureShape(archive, run, report);
-  MeasureCompositionTargets(compose64, run, report);
+  for (const BenchArchive& archive : shapes) {
+    if (run.only.empty() || run.only == archive.label) MeasureShape(archive, run, report);
+  }
+  if (run.only.empty() || run.only == compose64.label)
+    MeasureCompositionTargets(compose64, run, report);
 
   std::cout << "Duskweave benchmarks: medians of " << run.bench.repetitions
             << " runs (open: " << 3 * run.bench.repetitions << "), "
-            << std::thread::hardware_concurrency() << " CPUs, output in "
+            << std::thread::hardware_concurrency() << " CPUs, load average " << loadBefore
+            << " before and " << LoadAverage() << " after, output in "
             << std::filesystem::path(run.bench.workFolder).parent_path().string() << "\n";
   std::cout << "export = LoadArchive + ExportFrame of every frame into an empty folder; "
-               "floor = the same bytes written from memory, one open/write/close per file\n\n";
+               "floor = the same bytes written from memory, one open/write/close per file;\n"
+               "x floor compares wall times, cpu x floor the CPU time (user + system) of the "
+               "measuring thread or the converter process\n\n";
   report.Print(std::cout);
   return report.failed() ? 1 : 0;
 }

@@ -79,14 +79,15 @@ ChildResult RunMeasured(const std::vector<std::string>& argv) {
   }
   ::close(pipeFds[0]);
 
-  long long rssKiB = 0, wallNs = 0;
+  long long rssKiB = 0, wallNs = 0, cpuNs = 0;
   int code = -1;
   std::istringstream fields(report);
-  if (fields >> rssKiB >> code >> wallNs) {
+  if (fields >> rssKiB >> code >> wallNs >> cpuNs) {
     result.started = code != 127 || rssKiB > 0;
     result.exitStatus = code;
     result.maxRssBytes = int64_t(rssKiB) * 1024;
     result.wallMs = double(wallNs) / 1e6;
+    result.cpuMs = double(cpuNs) / 1e6;
   }
   std::ifstream logIn(log);
   std::getline(logIn, result.stderrHead);
@@ -96,7 +97,7 @@ ChildResult RunMeasured(const std::vector<std::string>& argv) {
 
 int MeasureChildMain(int argc, char** argv) {
   if (argc < 4) {
-    std::printf("0 127 0\n");
+    std::printf("0 127 0 0\n");
     return 2;
   }
   posix_spawn_file_actions_t actions;
@@ -109,7 +110,7 @@ int MeasureChildMain(int argc, char** argv) {
   const int spawnError = ::posix_spawn(&pid, argv[3], &actions, nullptr, argv + 3, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawnError != 0) {
-    std::printf("0 127 0\n");
+    std::printf("0 127 0 0\n");
     return 0;
   }
   int status = 0;
@@ -118,7 +119,9 @@ int MeasureChildMain(int argc, char** argv) {
   }
   const auto stop = std::chrono::steady_clock::now();
   const long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(stop - start).count();
-  std::printf("%ld %d %lld\n", usage.ru_maxrss, StatusCode(status), ns);
+  const long long cpuNs = (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000'000 +
+                         (long long)(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1'000;
+  std::printf("%ld %d %lld %lld\n", usage.ru_maxrss, StatusCode(status), ns, cpuNs);
   return 0;
 }
 

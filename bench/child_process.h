@@ -20,6 +20,7 @@ struct ChildResult {
   int exitStatus = -1;  // the exit code; 128 + signal when killed
   int64_t maxRssBytes = 0;
   double wallMs = 0;
+  double cpuMs = 0;  // user + system
   std::string stderrHead;  // the first line the child wrote to stderr
 };
 
@@ -27,7 +28,7 @@ struct ChildResult {
 ChildResult RunMeasured(const std::vector<std::string>& argv);
 
 // main() of the small copy: argv is {program, kMeasureChildFlag, log, command...}.
-// Prints "<max rss KiB> <exit status> <wall ns>" on stdout.
+// Prints "<max rss KiB> <exit status> <wall ns> <cpu ns>" on stdout.
 int MeasureChildMain(int argc, char** argv);
 
 }  // namespace dw::bench

@@ -54,6 +54,16 @@ int ExportAll(const std::string& path, const std::string& folder) {
   return failures;
 }
 
+void PrintTimes(const BenchOptions& options, const std::string& what,
+                const std::vector<Sample>& times) {
+  if (!options.verbose) return;
+  std::fprintf(stderr, "    %-30s wall", what.c_str());
+  for (const Sample& t : times) std::fprintf(stderr, " %.2f", t.wallMs);
+  std::fprintf(stderr, " ms, cpu");
+  for (const Sample& t : times) std::fprintf(stderr, " %.2f", t.cpuMs);
+  std::fprintf(stderr, " ms\n");
+}
+
 }  // namespace
 
 ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& options) {
@@ -80,7 +90,7 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
     RemoveFolder(folder);
   }
 
-  std::vector<double> floorTimes, exportTimes;
+  std::vector<Sample> floorTimes, exportTimes;
   for (int rep = 0; rep < options.repetitions; ++rep) {
     // Alternate which goes first so that neither always follows the other's cleanup.
     for (int turn = 0; turn < 2; ++turn) {
@@ -88,35 +98,39 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
       const std::string folder =
           FreshFolder(options.workFolder, archive.label + (floorTurn ? "-floor" : "-export"));
       if (floorTurn) {
-        floorTimes.push_back(TimeMs([&] { WriteFilesOnce(folder, expected.files); }));
+        floorTimes.push_back(Measure([&] { WriteFilesOnce(folder, expected.files); }));
       } else {
-        exportTimes.push_back(TimeMs([&] { ExportAll(archive.path, folder); }));
+        exportTimes.push_back(Measure([&] { ExportAll(archive.path, folder); }));
       }
       RemoveFolder(folder);
     }
   }
-  result.floorMs = Median(floorTimes);
-  result.exportMs = Median(exportTimes);
+  PrintTimes(options, archive.label + " floor", floorTimes);
+  PrintTimes(options, archive.label + " export", exportTimes);
+  result.floor = Median(floorTimes);
+  result.exported = Median(exportTimes);
   return result;
 }
 
-double MeasureOpen(const BenchArchive& archive, int repetitions) {
-  std::vector<double> times;
+Sample MeasureOpen(const BenchArchive& archive, const BenchOptions& options, int repetitions) {
+  std::vector<Sample> times;
   for (int rep = 0; rep <= repetitions; ++rep) {
     ConversionState state;
     InitConversionState(state);
     StreamPtr image = CreateMemoryStream();
-    const double ms = TimeMs([&] {
+    const Sample time = Measure([&] {
       LoadArchive(state, archive.path);
       DecodeFrame(state, 0, *image);
     });
-    if (rep > 0) times.push_back(ms);  // the first run only warms up
+    if (rep > 0) times.push_back(time);  // the first run only warms up
     FreeStream(image);
   }
+  PrintTimes(options, archive.label + " open", times);
   return Median(times);
 }
 
-ComposeResult MeasureCompose(const BenchArchive& archive, int32_t frameCount, int repetitions) {
+ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& options,
+                             int32_t frameCount) {
   ComposeResult result;
   ConversionState state;
   InitConversionState(state);
@@ -127,17 +141,18 @@ ComposeResult MeasureCompose(const BenchArchive& archive, int32_t frameCount, in
     result.problem = "the archive lists only " + std::to_string(frames.size()) + " frames";
   }
 
-  std::vector<double> times;
-  for (int rep = 0; rep <= repetitions; ++rep) {
+  std::vector<Sample> times;
+  for (int rep = 0; rep <= options.repetitions; ++rep) {
     std::unique_ptr<Bitmap> strip;
-    const double ms = TimeMs([&] { strip = ComposeStrip(state, frames, true); });
-    if (rep > 0) times.push_back(ms);
+    const Sample time = Measure([&] { strip = ComposeStrip(state, frames, true); });
+    if (rep > 0) times.push_back(time);
     if (rep == 0) {
       result.width = strip ? strip->Width() : 0;
       result.height = strip ? strip->Height() : 0;
     }
   }
-  result.ms = Median(times);
+  PrintTimes(options, archive.label + " compose " + std::to_string(frames.size()), times);
+  result.time = Median(times);
 
   // Every generated archive has frames of one full size, so the strip's size is known.
   if (!frames.empty() && result.problem.empty()) {
@@ -183,14 +198,16 @@ ConverterResult MeasureConverter(const BenchArchive& archive, const BenchOptions
     runs.push_back(std::move(run));
     RemoveFolder(folder);
   }
-  std::vector<double> rss, wall;
+  std::vector<double> rss, wall, cpu;
   for (const ChildResult& r : runs) {
     rss.push_back(double(r.maxRssBytes));
     wall.push_back(r.wallMs);
+    cpu.push_back(r.cpuMs);
   }
   result.run = runs.front();
   result.run.maxRssBytes = int64_t(Median(rss));
   result.run.wallMs = Median(wall);
+  result.run.cpuMs = Median(cpu);
   return result;
 }
 

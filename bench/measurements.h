@@ -8,6 +8,7 @@
 
 #include "bench/child_process.h"
 #include "bench/sprite_archives.h"
+#include "bench/timing.h"
 
 namespace dw::bench {
 
@@ -15,19 +16,20 @@ struct BenchOptions {
   int repetitions = 7;
   std::string converter;  // path of duskweave-convert; empty to skip the child runs
   std::string workFolder;
+  bool verbose = false;  // every repetition's time on stderr
 };
 
 struct ExportResult {
   int32_t files = 0;
   int64_t totalBytes = 0;
   int64_t largestImage = 0;  // the largest BMP the export writes, in bytes
-  double floorMs = 0;        // same files from memory, one open/write/close each
-  double exportMs = 0;       // LoadArchive + ExportFrame of every frame
+  Sample floor;              // same files from memory, one open/write/close each
+  Sample exported;           // LoadArchive + ExportFrame of every frame
   std::string problem;       // empty when the export wrote exactly the expected bytes
 };
 
 struct ComposeResult {
-  double ms = 0;
+  Sample time;
   int32_t width = 0, height = 0;
   std::string problem;
 };
@@ -42,11 +44,12 @@ struct ConverterResult {
 ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& options);
 
 // LoadArchive plus the first DecodeFrame into a memory stream.
-double MeasureOpen(const BenchArchive& archive, int repetitions);
+Sample MeasureOpen(const BenchArchive& archive, const BenchOptions& options, int repetitions);
 
 // ComposeStrip of the first frameCount frames in list order, with separators
 // (the window program's default).
-ComposeResult MeasureCompose(const BenchArchive& archive, int32_t frameCount, int repetitions);
+ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& options,
+                             int32_t frameCount);
 
 // "duskweave-convert export ARCHIVE OUTDIR" as a child process.
 ConverterResult MeasureConverter(const BenchArchive& archive, const BenchOptions& options);

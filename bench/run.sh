@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the converter core and duskweave-convert in Release into build-bench/,
 # generates archives shaped like real ones, and prints the benchmark table.
-# Extra arguments go to the benchmark program (--repetitions N, --keep).
+# Extra arguments go to the benchmark program (--repetitions N, --only LABEL,
+# --verbose, --keep).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_deps.sh

@@ -1,5 +1,6 @@
 #include "bench/sprite_archives.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -118,7 +119,10 @@ SpriteFrame MakeSpriteFrame(const ShapeParams& p, int index) {
   const int span = 2 * p.jitter + 1;
   f.width = p.width - (p.jitter ? (index * 7) % span : 0);
   f.height = p.height - (p.jitter ? (index * 5) % span : 0);
-  f.leftMargin = (p.fullWidth - f.width) / 2 - (p.jitter ? index % (p.jitter + 1) : 0);
+  // Well-formed: the stored rectangle always lies inside the full image.
+  const int32_t spareColumns = p.fullWidth - f.width;
+  f.leftMargin = std::clamp(spareColumns / 2 - (p.jitter ? index % (p.jitter + 1) : 0), 0,
+                            spareColumns);
   f.topMargin = (p.fullHeight - f.height) / 2;
   f.pixels = SpritePixels(f.width, f.height, index, p.solid);
   std::vector<RowRuns> rows;
@@ -145,8 +149,10 @@ std::string Describe(const ShapeParams& p) {
   char text[200];
   const char* codes = p.compressions.size() == 1 ? "" : "s";
   std::string list;
-  for (size_t i = 0; i < p.compressions.size(); ++i)
-    list += (i ? "/" : "") + std::to_string(p.compressions[i]);
+  for (size_t i = 0; i < p.compressions.size(); ++i) {
+    if (i) list += '/';
+    list += std::to_string(p.compressions[i]);
+  }
   std::snprintf(text, sizeof text, "%d frames of %dx%d, stored ~%dx%d, compression%s %s", p.entries,
                 p.fullWidth, p.fullHeight, p.width, p.height, codes, list.c_str());
   std::string out = text;
