@@ -229,6 +229,12 @@ ui::Rect ScreenBounds(Control& control) {
           origin.y() + control.widget->height()};
 }
 
+ScreenSize PrimaryScreenSize() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  return {screen->geometry().width(), screen->geometry().height()};
+}
+
 FrameLook FrameLookOf(Control& form) {
   FrameLook look;
   if (form.widget == nullptr) return look;

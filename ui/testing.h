@@ -66,6 +66,13 @@ bool SavePng(Control& form, const std::string& path);
 // including the menu bar, without the platform's frame).
 ui::Rect ScreenBounds(Control& control);
 
+// The size of the primary screen, the one CentreOnScreen centres on.
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+};
+ScreenSize PrimaryScreenSize();
+
 // How the platform shows a window's frame.
 struct FrameLook {
   bool minimiseBox = false;

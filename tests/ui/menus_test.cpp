@@ -10,10 +10,18 @@
 
 namespace {
 
-const std::vector<std::string> kTemplate = {
-    "Файл",  "(", "Выход\tAlt+X", ")", "Действия", "(", "Отметить все спрайты\tCtrl+S",
-    "Сохранить выделенные спрайты...\tCtrl+C", "Сохранить все спрайты...\tCtrl+A", ")",
-    "О Программе...", ""};
+const std::vector<std::string> kTemplate = {"Файл",
+                                            "(",
+                                            "Выход\tAlt+X",
+                                            ")",
+                                            "Действия",
+                                            "(",
+                                            "Отметить все спрайты\tCtrl+S",
+                                            "Сохранить выделенные спрайты...\tCtrl+C",
+                                            "Сохранить все спрайты...\tCtrl+A",
+                                            ")",
+                                            "О Программе...",
+                                            ""};
 
 class Menus : public LayerTest {
  protected:

@@ -1,0 +1,244 @@
+// Top-level windows: close requests, the main window ending the loop, modal
+// runs, show slots, frame styles and placement.
+#include "tests/ui/layer_fixture.h"
+
+namespace {
+
+using Forms = LayerTest;
+
+TEST_F(Forms, MainWindowCloseEndsTheLoopWithExitCodeZero) {
+  ui::Control& main = MakeForm(300, 200, "Main");
+  ui::Control& other = MakeForm(100, 50, "Other");
+  int shows = 0;
+  ui::BindShow(main, [&](ui::Control&) { ++shows; });
+  dt::ScheduleAfter(20, [&] { ui::RequestClose(main); });
+  ui::Control* application = app;
+  app = nullptr;  // the loop frees it
+  EXPECT_EQ(ui::RunMessageLoop(*application), 0);
+  EXPECT_EQ(shows, 1);
+  (void)other;
+}
+
+TEST_F(Forms, RequestCloseIsHandledLaterByTheLoop) {
+  ui::Control& main = MakeForm();
+  ui::Control& second = MakeForm();
+  dt::ShowWindows(*app);
+  ui::RequestClose(second);
+  EXPECT_TRUE(dt::IsShownOnScreen(second));
+  dt::ProcessEvents();
+  EXPECT_FALSE(dt::IsShownOnScreen(second));
+  EXPECT_FALSE(ui::IsVisible(second));
+  EXPECT_FALSE(ui::IsEnding(*app));  // not the main window
+  EXPECT_TRUE(dt::IsShownOnScreen(main));
+}
+
+TEST_F(Forms, ARefusedCloseKeepsTheWindowOpen) {
+  ui::Control& main = MakeForm();
+  int asked = 0;
+  ui::BindCloseRequest(main, [&](ui::Control& sender, bool& accept) {
+    EXPECT_EQ(&sender, &main);
+    EXPECT_TRUE(accept);
+    ++asked;
+    accept = false;
+  });
+  dt::ShowWindows(*app);
+  dt::ClickCloseBox(main);
+  ui::RequestClose(main);
+  dt::ProcessEvents();
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(dt::IsShownOnScreen(main));
+  EXPECT_FALSE(ui::IsEnding(*app));
+}
+
+TEST_F(Forms, AnAcceptedCloseOfTheMainWindowEndsTheApplication) {
+  ui::Control& main = MakeForm();
+  ui::Control& second = MakeForm();
+  ui::BindCloseRequest(main, [](ui::Control&, bool&) {});
+  ui::BindCloseRequest(second, [](ui::Control&, bool& accept) { accept = false; });
+  dt::ShowWindows(*app);
+  dt::ClickCloseBox(main);
+  EXPECT_TRUE(ui::IsEnding(*app));
+  EXPECT_FALSE(dt::IsShownOnScreen(main));
+  // An ending application closes its windows whatever their handlers say.
+  dt::ClickCloseBox(second);
+  EXPECT_FALSE(dt::IsShownOnScreen(second));
+}
+
+TEST_F(Forms, SeveralApplicationsCanRunOneAfterAnother) {
+  for (int round = 0; round < 2; ++round) {
+    if (app == nullptr) app = &ui::CreateApplication("Again");
+    ui::Control& main = MakeForm();
+    dt::ScheduleAfter(5, [&] { dt::ClickCloseBox(main); });
+    ui::Control* application = app;
+    app = nullptr;
+    EXPECT_EQ(ui::RunMessageLoop(*application), 0);
+  }
+}
+
+class Modal : public LayerTest {
+ protected:
+  void SetUp() override {
+    LayerTest::SetUp();
+    main = &MakeForm(300, 200, "Main");
+    list = &ui::CreateListBox(*main);
+    ui::AddItem(*list, "a");
+    menu = &ui::CreateMenuBar(*main, {"Go", ""});
+    ui::BindMenuItem(*menu, 0, [this](ui::Control&) { ++mainCommands; });
+    ui::SetItemAccelerator(*menu, 0, ui::kAccelVirtualKey | ui::kAccelControl, 'G');
+    about = &MakeForm(200, 100, "About");
+    ui::SetVisible(*about, false);
+    close = &ui::CreateButton(*about, "Close");
+    ui::BindClick(*close, [this](ui::Control&) { ui::SetModalResult(*about, 1); });
+    dt::ShowWindows(*app);
+  }
+  ui::Control* main = nullptr;
+  ui::Control* list = nullptr;
+  ui::Menu* menu = nullptr;
+  ui::Control* about = nullptr;
+  ui::Control* close = nullptr;
+  int mainCommands = 0;
+};
+
+TEST_F(Modal, SetModalResultEndsTheRunWithOtherWindowsDisabledMeanwhile) {
+  EXPECT_FALSE(dt::IsShownOnScreen(*about));
+  EXPECT_TRUE(dt::IsActiveWindow(*main));
+  bool mainEnabledDuringRun = true;
+  bool aboutShownDuringRun = false;
+  dt::ScheduleAfter(10, [&] {
+    mainEnabledDuringRun = dt::IsWindowEnabledOnScreen(*main);
+    aboutShownDuringRun = dt::IsShownOnScreen(*about);
+    dt::SendKey(*list, 'G', ui::kAccelControl);  // the main window takes no input
+    dt::ClickControl(*close);
+  });
+  EXPECT_EQ(ui::RunModal(*about), 1);
+  EXPECT_FALSE(mainEnabledDuringRun);
+  EXPECT_TRUE(aboutShownDuringRun);
+  EXPECT_EQ(mainCommands, 0);
+  EXPECT_EQ(about->modalResult, 1);
+  EXPECT_TRUE(dt::IsWindowEnabledOnScreen(*main));
+  EXPECT_TRUE(dt::IsShownOnScreen(*about));  // the caller hides it
+  dt::ProcessEvents();
+  EXPECT_TRUE(dt::IsActiveWindow(*main));
+  dt::SendKey(*list, 'G', ui::kAccelControl);
+  EXPECT_EQ(mainCommands, 1);
+}
+
+TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
+  int slotCalls = 0;
+  ui::BindCloseRequest(*about, [&](ui::Control&, bool& accept) {
+    ++slotCalls;
+    accept = false;
+  });
+  dt::ScheduleAfter(10, [&] { dt::ClickCloseBox(*about); });
+  EXPECT_EQ(ui::RunModal(*about), -1);
+  EXPECT_EQ(slotCalls, 0);
+  EXPECT_TRUE(dt::IsWindowEnabledOnScreen(*main));
+
+  ui::SetVisible(*about, false);
+  dt::ScheduleAfter(10, [&] { ui::RequestClose(*about); });
+  EXPECT_EQ(ui::RunModal(*about), -1);
+}
+
+TEST_F(Modal, TheCloseBoxOfABlockedWindowDoesNothing) {
+  dt::ScheduleAfter(10, [&] {
+    dt::ClickCloseBox(*main);
+    ui::SetModalResult(*about, 2);
+  });
+  EXPECT_EQ(ui::RunModal(*about), 2);
+  EXPECT_FALSE(ui::IsEnding(*app));
+  EXPECT_TRUE(dt::IsShownOnScreen(*main));
+}
+
+TEST_F(Modal, TheRunCanBeRepeated) {
+  for (int value : {3, 4}) {
+    dt::ScheduleAfter(5, [&] { ui::SetModalResult(*about, value); });
+    EXPECT_EQ(ui::RunModal(*about), value);
+    ui::SetVisible(*about, false);
+  }
+}
+
+TEST_F(Modal, AnEndingApplicationEndsTheRun) {
+  dt::ScheduleAfter(10, [&] { ui::RequestClose(*main); });
+  // The main window is blocked for the user, but a posted request still closes it.
+  EXPECT_EQ(ui::RunModal(*about), 0);
+  EXPECT_TRUE(ui::IsEnding(*app));
+}
+
+TEST_F(Forms, ShowSlotFiresOnEachChangeFromHiddenToVisible) {
+  ui::Control& form = MakeForm();
+  int shows = 0;
+  ui::BindShow(form, [&](ui::Control&) { ++shows; });
+  ui::SetVisible(form, true);  // no platform window yet: only recorded
+  EXPECT_EQ(shows, 0);
+  dt::ShowWindows(*app);
+  EXPECT_EQ(shows, 1);
+  ui::SetVisible(form, true);
+  EXPECT_EQ(shows, 1);
+  // Replacing the frame style while shown is no new showing.
+  ui::SetStyle(form, ui::StyleOf(form) & ~ui::kStyleMaximizeBox);
+  EXPECT_TRUE(dt::IsShownOnScreen(form));
+  EXPECT_EQ(shows, 1);
+  ui::SetVisible(form, false);
+  ui::SetVisible(form, true);
+  EXPECT_EQ(shows, 2);
+}
+
+TEST_F(Forms, HiddenWindowsStayHiddenWhenTheLoopStarts) {
+  ui::Control& main = MakeForm();
+  ui::Control& hidden = MakeForm();
+  ui::SetVisible(hidden, false);
+  dt::ShowWindows(*app);
+  EXPECT_TRUE(dt::IsShownOnScreen(main));
+  EXPECT_FALSE(dt::IsShownOnScreen(hidden));
+  ui::RaiseToTop(hidden);
+  EXPECT_TRUE(dt::IsShownOnScreen(hidden));
+}
+
+TEST_F(Forms, FrameStyleDecidesTheBoxes) {
+  ui::Control& form = MakeForm();
+  dt::FrameLook look = dt::FrameLookOf(form);
+  EXPECT_TRUE(look.minimiseBox && look.maximiseBox && look.closeBox && look.resizable);
+  ui::SetStyle(form, ui::StyleOf(form) & ~(ui::kStyleMinimizeBox | ui::kStyleMaximizeBox));
+  look = dt::FrameLookOf(form);
+  EXPECT_FALSE(look.minimiseBox);
+  EXPECT_FALSE(look.maximiseBox);
+  EXPECT_TRUE(look.closeBox);
+  EXPECT_EQ(ui::StyleOf(form), ui::kStyleCaption | ui::kStyleSystemMenu | ui::kStyleSizingFrame);
+  ui::RemoveCloseCommand(form);
+  EXPECT_FALSE(ui::HasCloseCommand(form));
+  EXPECT_FALSE(dt::FrameLookOf(form).closeBox);
+  ui::FixSize(form);
+  EXPECT_FALSE(dt::FrameLookOf(form).resizable);
+  EXPECT_EQ(dt::WindowTitle(form).substr(0, 4), "Form");
+}
+
+TEST_F(Forms, CentreOnScreenHalvesWithAnArithmeticShift) {
+  ui::Control& form = ui::CreateForm(*app, "Centred");
+  ui::SizeTo(form, 321, 65);
+  ui::CentreOnScreen(form);
+  const dt::ScreenSize screen = dt::PrimaryScreenSize();
+  ui::Rect bounds = ui::Bounds(form);
+  EXPECT_EQ(bounds.left, (screen.width - 321) >> 1);
+  EXPECT_EQ(bounds.top, (screen.height - 65) >> 1);
+  EXPECT_EQ(bounds.Width(), 321);
+  ui::SizeTo(form, screen.width + 3, screen.height + 5);
+  ui::CentreOnScreen(form);
+  bounds = ui::Bounds(form);
+  EXPECT_EQ(bounds.left, -2);  // -3 / 2 rounded down
+  EXPECT_EQ(bounds.top, -3);
+}
+
+TEST_F(Forms, RepaintNowPaintsDescendantsBeforeReturning) {
+  ui::Control& form = MakeForm();
+  ui::Control& panel = ui::CreatePanel(form);
+  ui::SizeTo(panel, 50, 50);
+  ui::Control& area = ui::CreatePaintArea(panel);
+  int paints = 0;
+  ui::BindPaint(area, [&](ui::Control&) { ++paints; });
+  dt::ShowWindows(*app);
+  const int before = paints;
+  ui::RepaintNow(form);
+  EXPECT_GT(paints, before);
+}
+
+}  // namespace
