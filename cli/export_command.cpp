@@ -166,9 +166,17 @@ std::string Plural(int count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+// "out/" and "out" name the same folder; keep paths in messages tidy.
+std::string WithoutTrailingSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 }  // namespace
 
-int RunExport(const ExportRequest& request, Messages& messages) {
+int RunExport(const ExportRequest& givenRequest, Messages& messages) {
+  ExportRequest request = givenRequest;
+  request.outputFolder = WithoutTrailingSlashes(request.outputFolder);
   const ArchiveInputs inputs = CollectArchives(request.inputs);
   for (const std::string& error : inputs.errors) messages.Error(error);
   Totals totals;
