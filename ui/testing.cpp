@@ -209,6 +209,9 @@ bool IsShownOnScreen(Control& control) {
 
 ScreenImage GrabControl(Control& control) {
   if (control.widget == nullptr) return {};
+  if (control.widget->width() <= 0 || control.widget->height() <= 0) {
+    return {control.widget->width(), control.widget->height(), {}};
+  }
   QPixmap pixmap = GrabFromScreen(*control.widget);
   if (pixmap.isNull()) pixmap = control.widget->grab();
   return ToScreenImage(pixmap.toImage());
