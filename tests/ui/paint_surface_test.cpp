@@ -9,7 +9,9 @@ uint32_t Quadrants(int x, int y) {
   return x < 3 ? 0x0000FF : 0xFFFF00;
 }
 
-uint32_t Grey(int, int) { return 0x808080; }
+uint32_t Grey(int, int) {
+  return 0x808080;
+}
 
 class PaintAreas : public LayerTest {
  protected:
