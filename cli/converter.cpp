@@ -84,7 +84,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   app.formatter(formatter);
 
   bool quiet = false;
-  auto* quietOption = app.add_flag("-q,--quiet", quiet, "Print errors and warnings only");
+  app.add_flag("-q,--quiet", quiet, "Print errors and warnings only");
 
   ListRequest listRequest;
   CLI::App* list = app.add_subcommand("list", "Show an archive's head and its frames");
@@ -110,7 +110,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                    "DEF archives and folders of them, then OUTDIR, the output folder (created "
                    "when missing)")
       ->required()
-      ->expected(2, -1);
+      ->expected(1, -1);
   CLI::Option* exportFramesOption =
       exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("SPEC");
   exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
@@ -140,7 +140,6 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   strip->footer(kStripFooter);
 
   app.footer(kMainFooter);
-  (void)quietOption;
 
   try {
     std::vector<std::string> reversed = Reversed(args);
@@ -169,6 +168,11 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   if (list->parsed()) return RunList(listRequest, out, messages);
   if (info->parsed()) return RunList(infoRequest, out, messages);
   if (exportCommand->parsed()) {
+    if (exportPaths.size() < 2) {
+      err << kProgramName << ": error: export needs at least one INPUT and the OUTDIR\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
     if (!parseFrames(exportFramesOption, exportFrames, exportRequest.frames)) return kUsageStatus;
     exportRequest.outputFolder = exportPaths.back();
     exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
