@@ -122,14 +122,19 @@ TEST_F(DecodeFrameTest, ByteRunRowReadsLiteralThenBackground) {
   EXPECT_EQ(state_.rowOffsets, (std::vector<int32_t>{4}));
 }
 
-TEST_F(DecodeFrameTest, ByteRunLengthFFCoversTwoHundredFiftySixPixels) {
-  Bytes data = {4, 0, 0, 0, 0x01, 0xFF, 0xFF, 43};
+TEST_F(DecodeFrameTest, LongestRunsCoverTheirWholeLength) {
   const Bytes literal = Sequence(44, 100);
+  Bytes data = {4, 0, 0, 0, 0x01, 0xFF, 0xFF, 43};  // 256 background, 44 literal
   data.insert(data.end(), literal.begin(), literal.end());
-  const Bytes bmp = Decode(OneFrame(RawData(1, 300, 1, 300, 1, data)));
   Bytes expected(256, 0);
   expected.insert(expected.end(), literal.begin(), literal.end());
-  EXPECT_EQ(Pixels(bmp), expected);
+  EXPECT_EQ(Pixels(Decode(OneFrame(RawData(1, 300, 1, 300, 1, data)))), expected);
+
+  data = {4, 0, 4, 0, 0x9F, 0xFF};  // 32 background, 32 literal
+  data.insert(data.end(), literal.begin(), literal.begin() + 32);
+  expected.assign(32, 0);
+  expected.insert(expected.end(), literal.begin(), literal.begin() + 32);
+  EXPECT_EQ(Pixels(Decode(OneFrame(RawData(3, 64, 1, 64, 1, data)))), expected);
 }
 
 TEST_F(DecodeFrameTest, SegmentRunRowBelowThirtyTwoColumnsUsesTheFirstEntry) {
@@ -137,16 +142,6 @@ TEST_F(DecodeFrameTest, SegmentRunRowBelowThirtyTwoColumnsUsesTheFirstEntry) {
       Decode(OneFrame(RawData(3, 5, 2, 5, 2, {2, 0, 0xE2, 0x0A, 0x0B, 0x0C, 0x01})));
   EXPECT_EQ(Pixels(bmp), (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0, 0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
   EXPECT_EQ(state_.segmentOffsets, (std::vector<uint16_t>{2, 2}));
-}
-
-TEST_F(DecodeFrameTest, SegmentCodeBytes9FAndFFCoverThirtyTwoPixels) {
-  Bytes data = {4, 0, 4, 0, 0x9F, 0xFF};
-  const Bytes literal = Sequence(32, 50);
-  data.insert(data.end(), literal.begin(), literal.end());
-  const Bytes bmp = Decode(OneFrame(RawData(3, 64, 1, 64, 1, data)));
-  Bytes expected(32, 0);
-  expected.insert(expected.end(), literal.begin(), literal.end());
-  EXPECT_EQ(Pixels(bmp), expected);
 }
 
 TEST_F(DecodeFrameTest, SegmentCodesTwoThreeAndSixAreBackgroundRuns) {
@@ -290,20 +285,18 @@ TEST_F(DecodeFrameTest, UnknownCompressionGivesBackgroundPixels) {
   EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 0: unknown compression 9"}));
 }
 
-TEST_F(DecodeFrameTest, FrameIndexOutsideTheTableGivesAnEmptyImage) {
-  Decode(OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {})));
+TEST_F(DecodeFrameTest, FrameOutsideTheTableOrTheFileGivesAnEmptyImage) {
+  ArchiveSpec spec = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
+  Decode(spec);
   ExpectEmptyImage(DecodeLoaded(1));
   EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 1 is not in the table"}));
   ExpectEmptyImage(DecodeLoaded(-1));
-}
-
-TEST_F(DecodeFrameTest, FrameHeadOutsideTheFileGivesAnEmptyImage) {
-  ArchiveSpec spec = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
-  spec.blocks[0].entries[0].offset = 1'000'000;
-  ExpectEmptyImage(Decode(spec));
-  spec.blocks[0].entries[0].offset = -8;
-  ExpectEmptyImage(Decode(spec));
-  EXPECT_EQ(last_.problems.size(), 1u);
+  const int32_t headCutShort = FrameOffsets(spec)[0] + 1;  // the frame has no data
+  for (int32_t offset : {1'000'000, -8, headCutShort}) {
+    spec.blocks[0].entries[0].offset = offset;
+    ExpectEmptyImage(Decode(spec));
+    EXPECT_EQ(last_.problems.size(), 1u);
+  }
 }
 
 TEST_F(DecodeFrameTest, DeletedArchiveGivesAnEmptyImage) {
