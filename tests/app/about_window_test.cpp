@@ -1,0 +1,56 @@
+#include "app/about_window.h"
+
+#include "tests/app/program_fixture.h"
+
+namespace dw::testing {
+namespace {
+
+using AboutWindowTest = ProgramTest;
+
+TEST_F(AboutWindowTest, HasAFixedFrameWithoutCloseMinimiseOrMaximise) {
+  const FrameLook look = FrameLookOf(*aboutWindow->form);
+  EXPECT_FALSE(look.closeBox);
+  EXPECT_FALSE(look.minimiseBox);
+  EXPECT_FALSE(look.maximiseBox);
+  EXPECT_FALSE(look.resizable);
+  EXPECT_EQ(WindowTitle(*aboutWindow->form), "О Программе...");
+  EXPECT_EQ(ui::Bounds(*aboutWindow->closeButton), (ui::Rect{112, 128, 176, 150}));
+  EXPECT_EQ(ui::Bounds(*aboutWindow->webLabel), (ui::Rect{52, 104, 229, 126}));
+
+  const TextLook title = TextLookOf(*aboutWindow->titleLabel);
+  EXPECT_EQ(title.text, "Duskweave (DEF) v1.21");
+  EXPECT_TRUE(title.bold);
+  EXPECT_EQ(title.colour, kDarkBlue);
+  EXPECT_EQ(title.align, ui::Align::Centre);
+  EXPECT_EQ(title.verticalAlign, ui::VerticalAlign::Centre);
+  EXPECT_EQ(TextLookOf(*aboutWindow->dateLabel).text, "10 января 2002г.");
+  EXPECT_EQ(TextLookOf(*aboutWindow->dateLabel).colour, kDarkBlue);
+  EXPECT_EQ(TextLookOf(*aboutWindow->dateCaption).colour, ui::SystemWindowTextColour());
+}
+
+TEST_F(AboutWindowTest, RunsModallyUntilClosedByItsButtonAndShowsAgain) {
+  ui::Rect firstPlace;
+  int runs = 0;
+  auto inspectAndClose = [&] {
+    ++runs;
+    EXPECT_TRUE(IsShownOnScreen(*aboutWindow->form));
+    EXPECT_FALSE(IsWindowEnabledOnScreen(*window->form));
+    if (runs == 1) firstPlace = ScreenBounds(*aboutWindow->form);
+    EXPECT_EQ(ScreenBounds(*aboutWindow->form), firstPlace);
+    ClickCloseBox(*aboutWindow->form);  // refused: the run goes on
+    ProcessEvents();
+    EXPECT_TRUE(IsShownOnScreen(*aboutWindow->form));
+    ClickControl(*aboutWindow->closeButton);
+  };
+  for (int run = 0; run < 2; ++run) {
+    ScheduleAfter(50, inspectAndClose);
+    ui::ChooseMenuItem(*window->mainMenu, kAboutItem);
+    EXPECT_EQ(aboutWindow->form->modalResult, 1);
+    EXPECT_FALSE(IsShownOnScreen(*aboutWindow->form));
+    EXPECT_TRUE(IsWindowEnabledOnScreen(*window->form));
+  }
+  EXPECT_EQ(runs, 2);
+}
+
+}  // namespace
+}  // namespace dw::testing

@@ -1,0 +1,64 @@
+#include "app/composition.h"
+
+#include "app/program_state.h"
+#include "app/wait_window.h"
+#include "tests/app/program_fixture.h"
+
+namespace dw::testing {
+namespace {
+
+class CompositionTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    WriteFile(temp.File("a.def"), BuildArchive(spec));
+    OpenArchive(temp.path(), "a.def");
+  }
+  // The strip of frames, in that order, one empty column apart with separator.
+  void ExpectStrip(const std::vector<int>& frames, bool separator) {
+    std::vector<int> starts;
+    int width = 0;
+    for (int k : frames) {
+      if (!starts.empty()) width += separator ? 1 : 0;
+      starts.push_back(width);
+      width += spec.frames[k].fullWidth;
+    }
+    ExpectPreview(width, spec.frames[frames[0]].fullHeight, [&](int x, int y) {
+      for (size_t i = 0; i < frames.size(); ++i) {
+        const SpriteFrame& frame = spec.frames[frames[i]];
+        if (x >= starts[i] && x < starts[i] + frame.fullWidth) {
+          return y < frame.fullHeight ? FrameIndexAt(frame, x - starts[i], y) : 0;
+        }
+      }
+      return 0;  // a separator column
+    });
+  }
+  const ArchiveSpec spec = EightFrames();
+};
+
+TEST_F(CompositionTest, JoinsTheSelectedFramesInListOrder) {
+  ClickItem(*window->frameList, 5);
+  ClickItem(*window->frameList, 2, /*ctrl=*/true);
+  ClickItem(*window->frameList, 0, /*ctrl=*/true);
+  ui::PerformClick(*window->composeButton);
+  ExpectStrip({0, 2, 5}, /*separator=*/true);  // frame 2 is taller, 5 shorter than 0
+  EXPECT_EQ(ui::Text(*waitWindow->messageLabel), "Компануем спрайты...");
+  EXPECT_FALSE(IsShownOnScreen(*waitWindow->form));
+
+  ClickControl(*window->separatorCheck);
+  EXPECT_FALSE(ui::IsChecked(*window->separatorCheck));
+  ExpectStrip({0, 2, 5}, /*separator=*/false);
+  ClickControl(*window->separatorCheck);
+  ExpectStrip({0, 2, 5}, /*separator=*/true);
+}
+
+TEST_F(CompositionTest, NothingSelectedLeavesEverythingAsItWas) {
+  ClickItem(*window->frameList, 0, /*ctrl=*/true);
+  ClickControl(*window->separatorCheck);
+  EXPECT_FALSE(ui::IsChecked(*window->separatorCheck));
+  EXPECT_EQ(ui::Text(*waitWindow->messageLabel), "<none>");
+  ExpectStrip({0}, false);
+}
+
+}  // namespace
+}  // namespace dw::testing

@@ -1,0 +1,120 @@
+#include "app/main_window.h"
+
+#include "app/about_window.h"
+#include "app/program_state.h"
+#include "tests/app/program_fixture.h"
+
+namespace dw::testing {
+namespace {
+
+using ui::Bounds;
+using ui::Rect;
+
+using MainWindowTest = ProgramTest;
+
+TEST_F(MainWindowTest, StartsEmptyWithTheSeparatorOptionChecked) {
+  EXPECT_EQ(WindowTitle(*window->form), "Duskweave (DEF) v1.21");
+  EXPECT_EQ(ui::Text(*window->pathEdit), "<не указан>");
+  EXPECT_TRUE(ui::IsChecked(*window->separatorCheck));
+  EXPECT_EQ(ui::ItemCount(*window->defList), 0);
+  EXPECT_EQ(ui::ItemCount(*window->frameList), 0);
+  EXPECT_FALSE(IsShownOnScreen(*aboutWindow->form));
+  EXPECT_TRUE(ShowsHandCursor(*window->previewArea));
+  EXPECT_EQ(Bounds(*window->previewArea).Width(), 0);  // nothing shown yet
+}
+
+TEST_F(MainWindowTest, ColumnsDivideTheClientAreaAndOnlyListsAndPreviewStretch) {
+  ui::SetClientSize(*window->form, 600, 400);
+  EXPECT_EQ(Bounds(*window->defPanel), (Rect{2, 2, 147, 398}));
+  EXPECT_EQ(Bounds(*window->spritePanel), (Rect{149, 2, 309, 398}));
+  EXPECT_EQ(Bounds(*window->previewBox), (Rect{311, 2, 598, 398}));
+  EXPECT_EQ(Bounds(*window->pathPanel), (Rect{0, 0, 145, 41}));
+  EXPECT_EQ(Bounds(*window->pathEdit), (Rect{1, 18, 121, 40}));
+  EXPECT_EQ(Bounds(*window->browseButton), (Rect{120, 18, 145, 40}));
+  EXPECT_EQ(Bounds(*window->defList), (Rect{0, 41, 145, 396}));
+  EXPECT_EQ(Bounds(*window->saveGroup), (Rect{0, 307, 160, 396}));
+  EXPECT_EQ(Bounds(*window->separatorCheck), (Rect{8, 64, 153, 86}));
+  EXPECT_EQ(Bounds(*window->spriteGroup), (Rect{0, 0, 160, 307}));
+  EXPECT_EQ(Bounds(*window->frameList), (Rect{4, 18, 156, 303}));
+
+  ui::SetClientSize(*window->form, 800, 500);
+  EXPECT_EQ(Bounds(*window->defPanel), (Rect{2, 2, 147, 498}));
+  EXPECT_EQ(Bounds(*window->defList), (Rect{0, 41, 145, 496}));
+  EXPECT_EQ(Bounds(*window->saveGroup), (Rect{0, 407, 160, 496}));
+  EXPECT_EQ(Bounds(*window->frameList), (Rect{4, 18, 156, 403}));
+  EXPECT_EQ(Bounds(*window->previewBox), (Rect{311, 2, 798, 498}));
+
+  ui::SetClientSize(*window->form, 250, 300);
+  EXPECT_EQ(Bounds(*window->defPanel).Width(), 145);
+  EXPECT_EQ(Bounds(*window->spritePanel), (Rect{149, 2, 309, 298}));
+  EXPECT_EQ(Bounds(*window->previewBox).Width(), 0);
+}
+
+TEST_F(MainWindowTest, MenuFollowsTheTemplateNumbering) {
+  const ui::Menu& menu = *window->mainMenu;
+  ASSERT_EQ(ui::MenuItemCount(menu), 7);
+  const char* captions[] = {"Файл",
+                            "Выход",
+                            "Действия",
+                            "Отметить все спрайты",
+                            "Сохранить выделенные спрайты...",
+                            "Сохранить все спрайты...",
+                            "О Программе..."};
+  const char* shortcuts[] = {"", "Alt+X", "", "Ctrl+S", "Ctrl+C", "Ctrl+A", ""};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(MenuItemLookOf(menu, i).caption, captions[i]) << i;
+    EXPECT_EQ(MenuItemLookOf(menu, i).shortcutText, shortcuts[i]) << i;
+    EXPECT_EQ(ui::MenuItemHasSubmenu(menu, i), i == kFileMenu || i == kActionsMenu) << i;
+  }
+}
+
+TEST_F(MainWindowTest, FrameCommandsAreGreyedWhileThereAreNoFrames) {
+  ui::Control& freshApplication = ui::CreateApplication("Larkspin");
+  MainWindow& fresh = CreateMainWindow(freshApplication);
+  EXPECT_TRUE(ui::IsItemEnabled(*fresh.mainMenu, kSaveAllItem));  // until the first tick
+  EXPECT_EQ(ui::TimerInterval(*fresh.commandTimer), 50);
+  FreeApplication(freshApplication);
+
+  Tick();
+  for (int item : {kMarkAllItem, kSaveSelectedItem, kSaveAllItem}) {
+    EXPECT_TRUE(MenuItemLookOf(*window->mainMenu, item).greyed) << item;
+  }
+  EXPECT_TRUE(ui::IsItemEnabled(*window->mainMenu, kExitItem));
+  WriteFile(temp.File("a.def"), BuildArchive(EightFrames()));
+  OpenArchive(temp.path(), "a.def");
+  ClickItem(*window->frameList, 3);
+  SendKey(*window->frameList, 'S', ui::kAccelControl);
+  SendKey(*window->frameList, 'A', ui::kAccelControl);
+  EXPECT_EQ(requests.size(), 1u);  // only the folder dialog of "..."
+  EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
+
+  Tick();
+  EXPECT_TRUE(ui::IsItemEnabled(*window->mainMenu, kSaveAllItem));
+  SendKey(*window->frameList, 'S', ui::kAccelControl);
+  EXPECT_EQ(ui::SelectedCount(*window->frameList), 8);
+  SendKey(*window->frameList, 'C', ui::kAccelControl);  // cancelled
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].title, "Укажите путь для сохранения");
+}
+
+TEST_F(MainWindowTest, AltXEndsTheMessageLoopWithZero) {
+  WriteFile(temp.File("a.def"), BuildArchive(EightFrames()));
+  OpenArchive(temp.path(), "a.def");
+  ScheduleAfter(100, [this] { SendKey(*window->frameList, 'X', ui::kAccelAlt); });
+  Control* running = application;
+  application = nullptr;  // the loop frees it
+  EXPECT_EQ(ui::RunMessageLoop(*running), 0);
+}
+
+TEST_F(MainWindowTest, ShowingTheWindowAgainKeepsThePreview) {
+  WriteFile(temp.File("a.def"), BuildArchive(EightFrames()));
+  OpenArchive(temp.path(), "a.def");
+  ui::SetVisible(*window->form, false);
+  ui::SetVisible(*window->form, true);
+  ProcessEvents();
+  EXPECT_TRUE(ProgramState().hasComposite);
+  EXPECT_EQ(Bounds(*window->previewArea), (Rect{0, 0, 10, 12}));
+}
+
+}  // namespace
+}  // namespace dw::testing

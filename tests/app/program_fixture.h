@@ -1,0 +1,75 @@
+// The window program under test: the application object with the main, About
+// and Wait windows shown offscreen, dialogs answered from a script, and
+// archives of distinct frames written by the test archive writer.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "tests/support/def_writer.h"
+#include "ui/testing.h"
+
+namespace dw::testing {
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Answers the next dialog; nullopt cancels. Every request is kept in requests.
+  void Answer(std::optional<std::string> answer) { answers.push_back(std::move(answer)); }
+  // Chooses folder with "..." and opens its DEF file by a click on its item.
+  void ChooseFolder(const std::string& folder);
+  void OpenArchive(const std::string& folder, const std::string& file);
+  // Lets the 50 ms timer tick.
+  void Tick() { ProcessEvents(120); }
+
+  // The shown image, read back from the screen, must match index(x, y) at
+  // every pixel of a width x height preview.
+  template <class IndexAt>
+  void ExpectPreview(int width, int height, IndexAt index);
+
+  Control* application = nullptr;
+  MainWindow* window = nullptr;
+  std::vector<ui::DialogRequest> requests;
+  std::deque<std::optional<std::string>> answers;
+  TempDir temp;
+};
+
+// Eight frames of different full sizes (some taller, some shorter than frame
+// 0), margins of 1 and non-zero stored pixels; compressions 0 and 1 alternate.
+// The directory lists them last to first; their offsets put them in order.
+ArchiveSpec EightFrames(const std::vector<std::string>& names = {});
+// Palette index of frame's decoded image at (x, y), top row 0.
+int FrameIndexAt(const SpriteFrame& frame, int x, int y);
+// The screen colour (0xRRGGBB) of a palette index of the test palette.
+uint32_t TestColour(int index);
+std::vector<std::string> Items(const Control& list);
+// The file names in folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
+
+template <class IndexAt>
+void ProgramTest::ExpectPreview(int width, int height, IndexAt index) {
+  EXPECT_EQ(ui::Bounds(*window->previewArea), (ui::Rect{0, 0, width, height}));
+  const ScreenImage shown = GrabControl(*window->previewArea);
+  ASSERT_EQ(shown.width, width);
+  ASSERT_EQ(shown.height, height);
+  int wrong = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const uint32_t colour = shown.pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF;
+      if (colour != TestColour(index(x, y)) && wrong++ < 3) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") shows " << std::hex << colour;
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+}  // namespace dw::testing

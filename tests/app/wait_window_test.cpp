@@ -1,0 +1,40 @@
+#include "app/wait_window.h"
+
+#include <algorithm>
+
+#include "tests/app/program_fixture.h"
+
+namespace dw::testing {
+namespace {
+
+using WaitWindowTest = ProgramTest;
+
+TEST_F(WaitWindowTest, ShowsEachTextPaintedAndHidesAgain) {
+  ui::Control& form = *waitWindow->form;
+  EXPECT_FALSE(FrameLookOf(form).minimiseBox);
+  EXPECT_FALSE(FrameLookOf(form).maximiseBox);
+  EXPECT_EQ(WindowTitle(form), "Пожалуйста, подождите...");
+  EXPECT_EQ(ui::Bounds(*waitWindow->messageLabel), (ui::Rect{0, 8, 313, 30}));
+  EXPECT_EQ(TextLookOf(*waitWindow->messageLabel).align, ui::Align::Centre);
+  EXPECT_FALSE(IsShownOnScreen(form));
+
+  for (const std::string text : {"Компануем спрайты...", "Сохраняем спрайты..."}) {
+    ShowWaitMessage(text);  // no event processing: it must be on screen already
+    EXPECT_TRUE(IsShownOnScreen(form));
+    EXPECT_EQ(TextLookOf(*waitWindow->messageLabel).text, text);
+    const ScreenImage label = GrabControl(*waitWindow->messageLabel);
+    const size_t inked = std::count_if(label.pixels.begin(), label.pixels.end(), [&](uint32_t p) {
+      return (p & 0xFFFFFF) != (label.pixels[0] & 0xFFFFFF);
+    });
+    EXPECT_GT(inked, 20u);
+    HideWait();
+    EXPECT_FALSE(IsShownOnScreen(form));
+  }
+  ShowWaitMessage("x");
+  ClickCloseBox(form);  // only HideWait hides it
+  ProcessEvents();
+  EXPECT_TRUE(IsShownOnScreen(form));
+}
+
+}  // namespace
+}  // namespace dw::testing
