@@ -90,9 +90,13 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
     RemoveFolder(folder);
   }
 
+  // Output folders stay until every repetition is done: deleting thousands of
+  // files right before a timed step would slow it down.
+  SettleFileSystem(options.workFolder);
   std::vector<Sample> floorTimes, exportTimes;
+  std::vector<std::string> written;
   for (int rep = 0; rep < options.repetitions; ++rep) {
-    // Alternate which goes first so that neither always follows the other's cleanup.
+    // Alternate which goes first so that neither always runs on the other's writeback.
     for (int turn = 0; turn < 2; ++turn) {
       const bool floorTurn = (turn == 0) == (rep % 2 == 0);
       const std::string folder =
@@ -102,9 +106,11 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
       } else {
         exportTimes.push_back(Measure([&] { ExportAll(archive.path, folder); }));
       }
-      RemoveFolder(folder);
+      written.push_back(folder);
     }
   }
+  for (const std::string& folder : written) RemoveFolder(folder);
+  SettleFileSystem(options.workFolder);
   PrintTimes(options, archive.label + " floor", floorTimes);
   PrintTimes(options, archive.label + " export", exportTimes);
   result.floor = Median(floorTimes);
@@ -178,14 +184,15 @@ ConverterResult MeasureConverter(const BenchArchive& archive, const BenchOptions
   }
   const Expected expected = ExpectedOutput(archive);
   std::vector<ChildResult> runs;
+  std::vector<std::string> written;
   constexpr int kRuns = 3;  // peak memory hardly varies; the time is only informative
   for (int rep = 0; rep < kRuns; ++rep) {
     const std::string folder = FreshFolder(options.workFolder, archive.label + "-cli");
+    written.push_back(folder);
     ChildResult run = RunMeasured({options.converter, "export", archive.path, folder + "/out"});
     if (!run.started) {
       result.problem = "could not start " + options.converter;
-      RemoveFolder(folder);
-      return result;
+      break;
     }
     if (rep == 0) {
       if (run.exitStatus != 0) {
@@ -196,8 +203,10 @@ ConverterResult MeasureConverter(const BenchArchive& archive, const BenchOptions
       }
     }
     runs.push_back(std::move(run));
-    RemoveFolder(folder);
   }
+  for (const std::string& folder : written) RemoveFolder(folder);
+  SettleFileSystem(options.workFolder);
+  if (runs.empty()) return result;
   std::vector<double> rss, wall, cpu;
   for (const ChildResult& r : runs) {
     rss.push_back(double(r.maxRssBytes));

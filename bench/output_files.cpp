@@ -73,4 +73,11 @@ void RemoveFolder(const std::string& folder) {
   fs::remove_all(folder, ignored);
 }
 
+void SettleFileSystem(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::syncfs(fd);
+  ::close(fd);
+}
+
 }  // namespace dw::bench

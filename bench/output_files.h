@@ -32,4 +32,9 @@ std::string CompareFolder(const std::string& folder, const ExpectedFiles& expect
 std::string FreshFolder(const std::string& base, const std::string& tag);
 void RemoveFolder(const std::string& folder);
 
+// Writes back what is pending on the file system holding folder, so that the
+// next timed step does not pay for earlier writes and deletions (freeing
+// thousands of just-deleted files slows file creation that follows).
+void SettleFileSystem(const std::string& folder);
+
 }  // namespace dw::bench
