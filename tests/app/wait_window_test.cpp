@@ -18,6 +18,7 @@ TEST_F(WaitWindowTest, ShowsEachTextPaintedAndHidesAgain) {
   EXPECT_EQ(TextLookOf(*waitWindow->messageLabel).align, ui::Align::Centre);
   EXPECT_FALSE(IsShownOnScreen(form));
 
+  std::vector<uint32_t> before;
   for (const std::string text : {"Компануем спрайты...", "Сохраняем спрайты..."}) {
     ShowWaitMessage(text);  // no event processing: it must be on screen already
     EXPECT_TRUE(IsShownOnScreen(form));
@@ -27,6 +28,8 @@ TEST_F(WaitWindowTest, ShowsEachTextPaintedAndHidesAgain) {
       return (p & 0xFFFFFF) != (label.pixels[0] & 0xFFFFFF);
     });
     EXPECT_GT(inked, 20u);
+    EXPECT_NE(label.pixels, before);  // the new text, not the old one
+    before = label.pixels;
     HideWait();
     EXPECT_FALSE(IsShownOnScreen(form));
   }
