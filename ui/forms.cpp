@@ -1,14 +1,21 @@
 // Top-level windows: creation, frame style, placement, showing and hiding,
 // and what a close request does.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include "ui/control_impl.h"
 #include "ui/docking.h"
 #include "ui/widgets.h"
 
 namespace dw::ui {
+
+namespace {
+constexpr int kExposureWaitMs = 1000;
+}  // namespace
 
 Control& CreateForm(Control& application, const std::string& caption) {
   auto owned = std::make_unique<Control>();
@@ -141,9 +148,28 @@ bool IsVisible(const Control& control) {
   return control.visible;
 }
 
+namespace {
+
+// A window shown a moment ago may not be on the screen yet (X11 maps windows
+// asynchronously) and would swallow a repaint. Wait briefly for the platform
+// to put it there, handling window-system events but no user input.
+void AwaitExposure(QWidget& window) {
+  QWindow* handle = window.windowHandle();
+  if (handle == nullptr || handle->isExposed()) return;
+  QElapsedTimer waited;
+  waited.start();
+  while (!handle->isExposed() && waited.elapsed() < kExposureWaitMs) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!handle->isExposed()) QThread::msleep(2);
+  }
+}
+
+}  // namespace
+
 void RepaintNow(Control& control) {
   QWidget* widget = control.widget;
   if (widget == nullptr || !widget->isVisible()) return;
+  AwaitExposure(*widget->window());
   // A repaint of a widget paints its descendants in the same pass and puts
   // the result on the screen before returning.
   widget->repaint();
