@@ -207,6 +207,12 @@ bool IsShownOnScreen(Control& control) {
   return control.widget != nullptr && control.widget->isVisible();
 }
 
+bool IsExposed(Control& control) {
+  if (control.widget == nullptr) return false;
+  const QWindow* handle = control.widget->window()->windowHandle();
+  return handle != nullptr && handle->isExposed();
+}
+
 ScreenImage GrabControl(Control& control) {
   if (control.widget == nullptr) return {};
   if (control.widget->width() <= 0 || control.widget->height() <= 0) {

@@ -53,8 +53,11 @@ bool IsWindowEnabledOnScreen(Control& form);
 // Whether the window is the active one, and whether the control has the focus.
 bool IsActiveWindow(Control& form);
 bool HasFocus(Control& control);
-// Whether the control's widget is shown on the screen (it and its window visible).
+// Whether the control's widget is shown (it and its window visible).
 bool IsShownOnScreen(Control& control);
+// Whether the platform has put the control's window on the screen, so that
+// what it paints is seen (a window shown a moment ago may not be there yet).
+bool IsExposed(Control& control);
 
 // What the control shows on the screen now, read from its window's screen
 // pixels (offscreen: the window's backing store); a control that is not on

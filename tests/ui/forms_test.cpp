@@ -228,6 +228,31 @@ TEST_F(Forms, CentreOnScreenHalvesWithAnArithmeticShift) {
   EXPECT_EQ(bounds.top, -3);
 }
 
+int DarkPixels(const dw::ScreenImage& image) {
+  int dark = 0;
+  for (uint32_t pixel : image.pixels) dark += (pixel & 0xFFFFFF) < 0x404040 ? 1 : 0;
+  return dark;
+}
+
+TEST_F(Forms, AWindowShownAndRepaintedIsOnTheScreenBeforeTheLoopRuns) {
+  MakeForm();
+  ui::Control& wait = ui::CreateForm(*app, "Wait");
+  ui::SizeTo(wait, 321, 65);
+  ui::SetVisible(wait, false);
+  ui::Control& label = ui::CreateLabel(wait, "<none>");
+  ui::PlaceAt(label, 0, 8);
+  ui::SizeTo(label, 313, 0);
+  ui::SetTextAlign(label, ui::Align::Centre);
+  dt::ShowWindows(*app);
+  EXPECT_FALSE(dt::IsExposed(wait));
+
+  ui::SetText(label, "Working...");
+  ui::SetVisible(wait, true);
+  ui::RepaintNow(wait);
+  EXPECT_TRUE(dt::IsExposed(wait));
+  EXPECT_GT(DarkPixels(dt::GrabControl(label)), 20);
+}
+
 TEST_F(Forms, RepaintNowPaintsDescendantsBeforeReturning) {
   ui::Control& form = MakeForm();
   ui::Control& panel = ui::CreatePanel(form);
