@@ -1,5 +1,6 @@
 // The in-memory image: a BMP info header with its colour table, and pixel rows
-// stored bottom-up, each scanLineSize bytes. Every image the program handles
+// of scanLineSize bytes, stored bottom-up (top-down only when loaded so, which
+// the header's negative height records). Every image the program handles
 // comes from a BMP byte stream (a decoded frame, or another bitmap's save).
 //
 // A bitmap is empty when its width or height is 0; an empty bitmap has no
@@ -7,8 +8,9 @@
 // widening only records the new width). Loading never reports failure: a short
 // or malformed stream, a width of 0 or less, an unknown bit count, or pixel
 // rows of more than kMaxBitmapBytes leave the bitmap empty and the stream where
-// the load began. No input makes it read or write outside its buffers, and
-// nothing is allocated before the stream is known to hold the data.
+// the load began. An image of height 0 loads as an empty bitmap that keeps its
+// width. No input makes it read or write outside its buffers, and nothing is
+// allocated before the stream is known to hold the data.
 //
 // A bitmap made by CreateBitmap and not loaded yet has a size but no pixels; it
 // counts as an all-black image. Saving it, or asking for its Canvas, first

@@ -5,7 +5,12 @@
 // given, each flush against the previous one or one separator column later;
 // a later frame taller than the first is cut at the bottom. Pixels no frame
 // covers are index 0. A frame that fails to decode contributes width 0 (the
-// separator is still added); a first frame that fails gives an empty strip.
+// separator is still added); a first frame that fails, no frames at all, or a
+// strip of more than kMaxBitmapBytes give an empty strip (0 x 0).
+//
+// Each frame is decoded and loaded once; the strip is allocated once at its
+// final width. The first frame is loaded, so its indices and header are kept
+// exactly; later frames are painted by colour through the strip's Canvas.
 #pragma once
 
 #include <cstdint>
