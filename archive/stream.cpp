@@ -15,6 +15,8 @@ namespace {
 constexpr int64_t kMaxPosition = std::numeric_limits<int32_t>::max();
 
 // Both file kinds share seek, size and close; they differ in read and write.
+// The stream keeps its own position and reads and writes at it (pread,
+// pwrite): no call needs the descriptor's file pointer.
 class FileStream : public Stream {
  public:
   explicit FileStream(int fd) : fd_(fd) {}
@@ -22,16 +24,11 @@ class FileStream : public Stream {
 
   bool opened() const { return fd_ >= 0; }
 
+  // A position the 32-bit interface cannot express is refused: the position stays.
   int32_t Seek(int32_t offset, SeekOrigin origin) override {
-    if (fd_ < 0) return 0;
-    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
-    if (here < 0) return 0;
-    const int64_t base = origin == SeekOrigin::Beginning ? 0 : int64_t{here};
-    const int64_t wanted = base + offset;
-    // A position the 32-bit interface cannot express is refused: the pointer stays.
-    if (wanted < 0 || wanted > kMaxPosition) return static_cast<int32_t>(std::min<int64_t>(here, kMaxPosition));
-    const off_t now = ::lseek(fd_, static_cast<off_t>(wanted), SEEK_SET);
-    return static_cast<int32_t>(now < 0 ? std::min<int64_t>(here, kMaxPosition) : now);
+    const int64_t wanted = (origin == SeekOrigin::Beginning ? 0 : position_) + int64_t{offset};
+    if (fd_ >= 0 && wanted >= 0 && wanted <= kMaxPosition) position_ = wanted;
+    return static_cast<int32_t>(position_);
   }
 
   int32_t Size() override {
@@ -54,6 +51,7 @@ class FileStream : public Stream {
  protected:
   virtual bool writable() const = 0;
   int fd_;
+  int64_t position_ = 0;
 };
 
 class FileReadStream final : public FileStream {
@@ -65,11 +63,12 @@ class FileReadStream final : public FileStream {
     auto* out = static_cast<uint8_t*>(destination);
     int32_t done = 0;
     while (done < count) {
-      const ssize_t got = ::read(fd_, out + done, size_t(count - done));
+      const ssize_t got = ::pread(fd_, out + done, size_t(count - done), off_t(position_ + done));
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) break;
       done += static_cast<int32_t>(got);
     }
+    position_ += done;
     return done;
   }
 
@@ -88,19 +87,20 @@ class FileWriteStream final : public FileStream {
   // The file always ends with the last byte written, so a shorter image
   // written over a longer file replaces it completely.
   int32_t Write(const void* source, int32_t count) override {
-    if (fd_ < 0 || count <= 0) return 0;
-    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
-    if (here < 0 || here + int64_t{count} > kMaxPosition) return 0;
+    if (fd_ < 0 || count <= 0 || position_ + count > kMaxPosition) return 0;
     const auto* in = static_cast<const uint8_t*>(source);
     int32_t done = 0;
     while (done < count) {
-      const ssize_t put = ::write(fd_, in + done, size_t(count - done));
+      const ssize_t put = ::pwrite(fd_, in + done, size_t(count - done), off_t(position_ + done));
       if (put < 0 && errno == EINTR) continue;
       if (put <= 0) break;
       done += static_cast<int32_t>(put);
     }
     if (done == 0) return 0;
-    (void)!::ftruncate(fd_, here + done);
+    position_ += done;
+    // Asking first is cheaper than a truncation that changes nothing.
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || st.st_size > position_) (void)!::ftruncate(fd_, off_t(position_));
     return done;
   }
 
