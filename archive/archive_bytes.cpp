@@ -12,7 +12,9 @@
 namespace dw {
 namespace {
 
-int64_t Nanoseconds(const timespec& t) { return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; }
+int64_t Nanoseconds(const timespec& t) {
+  return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
 
 int64_t Now() {
   timespec t{};

@@ -17,7 +17,9 @@ namespace {
 
 static_assert(sizeof(Palette) == kBmpColourTableSize, "the palette is the colour table as is");
 
-std::string FramePrefix(int32_t frameIndex) { return "frame " + std::to_string(frameIndex) + ": "; }
+std::string FramePrefix(int32_t frameIndex) {
+  return "frame " + std::to_string(frameIndex) + ": ";
+}
 
 // Header and colour table of an image with the given size fields.
 std::vector<uint8_t> StartImage(ConversionState& state, int32_t fullWidth, int32_t fullHeight,
@@ -66,8 +68,7 @@ FramePlacement Place(const FrameHeader& h, int64_t stride) {
 
 bool FitsFullImage(const FrameHeader& h) {
   if (h.width <= 0 || h.height <= 0) return true;
-  return h.leftMargin >= 0 && h.topMargin >= 0 &&
-         int64_t{h.leftMargin} + h.width <= h.fullWidth &&
+  return h.leftMargin >= 0 && h.topMargin >= 0 && int64_t{h.leftMargin} + h.width <= h.fullWidth &&
          int64_t{h.topMargin} + h.height <= h.fullHeight;
 }
 
@@ -128,8 +129,8 @@ Diagnostics DecodeFrameFromBytes(ConversionState& state, const std::vector<uint8
         DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression, Place(h, stride),
                      options, state, image.data() + kBmpPixelOffset);
     if (trouble.outside > 0)
-      diagnostics.Add(prefix + RowsMessage(trouble.firstOutside, trouble.outside,
-                                           "starts outside the data"));
+      diagnostics.Add(
+          prefix + RowsMessage(trouble.firstOutside, trouble.outside, "starts outside the data"));
     if (trouble.cutShort > 0)
       diagnostics.Add(prefix + RowsMessage(trouble.firstCutShort, trouble.cutShort,
                                            "is cut short by the end of the data"));

@@ -25,8 +25,7 @@ class RowWriter {
 enum class RowEnd { Complete, CutShort };
 
 // Compression 0: rows follow one another, width bytes each, with no table.
-RowEnd RawRow(ByteCursor& in, int64_t dataStart, int64_t r, const FramePlacement& p,
-              uint8_t* out) {
+RowEnd RawRow(ByteCursor& in, int64_t dataStart, int64_t r, const FramePlacement& p, uint8_t* out) {
   if (!in.SeekTo(dataStart + r * p.width)) return RowEnd::CutShort;
   return in.ReadInto(out, p.visibleColumns) == p.visibleColumns ? RowEnd::Complete
                                                                 : RowEnd::CutShort;
@@ -86,9 +85,12 @@ struct RowTable {
 
 RowTable TableOf(int32_t compression, int64_t width) {
   switch (compression) {
-    case 1: return {4, 4};
-    case 2: return {2, 2};
-    default: return {2 * (width / 32), 2};  // only the first of a row's entries is used
+    case 1:
+      return {4, 4};
+    case 2:
+      return {2, 2};
+    default:
+      return {2 * (width / 32), 2};  // only the first of a row's entries is used
   }
 }
 
@@ -114,7 +116,8 @@ RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
   if (p.visibleColumns <= 0) return trouble;
 
   if (compression == 0) {
-    for (int64_t r = 0; r < p.visibleRows; ++r) Note(RawRow(in, dataStart, r, p, rows.Row(r)), r, trouble);
+    for (int64_t r = 0; r < p.visibleRows; ++r)
+      Note(RawRow(in, dataStart, r, p, rows.Row(r)), r, trouble);
     return trouble;
   }
 
@@ -144,9 +147,10 @@ RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
       NoteOutside(r, 1, trouble);
       continue;
     }
-    const RowEnd end = compression == 1
-                           ? RunRow(in, p.visibleColumns, rows.Row(r), ByteRunHead(options.keepSpecial))
-                           : RunRow(in, p.visibleColumns, rows.Row(r), SegmentRunHead(options.keepSpecial));
+    const RowEnd end =
+        compression == 1
+            ? RunRow(in, p.visibleColumns, rows.Row(r), ByteRunHead(options.keepSpecial))
+            : RunRow(in, p.visibleColumns, rows.Row(r), SegmentRunHead(options.keepSpecial));
     Note(end, r, trouble);
   }
   return trouble;

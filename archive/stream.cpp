@@ -166,10 +166,13 @@ StreamPtr CreateReadStream(const std::string& path) {
 }
 
 StreamPtr CreateWriteStream(const std::string& path) {
-  return std::make_unique<FileWriteStream>(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  return std::make_unique<FileWriteStream>(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
 }
 
-StreamPtr CreateMemoryStream() { return std::make_unique<MemoryStream>(); }
+StreamPtr CreateMemoryStream() {
+  return std::make_unique<MemoryStream>();
+}
 
 int32_t ReadBytes(Stream& stream, void* destination, int32_t count) {
   return stream.Read(destination, count);
@@ -183,9 +186,13 @@ int32_t SeekTo(Stream& stream, int32_t offset, SeekOrigin origin) {
   return stream.Seek(offset, origin);
 }
 
-int32_t CurrentPosition(Stream& stream) { return stream.Seek(0, SeekOrigin::Current); }
+int32_t CurrentPosition(Stream& stream) {
+  return stream.Seek(0, SeekOrigin::Current);
+}
 
-int32_t StreamSize(Stream& stream) { return stream.Size(); }
+int32_t StreamSize(Stream& stream) {
+  return stream.Size();
+}
 
 int32_t CopyBytes(Stream& destination, Stream& source, int32_t count) {
   constexpr int32_t kChunk = 1 << 16;

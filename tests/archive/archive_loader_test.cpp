@@ -74,8 +74,8 @@ TEST_F(LoadArchiveTest, EqualOffsetsKeepDirectoryOrderAcrossBlocks) {
 TEST_F(LoadArchiveTest, NamesStopAtTheirFirstZeroByte) {
   ArchiveSpec spec;
   Block b = BlockOf({"", "", ""});
-  b.entries[0].rawName = std::array<uint8_t, 13>{'A', 'B', 'C', 'D', 'E', 'F', 'G',
-                                                 'H', 'I', 'J', 'K', 'L', 'M'};
+  b.entries[0].rawName =
+      std::array<uint8_t, 13>{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M'};
   b.entries[1].rawName = std::array<uint8_t, 13>{'A', 'B', 'C', 0, 'x', 'y', 1, 2, 3, 4, 5, 6, 7};
   b.entries[2].rawName = std::array<uint8_t, 13>{0, 'Q', 'Q'};
   for (int i = 0; i < 3; ++i) b.entries[i].offset = 100 * (i + 1);
@@ -198,9 +198,11 @@ TEST(LoadArchiveFromBytes, TruncationAtEveryLengthKeepsWhatLiesInside) {
     int32_t offset;
     size_t offsetEnd;
   };
-  const std::vector<Expected> directory = {
-      {"a1", 30, 800 + 39 + 4}, {"a2", 10, 800 + 39 + 8},  {"a3", 20, 800 + 39 + 12},
-      {"b1", 5, 851 + 16 + 26 + 4}, {"b2", 40, 851 + 16 + 26 + 8}};
+  const std::vector<Expected> directory = {{"a1", 30, 800 + 39 + 4},
+                                           {"a2", 10, 800 + 39 + 8},
+                                           {"a3", 20, 800 + 39 + 12},
+                                           {"b1", 5, 851 + 16 + 26 + 4},
+                                           {"b2", 40, 851 + 16 + 26 + 8}};
   ASSERT_EQ(full.size(), directory.back().offsetEnd);
   ConversionState state;
   for (size_t length = 0; length <= full.size(); ++length) {

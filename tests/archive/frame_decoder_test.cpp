@@ -43,7 +43,9 @@ SpriteFrame RawData(int32_t compression, int32_t fullWidth, int32_t fullHeight, 
   return f;
 }
 
-Bytes Pixels(const Bytes& bmp) { return Bytes(bmp.begin() + 1078, bmp.end()); }
+Bytes Pixels(const Bytes& bmp) {
+  return Bytes(bmp.begin() + 1078, bmp.end());
+}
 
 Bytes Sequence(size_t n, uint8_t first = 1) {
   Bytes b(n);
@@ -84,8 +86,8 @@ class DecodeFrameTest : public ::testing::Test {
 TEST_F(DecodeFrameTest, RawFrameWithMarginsHasExactBytes) {
   const Bytes bmp = Decode(OneFrame(MakeFrame(0, 6, 4, 3, 2, 2, 1, {1, 2, 3, 4, 5, 6})));
   ASSERT_EQ(bmp.size(), 1110u);
-  const Bytes header = {'B', 'M', 0x56, 4, 0, 0, 0, 0, 0, 0, 0x36, 4, 0, 0, 40, 0, 0, 0,
-                        6,   0,   0,    0, 4, 0, 0, 0, 1, 0, 8,    0, 0, 0, 0,  0, 32, 0,
+  const Bytes header = {'B', 'M', 0x56, 4, 0, 0, 0,  0, 0, 0, 0x36, 4, 0, 0, 40, 0, 0,  0,
+                        6,   0,   0,    0, 4, 0, 0,  0, 1, 0, 8,    0, 0, 0, 0,  0, 32, 0,
                         0,   0,   24,   0, 0, 0, 24, 0, 0, 0, 0,    0, 0, 0, 0,  0, 0,  0};
   EXPECT_EQ(Bytes(bmp.begin(), bmp.begin() + 54), header);
   EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.begin() + 58), (Bytes{7 * 0, 255, 0, 0}));
@@ -116,8 +118,8 @@ TEST_F(DecodeFrameTest, RowsArePaddedToMultiplesOfFour) {
 
 TEST_F(DecodeFrameTest, ByteRunRowReadsLiteralThenBackground) {
   // One row-table entry (4), then FF 02 0A 0B 0C 07 01.
-  const Bytes bmp = Decode(OneFrame(
-      RawData(1, 5, 1, 5, 1, {4, 0, 0, 0, 0xFF, 0x02, 0x0A, 0x0B, 0x0C, 0x07, 0x01})));
+  const Bytes bmp = Decode(
+      OneFrame(RawData(1, 5, 1, 5, 1, {4, 0, 0, 0, 0xFF, 0x02, 0x0A, 0x0B, 0x0C, 0x07, 0x01})));
   EXPECT_EQ(Pixels(bmp), (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
   EXPECT_EQ(state_.rowOffsets, (std::vector<int32_t>{4}));
 }
@@ -138,8 +140,7 @@ TEST_F(DecodeFrameTest, LongestRunsCoverTheirWholeLength) {
 }
 
 TEST_F(DecodeFrameTest, SegmentRunRowBelowThirtyTwoColumnsUsesTheFirstEntry) {
-  const Bytes bmp =
-      Decode(OneFrame(RawData(3, 5, 2, 5, 2, {2, 0, 0xE2, 0x0A, 0x0B, 0x0C, 0x01})));
+  const Bytes bmp = Decode(OneFrame(RawData(3, 5, 2, 5, 2, {2, 0, 0xE2, 0x0A, 0x0B, 0x0C, 0x01})));
   EXPECT_EQ(Pixels(bmp), (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0, 0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
   EXPECT_EQ(state_.segmentOffsets, (std::vector<uint16_t>{2, 2}));
 }
@@ -168,22 +169,25 @@ TEST_F(DecodeFrameTest, RectangleOutsideTheImageIsCutAndStartsAtTheEdge) {
     int32_t fullWidth, fullHeight, left, top;
   };
   // Past the right and bottom edges; negative margins; wider than the image.
-  for (Case c : {Case{50, 5, 14, 3}, Case{47, 3, -2, -5}, Case{30, 2, 0, 0}, Case{1001, 6, 970, 1}}) {
+  for (Case c :
+       {Case{50, 5, 14, 3}, Case{47, 3, -2, -5}, Case{30, 2, 0, 0}, Case{1001, 6, 970, 1}}) {
     for (int32_t compression : {0, 1, 2, 3}) {
-      const ArchiveSpec spec = OneFrame(
-          MakeFrame(compression, c.fullWidth, c.fullHeight, 40, 4, c.left, c.top, pixels));
+      const ArchiveSpec spec =
+          OneFrame(MakeFrame(compression, c.fullWidth, c.fullHeight, 40, 4, c.left, c.top, pixels));
       EXPECT_EQ(Decode(spec), ExpectedBmp(spec, spec.frames[0]))
           << compression << " " << c.fullWidth << " " << c.left;
     }
   }
-  EXPECT_EQ(last_.problems,
-            (std::vector<std::string>{"frame 0: stored rectangle lies partly outside the full image"}));
+  EXPECT_EQ(
+      last_.problems,
+      (std::vector<std::string>{"frame 0: stored rectangle lies partly outside the full image"}));
 }
 
 // Compression 1 keeps the whole code byte, 2 and 3 their 3-bit code.
 TEST_F(DecodeFrameTest, KeepSpecialDiffersOnlyOnFillRuns) {
   const std::vector<testing::RowRuns> rows = {
-      {DwRun{5, 3, {}}, DwRun{0, 0, {9, 8}}, DwRun{0x0E, 40, {}}}, {DwRun{0, 0, Sequence(40)}, DwRun{1, 5, {}}}};
+      {DwRun{5, 3, {}}, DwRun{0, 0, {9, 8}}, DwRun{0x0E, 40, {}}},
+      {DwRun{0, 0, Sequence(40)}, DwRun{1, 5, {}}}};
   auto frameOf = [&](int32_t compression, std::vector<uint8_t> data) {
     return RawData(compression, 48, 2, 45, 2, std::move(data));
   };
@@ -195,7 +199,8 @@ TEST_F(DecodeFrameTest, KeepSpecialDiffersOnlyOnFillRuns) {
                {3, testing::EncodeSegmentRuns(rows, 45)}};
   for (const auto& c : cases) {
     const Bytes plain = Pixels(Decode(OneFrame(frameOf(c.compression, c.data))));
-    const Bytes kept = Pixels(Decode(OneFrame(frameOf(c.compression, c.data)), {.keepSpecial = true}));
+    const Bytes kept =
+        Pixels(Decode(OneFrame(frameOf(c.compression, c.data)), {.keepSpecial = true}));
     ASSERT_EQ(plain.size(), kept.size());
     // Bottom row first: stored row 1 at 0, stored row 0 at 48.
     for (size_t i = 0; i < plain.size(); ++i) {
@@ -247,8 +252,8 @@ TEST_F(DecodeFrameTest, TableCutShortEndsTheRowsThatNeedIt) {
   Bytes archive = BuildArchive(spec);
   archive.resize(size_t(FrameOffsets(spec)[0]) + 32 + 6);
   EXPECT_EQ(Pixels(DecodeBytes(archive)), Bytes(12, 0));
-  EXPECT_EQ(last_.problems, (std::vector<std::string>{
-                                "frame 0: row 0 starts outside the data (and 2 more rows)"}));
+  EXPECT_EQ(last_.problems,
+            (std::vector<std::string>{"frame 0: row 0 starts outside the data (and 2 more rows)"}));
   EXPECT_EQ(state_.rowOffsets.size(), 1u);
 }
 
@@ -327,8 +332,9 @@ TEST_F(DecodeFrameTest, RepeatedDecodesAreIdentical) {
   const Bytes junk(5000, 0xEE);
   WriteBytes(*longer, junk.data(), int32_t(junk.size()));
   DecodeFrame(state_, 0, *longer);
-  EXPECT_EQ(Bytes(MemoryStreamBytes(*longer)->begin(), MemoryStreamBytes(*longer)->begin() + once.size()),
-            once);
+  EXPECT_EQ(
+      Bytes(MemoryStreamBytes(*longer)->begin(), MemoryStreamBytes(*longer)->begin() + once.size()),
+      once);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/def_writer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -7,8 +9,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace dw::testing {
 namespace {
@@ -60,7 +60,9 @@ RowRuns RunsFromPixels(const uint8_t* row, int width) {
   return runs;
 }
 
-std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels) { return pixels; }
+std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels) {
+  return pixels;
+}
 
 std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows) {
   std::vector<uint8_t> body;
@@ -95,8 +97,7 @@ std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int wid
   const int perRow = width / 32;
   // Below 32 columns a row has no entries of its own, yet every row is read
   // from the offset at the data's start: one entry is written for them all.
-  const int32_t tableSize =
-      perRow == 0 ? 2 : static_cast<int32_t>(rows.size()) * perRow * 2;
+  const int32_t tableSize = perRow == 0 ? 2 : static_cast<int32_t>(rows.size()) * perRow * 2;
   std::vector<uint8_t> body;
   std::vector<uint16_t> starts;
   for (const RowRuns& runs : rows) {
@@ -145,11 +146,16 @@ std::vector<uint8_t> FrameData(const SpriteFrame& frame) {
       rows.push_back(RunsFromPixels(frame.pixels.data() + size_t(y) * frame.width, frame.width));
   }
   switch (frame.compression) {
-    case 0: return EncodeRaw(frame.pixels);
-    case 1: return EncodeByteRuns(rows);
-    case 2: return EncodeRowRuns(rows);
-    case 3: return EncodeSegmentRuns(rows, frame.width);
-    default: return {};
+    case 0:
+      return EncodeRaw(frame.pixels);
+    case 1:
+      return EncodeByteRuns(rows);
+    case 2:
+      return EncodeRowRuns(rows);
+    case 3:
+      return EncodeSegmentRuns(rows, frame.width);
+    default:
+      return {};
   }
 }
 
@@ -193,8 +199,8 @@ std::vector<uint8_t> BuildArchive(const ArchiveSpec& spec) {
       out.insert(out.end(), field.begin(), field.end());
     }
     for (const DirectoryEntry& e : b.entries) {
-      int32_t offset = e.offset.value_or(
-          e.frame >= 0 && e.frame < int(offsets.size()) ? offsets[e.frame] : 0);
+      int32_t offset =
+          e.offset.value_or(e.frame >= 0 && e.frame < int(offsets.size()) ? offsets[e.frame] : 0);
       Put32(out, offset);
     }
   }
@@ -244,7 +250,8 @@ std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& fra
   Put16(out, 8);
   Put32(out, 0);
   Put32(out, static_cast<int32_t>(image));
-  const int32_t resolution = static_cast<int32_t>(uint32_t(frame.fullWidth) * uint32_t(frame.fullHeight));
+  const int32_t resolution =
+      static_cast<int32_t>(uint32_t(frame.fullWidth) * uint32_t(frame.fullHeight));
   Put32(out, resolution);
   Put32(out, resolution);
   Put32(out, 0);
@@ -266,7 +273,8 @@ std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& fra
     for (int32_t x = 0; x < frame.width; ++x) {
       const int32_t ix = left + x;
       if (ix < 0 || ix >= frame.fullWidth) continue;
-      rows[size_t(frame.fullHeight - 1 - iy) * stride + ix] = frame.pixels[size_t(y) * frame.width + x];
+      rows[size_t(frame.fullHeight - 1 - iy) * stride + ix] =
+          frame.pixels[size_t(y) * frame.width + x];
     }
   }
   out.insert(out.end(), rows.begin(), rows.end());
@@ -299,8 +307,8 @@ TempDir::TempDir() {
   static std::atomic<int> counter{0};
   const auto base = std::filesystem::temp_directory_path();
   for (;;) {
-    auto candidate = base / ("duskweave-test-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(counter++));
+    auto candidate =
+        base / ("duskweave-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     if (std::filesystem::create_directory(candidate)) {
       path_ = candidate.string();
       return;

@@ -52,9 +52,9 @@ struct SpriteFrame {
 };
 
 struct DirectoryEntry {
-  std::string name;  // raw bytes; at most 13 are written, zero-padded
-  int frame = 0;     // index into ArchiveSpec::frames
-  std::optional<int32_t> offset;  // overrides the frame's real offset
+  std::string name;                                // raw bytes; at most 13 are written, zero-padded
+  int frame = 0;                                   // index into ArchiveSpec::frames
+  std::optional<int32_t> offset;                   // overrides the frame's real offset
   std::optional<std::array<uint8_t, 13>> rawName;  // written as is when set
 };
 
