@@ -129,7 +129,10 @@ Control& CreateApplication(const std::string& caption);
 // Returns the exit code (0 when the main window closed).
 int RunMessageLoop(Control& application);
 bool IsEnding(const Control& application);
-// The first form created under the application object is its main window.
+// The first form created under the application object is its main window;
+// closing it ends the loop with exit code 0. A form's bounds are its outer
+// size, frame included (8 pixels of borders, 27 of borders and caption); its
+// client area, where children are placed and docked, lies below its menu bar.
 Control& CreateForm(Control& application, const std::string& caption);
 template <class T>
 void FreeWithForm(Control& form, T* object) {
@@ -143,9 +146,14 @@ void FreeWithForm(Control& form, Timer* timer);
 void FreeWithForm(Control& form, FolderDialog* dialog);
 void FreeWithForm(Control& form, FileDialog* dialog);
 void CentreOnScreen(Control& form);
+// A form whose platform window does not exist yet (before the loop starts,
+// PlatformHandle or RaiseToTop) only records the flag.
 void SetVisible(Control& control, bool visible);
 bool IsVisible(const Control& control);
+// Paints the window and its descendants and puts them on the screen before
+// returning (a window shown a moment ago is first waited for, briefly).
 void RepaintNow(Control& control);
+// Posts a close request, handled by the loop like a click on the close box.
 void RequestClose(Control& form);
 void SetStyle(Control& form, uint32_t bits);
 uint32_t StyleOf(const Control& form);
@@ -154,6 +162,9 @@ bool HasCloseCommand(const Control& form);
 void FixSize(Control& form);
 QWidget* PlatformHandle(Control& control);
 void RaiseToTop(Control& control);
+// Shows form and runs a nested loop until its modal result is not 0 (a close
+// request sets -1) or the application ends; meanwhile the other windows take
+// no input. Returns the modal result; form stays visible.
 int RunModal(Control& form);
 void SetModalResult(Control& form, int value);
 void SetEnabled(Control& control, bool enabled);
@@ -202,7 +213,9 @@ void SetChecked(Control& checkBox, bool checked);
 bool IsChecked(const Control& checkBox);
 void PerformClick(Control& control);
 
-// List boxes; indices from 0, -1 for none.
+// List boxes; indices from 0, -1 for none. The program's changes never fire
+// the selection-change slot; each user action that changes the selection or
+// the current item fires it once.
 int ItemCount(const Control& list);
 int AddItem(Control& list, const std::string& text);
 std::string ItemText(const Control& list, int index);
@@ -234,6 +247,9 @@ enum AcceleratorFlags : uint8_t {
   kAccelControl = 0x08,
   kAccelAlt = 0x10,
 };
+// Menus, timers and dialogs belong to the form they are made for.
+// Accelerators act before the focused control sees the key; a disabled item's
+// accelerator does nothing and lets the key through.
 Menu& CreateMenuBar(Control& form, const std::vector<std::string>& menuTemplate);
 int MenuItemCount(const Menu& menu);
 std::string MenuItemText(const Menu& menu, int index);
