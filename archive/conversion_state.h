@@ -90,8 +90,10 @@ struct ConversionState {
   int32_t blockCount = 0;
   int32_t fullWidth = 0;
   int32_t fullHeight = 0;
-  std::vector<uint16_t> segmentOffsets;  // row starts of the last compression-3 frame
-  std::vector<int32_t> rowOffsets;       // row starts of the last compression-1 frame
+  // Row-table entries of the rows the last decode of that compression read
+  // (rows below the image are never read).
+  std::vector<uint16_t> segmentOffsets;  // compressions 2 and 3
+  std::vector<int32_t> rowOffsets;       // compression 1
   FrameTable frames;                     // sorted by offset; index = frame list item
   BmpHeader bmpHeader;
   std::vector<BlockInfo> blocks;         // the directory as stored
