@@ -45,7 +45,7 @@ using Palette = std::array<ColourQuad, 256>;
 struct BlockInfo {
   int32_t identifier = 0;
   std::array<uint8_t, 8> reserved{};
-  int32_t declaredCount = 0;     // n as stored
+  int32_t declaredCount = 0;       // n as stored
   std::vector<FrameEntry> frames;  // the frames read from it, in directory order
 };
 
@@ -96,8 +96,8 @@ struct ConversionState {
   std::vector<int32_t> rowOffsets;       // compression 1
   FrameTable frames;                     // sorted by offset; index = frame list item
   BmpHeader bmpHeader;
-  std::vector<BlockInfo> blocks;         // the directory as stored
-  ArchiveBytes archiveBytes;             // the archive's bytes, reused while unchanged on disk
+  std::vector<BlockInfo> blocks;  // the directory as stored
+  ArchiveBytes archiveBytes;      // the archive's bytes, reused while unchanged on disk
 };
 
 // Fills the header template and the folders: startFolder is the process's
