@@ -33,6 +33,9 @@ struct Control::Impl {
   bool closeCommand = true;
   bool fixedSize = false;
   bool showReported = false;  // a show slot call is owed only after a hide
+  // The platform has put the window on the screen since it was last shown
+  // (its own exposed flag lags behind a hide until events are processed).
+  bool exposedSinceShow = false;
   bool restyling = false;     // window flags being replaced; not a real hide/show
   bool inModalRun = false;
   int modalBlocks = 0;  // modal runs of other windows that block this one

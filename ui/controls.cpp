@@ -401,6 +401,8 @@ void RaiseToTop(Control& control) {
     }
     return;
   }
+  // A child's platform window needs its window's.
+  if (Control* form = FormOf(control)) Realise(*form);
   const bool wasVisible = control.visible;
   control.visible = true;
   if (control.widget != nullptr) {

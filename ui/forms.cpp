@@ -106,7 +106,7 @@ void FixSize(Control& form) {
 }
 
 QWidget* PlatformHandle(Control& control) {
-  if (control.kind == ControlKind::Form) Realise(control);
+  if (Control* form = FormOf(control)) Realise(*form);
   return control.widget;
 }
 
@@ -150,17 +150,16 @@ bool IsVisible(const Control& control) {
 
 namespace {
 
-// A window shown a moment ago may not be on the screen yet (X11 maps windows
+// A window shown a moment ago is not on the screen yet (X11 maps windows
 // asynchronously) and would swallow a repaint. Wait briefly for the platform
 // to put it there, handling window-system events but no user input.
-void AwaitExposure(QWidget& window) {
-  QWindow* handle = window.windowHandle();
-  if (handle == nullptr || handle->isExposed()) return;
+void AwaitExposure(Control& form) {
+  Control::Impl& impl = ImplOf(form);
   QElapsedTimer waited;
   waited.start();
-  while (!handle->isExposed() && waited.elapsed() < kExposureWaitMs) {
+  while (!impl.exposedSinceShow && waited.elapsed() < kExposureWaitMs) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!handle->isExposed()) QThread::msleep(2);
+    if (!impl.exposedSinceShow) QThread::msleep(2);
   }
 }
 
@@ -169,7 +168,7 @@ void AwaitExposure(QWidget& window) {
 void RepaintNow(Control& control) {
   QWidget* widget = control.widget;
   if (widget == nullptr || !widget->isVisible()) return;
-  AwaitExposure(*widget->window());
+  if (Control* form = FormOf(control)) AwaitExposure(*form);
   // A repaint of a widget paints its descendants in the same pass and puts
   // the result on the screen before returning.
   widget->repaint();
@@ -185,6 +184,7 @@ void RequestClose(Control& form) {
 
 void FormShown(Control& form) {
   Control::Impl& impl = ImplOf(form);
+  impl.exposedSinceShow = false;
   if (impl.restyling || impl.showReported) return;
   impl.showReported = true;
   Fire(form.onShow, form);
@@ -192,6 +192,7 @@ void FormShown(Control& form) {
 
 void FormHidden(Control& form) {
   Control::Impl& impl = ImplOf(form);
+  impl.exposedSinceShow = false;
   if (impl.restyling) return;
   impl.showReported = false;
 }

@@ -5,9 +5,11 @@
 //    focused control sees the key (Ctrl+A in a list, Ctrl+C in an edit box).
 // Qt first offers a key as a ShortcutOverride; claiming it there makes Qt
 // deliver the key press itself, where the item runs once.
+// It also notes when a window reaches the screen (see RepaintNow).
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include "ui/control_impl.h"
 
@@ -31,12 +33,30 @@ bool IsInput(QEvent::Type type) {
   }
 }
 
+// The window's exposed flag lags behind a hide until the platform's events
+// are processed; the record's flag says whether the window has reached the
+// screen since it was last shown.
+void NoteExposure(QWindow* handle) {
+  Control* application = CurrentApplication();
+  if (application == nullptr) return;
+  for (auto& form : application->children) {
+    if (form->widget != nullptr && form->widget->windowHandle() == handle) {
+      ImplOf(*form).exposedSinceShow = handle->isExposed();
+      return;
+    }
+  }
+}
+
 class InputFilter : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && watched->isWindowType()) {
+      NoteExposure(static_cast<QWindow*>(watched));
+      return false;
+    }
     if (!IsInput(event->type()) || !watched->isWidgetType()) return false;
     Control* form = ControlOfWidget(static_cast<QWidget*>(watched)->window());
     if (form == nullptr || form->kind != ControlKind::Form) return false;

@@ -67,12 +67,10 @@ ScreenImage ToScreenImage(const QImage& source) {
 }
 
 // The window's pixels as the screen holds them; null when it is not shown.
-QPixmap GrabFromScreen(QWidget& widget) {
+QPixmap GrabFromScreen(Control& control) {
+  QWidget& widget = *control.widget;
   QWidget* window = widget.window();
-  if (!widget.isVisible() || window->windowHandle() == nullptr ||
-      !window->windowHandle()->isExposed()) {
-    return QPixmap();
-  }
+  if (!widget.isVisible() || !IsExposed(control)) return QPixmap();
   QScreen* screen = window->screen();
   if (screen == nullptr) return QPixmap();
   const QPoint origin = widget.mapTo(window, QPoint(0, 0));
@@ -210,7 +208,9 @@ bool IsShownOnScreen(Control& control) {
 bool IsExposed(Control& control) {
   if (control.widget == nullptr) return false;
   const QWindow* handle = control.widget->window()->windowHandle();
-  return handle != nullptr && handle->isExposed();
+  const Control* form = ui::FormOf(control);
+  return handle != nullptr && handle->isExposed() && form != nullptr && form->impl &&
+         form->impl->exposedSinceShow;
 }
 
 ScreenImage GrabControl(Control& control) {
@@ -218,7 +218,7 @@ ScreenImage GrabControl(Control& control) {
   if (control.widget->width() <= 0 || control.widget->height() <= 0) {
     return {control.widget->width(), control.widget->height(), {}};
   }
-  QPixmap pixmap = GrabFromScreen(*control.widget);
+  QPixmap pixmap = GrabFromScreen(control);
   if (pixmap.isNull()) pixmap = control.widget->grab();
   return ToScreenImage(pixmap.toImage());
 }
@@ -226,7 +226,7 @@ ScreenImage GrabControl(Control& control) {
 bool SavePng(Control& form, const std::string& path) {
   if (form.widget == nullptr) return false;
   QWidget& window = *form.widget->window();
-  QPixmap pixmap = GrabFromScreen(window);
+  QPixmap pixmap = GrabFromScreen(form);
   if (pixmap.isNull()) pixmap = window.grab();
   return pixmap.save(QString::fromStdString(path), "PNG");
 }

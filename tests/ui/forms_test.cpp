@@ -246,11 +246,23 @@ TEST_F(Forms, AWindowShownAndRepaintedIsOnTheScreenBeforeTheLoopRuns) {
   dt::ShowWindows(*app);
   EXPECT_FALSE(dt::IsExposed(wait));
 
-  ui::SetText(label, "Working...");
+  // Shown, hidden and shown again without a turn of the loop in between: each
+  // time the new text is on the screen when RepaintNow returns.
+  std::vector<std::vector<uint32_t>> shown;
+  for (const char* text : {"Working...", "Saving, please wait"}) {
+    ui::SetText(label, text);
+    ui::SetVisible(wait, true);
+    ui::RepaintNow(wait);
+    EXPECT_TRUE(dt::IsExposed(wait));
+    const dw::ScreenImage image = dt::GrabControl(label);
+    EXPECT_GT(DarkPixels(image), 20);
+    shown.push_back(image.pixels);
+    ui::SetVisible(wait, false);
+  }
+  EXPECT_NE(shown[0], shown[1]);
   ui::SetVisible(wait, true);
-  ui::RepaintNow(wait);
-  EXPECT_TRUE(dt::IsExposed(wait));
-  EXPECT_GT(DarkPixels(dt::GrabControl(label)), 20);
+  dt::ProcessEvents(50);
+  EXPECT_EQ(dt::GrabControl(label).pixels, shown[1]);
 }
 
 TEST_F(Forms, RepaintNowPaintsDescendantsBeforeReturning) {
