@@ -6,6 +6,8 @@
 // first). Menus, timers and dialogs belong to their form's record.
 #pragma once
 
+#include <QFlags>
+#include <Qt>
 #include <memory>
 #include <vector>
 
@@ -26,7 +28,6 @@ struct Control::Impl {
   // The widget children's widgets are placed in: a form's area below its menu
   // bar, a scrolling container's content; otherwise the control's own widget.
   QWidget* client = nullptr;
-  bool destroying = false;
 
   // Top-level windows.
   bool realised = false;  // "platform window created": SetVisible acts at once
@@ -36,7 +37,7 @@ struct Control::Impl {
   // The platform has put the window on the screen since it was last shown
   // (its own exposed flag lags behind a hide until events are processed).
   bool exposedSinceShow = false;
-  bool restyling = false;     // window flags being replaced; not a real hide/show
+  bool restyling = false;  // window flags being replaced; not a real hide/show
   bool inModalRun = false;
   int modalBlocks = 0;  // modal runs of other windows that block this one
   QEventLoop* modalLoop = nullptr;
@@ -56,7 +57,6 @@ struct Control::Impl {
   // Kind-specific options.
   Edge edge = Edge::None;
   bool multipleSelection = false;
-  bool alignSet = false;
   Align align = Align::Left;
   VerticalAlign verticalAlign = VerticalAlign::Top;
   std::unique_ptr<PaintSurface> surface;
@@ -82,7 +82,6 @@ Control* ApplicationOf(Control& control);  // nullptr for loose records
 Control* CurrentApplication();
 Control* ControlOfWidget(QWidget* widget);    // the record a layer widget shows
 QWidget* ClientWidgetOf(Control& container);  // where its children's widgets live
-bool IsTopLevel(const Control& control);
 
 // Geometry plumbing (geometry.cpp).
 void ApplyGeometry(Control& control);  // pushes the record's bounds to its widget
@@ -92,7 +91,8 @@ void ClientSizeChangedOnScreen(Control& form, int width, int height);
 void SetMenuBarHeight(Control& form, int height);
 int EdgeWidthOf(const Control& control);
 
-// Fonts and colours (fonts.cpp).
+// Texts and fonts (appearance.cpp, fonts.cpp).
+Qt::Alignment LabelAlignment(const Control::Impl& impl);
 void ApplyFont(Control& control);
 QFont ScreenFont(const Font& font);
 

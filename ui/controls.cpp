@@ -1,5 +1,5 @@
-// Control records: creation of every child kind, their texts, looks, state
-// and slots, and the teardown of a record with its widget.
+// Child controls: creation of every kind with what it takes from its parent,
+// check boxes and clicks, and raising.
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -11,70 +11,11 @@
 #include <QWidget>
 
 #include "ui/control_impl.h"
-#include "ui/dialog_state.h"
 #include "ui/docking.h"
-#include "ui/menu_bar.h"
 #include "ui/paint_surface.h"
-#include "ui/timer_impl.h"
 #include "ui/widgets.h"
 
 namespace dw::ui {
-
-Control::Impl::Impl() = default;
-Control::Impl::~Impl() = default;
-
-Control::Control() = default;
-
-Control::~Control() {
-  if (impl) {
-    impl->destroying = true;
-    for (auto& timer : impl->timers) timer->timer.stop();
-  }
-  // Children go first, each taking its widget out of this one's.
-  while (!children.empty()) children.pop_back();
-  if (widget != nullptr) {
-    if (auto* link = dynamic_cast<ControlLink*>(widget)) link->control = nullptr;
-    delete widget;
-    widget = nullptr;
-  }
-  // Last: the freed objects may be records that name these controls.
-  freeWithForm.clear();
-}
-
-Control::Impl& ImplOf(Control& control) {
-  if (!control.impl) control.impl = std::make_unique<Control::Impl>();
-  return *control.impl;
-}
-
-bool IsTopLevel(const Control& control) {
-  return control.kind == ControlKind::Form;
-}
-
-const Control* FormOf(const Control& control) {
-  const Control* c = &control;
-  while (c != nullptr && c->kind != ControlKind::Form) c = c->parent;
-  return c;
-}
-
-Control* FormOf(Control& control) {
-  return const_cast<Control*>(FormOf(static_cast<const Control&>(control)));
-}
-
-Control* ApplicationOf(Control& control) {
-  Control* c = &control;
-  while (c != nullptr && c->kind != ControlKind::Application) c = c->parent;
-  return c;
-}
-
-Control* ControlOfWidget(QWidget* widget) {
-  auto* link = dynamic_cast<ControlLink*>(widget);
-  return link == nullptr ? nullptr : link->control;
-}
-
-QWidget* ClientWidgetOf(Control& container) {
-  if (container.impl && container.impl->client != nullptr) return container.impl->client;
-  return container.widget;
-}
 
 namespace {
 
@@ -166,16 +107,6 @@ void SendLeftClick(QWidget& widget) {
   QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
   QCoreApplication::sendEvent(&widget, &release);
-}
-
-Qt::Alignment LabelAlignment(const Control::Impl& impl) {
-  Qt::Alignment horizontal = Qt::AlignLeft;
-  if (impl.align == Align::Right) horizontal = Qt::AlignRight;
-  if (impl.align == Align::Centre) horizontal = Qt::AlignHCenter;
-  // Labels have no bottom alignment of their own: it reads as top.
-  const Qt::Alignment vertical =
-      impl.verticalAlign == VerticalAlign::Centre ? Qt::AlignVCenter : Qt::AlignTop;
-  return horizontal | vertical;
 }
 
 }  // namespace
@@ -285,84 +216,6 @@ Control& CreatePaintArea(Control& parent) {
   return area;
 }
 
-void SetText(Control& control, const std::string& text) {
-  control.text = text;
-  QWidget* widget = control.widget;
-  if (widget == nullptr) return;
-  const QString shown = QString::fromStdString(text);
-  switch (control.kind) {
-    case ControlKind::Form:
-      widget->setWindowTitle(shown);
-      break;
-    case ControlKind::Label:
-      static_cast<QLabel*>(widget)->setText(shown);
-      break;
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-      static_cast<QAbstractButton*>(widget)->setText(shown);
-      break;
-    case ControlKind::EditBox:
-      static_cast<QLineEdit*>(widget)->setText(shown);
-      break;
-    case ControlKind::GroupBox:
-      static_cast<QGroupBox*>(widget)->setTitle(shown);
-      break;
-    default:
-      return;
-  }
-  // The new text shows at once, not at the next turn of the loop.
-  if (widget->isVisible()) widget->repaint();
-}
-
-std::string Text(const Control& control) {
-  if (control.kind == ControlKind::EditBox && control.widget != nullptr) {
-    return static_cast<QLineEdit*>(control.widget)->text().toStdString();
-  }
-  return control.text;
-}
-
-void SetTextAlign(Control& label, Align align) {
-  Control::Impl& impl = ImplOf(label);
-  impl.align = align;
-  impl.alignSet = true;
-  if (auto* widget = dynamic_cast<QLabel*>(label.widget)) {
-    widget->setWordWrap(true);
-    widget->setAlignment(LabelAlignment(impl));
-  }
-}
-
-void SetVerticalAlign(Control& label, VerticalAlign align) {
-  Control::Impl& impl = ImplOf(label);
-  impl.verticalAlign = align;
-  if (auto* widget = dynamic_cast<QLabel*>(label.widget))
-    widget->setAlignment(LabelAlignment(impl));
-}
-
-void SetFontHeight(Control& control, int height) {
-  control.font.height = height;
-  ApplyFont(control);
-}
-
-void SetFontColour(Control& control, Colour colour) {
-  control.font.colour = colour;
-  ApplyFont(control);
-}
-
-void SetFontBold(Control& control, bool bold) {
-  control.font.bold = bold;
-  ApplyFont(control);
-}
-
-void SetMouseCursor(Control& control, Cursor cursor) {
-  control.cursor = cursor;
-  if (control.widget == nullptr) return;
-  if (cursor == Cursor::Hand) {
-    control.widget->setCursor(Qt::PointingHandCursor);
-  } else {
-    control.widget->unsetCursor();
-  }
-}
-
 void SetChecked(Control& checkBox, bool checked) {
   if (auto* box = dynamic_cast<QCheckBox*>(checkBox.widget)) box->setChecked(checked);
 }
@@ -382,11 +235,6 @@ void PerformClick(Control& control) {
     return;
   }
   if (control.widget != nullptr) SendLeftClick(*control.widget);
-}
-
-void SetEnabled(Control& control, bool enabled) {
-  control.enabled = enabled;
-  if (control.widget != nullptr) control.widget->setEnabled(enabled);
 }
 
 void RaiseToTop(Control& control) {
@@ -410,28 +258,6 @@ void RaiseToTop(Control& control) {
     control.widget->show();
   }
   if (!wasVisible && control.parent != nullptr) LayOut(*control.parent);
-}
-
-void BindClick(Control& control, Slot slot) {
-  control.onClick = std::move(slot);
-}
-void BindSelectionChange(Control& list, Slot slot) {
-  list.onSelectionChange = std::move(slot);
-}
-void BindPaint(Control& paintArea, Slot slot) {
-  paintArea.onPaint = std::move(slot);
-}
-void BindShow(Control& form, Slot slot) {
-  form.onShow = std::move(slot);
-}
-void BindCloseRequest(Control& form, CloseSlot slot) {
-  form.onCloseRequest = std::move(slot);
-}
-
-DrawingSurface& SurfaceOf(Control& paintArea) {
-  Control::Impl& impl = ImplOf(paintArea);
-  if (!impl.surface) impl.surface = std::make_unique<PaintSurface>(paintArea);
-  return *impl.surface;
 }
 
 }  // namespace dw::ui
