@@ -124,6 +124,8 @@ void ListWidget::keyPressEvent(QKeyEvent* event) {
 
 QItemSelectionModel::SelectionFlags ListWidget::selectionCommand(const QModelIndex& index,
                                                                  const QEvent* event) const {
+  // A click on the empty area below the items leaves the selection alone.
+  if (!index.isValid()) return QItemSelectionModel::NoUpdate;
   QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
   // A single-selection list keeps its selected item under Ctrl+click.
   if (selectionMode() == QAbstractItemView::SingleSelection && index.isValid() &&

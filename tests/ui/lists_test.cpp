@@ -156,6 +156,15 @@ TEST_F(Lists, DoubleClickOnAnItemFiresTheClickSlot) {
   EXPECT_EQ(changes, 1);
 }
 
+TEST_F(Lists, AClickBelowTheItemsKeepsTheSelection) {
+  ui::Control& multiple = MakeList(true, 2);
+  dt::ClickItem(multiple, 1, /*ctrl=*/true);
+  ASSERT_EQ(Selected(multiple), (std::vector<int>{0, 1}));
+  dt::ClickControl(multiple);  // the middle of a tall list: no item there
+  EXPECT_EQ(Selected(multiple), (std::vector<int>{0, 1}));
+  EXPECT_EQ(changes, 1);
+}
+
 TEST_F(Lists, ListBoxesHaveNoSelectAllKey) {
   ui::Control& list = MakeList(true, 3);
   dt::SendKey(list, 'A', ui::kAccelControl);
