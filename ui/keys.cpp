@@ -47,6 +47,18 @@ int QtKeyOfVirtualKey(int virtualKey) {
   }
 }
 
+int AcceleratorKeyOf(int qtKey) {
+  // Upper-case Cyrillic А..Я (U+0410..U+042F) and the key each sits on in the
+  // standard Russian layout; only letters are accelerator keys here.
+  static constexpr char kLatinOnSameKey[] = "F,DULT;PBQRKVYJGHCNEA[WXIO]SM'.Z";
+  static_assert(sizeof(kLatinOnSameKey) == 32 + 1);
+  if (qtKey >= 0x0410 && qtKey <= 0x042F) {
+    const char latin = kLatinOnSameKey[qtKey - 0x0410];
+    if (latin >= 'A' && latin <= 'Z') return latin;
+  }
+  return qtKey;
+}
+
 int QtModifiersOfAccelFlags(unsigned flags) {
   int modifiers = Qt::NoModifier;
   if (flags & kAccelShift) modifiers |= Qt::ShiftModifier;

@@ -23,6 +23,10 @@ inline constexpr int kKeyF1 = 0x70;  // F1 to F24 follow in order
 
 // Qt's code for a virtual key; 0 for keys this layer does not know.
 int QtKeyOfVirtualKey(int virtualKey);
+// The key a Qt key code stands for in accelerators: virtual keys do not
+// depend on the keyboard layout, so a letter typed with the Russian layout
+// counts as the Latin letter on the same key (Ctrl+Ф is Ctrl+A).
+int AcceleratorKeyOf(int qtKey);
 // Qt's keyboard modifiers for Shift, Control and Alt accelerator flags.
 int QtModifiersOfAccelFlags(unsigned flags);
 

@@ -130,6 +130,7 @@ bool RunAccelerator(Control& form, int qtKey, int qtModifiers, bool run) {
   Control::Impl& impl = ImplOf(form);
   if (!impl.menu) return false;
   const int modifiers = qtModifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  qtKey = AcceleratorKeyOf(qtKey);
   Menu& menu = *impl.menu;
   for (size_t i = 0; i < menu.items.size(); ++i) {
     const Menu::Item& item = menu.items[i];

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QWidget>
 
@@ -117,6 +118,18 @@ TEST_F(Menus, AcceleratorInAnEditBoxRunsTheItemInsteadOfCopying) {
   EXPECT_EQ(ran, std::vector<int>{4});
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "before");
   EXPECT_EQ(ui::Text(*edit), "hello");
+}
+
+TEST_F(Menus, AcceleratorsDoNotDependOnTheKeyboardLayout) {
+  // Ctrl+Ф and Alt+Ч: the Russian layout's letters on the keys of A and X.
+  for (auto [key, modifier] : {std::pair{0x0424, Qt::ControlModifier}, {0x0427, Qt::AltModifier}}) {
+    QKeyEvent offer(QEvent::ShortcutOverride, key, modifier);
+    QCoreApplication::sendEvent(list->widget, &offer);
+    QKeyEvent press(QEvent::KeyPress, key, modifier);
+    QCoreApplication::sendEvent(list->widget, &press);
+  }
+  EXPECT_EQ(ran, (std::vector<int>{5, 1}));
+  EXPECT_EQ(ui::SelectedCount(*list), 1);
 }
 
 TEST_F(Menus, ModifiersMustMatchExactly) {
