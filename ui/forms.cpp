@@ -152,9 +152,11 @@ namespace {
 
 // A window shown a moment ago is not on the screen yet (X11 maps windows
 // asynchronously) and would swallow a repaint. Wait briefly for the platform
-// to put it there, handling window-system events but no user input.
+// to put it there. Meanwhile events are handled, but no user input: a timer
+// tick or a posted request may run. A minimised window is not waited for.
 void AwaitExposure(Control& form) {
   Control::Impl& impl = ImplOf(form);
+  if (form.widget == nullptr || form.widget->isMinimized()) return;
   QElapsedTimer waited;
   waited.start();
   while (!impl.exposedSinceShow && waited.elapsed() < kExposureWaitMs) {
