@@ -54,6 +54,53 @@ int ExportAll(const std::string& path, const std::string& folder) {
   return failures;
 }
 
+Sample& operator+=(Sample& total, const Sample& part) {
+  total.wallMs += part.wallMs;
+  total.cpuMs += part.cpuMs;
+  return total;
+}
+
+struct PairedRun {
+  Sample floor, exported, floorAgain;
+};
+
+// One repetition: a fresh state loads the archive, then frame by frame the
+// floor writes its file, ExportFrame writes the same frame's file, and the
+// floor writes it once more (its time against the first floor's shows how
+// noisy the machine is). The order rotates from frame to frame. All three
+// write into one folder, the floors with a prefix: separate folders can differ
+// threefold in the cost of creating files, depending on where the file system
+// placed them.
+PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFile>& files,
+                            const std::string& folder, int rotation) {
+  static const std::string kFloorPrefix = "floor-", kAgainPrefix = "again-";
+  PairedRun run;
+  ConversionState state;
+  InitConversionState(state);
+  run.exported += Measure([&] { LoadArchive(state, path); });
+  const int32_t frames = std::min<int32_t>(state.frameCount, int32_t(files.size()));
+  for (int32_t i = 0; i < frames; ++i) {
+    const OutputFile& file = files[size_t(i)];
+    for (int step = 0; step < 3; ++step) {
+      switch ((i + rotation + step) % 3) {
+        case 0:
+          run.floor += Measure([&] { WriteFileOnce(folder, kFloorPrefix, file); });
+          break;
+        case 1:
+          run.exported +=
+              Measure([&] { ExportFrame(state, i, ExportFilePath(folder, state, i)); });
+          break;
+        default:
+          run.floorAgain += Measure([&] { WriteFileOnce(folder, kAgainPrefix, file); });
+          break;
+      }
+    }
+  }
+  return run;
+}
+
+Sample Ratio(const Sample& a, const Sample& b) { return Sample{a.wallMs / b.wallMs, a.cpuMs / b.cpuMs}; }
+
 void PrintTimes(const BenchOptions& options, const std::string& what,
                 const std::vector<Sample>& times) {
   if (!options.verbose) return;
@@ -93,21 +140,16 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
   // Output folders stay until every repetition is done: deleting thousands of
   // files right before a timed step would slow it down.
   SettleFileSystem(options.workFolder);
-  std::vector<Sample> floorTimes, exportTimes;
+  std::vector<Sample> floorTimes, exportTimes, ratios, noise;
   std::vector<std::string> written;
   for (int rep = 0; rep < options.repetitions; ++rep) {
-    // Alternate which goes first so that neither always runs on the other's writeback.
-    for (int turn = 0; turn < 2; ++turn) {
-      const bool floorTurn = (turn == 0) == (rep % 2 == 0);
-      const std::string folder =
-          FreshFolder(options.workFolder, archive.label + (floorTurn ? "-floor" : "-export"));
-      if (floorTurn) {
-        floorTimes.push_back(Measure([&] { WriteFilesOnce(folder, expected.files); }));
-      } else {
-        exportTimes.push_back(Measure([&] { ExportAll(archive.path, folder); }));
-      }
-      written.push_back(folder);
-    }
+    const std::string folder = FreshFolder(options.workFolder, archive.label + "-run");
+    written.push_back(folder);
+    const PairedRun run = ExportBesideFloor(archive.path, expected.files, folder, rep);
+    floorTimes.push_back(run.floor);
+    exportTimes.push_back(run.exported);
+    ratios.push_back(Ratio(run.exported, run.floor));
+    noise.push_back(Ratio(run.floorAgain, run.floor));
   }
   for (const std::string& folder : written) RemoveFolder(folder);
   SettleFileSystem(options.workFolder);
@@ -115,6 +157,8 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
   PrintTimes(options, archive.label + " export", exportTimes);
   result.floor = Median(floorTimes);
   result.exported = Median(exportTimes);
+  result.ratio = Median(ratios);
+  result.noise = Median(noise);
   return result;
 }
 

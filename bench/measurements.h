@@ -25,6 +25,8 @@ struct ExportResult {
   int64_t largestImage = 0;  // the largest BMP the export writes, in bytes
   Sample floor;              // same files from memory, one open/write/close each
   Sample exported;           // LoadArchive + ExportFrame of every frame
+  Sample ratio;              // median over repetitions of exported / floor of that repetition
+  Sample noise;              // the same for a second floor run beside the first: ideally 1
   std::string problem;       // empty when the export wrote exactly the expected bytes
 };
 
@@ -39,8 +41,11 @@ struct ConverterResult {
   std::string problem;  // empty when it exited 0 and wrote the expected bytes
 };
 
-// Export of every frame, interleaved with the floor so that both see the same
-// machine load; medians of options.repetitions runs each.
+// Export of every frame and the floor, interleaved frame by frame (the order
+// rotates) so that both see the same machine load even when it changes within
+// a second; each repetition sums the per-file times of each. A second floor run
+// interleaved with them measures the noise of the comparison.
+// Medians of options.repetitions repetitions.
 ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& options);
 
 // LoadArchive plus the first DecodeFrame into a memory stream.

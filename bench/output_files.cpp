@@ -11,29 +11,29 @@
 namespace dw::bench {
 namespace fs = std::filesystem;
 
+bool WriteFileOnce(const std::string& folder, const std::string& prefix, const OutputFile& file) {
+  const std::string path = folder + "/" + prefix + file.name;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  // One write moves the whole file on Linux for these sizes; the loop only
+  // guards against a signal cutting it short.
+  bool ok = true;
+  size_t done = 0;
+  while (done < file.bytes.size()) {
+    const ssize_t n = ::write(fd, file.bytes.data() + done, file.bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    done += size_t(n);
+  }
+  return ::close(fd) == 0 && ok;
+}
+
 bool WriteFilesOnce(const std::string& folder, const std::vector<OutputFile>& files) {
   bool ok = true;
-  for (const OutputFile& file : files) {
-    const std::string path = folder + "/" + file.name;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      ok = false;
-      continue;
-    }
-    // One write moves the whole file on Linux for these sizes; the loop only
-    // guards against a signal cutting it short.
-    size_t done = 0;
-    while (done < file.bytes.size()) {
-      const ssize_t n = ::write(fd, file.bytes.data() + done, file.bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        ok = false;
-        break;
-      }
-      done += size_t(n);
-    }
-    if (::close(fd) != 0) ok = false;
-  }
+  for (const OutputFile& file : files) ok = WriteFileOnce(folder, "", file) && ok;
   return ok;
 }
 

@@ -19,9 +19,10 @@ struct OutputFile {
 // File name (without folder) -> the bytes the last writer of that name leaves.
 using ExpectedFiles = std::map<std::string, std::vector<uint8_t>>;
 
-// Creates or truncates folder + "/" + name for each file in order, writes its
-// bytes in one write and closes it. False when any file could not be written
-// completely.
+// Creates or truncates folder + "/" + prefix + name, writes the bytes in one
+// write and closes the file. False when it could not be written completely.
+bool WriteFileOnce(const std::string& folder, const std::string& prefix, const OutputFile& file);
+// The same for each file in order.
 bool WriteFilesOnce(const std::string& folder, const std::vector<OutputFile>& files);
 
 // Empty when the regular files anywhere below folder are exactly the expected
