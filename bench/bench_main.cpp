@@ -38,7 +38,8 @@ struct Options {
 };
 
 void Usage() {
-  std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] [--keep] [--verbose]\n";
+  std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] "
+               "[--keep] [--verbose]\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -61,9 +62,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return true;
 }
 
-void Progress(const std::string& text) { std::cerr << "  " << text << std::endl; }
+void Progress(const std::string& text) {
+  std::cerr << "  " << text << std::endl;
+}
 
-const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
+const char* Verdict(bool pass) {
+  return pass ? "PASS" : "FAIL";
+}
 
 // The machine's load average over the last minute, to judge how noisy a run was.
 std::string LoadAverage() {
@@ -158,8 +163,8 @@ void MeasureShape(const BenchArchive& archive, const Options& options, Report& r
 
   if (archive.entries >= 10000) {
     const bool openPass = open.wallMs < kOpenLimitMs;
-    report.Row(l, "open the 10,000-frame archive", open, Sample{},
-               "< " + FormatMs(kOpenLimitMs), Verdict(openPass));
+    report.Row(l, "open the 10,000-frame archive", open, Sample{}, "< " + FormatMs(kOpenLimitMs),
+               Verdict(openPass));
     report.Count(openPass);
   }
 }

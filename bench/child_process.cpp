@@ -103,8 +103,8 @@ int MeasureChildMain(int argc, char** argv) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, argv[2],
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, argv[2], O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
   const int spawnError = ::posix_spawn(&pid, argv[3], &actions, nullptr, argv + 3, environ);
@@ -119,8 +119,9 @@ int MeasureChildMain(int argc, char** argv) {
   }
   const auto stop = std::chrono::steady_clock::now();
   const long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(stop - start).count();
-  const long long cpuNs = (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000'000 +
-                         (long long)(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1'000;
+  const long long cpuNs =
+      (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000'000 +
+      (long long)(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1'000;
   std::printf("%ld %d %lld %lld\n", usage.ru_maxrss, StatusCode(status), ns, cpuNs);
   return 0;
 }

@@ -20,7 +20,7 @@ struct ChildResult {
   int exitStatus = -1;  // the exit code; 128 + signal when killed
   int64_t maxRssBytes = 0;
   double wallMs = 0;
-  double cpuMs = 0;  // user + system
+  double cpuMs = 0;        // user + system
   std::string stderrHead;  // the first line the child wrote to stderr
 };
 

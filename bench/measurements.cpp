@@ -87,8 +87,7 @@ PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFil
           run.floor += Measure([&] { WriteFileOnce(folder, kFloorPrefix, file); });
           break;
         case 1:
-          run.exported +=
-              Measure([&] { ExportFrame(state, i, ExportFilePath(folder, state, i)); });
+          run.exported += Measure([&] { ExportFrame(state, i, ExportFilePath(folder, state, i)); });
           break;
         default:
           run.floorAgain += Measure([&] { WriteFileOnce(folder, kAgainPrefix, file); });
@@ -99,7 +98,9 @@ PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFil
   return run;
 }
 
-Sample Ratio(const Sample& a, const Sample& b) { return Sample{a.wallMs / b.wallMs, a.cpuMs / b.cpuMs}; }
+Sample Ratio(const Sample& a, const Sample& b) {
+  return Sample{a.wallMs / b.wallMs, a.cpuMs / b.cpuMs};
+}
 
 void PrintTimes(const BenchOptions& options, const std::string& what,
                 const std::vector<Sample>& times) {
@@ -213,8 +214,8 @@ ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& op
     const int64_t want = n * state.fullWidth + (n - 1);
     if (result.width != want || result.height != state.fullHeight) {
       result.problem = "strip is " + std::to_string(result.width) + "x" +
-                       std::to_string(result.height) + ", expected " + std::to_string(want) +
-                       "x" + std::to_string(state.fullHeight);
+                       std::to_string(result.height) + ", expected " + std::to_string(want) + "x" +
+                       std::to_string(state.fullHeight);
     }
   }
   return result;

@@ -13,8 +13,8 @@ namespace {
 using dw::testing::ArchiveSpec;
 using dw::testing::Block;
 using dw::testing::DirectoryEntry;
-using dw::testing::Run;
 using dw::testing::RowRuns;
+using dw::testing::Run;
 using dw::testing::SpriteFrame;
 
 constexpr uint8_t kBackground = 0;
@@ -27,8 +27,8 @@ struct ShapeParams {
   int entries;   // directory entries
   int distinct;  // frames stored; entries beyond it share earlier frames' offsets
   int32_t fullWidth, fullHeight;
-  int32_t width, height;  // stored rectangle before the per-frame jitter
-  int jitter;             // the stored rectangle varies by up to this many pixels
+  int32_t width, height;              // stored rectangle before the per-frame jitter
+  int jitter;                         // the stored rectangle varies by up to this many pixels
   std::vector<int32_t> compressions;  // cycled over the stored frames
   int blocks;
   bool scramble;  // list the frames in an order unlike their order in the file
@@ -74,8 +74,9 @@ std::vector<uint8_t> SpritePixels(int32_t w, int32_t h, int frame, bool solid) {
     for (int x = 0; x < w; ++x) {
       uint8_t v = solid ? uint8_t(176 + (x / 4 + (y / 4) * 3 + frame) % 12) : kBackground;
       if (!solid && InEllipse(x, y, cx, h * 93 / 100, w * 42 / 100, h * 6 / 100)) v = kShadow;
-      const bool leg = y >= legTop && y < legBottom &&
-                       ((x >= legLeft && x < legLeft + legW) || (x >= legRight && x < legRight + legW));
+      const bool leg =
+          y >= legTop && y < legBottom &&
+          ((x >= legLeft && x < legLeft + legW) || (x >= legRight && x < legRight + legW));
       if (leg) v = uint8_t(96 + (y / 5) % 6);
       if (InEllipse(x, y, cx, bodyY, bodyRx, bodyRy)) {
         v = InEllipse(x, y, cx, bodyY, bodyRx, bodyRy, 0.82)
@@ -121,8 +122,8 @@ SpriteFrame MakeSpriteFrame(const ShapeParams& p, int index) {
   f.height = p.height - (p.jitter ? (index * 5) % span : 0);
   // Well-formed: the stored rectangle always lies inside the full image.
   const int32_t spareColumns = p.fullWidth - f.width;
-  f.leftMargin = std::clamp(spareColumns / 2 - (p.jitter ? index % (p.jitter + 1) : 0), 0,
-                            spareColumns);
+  f.leftMargin =
+      std::clamp(spareColumns / 2 - (p.jitter ? index % (p.jitter + 1) : 0), 0, spareColumns);
   f.topMargin = (p.fullHeight - f.height) / 2;
   f.pixels = SpritePixels(f.width, f.height, index, p.solid);
   std::vector<RowRuns> rows;
@@ -131,10 +132,17 @@ SpriteFrame MakeSpriteFrame(const ShapeParams& p, int index) {
       rows.push_back(SpriteRuns(f.pixels.data() + size_t(y) * size_t(f.width), f.width));
   }
   switch (f.compression) {
-    case 0: f.data = f.pixels; break;
-    case 1: f.data = dw::testing::EncodeByteRuns(rows); break;
-    case 3: f.data = dw::testing::EncodeSegmentRuns(rows, f.width); break;
-    default: break;
+    case 0:
+      f.data = f.pixels;
+      break;
+    case 1:
+      f.data = dw::testing::EncodeByteRuns(rows);
+      break;
+    case 3:
+      f.data = dw::testing::EncodeSegmentRuns(rows, f.width);
+      break;
+    default:
+      break;
   }
   return f;
 }

@@ -10,7 +10,9 @@ namespace dw::bench {
 Table::Table(std::vector<std::string> headings, std::vector<size_t> rightAligned)
     : headings_(std::move(headings)), rightAligned_(std::move(rightAligned)) {}
 
-void Table::AddSection(std::string text) { lines_.push_back(Line{true, {std::move(text)}}); }
+void Table::AddSection(std::string text) {
+  lines_.push_back(Line{true, {std::move(text)}});
+}
 
 void Table::AddRow(std::vector<std::string> cells) {
   cells.resize(headings_.size());

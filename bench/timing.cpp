@@ -15,8 +15,12 @@ double ClockMs(clockid_t clock) {
 
 }  // namespace
 
-double WallClockMs() { return ClockMs(CLOCK_MONOTONIC); }
-double ThreadCpuMs() { return ClockMs(CLOCK_THREAD_CPUTIME_ID); }
+double WallClockMs() {
+  return ClockMs(CLOCK_MONOTONIC);
+}
+double ThreadCpuMs() {
+  return ClockMs(CLOCK_THREAD_CPUTIME_ID);
+}
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
