@@ -8,7 +8,7 @@ ensure_deps() {
     qt6-base-dev libgl-dev
     libcli11-dev nlohmann-json3-dev libpng-dev
     clang libclang-rt-14-dev
-    fonts-dejavu-core xvfb xauth
+    fonts-dejavu-core fonts-dejavu-extra xvfb xauth
   )
   local missing=()
   local p

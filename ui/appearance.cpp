@@ -23,7 +23,7 @@ Qt::Alignment LabelAlignment(const Control::Impl& impl) {
 void SetText(Control& control, const std::string& text) {
   control.text = text;
   if (control.kind == ControlKind::Application) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(text));
+    QGuiApplication::setApplicationName(QString::fromStdString(text));
     return;
   }
   QWidget* widget = control.widget;

@@ -23,7 +23,9 @@ void EnsureQApplication(const std::string& caption) {
   }
   // Closing windows is the layer's business, not Qt's.
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  QGuiApplication::setApplicationDisplayName(QString::fromStdString(caption));
+  // The name, not the display name: Qt would append a display name to every
+  // window title.
+  QGuiApplication::setApplicationName(QString::fromStdString(caption));
   InstallInputFilter();
 }
 

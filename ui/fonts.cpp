@@ -39,12 +39,17 @@ Colour SystemWindowTextColour() {
   return PaletteColour(QPalette::WindowText, kClassicWindowText);
 }
 
-// The face "MS Sans Serif" stands for the platform's own sans-serif face. A
-// negative height is the character height in pixels; a positive one the
-// height of the whole cell, so the largest size whose line fits in it is used.
+// The face "MS Sans Serif" stands for a narrow sans-serif face: the windows
+// place their texts in fixed widths made for that face, and the platform's
+// usual sans-serif face is too wide for them. A negative height is the
+// character height in pixels; a positive one the height of the whole cell, so
+// the largest size whose line fits in it is used.
 QFont ScreenFont(const Font& font) {
   QFont screen = QApplication::font();
-  if (!font.face.empty() && font.face != "MS Sans Serif") {
+  if (font.face == "MS Sans Serif") {
+    screen.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans"),
+                        screen.family()});
+  } else if (!font.face.empty()) {
     screen.setFamily(QString::fromStdString(font.face));
   }
   screen.setBold(font.bold);
