@@ -9,9 +9,10 @@ namespace dw {
 
 struct Diagnostics {
   bool cannotOpen = false;            // the file could not be opened or read
-  std::vector<std::string> problems;  // one sentence each, lower case, no final stop
+  bool writeFailed = false;           // the output could not be created or written in full
+  std::vector<std::string> problems;  // what is damaged: one sentence each, lower case, no final stop
 
-  bool ok() const { return !cannotOpen && problems.empty(); }
+  bool ok() const { return !cannotOpen && !writeFailed && problems.empty(); }
   void Add(std::string problem) { problems.push_back(std::move(problem)); }
 };
 

@@ -45,7 +45,7 @@ void Deliver(Stream& target, const std::vector<uint8_t>& image, Diagnostics& dia
   SeekTo(target, 0);
   const int32_t written = WriteBytes(target, image.data(), static_cast<int32_t>(image.size()));
   SeekTo(target, 0);
-  if (size_t(written) != image.size()) diagnostics.Add("the image could not be written completely");
+  if (size_t(written) != image.size()) diagnostics.writeFailed = true;
 }
 
 void DeliverEmptyImage(ConversionState& state, Stream& target, Diagnostics& diagnostics) {

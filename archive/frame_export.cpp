@@ -28,7 +28,7 @@ Diagnostics ExportFrame(ConversionState& state, int32_t frameIndex, const std::s
   StreamPtr file = CreateWriteStream(path);
   if (!StreamOpened(*file)) {
     Diagnostics diagnostics;
-    diagnostics.Add("cannot write " + path);
+    diagnostics.writeFailed = true;
     return diagnostics;
   }
   Diagnostics diagnostics = DecodeFrame(state, frameIndex, *file, options);

@@ -35,15 +35,6 @@ bool MakeFolder(const std::string& folder, Messages& messages) {
   return false;
 }
 
-// Removes problem from the diagnostics; true when it was there.
-bool TakeProblem(Diagnostics& diagnostics, const std::string& problem) {
-  auto& problems = diagnostics.problems;
-  const auto it = std::find(problems.begin(), problems.end(), problem);
-  if (it == problems.end()) return false;
-  problems.erase(it);
-  return true;
-}
-
 struct FrameOutcome {
   bool written = false;
   bool damaged = false;
@@ -56,10 +47,7 @@ FrameOutcome ExportOne(ConversionState& state, int32_t index, const std::string&
   std::string writeError;
   if (request.format == ImageFormat::Bmp) {
     result = ExportFrame(state, index, path, options);
-    // The export lists a file it could not write among the problems.
-    const bool notCreated = TakeProblem(result, "cannot write " + path);
-    const bool cutShort = TakeProblem(result, "the image could not be written completely");
-    if (notCreated || cutShort) writeError = "cannot write the file";
+    if (result.writeFailed) writeError = "cannot write the file";
   } else {
     StreamPtr image = CreateMemoryStream();
     result = DecodeFrame(state, index, *image, options);
