@@ -173,17 +173,17 @@ std::string Describe(const ShapeParams& p) {
 
 BenchArchive WriteArchive(Shape shape, const std::string& folder) {
   const ShapeParams p = ParamsFor(shape);
-  ArchiveSpec spec;
-  spec.archiveType = 0x42;
-  spec.width = p.fullWidth;
-  spec.height = p.fullHeight;
-  for (int i = 0; i < p.distinct; ++i) spec.frames.push_back(MakeSpriteFrame(p, i));
+  ArchiveSpec plan;
+  plan.archiveType = 0x42;
+  plan.width = p.fullWidth;
+  plan.height = p.fullHeight;
+  for (int i = 0; i < p.distinct; ++i) plan.frames.push_back(MakeSpriteFrame(p, i));
 
   const int perBlock = (p.entries + p.blocks - 1) / p.blocks;
   for (int e = 0; e < p.entries; ++e) {
     if (e % perBlock == 0) {
-      spec.blocks.push_back(Block{});
-      spec.blocks.back().identifier = int32_t(spec.blocks.size() - 1);
+      plan.blocks.push_back(Block{});
+      plan.blocks.back().identifier = int32_t(plan.blocks.size() - 1);
     }
     // 7919 is prime and shares no factor with the entry counts used here, so
     // the scrambled order is still a permutation.
@@ -191,14 +191,14 @@ BenchArchive WriteArchive(Shape shape, const std::string& folder) {
     DirectoryEntry entry;
     entry.name = FrameName(p, e);
     entry.frame = frame;
-    spec.blocks.back().entries.push_back(std::move(entry));
+    plan.blocks.back().entries.push_back(std::move(entry));
   }
 
   BenchArchive out;
   out.label = p.label;
   out.description = Describe(p);
   out.path = folder + "/" + p.label + ".def";
-  const std::vector<uint8_t> bytes = dw::testing::BuildArchive(spec);
+  const std::vector<uint8_t> bytes = dw::testing::BuildArchive(plan);
   dw::testing::WriteFile(out.path, bytes);
   out.fileSize = int64_t(bytes.size());
   out.entries = p.entries;

@@ -112,7 +112,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       ->required()
       ->expected(1, -1);
   CLI::Option* exportFramesOption =
-      exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("SPEC");
+      exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("LIST");
   exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
       ->check(CLI::IsMember({"bmp", "png"}))
       ->type_name("FORMAT");
@@ -135,7 +135,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       strip
           ->add_option("-f,--frames", stripFrames,
                        "Frames in the order to join them, as for export; default: all")
-          ->type_name("SPEC");
+          ->type_name("LIST");
   strip->add_flag("--no-separator", noSeparator, "Let neighbouring frames touch");
   strip->footer(kStripFooter);
 
@@ -150,11 +150,11 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   }
 
   // Without --frames every frame is used; an empty list given is a mistake.
-  auto parseFrames = [&](const CLI::Option* option, const std::string& spec,
+  auto parseFrames = [&](const CLI::Option* option, const std::string& text,
                          FrameSelection& selection) {
     if (option->count() == 0) return true;
     std::string error;
-    auto parsed = ParseFrameSelection(spec, error);
+    auto parsed = ParseFrameSelection(text, error);
     if (!parsed) {
       err << kProgramName << ": error: --frames: " << error << '\n'
           << "Run with --help for more information.\n";

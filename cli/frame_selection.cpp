@@ -67,15 +67,15 @@ std::vector<uint32_t> CodePoints(const std::string& text) {
 
 }  // namespace
 
-std::optional<FrameSelection> ParseFrameSelection(const std::string& spec, std::string& error) {
+std::optional<FrameSelection> ParseFrameSelection(const std::string& text, std::string& error) {
   FrameSelection selection;
   size_t start = 0;
   for (;;) {
-    const size_t comma = spec.find(',', start);
+    const size_t comma = text.find(',', start);
     const std::string item =
-        Trim(spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     if (item.empty()) {
-      error = "empty item in frame list \"" + spec + "\"";
+      error = "empty item in frame list \"" + text + "\"";
       return std::nullopt;
     }
     FrameSelector selector;

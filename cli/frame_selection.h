@@ -25,8 +25,8 @@ struct FrameSelection {
   std::vector<FrameSelector> selectors;  // empty: every frame
 };
 
-// nullopt and a message in error when spec is not well formed.
-std::optional<FrameSelection> ParseFrameSelection(const std::string& spec, std::string& error);
+// nullopt and a message in error when text is not well formed.
+std::optional<FrameSelection> ParseFrameSelection(const std::string& text, std::string& error);
 
 struct ResolvedFrames {
   std::vector<int32_t> indices;         // in the order the selectors give them

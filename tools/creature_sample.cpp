@@ -162,31 +162,31 @@ std::string TwoDigits(int n) {
 }  // namespace
 
 testing::ArchiveSpec CreatureArchive() {
-  testing::ArchiveSpec spec;
-  spec.archiveType = 0x42;  // a creature
-  spec.width = kFrameSize;
-  spec.height = kFrameSize;
-  spec.palette = SamplePalette();
+  testing::ArchiveSpec plan;
+  plan.archiveType = 0x42;  // a creature
+  plan.width = kFrameSize;
+  plan.height = kFrameSize;
+  plan.palette = SamplePalette();
 
   testing::Block standing;
   standing.identifier = 0;
   constexpr int kStandSteps = 4;
   for (int i = 0; i < kStandSteps; ++i) {
     // The first standing frame is stored raw, as some archives do.
-    spec.frames.push_back(FrameFromCanvas(DrawKnight(StandPose(i, kStandSteps)), i == 0 ? 0 : 1));
+    plan.frames.push_back(FrameFromCanvas(DrawKnight(StandPose(i, kStandSteps)), i == 0 ? 0 : 1));
     standing.entries.push_back(
-        Entry("idle" + TwoDigits(i + 1) + ".pcx", int(spec.frames.size()) - 1));
+        Entry("idle" + TwoDigits(i + 1) + ".pcx", int(plan.frames.size()) - 1));
   }
   testing::Block walking;
   walking.identifier = 1;
   constexpr int kWalkSteps = 8;
   for (int i = 0; i < kWalkSteps; ++i) {
-    spec.frames.push_back(FrameFromCanvas(DrawKnight(WalkPose(i, kWalkSteps)), 3));
+    plan.frames.push_back(FrameFromCanvas(DrawKnight(WalkPose(i, kWalkSteps)), 3));
     walking.entries.push_back(
-        Entry("walk" + TwoDigits(i + 1) + ".pcx", int(spec.frames.size()) - 1));
+        Entry("walk" + TwoDigits(i + 1) + ".pcx", int(plan.frames.size()) - 1));
   }
-  spec.blocks = {standing, walking};
-  return spec;
+  plan.blocks = {standing, walking};
+  return plan;
 }
 
 }  // namespace dw::samples

@@ -35,8 +35,8 @@ int SpriteCanvas::Level(double nx, double ny, double nz, int shadeOffset, bool g
     // A highlight where the surface faces halfway between light and viewer.
     const double hx = kLightX, hy = kLightY, hz = kLightZ + 1.0;
     const double hn = std::sqrt(hx * hx + hy * hy + hz * hz);
-    const double spec = std::max(0.0, (nx * hx + ny * hy + nz * hz) / hn);
-    level += 6.0 * std::pow(spec, 24.0);
+    const double highlight = std::max(0.0, (nx * hx + ny * hy + nz * hz) / hn);
+    level += 6.0 * std::pow(highlight, 24.0);
   }
   return static_cast<int>(std::lround(level)) + shadeOffset;
 }

@@ -100,11 +100,11 @@ double Ring(double x, double y, double cx, double cy, double radius) {
 }  // namespace
 
 testing::ArchiveSpec TerrainArchive() {
-  testing::ArchiveSpec spec;
-  spec.archiveType = 0x47;  // terrain overlays
-  spec.width = kTile;
-  spec.height = kTile;
-  spec.palette = SamplePalette();
+  testing::ArchiveSpec plan;
+  plan.archiveType = 0x47;  // terrain overlays
+  plan.width = kTile;
+  plan.height = kTile;
+  plan.palette = SamplePalette();
 
   const double mid = kTile / 2.0;
   const Distance across = [mid](double, double y) { return std::abs(y - mid); };
@@ -114,9 +114,9 @@ testing::ArchiveSpec TerrainArchive() {
   };
   const Distance bend = [mid](double x, double y) { return Ring(x, y, kTile, kTile, mid); };
 
-  auto add = [&spec](testing::Block& block, const std::string& name, const SpriteCanvas& tile) {
-    spec.frames.push_back(FrameFromCanvas(tile, 2));
-    block.entries.push_back(Entry(name, int(spec.frames.size()) - 1));
+  auto add = [&plan](testing::Block& block, const std::string& name, const SpriteCanvas& tile) {
+    plan.frames.push_back(FrameFromCanvas(tile, 2));
+    block.entries.push_back(Entry(name, int(plan.frames.size()) - 1));
   };
   testing::Block roads;
   roads.identifier = 0;
@@ -133,8 +133,8 @@ testing::ArchiveSpec TerrainArchive() {
   grass.identifier = 2;
   add(grass, "grass00.pcx", Grass(31));
   add(grass, "grass01.pcx", Grass(32));
-  spec.blocks = {roads, rivers, grass};
-  return spec;
+  plan.blocks = {roads, rivers, grass};
+  return plan;
 }
 
 }  // namespace dw::samples
