@@ -40,6 +40,16 @@ void ProgramTest::OpenArchive(const std::string& folder, const std::string& file
   ClickItem(*window->defList, static_cast<int>(at - files.begin()));
 }
 
+void ProgramTest::Open(const ArchiveSpec& spec, const std::string& file) {
+  WriteFile(temp.File(file), BuildArchive(spec));
+  OpenArchive(temp.path(), file);
+}
+
+void ProgramTest::ExpectFrame(const SpriteFrame& frame) {
+  ExpectPreview(frame.fullWidth, frame.fullHeight,
+                [&](int x, int y) { return FrameIndexAt(frame, x, y); });
+}
+
 ArchiveSpec EightFrames(const std::vector<std::string>& names) {
   static constexpr int kWidths[] = {10, 11, 7, 13, 9, 6, 12, 5};
   static constexpr int kHeights[] = {12, 9, 16, 10, 11, 7, 13, 8};
@@ -56,10 +66,8 @@ ArchiveSpec EightFrames(const std::vector<std::string>& names) {
         MakeFrame(k % 2, kWidths[k], kHeights[k], width, height, 1, 1, std::move(pixels)));
   }
   for (int k = 7; k >= 0; --k) {
-    const std::string name =
-        k < static_cast<int>(names.size()) ? names[k] : "f" + std::to_string(k) + ".pcx";
     DirectoryEntry& entry = spec.blocks[0].entries.emplace_back();
-    entry.name = name;
+    entry.name = k < static_cast<int>(names.size()) ? names[k] : "f" + std::to_string(k) + ".pcx";
     entry.frame = k;
   }
   return spec;
@@ -83,13 +91,12 @@ std::vector<std::string> Items(const Control& list) {
   return items;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
+Contents FolderContents(const std::string& folder) {
+  Contents contents;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
+    if (entry.is_regular_file()) contents[entry.path().filename()] = ReadFile(entry.path());
   }
-  std::sort(names.begin(), names.end());
-  return names;
+  return contents;
 }
 
 }  // namespace dw::testing

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class ProgramTest : public ::testing::Test {
   // Chooses folder with "..." and opens its DEF file by a click on its item.
   void ChooseFolder(const std::string& folder);
   void OpenArchive(const std::string& folder, const std::string& file);
+  // Writes spec as file into temp and opens it.
+  void Open(const ArchiveSpec& spec, const std::string& file = "a.def");
   // Lets the 50 ms timer tick.
   void Tick() { ProcessEvents(120); }
 
@@ -34,6 +37,8 @@ class ProgramTest : public ::testing::Test {
   // every pixel of a width x height preview.
   template <class IndexAt>
   void ExpectPreview(int width, int height, IndexAt index);
+  // The preview shows frame alone at its full size.
+  void ExpectFrame(const SpriteFrame& frame);
 
   Control* application = nullptr;
   MainWindow* window = nullptr;
@@ -51,8 +56,9 @@ int FrameIndexAt(const SpriteFrame& frame, int x, int y);
 // The screen colour (0xRRGGBB) of a palette index of the test palette.
 uint32_t TestColour(int index);
 std::vector<std::string> Items(const Control& list);
-// The file names in folder, sorted.
-std::vector<std::string> FilesIn(const std::string& folder);
+// Every regular file of folder with its bytes (subfolders left out).
+using Contents = std::map<std::string, std::vector<uint8_t>>;
+Contents FolderContents(const std::string& folder);
 
 template <class IndexAt>
 void ProgramTest::ExpectPreview(int width, int height, IndexAt index) {
