@@ -1,10 +1,21 @@
-// The folder-browse and save dialogs, answered through the test seam.
+// The folder-browse and save dialogs, answered through the test seam and, as
+// real Qt file dialogs, by a test acting as the person in front of them.
 #include <unistd.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
 
 #include "tests/ui/layer_fixture.h"
 #include "ui/dialog_rules.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(DialogRules, FoldersLoseTheirTrailingSlashButTheRootStays) {
   EXPECT_EQ(ui::NormaliseFolder("/home/me/defs/"), "/home/me/defs");
@@ -28,6 +39,9 @@ TEST(DialogRules, FilterStringsBecomeQtNameFilters) {
   EXPECT_TRUE(ui::NameFilters("Lonely").empty());
 }
 
+const char kFolderTitle[] = "Укажите путь к файлам DEF";
+const char kBitmapFilter[] = "Bitmap (*.bmp)|*.bmp";
+
 class Dialogs : public LayerTest {
  protected:
   void SetUp() override {
@@ -45,34 +59,27 @@ class Dialogs : public LayerTest {
   std::vector<ui::DialogRequest> requests;
 };
 
-TEST_F(Dialogs, FolderDialogReturnsTheChosenFolder) {
-  ui::FolderDialog& dialog = ui::CreateFolderDialog(*form, "Укажите путь к файлам DEF");
+TEST_F(Dialogs, FolderDialogReturnsTheChosenFolderAndACancelChangesNothing) {
+  ui::FolderDialog& dialog = ui::CreateFolderDialog(*form, kFolderTitle);
   ui::SetInitialFolder(dialog, "/home/me");
   answer = "/data/defs/";
   EXPECT_TRUE(ui::RunFolderDialog(dialog));
   EXPECT_EQ(ui::ChosenFolder(dialog), "/data/defs");
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].kind, ui::DialogRequest::Kind::Folder);
-  EXPECT_EQ(requests[0].title, "Укажите путь к файлам DEF");
+  EXPECT_EQ(requests[0].title, kFolderTitle);
   EXPECT_EQ(requests[0].initialFolder, "/home/me");
-
   answer = "/";
   EXPECT_TRUE(ui::RunFolderDialog(dialog));
   EXPECT_EQ(ui::ChosenFolder(dialog), "/");
-}
-
-TEST_F(Dialogs, ACancelledFolderDialogChangesNothing) {
-  ui::FolderDialog& dialog = ui::CreateFolderDialog(*form, "t");
-  answer = "/data";
-  ASSERT_TRUE(ui::RunFolderDialog(dialog));
   answer.reset();
   EXPECT_FALSE(ui::RunFolderDialog(dialog));
-  EXPECT_EQ(ui::ChosenFolder(dialog), "/data");
-  EXPECT_EQ(ui::InitialFolder(dialog), "");
+  EXPECT_EQ(ui::ChosenFolder(dialog), "/");
+  EXPECT_EQ(ui::InitialFolder(dialog), "/home/me");
 }
 
-TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionToANewName) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, "Bitmap (*.bmp)|*.bmp", "bmp");
+TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionToANewNameAndACancelEmptiesIt) {
+  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, kBitmapFilter, "bmp");
   ui::SetFileName(dialog, "/home/me/units.def");
   answer = "/tmp/no-such-folder-yet/strip";  // a name that does not exist is accepted
   EXPECT_TRUE(ui::RunFileDialog(dialog));
@@ -80,17 +87,12 @@ TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionToANewName) {
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].kind, ui::DialogRequest::Kind::Save);
   EXPECT_EQ(requests[0].initialFileName, "/home/me/units.def");
-  EXPECT_EQ(requests[0].filter, "Bitmap (*.bmp)|*.bmp");
+  EXPECT_EQ(requests[0].filter, kBitmapFilter);
   EXPECT_EQ(requests[0].defaultExtension, "bmp");
-
   answer = "/tmp/strip.png";
   EXPECT_TRUE(ui::RunFileDialog(dialog));
   EXPECT_EQ(ui::FileName(dialog), "/tmp/strip.png");
-}
-
-TEST_F(Dialogs, ACancelledSaveDialogEmptiesTheName) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, "Bitmap (*.bmp)|*.bmp", "bmp");
-  ui::SetFileName(dialog, "/tmp/x.bmp");
+  answer.reset();
   EXPECT_FALSE(ui::RunFileDialog(dialog));
   EXPECT_EQ(ui::FileName(dialog), "");
 }
@@ -117,34 +119,7 @@ TEST_F(Dialogs, TheChosenFilterIsOfferedAgainNextTime) {
   EXPECT_EQ(ui::FilterIndex(dialog), 2);
 }
 
-}  // namespace
-
-// Without an answerer the dialogs are real Qt file dialogs; these tests act
-// as the person in front of them.
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <filesystem>
-#include <fstream>
-
-namespace {
-
-namespace fs = std::filesystem;
-
-QFileDialog* OpenFileDialog() {
-  return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-}
-
-// What a person types into the dialog's name field.
-void TypeName(QFileDialog& dialog, const fs::path& name) {
-  auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
-  ASSERT_NE(field, nullptr);
-  field->setText(QString::fromStdString(name.string()));
-}
-
+// Without an answerer the dialogs are real Qt file dialogs.
 class RealDialogs : public LayerTest {
  protected:
   void SetUp() override {
@@ -159,76 +134,78 @@ class RealDialogs : public LayerTest {
     fs::remove_all(root, ignored);
     LayerTest::TearDown();
   }
+  // Once the dialog is open: act on it, then answer it as its own buttons do
+  // (accept, or reject), with the name typed into its name field if given.
+  static void WhenOpen(std::function<void(QFileDialog&)> look, bool accept = true,
+                       const fs::path& typed = {}) {
+    dt::ScheduleAfter(50, [=] {
+      auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(shown, nullptr);
+      if (look) look(*shown);
+      if (!typed.empty()) {
+        auto* field = shown->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(field, nullptr);
+        field->setText(QString::fromStdString(typed.string()));
+      }
+      accept ? static_cast<QDialog*>(shown)->accept() : shown->reject();
+    });
+  }
   ui::Control* form = nullptr;
   fs::path root;
 };
 
-TEST_F(RealDialogs, FolderDialogOpensWithTheInitialFolderSelected) {
-  ui::FolderDialog& dialog = ui::CreateFolderDialog(*form, "Укажите путь к файлам DEF");
+TEST_F(RealDialogs, FolderDialogOpensWithTheInitialFolderSelectedAndCanBeCancelled) {
+  ui::FolderDialog& dialog = ui::CreateFolderDialog(*form, kFolderTitle);
   ui::SetInitialFolder(dialog, (root / "defs").string());
   QString title, directory, selected;
-  dt::ScheduleAfter(50, [&] {
-    QFileDialog* shown = OpenFileDialog();
-    ASSERT_NE(shown, nullptr);
-    title = shown->windowTitle();
-    directory = shown->directory().absolutePath();
-    selected = shown->selectedFiles().value(0);
-    static_cast<QDialog*>(shown)->accept();  // as the dialog's own button does
+  WhenOpen([&](QFileDialog& shown) {
+    title = shown.windowTitle();
+    directory = shown.directory().absolutePath();
+    selected = shown.selectedFiles().value(0);
   });
   ASSERT_TRUE(ui::RunFolderDialog(dialog));
-  EXPECT_EQ(title.toStdString(), "Укажите путь к файлам DEF");
+  EXPECT_EQ(title.toStdString(), kFolderTitle);
   EXPECT_EQ(directory.toStdString(), root.string());
   EXPECT_EQ(selected.toStdString(), (root / "defs").string());
   EXPECT_EQ(ui::ChosenFolder(dialog), (root / "defs").string());
+
+  ui::FolderDialog& other = ui::CreateFolderDialog(*form, "t");
+  WhenOpen(nullptr, /*accept=*/false);
+  EXPECT_FALSE(ui::RunFolderDialog(other));
+  EXPECT_EQ(ui::ChosenFolder(other), "");
 }
 
-TEST_F(RealDialogs, CancellingTheFolderDialogReturnsFalse) {
-  ui::FolderDialog& dialog = ui::CreateFolderDialog(*form, "t");
-  dt::ScheduleAfter(50, [&] {
-    if (QFileDialog* shown = OpenFileDialog()) shown->reject();
-  });
-  EXPECT_FALSE(ui::RunFolderDialog(dialog));
-  EXPECT_EQ(ui::ChosenFolder(dialog), "");
-}
-
-TEST_F(RealDialogs, SaveDialogTakesANewNameAndAddsTheExtension) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, "Bitmap (*.bmp)|*.bmp", "bmp");
+TEST_F(RealDialogs, SaveDialogTakesANewNameAndAsksBeforeReplacingAFile) {
+  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, kBitmapFilter, "bmp");
   ui::SetFileName(dialog, (root / "units.def").string());
   QStringList filters;
   QString directory, suffix;
-  dt::ScheduleAfter(50, [&] {
-    QFileDialog* shown = OpenFileDialog();
-    ASSERT_NE(shown, nullptr);
-    filters = shown->nameFilters();
-    directory = shown->directory().absolutePath();
-    suffix = shown->defaultSuffix();
-    TypeName(*shown, root / "strip");
-    static_cast<QDialog*>(shown)->accept();  // as the dialog's own button does
-  });
+  WhenOpen(
+      [&](QFileDialog& shown) {
+        filters = shown.nameFilters();
+        directory = shown.directory().absolutePath();
+        suffix = shown.defaultSuffix();
+      },
+      true, root / "strip");
   ASSERT_TRUE(ui::RunFileDialog(dialog));
   EXPECT_EQ(filters, QStringList{"Bitmap (*.bmp)"});
   EXPECT_EQ(directory.toStdString(), root.string());
   EXPECT_EQ(suffix.toStdString(), "bmp");
   EXPECT_EQ(ui::FileName(dialog), (root / "strip.bmp").string());
   EXPECT_EQ(ui::FilterIndex(dialog), 1);
-}
 
-TEST_F(RealDialogs, ReplacingAnExistingFileAsksFirst) {
   std::ofstream(root / "old.bmp") << "x";
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, "Bitmap (*.bmp)|*.bmp", "bmp");
   bool asked = false;
-  dt::ScheduleAfter(50, [&] {
-    QFileDialog* shown = OpenFileDialog();
-    ASSERT_NE(shown, nullptr);
-    dt::ScheduleAfter(50, [&] {
-      auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(question, nullptr);
-      asked = true;
-      question->button(QMessageBox::Yes)->click();
-    });
-    TypeName(*shown, root / "old.bmp");
-    static_cast<QDialog*>(shown)->accept();  // as the dialog's own button does
-  });
+  WhenOpen(
+      [&](QFileDialog&) {
+        dt::ScheduleAfter(50, [&] {
+          auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          ASSERT_NE(question, nullptr);
+          asked = true;
+          question->button(QMessageBox::Yes)->click();
+        });
+      },
+      true, root / "old.bmp");
   ASSERT_TRUE(ui::RunFileDialog(dialog));
   EXPECT_TRUE(asked);
   EXPECT_EQ(ui::FileName(dialog), (root / "old.bmp").string());

@@ -1,7 +1,6 @@
 // The DEF folder listing on a real temporary folder.
 #include "ui/directory_listing.h"
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -33,15 +32,11 @@ class TempFolder {
 
 TEST(DirectoryListing, ListsMatchingFilesOfAnyCaseSortedWithoutRegardToCase) {
   TempFolder folder;
-  folder.File("b.def");
-  folder.File("A.DEF");
-  folder.File("c.Def");
-  folder.File(".hidden.def");
-  folder.File("readonly.def");
+  for (const char* name : {"b.def", "A.DEF", "c.Def", ".hidden.def", "readonly.def", "notes.txt",
+                           "x.def.bak", "def"}) {
+    folder.File(name);
+  }
   fs::permissions(folder.path() / "readonly.def", fs::perms::owner_read);
-  folder.File("notes.txt");
-  folder.File("x.def.bak");
-  folder.File("def");
   fs::create_directory(folder.path() / "x.def");
   fs::create_symlink(folder.path() / "b.def", folder.path() / "link.def");
   fs::create_symlink(folder.path() / "gone", folder.path() / "dangling.def");
@@ -79,8 +74,7 @@ TEST_F(DirectoryList, AddsTheListingToAListBoxWithNothingSelected) {
   TempFolder folder;
   folder.File("Zed.def");
   folder.File("alpha.def");
-  ui::Control& form = MakeForm();
-  ui::Control& list = ui::CreateListBox(form);
+  ui::Control& list = ui::CreateListBox(MakeForm());
   ui::AddDirectoryListing(list, folder.path().string() + "/*.def");
   ASSERT_EQ(ui::ItemCount(list), 2);
   EXPECT_EQ(ui::ItemText(list, 0), "alpha.def");

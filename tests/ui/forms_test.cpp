@@ -1,22 +1,26 @@
 // Top-level windows: close requests, the main window ending the loop, modal
 // runs, show slots, frame styles and placement.
+#include <algorithm>
+
 #include "tests/ui/layer_fixture.h"
 
 namespace {
 
 using Forms = LayerTest;
 
-TEST_F(Forms, MainWindowCloseEndsTheLoopWithExitCodeZero) {
-  ui::Control& main = MakeForm(300, 200, "Main");
-  ui::Control& other = MakeForm(100, 50, "Other");
-  int shows = 0;
-  ui::BindShow(main, [&](ui::Control&) { ++shows; });
-  dt::ScheduleAfter(20, [&] { ui::RequestClose(main); });
-  ui::Control* application = app;
-  app = nullptr;  // the loop frees it
-  EXPECT_EQ(ui::RunMessageLoop(*application), 0);
-  EXPECT_EQ(shows, 1);
-  (void)other;
+TEST_F(Forms, MainWindowCloseEndsTheLoopWithExitCodeZeroAndTheLoopCanRunAgain) {
+  for (bool byCloseBox : {false, true}) {
+    if (app == nullptr) app = &ui::CreateApplication("Again");
+    ui::Control& main = MakeForm(300, 200, "Main");
+    MakeForm(100, 50, "Other");
+    int shows = 0;
+    ui::BindShow(main, [&](ui::Control&) { ++shows; });
+    dt::ScheduleAfter(20, [&] { byCloseBox ? dt::ClickCloseBox(main) : ui::RequestClose(main); });
+    ui::Control* application = app;
+    app = nullptr;  // the loop frees it
+    EXPECT_EQ(ui::RunMessageLoop(*application), 0);
+    EXPECT_EQ(shows, 1);
+  }
 }
 
 TEST_F(Forms, RequestCloseIsHandledLaterByTheLoop) {
@@ -64,17 +68,6 @@ TEST_F(Forms, AnAcceptedCloseOfTheMainWindowEndsTheApplication) {
   EXPECT_FALSE(dt::IsShownOnScreen(second));
 }
 
-TEST_F(Forms, SeveralApplicationsCanRunOneAfterAnother) {
-  for (int round = 0; round < 2; ++round) {
-    if (app == nullptr) app = &ui::CreateApplication("Again");
-    ui::Control& main = MakeForm();
-    dt::ScheduleAfter(5, [&] { dt::ClickCloseBox(main); });
-    ui::Control* application = app;
-    app = nullptr;
-    EXPECT_EQ(ui::RunMessageLoop(*application), 0);
-  }
-}
-
 class Modal : public LayerTest {
  protected:
   void SetUp() override {
@@ -82,9 +75,9 @@ class Modal : public LayerTest {
     main = &MakeForm(300, 200, "Main");
     list = &ui::CreateListBox(*main);
     ui::AddItem(*list, "a");
-    menu = &ui::CreateMenuBar(*main, {"Go", ""});
-    ui::BindMenuItem(*menu, 0, [this](ui::Control&) { ++mainCommands; });
-    ui::SetItemAccelerator(*menu, 0, ui::kAccelVirtualKey | ui::kAccelControl, 'G');
+    ui::Menu& menu = ui::CreateMenuBar(*main, {"Go", ""});
+    ui::BindMenuItem(menu, 0, [this](ui::Control&) { ++mainCommands; });
+    ui::SetItemAccelerator(menu, 0, ui::kAccelVirtualKey | ui::kAccelControl, 'G');
     about = &MakeForm(200, 100, "About");
     ui::SetVisible(*about, false);
     close = &ui::CreateButton(*about, "Close");
@@ -93,7 +86,6 @@ class Modal : public LayerTest {
   }
   ui::Control* main = nullptr;
   ui::Control* list = nullptr;
-  ui::Menu* menu = nullptr;
   ui::Control* about = nullptr;
   ui::Control* close = nullptr;
   int mainCommands = 0;
@@ -107,20 +99,28 @@ TEST_F(Modal, SetModalResultEndsTheRunWithOtherWindowsDisabledMeanwhile) {
   dt::ScheduleAfter(10, [&] {
     mainEnabledDuringRun = dt::IsWindowEnabledOnScreen(*main);
     aboutShownDuringRun = dt::IsShownOnScreen(*about);
-    dt::SendKey(*list, 'G', ui::kAccelControl);  // the main window takes no input
+    // The main window takes no input: neither keys nor its close box.
+    dt::SendKey(*list, 'G', ui::kAccelControl);
+    dt::ClickCloseBox(*main);
     dt::ClickControl(*close);
   });
   EXPECT_EQ(ui::RunModal(*about), 1);
   EXPECT_FALSE(mainEnabledDuringRun);
   EXPECT_TRUE(aboutShownDuringRun);
   EXPECT_EQ(mainCommands, 0);
+  EXPECT_FALSE(ui::IsEnding(*app));
   EXPECT_EQ(about->modalResult, 1);
   EXPECT_TRUE(dt::IsWindowEnabledOnScreen(*main));
   EXPECT_TRUE(dt::IsShownOnScreen(*about));  // the caller hides it
   dt::ProcessEvents();
+  EXPECT_TRUE(dt::IsShownOnScreen(*main));
   EXPECT_TRUE(dt::IsActiveWindow(*main));
   dt::SendKey(*list, 'G', ui::kAccelControl);
   EXPECT_EQ(mainCommands, 1);
+  // A second run returns its own result.
+  ui::SetVisible(*about, false);
+  dt::ScheduleAfter(5, [&] { ui::SetModalResult(*about, 4); });
+  EXPECT_EQ(ui::RunModal(*about), 4);
 }
 
 TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
@@ -133,28 +133,9 @@ TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
   EXPECT_EQ(ui::RunModal(*about), -1);
   EXPECT_EQ(slotCalls, 0);
   EXPECT_TRUE(dt::IsWindowEnabledOnScreen(*main));
-
   ui::SetVisible(*about, false);
   dt::ScheduleAfter(10, [&] { ui::RequestClose(*about); });
   EXPECT_EQ(ui::RunModal(*about), -1);
-}
-
-TEST_F(Modal, TheCloseBoxOfABlockedWindowDoesNothing) {
-  dt::ScheduleAfter(10, [&] {
-    dt::ClickCloseBox(*main);
-    ui::SetModalResult(*about, 2);
-  });
-  EXPECT_EQ(ui::RunModal(*about), 2);
-  EXPECT_FALSE(ui::IsEnding(*app));
-  EXPECT_TRUE(dt::IsShownOnScreen(*main));
-}
-
-TEST_F(Modal, TheRunCanBeRepeated) {
-  for (int value : {3, 4}) {
-    dt::ScheduleAfter(5, [&] { ui::SetModalResult(*about, value); });
-    EXPECT_EQ(ui::RunModal(*about), value);
-    ui::SetVisible(*about, false);
-  }
 }
 
 TEST_F(Modal, AnEndingApplicationEndsTheRun) {
@@ -171,7 +152,6 @@ TEST_F(Forms, ShowSlotFiresOnEachChangeFromHiddenToVisible) {
   ui::SetVisible(form, true);  // no platform window yet: only recorded
   EXPECT_EQ(shows, 0);
   dt::ShowWindows(*app);
-  EXPECT_EQ(shows, 1);
   ui::SetVisible(form, true);
   EXPECT_EQ(shows, 1);
   // Replacing the frame style while shown is no new showing.
@@ -200,8 +180,7 @@ TEST_F(Forms, FrameStyleDecidesTheBoxes) {
   EXPECT_TRUE(look.minimiseBox && look.maximiseBox && look.closeBox && look.resizable);
   ui::SetStyle(form, ui::StyleOf(form) & ~(ui::kStyleMinimizeBox | ui::kStyleMaximizeBox));
   look = dt::FrameLookOf(form);
-  EXPECT_FALSE(look.minimiseBox);
-  EXPECT_FALSE(look.maximiseBox);
+  EXPECT_FALSE(look.minimiseBox || look.maximiseBox);
   EXPECT_TRUE(look.closeBox);
   EXPECT_EQ(ui::StyleOf(form), ui::kStyleCaption | ui::kStyleSystemMenu | ui::kStyleSizingFrame);
   ui::RemoveCloseCommand(form);
@@ -214,24 +193,21 @@ TEST_F(Forms, FrameStyleDecidesTheBoxes) {
 
 TEST_F(Forms, CentreOnScreenHalvesWithAnArithmeticShift) {
   ui::Control& form = ui::CreateForm(*app, "Centred");
-  ui::SizeTo(form, 321, 65);
-  ui::CentreOnScreen(form);
   const dt::ScreenSize screen = dt::PrimaryScreenSize();
-  ui::Rect bounds = ui::Bounds(form);
-  EXPECT_EQ(bounds.left, (screen.width - 321) >> 1);
-  EXPECT_EQ(bounds.top, (screen.height - 65) >> 1);
-  EXPECT_EQ(bounds.Width(), 321);
-  ui::SizeTo(form, screen.width + 3, screen.height + 5);
-  ui::CentreOnScreen(form);
-  bounds = ui::Bounds(form);
-  EXPECT_EQ(bounds.left, -2);  // -3 / 2 rounded down
-  EXPECT_EQ(bounds.top, -3);
+  // The second size is larger than the screen: -3 / 2 rounds down to -2.
+  for (auto [w, h] : {std::pair{321, 65}, {screen.width + 3, screen.height + 5}}) {
+    ui::SizeTo(form, w, h);
+    ui::CentreOnScreen(form);
+    EXPECT_EQ(ui::Bounds(form),
+              (ui::Rect{(screen.width - w) >> 1, (screen.height - h) >> 1,
+                        ((screen.width - w) >> 1) + w, ((screen.height - h) >> 1) + h}));
+  }
+  EXPECT_EQ(ui::Bounds(form).left, -2);
 }
 
-int DarkPixels(const dw::ScreenImage& image) {
-  int dark = 0;
-  for (uint32_t pixel : image.pixels) dark += (pixel & 0xFFFFFF) < 0x404040 ? 1 : 0;
-  return dark;
+auto DarkPixels(const dw::ScreenImage& image) {
+  return std::count_if(image.pixels.begin(), image.pixels.end(),
+                       [](uint32_t pixel) { return (pixel & 0xFFFFFF) < 0x404040; });
 }
 
 TEST_F(Forms, AWindowShownAndRepaintedIsOnTheScreenBeforeTheLoopRuns) {
@@ -269,9 +245,8 @@ TEST_F(Forms, RepaintNowPaintsDescendantsBeforeReturning) {
   ui::Control& form = MakeForm();
   ui::Control& panel = ui::CreatePanel(form);
   ui::SizeTo(panel, 50, 50);
-  ui::Control& area = ui::CreatePaintArea(panel);
   int paints = 0;
-  ui::BindPaint(area, [&](ui::Control&) { ++paints; });
+  ui::BindPaint(ui::CreatePaintArea(panel), [&](ui::Control&) { ++paints; });
   dt::ShowWindows(*app);
   const int before = paints;
   ui::RepaintNow(form);

@@ -1,6 +1,6 @@
 #include "tests/ui/layer_fixture.h"
 
-#include <map>
+#include <algorithm>
 #include <vector>
 
 #include "archive/stream.h"
@@ -21,49 +21,33 @@ ui::Control& LayerTest::MakeForm(int clientWidth, int clientHeight, const std::s
   return form;
 }
 
-namespace {
-
-void Put32(std::vector<uint8_t>& bytes, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void Put16(std::vector<uint8_t>& bytes, uint16_t value) {
-  bytes.push_back(static_cast<uint8_t>(value));
-  bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-}  // namespace
-
 std::unique_ptr<dw::Bitmap> MakeBitmap(int width, int height, uint32_t (*pixel)(int x, int y)) {
-  std::map<uint32_t, uint8_t> indexOf;
   std::vector<uint32_t> palette;
   const int stride = (width + 3) / 4 * 4;
   std::vector<uint8_t> rows(static_cast<size_t>(stride) * height, 0);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const uint32_t colour = pixel(x, y);
-      auto [it, added] = indexOf.emplace(colour, static_cast<uint8_t>(palette.size()));
-      if (added) palette.push_back(colour);
-      rows[static_cast<size_t>(height - 1 - y) * stride + x] = it->second;  // bottom-up
+      auto it = std::find(palette.begin(), palette.end(), pixel(x, y));
+      if (it == palette.end()) it = palette.insert(it, pixel(x, y));
+      // Rows are stored bottom-up.
+      rows[static_cast<size_t>(height - 1 - y) * stride + x] =
+          static_cast<uint8_t>(it - palette.begin());
     }
   }
-  std::vector<uint8_t> bytes = {'B', 'M'};
-  Put32(bytes, 1078 + static_cast<uint32_t>(rows.size()));
-  Put32(bytes, 0);
-  Put32(bytes, 1078);
-  Put32(bytes, 40);
-  Put32(bytes, static_cast<uint32_t>(width));
-  Put32(bytes, static_cast<uint32_t>(height));
-  Put16(bytes, 1);
-  Put16(bytes, 8);
-  for (int i = 0; i < 6; ++i) Put32(bytes, 0);
-  for (int i = 0; i < 256; ++i) {
-    const uint32_t colour = i < static_cast<int>(palette.size()) ? palette[i] : 0;
-    bytes.push_back(static_cast<uint8_t>(colour));        // blue
-    bytes.push_back(static_cast<uint8_t>(colour >> 8));   // green
-    bytes.push_back(static_cast<uint8_t>(colour >> 16));  // red
-    bytes.push_back(0);
+  std::vector<uint8_t> bytes;
+  auto put = [&bytes](uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  put('B' | 'M' << 8, 2);
+  for (uint32_t field : {1078 + static_cast<uint32_t>(rows.size()), 0u, 1078u, 40u,
+                         static_cast<uint32_t>(width), static_cast<uint32_t>(height)}) {
+    put(field, 4);
   }
+  put(1, 2);
+  put(8, 2);
+  for (int i = 0; i < 6; ++i) put(0, 4);
+  palette.resize(256);
+  for (uint32_t colour : palette) put(colour, 4);  // 0x00RRGGBB is blue, green, red, 0
   bytes.insert(bytes.end(), rows.begin(), rows.end());
 
   dw::StreamPtr stream = dw::CreateMemoryStream();

@@ -1,14 +1,19 @@
 // List boxes: what the program's changes do (and that they never fire the
 // selection slot), and what the user's clicks and keys do.
+#include <tuple>
+
 #include "tests/ui/layer_fixture.h"
 
 namespace {
 
+using Ints = std::vector<int>;
+// Selected items, current item, selection-change slot calls so far.
+using State = std::tuple<Ints, int, int>;
+
 class Lists : public LayerTest {
  protected:
   ui::Control& MakeList(bool multiple, int items) {
-    ui::Control& form = MakeForm(300, 300);
-    ui::Control& list = ui::CreateListBox(form, {.multipleSelection = multiple});
+    ui::Control& list = ui::CreateListBox(MakeForm(300, 300), {.multipleSelection = multiple});
     ui::DockTo(list, ui::Dock::Fill);
     ui::BindSelectionChange(list, [this](ui::Control&) { ++changes; });
     ui::BindClick(list, [this](ui::Control&) { ++clicks; });
@@ -16,12 +21,12 @@ class Lists : public LayerTest {
     dt::ShowWindows(*app);
     return list;
   }
-  std::vector<int> Selected(const ui::Control& list) {
-    std::vector<int> selected;
+  State StateOf(const ui::Control& list) {
+    Ints selected;
     for (int i = 0; i < ui::ItemCount(list); ++i) {
       if (ui::IsItemSelected(list, i)) selected.push_back(i);
     }
-    return selected;
+    return {selected, ui::CurrentIndex(list), changes};
   }
   int changes = 0;
   int clicks = 0;
@@ -29,39 +34,30 @@ class Lists : public LayerTest {
 
 TEST_F(Lists, FirstItemOfAMultipleSelectionListIsSelectedAndCurrent) {
   ui::Control& list = MakeList(true, 0);
-  EXPECT_EQ(ui::CurrentIndex(list), -1);
+  EXPECT_EQ(StateOf(list), (State{{}, -1, 0}));
   EXPECT_EQ(ui::AddItem(list, "a"), 0);
-  EXPECT_EQ(Selected(list), std::vector<int>{0});
+  EXPECT_EQ(StateOf(list), (State{{0}, 0, 0}));
   EXPECT_EQ(ui::AddItem(list, "b"), 1);
   EXPECT_EQ(ui::AddItem(list, "c"), 2);
-  EXPECT_EQ(Selected(list), std::vector<int>{0});
   EXPECT_EQ(ui::SelectedCount(list), 1);
-  EXPECT_EQ(ui::CurrentIndex(list), 0);
   EXPECT_EQ(ui::ItemText(list, 2), "c");
   EXPECT_EQ(ui::ItemText(list, 3), "");
   EXPECT_EQ(ui::ItemText(list, -1), "");
-  EXPECT_EQ(changes, 0);
+  // SetCurrentIndex does nothing in a multiple-selection list.
+  ui::SetCurrentIndex(list, 2);
+  EXPECT_EQ(StateOf(list), (State{{0}, 0, 0}));
 }
 
 TEST_F(Lists, SingleSelectionListStartsWithNothingSelected) {
   ui::Control& list = MakeList(false, 3);
-  EXPECT_EQ(ui::SelectedCount(list), 0);
-  EXPECT_EQ(ui::CurrentIndex(list), -1);
+  EXPECT_EQ(StateOf(list), (State{{}, -1, 0}));
   ui::SetCurrentIndex(list, 2);
-  EXPECT_EQ(ui::CurrentIndex(list), 2);
-  EXPECT_EQ(Selected(list), std::vector<int>{2});
+  EXPECT_EQ(StateOf(list), (State{{2}, 2, 0}));
   ui::SetCurrentIndex(list, 1);
-  EXPECT_EQ(Selected(list), std::vector<int>{1});
+  EXPECT_EQ(StateOf(list), (State{{1}, 1, 0}));
   ui::SetCurrentIndex(list, -1);
   EXPECT_EQ(ui::CurrentIndex(list), -1);
   EXPECT_EQ(changes, 0);
-}
-
-TEST_F(Lists, SetCurrentIndexDoesNothingInAMultipleSelectionList) {
-  ui::Control& list = MakeList(true, 3);
-  ui::SetCurrentIndex(list, 2);
-  EXPECT_EQ(ui::CurrentIndex(list), 0);
-  EXPECT_EQ(Selected(list), std::vector<int>{0});
 }
 
 TEST_F(Lists, ProgramSelectionNeitherMovesTheFocusNorFiresTheSlot) {
@@ -69,107 +65,78 @@ TEST_F(Lists, ProgramSelectionNeitherMovesTheFocusNorFiresTheSlot) {
   ui::SelectItem(list, 3, true);
   ui::SelectItem(list, 2, true);
   ui::SelectItem(list, 0, false);
-  EXPECT_EQ(Selected(list), (std::vector<int>{2, 3}));
-  EXPECT_EQ(ui::CurrentIndex(list), 0);
+  EXPECT_EQ(StateOf(list), (State{{2, 3}, 0, 0}));
   ui::ClearItems(list);
   EXPECT_EQ(ui::ItemCount(list), 0);
   EXPECT_EQ(ui::CurrentIndex(list), -1);
   ui::AddItem(list, "again");
-  EXPECT_EQ(Selected(list), std::vector<int>{0});
   dt::ProcessEvents();
-  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(StateOf(list), (State{{0}, 0, 0}));
 }
 
 TEST_F(Lists, EachUserClickThatChangesTheSelectionFiresOnce) {
   ui::Control& list = MakeList(true, 6);
   dt::ClickItem(list, 2);
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(Selected(list), std::vector<int>{2});
-  EXPECT_EQ(ui::CurrentIndex(list), 2);
-
+  EXPECT_EQ(StateOf(list), (State{{2}, 2, 1}));
   dt::ClickItem(list, 4, /*ctrl=*/true);
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(Selected(list), (std::vector<int>{2, 4}));
-  EXPECT_EQ(ui::CurrentIndex(list), 4);
-
+  EXPECT_EQ(StateOf(list), (State{{2, 4}, 4, 2}));
   // Ctrl+click on a selected item deselects it and makes it current.
   dt::ClickItem(list, 2, /*ctrl=*/true);
-  EXPECT_EQ(changes, 3);
-  EXPECT_EQ(Selected(list), std::vector<int>{4});
-  EXPECT_EQ(ui::CurrentIndex(list), 2);
-
+  EXPECT_EQ(StateOf(list), (State{{4}, 2, 3}));
   dt::ClickItem(list, 5, /*ctrl=*/false, /*shift=*/true);
-  EXPECT_EQ(changes, 4);
-  EXPECT_EQ(Selected(list), (std::vector<int>{2, 3, 4, 5}));
-  EXPECT_EQ(ui::CurrentIndex(list), 5);
-
-  // A plain click on one of several selected items leaves it alone selected.
+  EXPECT_EQ(StateOf(list), (State{{2, 3, 4, 5}, 5, 4}));
+  // A plain click on one of several selected items leaves it alone selected;
+  // clicking it again changes nothing and fires nothing.
   dt::ClickItem(list, 3);
-  EXPECT_EQ(changes, 5);
-  EXPECT_EQ(Selected(list), std::vector<int>{3});
-
-  // Clicking it again changes nothing and fires nothing.
+  EXPECT_EQ(StateOf(list), (State{{3}, 3, 5}));
   dt::ClickItem(list, 3);
-  EXPECT_EQ(changes, 5);
+  EXPECT_EQ(StateOf(list), (State{{3}, 3, 5}));
   EXPECT_EQ(clicks, 0);
 }
 
 TEST_F(Lists, ArrowKeysMoveTheSelectionAndFireOncePerKey) {
   ui::Control& list = MakeList(true, 4);
   dt::SendKey(list, ui::kKeyDown);
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(ui::CurrentIndex(list), 1);
-  EXPECT_EQ(Selected(list), std::vector<int>{1});
+  EXPECT_EQ(StateOf(list), (State{{1}, 1, 1}));
   dt::SendKey(list, ui::kKeyDown, ui::kAccelShift);
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(Selected(list), (std::vector<int>{1, 2}));
+  EXPECT_EQ(StateOf(list), (State{{1, 2}, 2, 2}));
   dt::SendKey(list, ui::kKeyUp);
   dt::SendKey(list, ui::kKeyUp);
-  EXPECT_EQ(changes, 4);
-  EXPECT_EQ(ui::CurrentIndex(list), 0);
-  // At the top already: nothing changes.
-  dt::SendKey(list, ui::kKeyUp);
-  EXPECT_EQ(changes, 4);
+  EXPECT_EQ(StateOf(list), (State{{0}, 0, 4}));
+  dt::SendKey(list, ui::kKeyUp);  // at the top already: nothing changes
+  EXPECT_EQ(StateOf(list), (State{{0}, 0, 4}));
+  // List boxes have no select-all key.
+  dt::SendKey(list, 'A', ui::kAccelControl);
+  EXPECT_EQ(StateOf(list), (State{{0}, 0, 4}));
 }
 
 TEST_F(Lists, SingleSelectionFollowsClicksAndKeepsItsItemUnderCtrl) {
   ui::Control& list = MakeList(false, 3);
   dt::ClickItem(list, 1);
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(ui::CurrentIndex(list), 1);
+  EXPECT_EQ(StateOf(list), (State{{1}, 1, 1}));
   dt::ClickItem(list, 1, /*ctrl=*/true);
-  EXPECT_EQ(ui::CurrentIndex(list), 1);
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(StateOf(list), (State{{1}, 1, 1}));
   dt::SendKey(list, ui::kKeyDown);
-  EXPECT_EQ(ui::CurrentIndex(list), 2);
-  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(StateOf(list), (State{{2}, 2, 2}));
 }
 
 TEST_F(Lists, DoubleClickOnAnItemFiresTheClickSlot) {
   ui::Control& list = MakeList(false, 3);
   dt::DoubleClickItem(list, 2);
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(changes, 1);  // the first click of the two selected the item
-  EXPECT_EQ(ui::CurrentIndex(list), 2);
+  EXPECT_EQ(StateOf(list), (State{{2}, 2, 1}));  // the first click of the two selected it
   dt::DoubleClickItem(list, 2);
   EXPECT_EQ(clicks, 2);
   EXPECT_EQ(changes, 1);
 }
 
 TEST_F(Lists, AClickBelowTheItemsKeepsTheSelection) {
-  ui::Control& multiple = MakeList(true, 2);
-  dt::ClickItem(multiple, 1, /*ctrl=*/true);
-  ASSERT_EQ(Selected(multiple), (std::vector<int>{0, 1}));
-  dt::ClickControl(multiple);  // the middle of a tall list: no item there
-  EXPECT_EQ(Selected(multiple), (std::vector<int>{0, 1}));
+  ui::Control& list = MakeList(true, 2);
+  dt::ClickItem(list, 1, /*ctrl=*/true);
+  ASSERT_EQ(StateOf(list), (State{{0, 1}, 1, 1}));
+  dt::ClickControl(list);  // the middle of a tall list: no item there
+  EXPECT_EQ(std::get<0>(StateOf(list)), (Ints{0, 1}));
   EXPECT_EQ(changes, 1);
-}
-
-TEST_F(Lists, ListBoxesHaveNoSelectAllKey) {
-  ui::Control& list = MakeList(true, 3);
-  dt::SendKey(list, 'A', ui::kAccelControl);
-  EXPECT_EQ(ui::SelectedCount(list), 1);
-  EXPECT_EQ(changes, 0);
 }
 
 TEST_F(Lists, AListWithoutWidgetsHasNoItems) {

@@ -9,54 +9,39 @@ using dw::ui::ItemCaption;
 using dw::ui::ItemShortcutText;
 using dw::ui::ReadMenuTemplate;
 
+// Each item as "text@parent", then "+" for a submenu and "|" for a separator.
+std::vector<std::string> Shape(const std::vector<std::string>& menuTemplate) {
+  std::vector<std::string> shape;
+  for (const auto& item : ReadMenuTemplate(menuTemplate)) {
+    shape.push_back(item.text + "@" + std::to_string(item.parent) + (item.hasSubmenu ? "+" : "") +
+                    (item.separator ? "|" : ""));
+  }
+  return shape;
+}
+
 TEST(MenuTemplate, ItemsAreNumberedInTemplateOrderWithoutBrackets) {
-  const auto items = ReadMenuTemplate({"Файл", "(", "Выход\tAlt+X", ")", "Действия", "(",
-                                       "Отметить все спрайты\tCtrl+S", "Сохранить...\tCtrl+C",
-                                       "Сохранить все...\tCtrl+A", ")", "О Программе...", ""});
-  ASSERT_EQ(items.size(), 7u);
-  EXPECT_EQ(items[0].text, "Файл");
-  EXPECT_TRUE(items[0].hasSubmenu);
-  EXPECT_EQ(items[0].parent, -1);
-  EXPECT_EQ(items[1].text, "Выход\tAlt+X");
-  EXPECT_EQ(items[1].parent, 0);
-  EXPECT_EQ(items[2].text, "Действия");
-  EXPECT_EQ(items[2].parent, -1);
-  EXPECT_TRUE(items[2].hasSubmenu);
-  for (int i = 3; i <= 5; ++i) EXPECT_EQ(items[i].parent, 2);
-  EXPECT_EQ(items[6].text, "О Программе...");
-  EXPECT_FALSE(items[6].hasSubmenu);
-  EXPECT_EQ(items[6].parent, -1);
+  EXPECT_EQ(
+      Shape({"Файл", "(", "Выход\tAlt+X", ")", "Действия", "(", "Отметить все спрайты\tCtrl+S",
+             "Сохранить...\tCtrl+C", "Сохранить все...\tCtrl+A", ")", "О Программе...", ""}),
+      (std::vector<std::string>{"Файл@-1+", "Выход\tAlt+X@0", "Действия@-1+",
+                                "Отметить все спрайты\tCtrl+S@2", "Сохранить...\tCtrl+C@2",
+                                "Сохранить все...\tCtrl+A@2", "О Программе...@-1"}));
 }
 
 TEST(MenuTemplate, SeparatorsCountAndSubmenusNest) {
-  const auto items = ReadMenuTemplate(
-      {"A", "(", "a1", "-", "a2", "(", "x", "y", ")", "a3", ")", "B", "(", "b1", ")"});
-  ASSERT_EQ(items.size(), 9u);
-  EXPECT_TRUE(items[2].separator);
-  EXPECT_EQ(items[2].parent, 0);
-  EXPECT_TRUE(items[3].hasSubmenu);  // a2
-  EXPECT_EQ(items[4].parent, 3);     // x
-  EXPECT_EQ(items[5].parent, 3);     // y
-  EXPECT_EQ(items[6].text, "a3");
-  EXPECT_EQ(items[6].parent, 0);
-  EXPECT_EQ(items[7].text, "B");
-  EXPECT_EQ(items[8].parent, 7);
+  EXPECT_EQ(Shape({"A", "(", "a1", "-", "a2", "(", "x", "y", ")", "a3", ")", "B", "(", "b1", ")"}),
+            (std::vector<std::string>{"A@-1+", "a1@0", "-@0|", "a2@0+", "x@3", "y@3", "a3@0",
+                                      "B@-1+", "b1@7"}));
 }
 
 TEST(MenuTemplate, TheEmptyStringEndsTheTemplate) {
-  const auto items = ReadMenuTemplate({"A", "", "B", "C"});
-  ASSERT_EQ(items.size(), 1u);
-  EXPECT_TRUE(ReadMenuTemplate({}).empty());
+  EXPECT_EQ(Shape({"A", "", "B", "C"}), std::vector<std::string>{"A@-1"});
+  EXPECT_TRUE(Shape({}).empty());
 }
 
 TEST(MenuTemplate, UnbalancedBracketsAreIgnored) {
-  const auto items = ReadMenuTemplate({"(", ")", "A", "(", "a", ")", ")", "-", "(", "B"});
-  ASSERT_EQ(items.size(), 4u);
-  EXPECT_EQ(items[1].parent, 0);
-  EXPECT_TRUE(items[2].separator);
-  EXPECT_FALSE(items[2].hasSubmenu);
-  EXPECT_EQ(items[3].text, "B");
-  EXPECT_EQ(items[3].parent, -1);
+  EXPECT_EQ(Shape({"(", ")", "A", "(", "a", ")", ")", "-", "(", "B"}),
+            (std::vector<std::string>{"A@-1+", "a@0", "-@-1|", "B@-1"}));
 }
 
 TEST(MenuTemplate, TabSeparatesCaptionAndShortcutText) {
