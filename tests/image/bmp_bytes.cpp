@@ -3,13 +3,8 @@
 namespace dw::testing {
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> (8 * i)));
 }
 
 }  // namespace
@@ -19,27 +14,51 @@ std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
   const auto tableSize = static_cast<uint32_t>(spec.table.size());
   const auto pixelSize = static_cast<uint32_t>(spec.pixels.size());
   if (spec.fileHeader) {
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, spec.fileSize != 0 ? spec.fileSize : 54 + tableSize + pixelSize);
-    Put32(out, 0);
-    Put32(out, spec.pixelOffset.value_or(54 + tableSize));
+    out = {'B', 'M'};
+    Put(out, spec.fileSize != 0 ? spec.fileSize : 54 + tableSize + pixelSize, 4);
+    Put(out, 0, 4);
+    Put(out, spec.pixelOffset.value_or(54 + tableSize), 4);
   }
-  Put32(out, 40);
-  Put32(out, uint32_t(spec.width));
-  Put32(out, uint32_t(spec.height));
-  Put16(out, spec.planes);
-  Put16(out, spec.bitCount);
-  Put32(out, spec.compression);
-  Put32(out, spec.sizeImage);
-  for (int i = 0; i < 4; ++i) Put32(out, 0);
+  for (uint32_t v : {40u, uint32_t(spec.width), uint32_t(spec.height)}) Put(out, v, 4);
+  Put(out, spec.planes, 2);
+  Put(out, spec.bitCount, 2);
+  for (uint32_t v : {spec.compression, spec.sizeImage, 0u, 0u, 0u, 0u}) Put(out, v, 4);
   out.insert(out.end(), spec.table.begin(), spec.table.end());
   out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
   return out;
 }
 
+BmpSpec Spec(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
+             std::vector<uint8_t> table, uint32_t compression) {
+  BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bitCount = bitCount;
+  spec.compression = compression;
+  spec.table = std::move(table);
+  spec.pixels = std::move(pixels);
+  return spec;
+}
+
 uint32_t TestPaletteColour(int i) {
   return (uint32_t(i & 0xFF) << 16) | (uint32_t((255 - i) & 0xFF) << 8) | uint32_t((7 * i) & 0xFF);
+}
+
+std::vector<uint8_t> TestTable() {
+  return ColourTable(256, TestPaletteColour);
+}
+
+BmpSpec EightBit(int width, int height, const std::function<uint32_t(int, int)>& index,
+                 uint8_t padding) {
+  const int stride = (width + 3) / 4 * 4;
+  BmpSpec spec =
+      Spec(width, height, 8, std::vector<uint8_t>(size_t(stride) * height, padding), TestTable());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      spec.pixels[size_t(height - 1 - y) * stride + x] = uint8_t(index(x, y));
+    }
+  }
+  return spec;
 }
 
 StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
@@ -71,6 +90,14 @@ std::vector<uint8_t> SaveBitmap(Bitmap& bitmap) {
 uint32_t TableEntry(const Bitmap& bitmap, int index) {
   const uint8_t* quad = bitmap.dibHeader() + 40 + 4 * index;
   return (uint32_t(quad[2]) << 16) | (uint32_t(quad[1]) << 8) | quad[0];
+}
+
+Grid Indices(const Bitmap& bitmap) {
+  Grid rows(bitmap.Height());
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = 0; x < bitmap.Width(); ++x) rows[y].push_back(bitmap.PixelAt(x, y));
+  }
+  return rows;
 }
 
 }  // namespace dw::testing

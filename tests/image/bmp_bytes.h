@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,6 +28,8 @@ struct BmpSpec {
 };
 
 std::vector<uint8_t> BuildBmp(const BmpSpec& spec);
+BmpSpec Spec(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
+             std::vector<uint8_t> table = {}, uint32_t compression = 0);
 
 // n colour quads; entry i is colour(i) as 0x00RRGGBB.
 template <typename ColourOf>
@@ -39,8 +42,14 @@ std::vector<uint8_t> ColourTable(int n, ColourOf colour) {
   return table;
 }
 
-// Colour i of the archive writer's test palette, as 0x00RRGGBB.
+// Colour i of the archive writer's test palette, as 0x00RRGGBB, and all 256 as a table.
 uint32_t TestPaletteColour(int i);
+std::vector<uint8_t> TestTable();
+
+// A bottom-up 8-bit image with the test table whose index at (x, y from the
+// top) is index(x, y); row padding holds `padding`.
+BmpSpec EightBit(int width, int height, const std::function<uint32_t(int, int)>& index,
+                 uint8_t padding = 0xAA);
 
 StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> AllBytes(Stream& memoryStream);
@@ -48,5 +57,9 @@ std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> SaveBitmap(Bitmap& bitmap);
 // The colour table entry index of an indexed bitmap, as 0x00RRGGBB.
 uint32_t TableEntry(const Bitmap& bitmap, int index);
+
+// PixelAt of every pixel, top row first.
+using Grid = std::vector<std::vector<uint32_t>>;
+Grid Indices(const Bitmap& bitmap);
 
 }  // namespace dw::testing
