@@ -26,34 +26,24 @@ TEST(ArchiveInputs, FolderGivesDefFilesInAnyCaseSortedWithoutRegardToCase) {
                                              dir.File("b.def"), dir.File("c.Def")}));
 }
 
-TEST(ArchiveInputs, OneFileGoesStraightIntoTheOutputFolder) {
-  TempDir dir;
-  WriteFile(dir.File("a.def"), {1});
-  const ArchiveInputs inputs = CollectArchives({dir.File("a.def")});
-  EXPECT_TRUE(inputs.singleFile);
-  EXPECT_EQ(inputs.archives, (std::vector<std::string>{dir.File("a.def")}));
-}
-
-TEST(ArchiveInputs, FoldersAndSeveralFilesAreBatches) {
+// Only a lone file goes straight into the output folder; a folder or several
+// inputs are batches. Missing inputs are errors and the rest is kept.
+TEST(ArchiveInputs, OnlyALoneFileIsNotABatchAndMissingInputsAreErrors) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("defs"));
   WriteFile(dir.File("defs/one.def"), {1});
   WriteFile(dir.File("a.def"), {1});
-  const ArchiveInputs folder = CollectArchives({dir.File("defs")});
-  EXPECT_FALSE(folder.singleFile);
-  EXPECT_EQ(folder.archives, (std::vector<std::string>{dir.File("defs") + "/one.def"}));
-  const ArchiveInputs both = CollectArchives({dir.File("a.def"), dir.File("defs")});
-  EXPECT_FALSE(both.singleFile);
-  EXPECT_EQ(both.archives.size(), 2u);
-}
-
-TEST(ArchiveInputs, MissingInputsAreErrorsAndTheRestIsKept) {
-  TempDir dir;
-  WriteFile(dir.File("a.def"), {1});
-  const ArchiveInputs inputs = CollectArchives({dir.File("gone.def"), dir.File("a.def")});
-  ASSERT_EQ(inputs.errors.size(), 1u);
-  EXPECT_NE(inputs.errors[0].find("gone.def"), std::string::npos);
-  EXPECT_EQ(inputs.archives, (std::vector<std::string>{dir.File("a.def")}));
+  const ArchiveInputs single = CollectArchives({dir.File("a.def")});
+  EXPECT_TRUE(single.singleFile);
+  EXPECT_EQ(single.archives, (std::vector<std::string>{dir.File("a.def")}));
+  EXPECT_FALSE(CollectArchives({dir.File("defs")}).singleFile);
+  const ArchiveInputs batch =
+      CollectArchives({dir.File("a.def"), dir.File("gone.def"), dir.File("defs")});
+  EXPECT_FALSE(batch.singleFile);
+  EXPECT_EQ(batch.archives,
+            (std::vector<std::string>{dir.File("a.def"), dir.File("defs") + "/one.def"}));
+  ASSERT_EQ(batch.errors.size(), 1u);
+  EXPECT_NE(batch.errors[0].find("gone.def"), std::string::npos);
 }
 
 TEST(ArchiveInputs, StemDropsOnlyTheLastExtension) {

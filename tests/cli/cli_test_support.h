@@ -2,6 +2,10 @@
 // archive of eight frames in every compression, built by the test writer.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -95,11 +99,30 @@ inline IndexedPixels PixelsOfBmp(const std::vector<uint8_t>& bmp) {
   return image;
 }
 
+// The names in a folder, sorted.
+inline std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 inline std::string WriteArchive(const TempDir& dir, const std::string& name,
                                 const ArchiveSpec& spec) {
   const std::string path = dir.File(name);
   WriteFile(path, BuildArchive(spec));
   return path;
 }
+
+// A fresh folder holding EightFrameSpec as units.def.
+class EightFrameArchive : public ::testing::Test {
+ protected:
+  TempDir dir;
+  const ArchiveSpec spec = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "units.def", spec);
+  const std::string out = dir.File("out");
+};
 
 }  // namespace dw::testing

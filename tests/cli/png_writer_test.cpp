@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <array>
 #include <csetjmp>
 #include <cstdio>
 #include <filesystem>
@@ -35,17 +36,15 @@ bool ReadPngInto(std::FILE* file, PngContents& contents) {
   contents.bitDepth = png_get_bit_depth(png, info);
   contents.colourType = png_get_color_type(png, info);
   png_colorp palette = nullptr;
-  int paletteSize = 0;
+  png_bytep alpha = nullptr;
+  int paletteSize = 0, alphaCount = 0;
   if (png_get_PLTE(png, info, &palette, &paletteSize)) {
     contents.palette.assign(palette, palette + paletteSize);
   }
-  png_bytep alpha = nullptr;
-  int alphaCount = 0;
   if (png_get_tRNS(png, info, &alpha, &alphaCount, nullptr)) {
     contents.transparency.assign(alpha, alpha + alphaCount);
   }
   png_bytepp rows = png_get_rows(png, info);
-  contents.pixels.clear();
   for (uint32_t y = 0; y < contents.height; ++y) {
     contents.pixels.insert(contents.pixels.end(), rows[y], rows[y] + contents.width);
   }
@@ -57,9 +56,10 @@ PngContents ReadPng(const std::string& path) {
   PngContents contents;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   EXPECT_NE(file, nullptr) << path;
-  if (file == nullptr) return contents;
-  EXPECT_TRUE(ReadPngInto(file, contents)) << path;
-  std::fclose(file);
+  if (file != nullptr) {
+    EXPECT_TRUE(ReadPngInto(file, contents)) << path;
+    std::fclose(file);
+  }
   return contents;
 }
 
@@ -72,43 +72,37 @@ void ExpectSameImage(const PngContents& png, const std::vector<uint8_t>& bmp,
   EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE);
   ASSERT_EQ(png.palette.size(), 256u);
   for (int i = 0; i < 256; ++i) {
-    EXPECT_EQ(png.palette[i].red, spec.palette[3 * i]) << i;
-    EXPECT_EQ(png.palette[i].green, spec.palette[3 * i + 1]) << i;
-    EXPECT_EQ(png.palette[i].blue, spec.palette[3 * i + 2]) << i;
+    const png_color& c = png.palette[i];
+    EXPECT_EQ((std::array<uint8_t, 3>{c.red, c.green, c.blue}),
+              (std::array<uint8_t, 3>{spec.palette[3 * i], spec.palette[3 * i + 1],
+                                      spec.palette[3 * i + 2]}))
+        << i;
   }
   EXPECT_EQ(png.pixels, expected.pixels);
 }
 
-TEST(PngExport, SamePaletteAndIndicesAsTheBmp) {
-  TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "u.def", spec);
-  const RunResult r = RunCli({"export", "--format", "png", archive, dir.File("png")});
-  ASSERT_EQ(r.status, 0) << r.err;
-  for (int i = 0; i < 8; ++i) {
-    const PngContents png = ReadPng(dir.File("png/walk0" + std::to_string(i + 1) + ".png"));
-    ExpectSameImage(png, ExpectedBmp(spec, spec.frames[i]), spec);
-    EXPECT_TRUE(png.transparency.empty());
+// --transparent adds a tRNS chunk that marks index 0 alone; nothing else changes.
+using PngExport = EightFrameArchive;
+
+TEST_F(PngExport, SamePaletteAndIndicesAsTheBmpAndTransparentMarksOnlyIndexZero) {
+  for (const bool transparent : {false, true}) {
+    std::vector<std::string> args = {"export", "--format", "png", archive, dir.File("png")};
+    if (transparent) args.insert(args.begin() + 1, "--transparent");
+    const RunResult r = RunCli(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int i = 0; i < 8; ++i) {
+      const PngContents png = ReadPng(dir.File("png/walk0" + std::to_string(i + 1) + ".png"));
+      ExpectSameImage(png, ExpectedBmp(spec, spec.frames[i]), spec);
+      EXPECT_EQ(png.transparency, transparent ? std::vector<uint8_t>{0} : std::vector<uint8_t>{});
+    }
   }
 }
 
-TEST(PngExport, TransparentMarksOnlyIndexZero) {
-  TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "u.def", spec);
-  ASSERT_EQ(RunCli({"export", "--format", "png", "--transparent", archive, dir.File("png")}).status,
-            0);
-  const PngContents png = ReadPng(dir.File("png/walk03.png"));
-  ExpectSameImage(png, ExpectedBmp(spec, spec.frames[2]), spec);
-  EXPECT_EQ(png.transparency, std::vector<uint8_t>{0});
-}
-
-TEST(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
-  TempDir dir;
-  ArchiveSpec spec = EightFrameSpec();
-  spec.frames[3] = MakeFrame(0, 0, 0, 0, 0, 0, 0, {});
-  const std::string archive = WriteArchive(dir, "u.def", spec);
-  const RunResult r = RunCli({"export", "--format", "png", archive, dir.File("png")});
+TEST_F(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
+  ArchiveSpec empty = spec;
+  empty.frames[3] = MakeFrame(0, 0, 0, 0, 0, 0, 0, {});
+  const RunResult r =
+      RunCli({"export", "--format", "png", WriteArchive(dir, "e.def", empty), dir.File("png")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("walk04.png: frame 3 (walk04.pcx): an image of 0 x 0 pixels"),
             std::string::npos)
@@ -117,23 +111,17 @@ TEST(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("png/walk05.png")));
 }
 
-TEST(PngWriter, RefusesImagesWhoseRowsDoNotFit) {
-  std::vector<uint8_t> bmp = ExpectedBmp(EightFrameSpec(), EightFrameSpec().frames[0]);
-  cli::BmpView view;
-  std::string error;
-  ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
-  PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
-  EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
-  EXPECT_FALSE(error.empty());
-}
+using PngWriter = EightFrameArchive;
 
-TEST(PngWriter, UnwritablePathGivesAMessage) {
-  TempDir dir;
-  const std::vector<uint8_t> bmp = ExpectedBmp(EightFrameSpec(), EightFrameSpec().frames[0]);
+TEST_F(PngWriter, RefusesRowsThatDoNotFitAndReportsUnwritablePaths) {
+  std::vector<uint8_t> bmp = ExpectedBmp(spec, spec.frames[0]);
   cli::BmpView view;
   std::string error;
   ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
   EXPECT_NE(cli::WritePng(dir.File("missing/x.png"), view, false), "");
+  PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
+  EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -16,14 +16,17 @@ struct FakeClock {
   }
 };
 
-TEST(ProgressLine, QuietDuringTheFirstSecond) {
-  std::ostringstream err;
-  FakeClock clock;
-  ProgressLine line(err, true, clock.Function());
-  clock.now += milliseconds(999);
-  line.Update("[1/2] a.def");
-  line.Finish();
-  EXPECT_EQ(err.str(), "");
+// Nothing in the first second, and nothing at all when stderr is no terminal.
+TEST(ProgressLine, SilentBeforeOneSecondOrWithoutATerminal) {
+  for (const auto& [terminal, elapsed] : {std::pair{true, 999}, {false, 5000}}) {
+    std::ostringstream err;
+    FakeClock clock;
+    ProgressLine line(err, terminal, clock.Function());
+    clock.now += milliseconds(elapsed);
+    line.Update("[1/2] a.def");
+    line.Finish();
+    EXPECT_EQ(err.str(), "") << terminal;
+  }
 }
 
 TEST(ProgressLine, RedrawsInPlaceAndWipesItselfAtTheEnd) {
@@ -38,16 +41,6 @@ TEST(ProgressLine, RedrawsInPlaceAndWipesItselfAtTheEnd) {
   line.Update("[2/2] b");
   line.Finish();
   EXPECT_EQ(err.str(), "\r[1/2] long.def\r[2/2] b       \r       \r");
-}
-
-TEST(ProgressLine, NothingWhenNotATerminal) {
-  std::ostringstream err;
-  FakeClock clock;
-  ProgressLine line(err, false, clock.Function());
-  clock.now += milliseconds(5000);
-  line.Update("[1/2] a.def");
-  line.Finish();
-  EXPECT_EQ(err.str(), "");
 }
 
 }  // namespace

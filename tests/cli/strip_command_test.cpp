@@ -29,58 +29,39 @@ void ExpectStrip(const ArchiveSpec& spec, const std::vector<int>& frames, bool s
   EXPECT_EQ(strip.pixels, expected);
 }
 
-TEST(StripCommand, FramesZeroTwoFiveWithSeparator) {
-  TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "u.def", spec);
-  const RunResult r = RunCli({"strip", "--frames", "0,2,5", archive, dir.File("s.bmp")});
-  ASSERT_EQ(r.status, 0) << r.err;
-  // Frames 2 and 5 are taller than frame 0 and are cut.
+using StripCommand = EightFrameArchive;
+
+// Frames in the order given (all by default), later ones cut at the first
+// frame's height (2 and 5 are taller than 0), with or without separators.
+TEST_F(StripCommand, FramesInTheOrderGivenWithAndWithoutSeparator) {
   ASSERT_GT(spec.frames[2].fullHeight, spec.frames[0].fullHeight);
-  ExpectStrip(spec, {0, 2, 5}, true, ReadFile(dir.File("s.bmp")));
+  const struct {
+    std::vector<std::string> options;
+    std::vector<int> frames;
+    bool separator;
+  } cases[] = {{{"--frames", "0,2,5"}, {0, 2, 5}, true},
+               {{"--frames", "0,2,5", "--no-separator"}, {0, 2, 5}, false},
+               {{"--frames", "5,walk01*"}, {5, 0}, true},
+               {{}, {0, 1, 2, 3, 4, 5, 6, 7}, true}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"strip", archive, dir.File("s.bmp")};
+    args.insert(args.begin() + 1, c.options.begin(), c.options.end());
+    ASSERT_EQ(RunCli(args).status, 0) << ::testing::PrintToString(args);
+    ExpectStrip(spec, c.frames, c.separator, ReadFile(dir.File("s.bmp")));
+  }
 }
 
-TEST(StripCommand, FramesZeroTwoFiveWithoutSeparator) {
-  TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "u.def", spec);
-  ASSERT_EQ(
-      RunCli({"strip", "--frames", "0,2,5", "--no-separator", archive, dir.File("s.bmp")}).status,
-      0);
-  ExpectStrip(spec, {0, 2, 5}, false, ReadFile(dir.File("s.bmp")));
-}
-
-TEST(StripCommand, OrderGivenAndEveryFrameByDefault) {
-  TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "u.def", spec);
-  ASSERT_EQ(RunCli({"strip", "--frames", "5,walk01*", archive, dir.File("a.bmp")}).status, 0);
-  ExpectStrip(spec, {5, 0}, true, ReadFile(dir.File("a.bmp")));
-  ASSERT_EQ(RunCli({"strip", archive, dir.File("all.bmp")}).status, 0);
-  ExpectStrip(spec, {0, 1, 2, 3, 4, 5, 6, 7}, true, ReadFile(dir.File("all.bmp")));
-}
-
-TEST(StripCommand, ReplacesALongerFileCompletely) {
-  TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "u.def", spec);
+TEST_F(StripCommand, ReplacesALongerFileCompletely) {
   WriteFile(dir.File("s.bmp"), std::vector<uint8_t>(100000, 0xAB));
   ASSERT_EQ(RunCli({"strip", "--frames", "1", archive, dir.File("s.bmp")}).status, 0);
   EXPECT_EQ(ReadFile(dir.File("s.bmp")), ExpectedBmp(spec, spec.frames[1]));
 }
 
-TEST(StripCommand, UnwritableOutputExitsOne) {
-  TempDir dir;
-  const std::string archive = WriteArchive(dir, "u.def", EightFrameSpec());
+TEST_F(StripCommand, UnwritableOutputMissingFramesAndEmptyArchivesExitOne) {
   WriteFile(dir.File("file"), {1});
   const RunResult r = RunCli({"strip", archive, dir.File("file/s.bmp")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write the strip"), std::string::npos) << r.err;
-}
-
-TEST(StripCommand, MissingFramesAndEmptyArchivesExitOne) {
-  TempDir dir;
-  const std::string archive = WriteArchive(dir, "u.def", EightFrameSpec());
   EXPECT_EQ(RunCli({"strip", "--frames", "9", archive, dir.File("s.bmp")}).status, 1);
   EXPECT_EQ(RunCli({"strip", "--frames", "nothing*", archive, dir.File("s.bmp")}).status, 1);
   const std::string empty = WriteArchive(dir, "empty.def", ArchiveSpec{});
