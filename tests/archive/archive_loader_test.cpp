@@ -14,8 +14,6 @@ using testing::ArchiveSpec;
 using testing::Block;
 using testing::BuildArchive;
 using testing::DirectoryEntry;
-using testing::MakeFrame;
-using testing::PutInt32;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -37,12 +35,6 @@ std::vector<std::string> Names(const ConversionState& s) {
   return out;
 }
 
-std::vector<int32_t> Offsets(const ConversionState& s) {
-  std::vector<int32_t> out;
-  for (const FrameEntry& f : s.frames) out.push_back(f.offset);
-  return out;
-}
-
 class LoadArchiveTest : public ::testing::Test {
  protected:
   Diagnostics Load(const std::vector<uint8_t>& bytes) {
@@ -54,21 +46,17 @@ class LoadArchiveTest : public ::testing::Test {
   ConversionState state_;
 };
 
-TEST_F(LoadArchiveTest, SortsFramesByOffset) {
+// Ascending signed offsets; equal offsets keep directory order across blocks.
+TEST_F(LoadArchiveTest, SortsFramesByOffsetKeepingDirectoryOrderForEqualOnes) {
   ArchiveSpec spec;
-  spec.blocks = {BlockOf({"five", "twelve", "three"}, {5000, 1200, 3000})};
+  spec.blocks = {BlockOf({"five", "twelve", "three", "b1"}, {5000, 1200, 3000, 900}),
+                 BlockOf({"b2", "c1", "c2"}, {-4, 900, 900})};
   EXPECT_TRUE(Load(BuildArchive(spec)).ok());
-  EXPECT_EQ(state_.frameCount, 3);
-  EXPECT_EQ(Names(state_), (std::vector<std::string>{"twelve", "three", "five"}));
-  EXPECT_EQ(Offsets(state_), (std::vector<int32_t>{1200, 3000, 5000}));
+  EXPECT_EQ(state_.frameCount, 7);
+  EXPECT_EQ(Names(state_),
+            (std::vector<std::string>{"b2", "b1", "c1", "c2", "twelve", "three", "five"}));
+  EXPECT_EQ(state_.frames[4].offset, 1200);
   EXPECT_EQ(state_.archivePath, path_);
-}
-
-TEST_F(LoadArchiveTest, EqualOffsetsKeepDirectoryOrderAcrossBlocks) {
-  ArchiveSpec spec;
-  spec.blocks = {BlockOf({"b1", "b2"}, {900, -4}), BlockOf({"c1", "c2"}, {900, 900})};
-  Load(BuildArchive(spec));
-  EXPECT_EQ(Names(state_), (std::vector<std::string>{"b2", "b1", "c1", "c2"}));
 }
 
 TEST_F(LoadArchiveTest, NamesStopAtTheirFirstZeroByte) {
@@ -165,26 +153,24 @@ TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
   EXPECT_TRUE(LoadArchive(state_, dir_.path()).cannotOpen);  // a folder
 }
 
-TEST_F(LoadArchiveTest, HugeFrameCountKeepsOnlyTheFramesInsideTheFile) {
-  ArchiveSpec spec;
-  spec.blocks = {BlockOf({"a", "b", "c"}, {3, 2, 1}), BlockOf({"later"}, {9})};
-  spec.blocks[0].declaredCount = INT32_MAX;
-  const std::vector<uint8_t> bytes = BuildArchive(spec);
-  // The offsets would follow INT32_MAX names: none lies inside the file.
-  const Diagnostics d = Load(bytes);
-  EXPECT_EQ(state_.frameCount, 0);
-  EXPECT_EQ(d.problems, (std::vector<std::string>{
-                            "block 0 declares 2147483647 frames but the file holds 0 of them"}));
-}
-
-TEST_F(LoadArchiveTest, HugeBlockCountEndsWithTheFile) {
-  ArchiveSpec spec;
-  spec.blocks = {BlockOf({"a"}, {1}), BlockOf({"b"}, {2})};
-  spec.blockCount = INT32_MAX;
-  const Diagnostics d = Load(BuildArchive(spec));
-  EXPECT_EQ(Names(state_), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(d.problems,
-            (std::vector<std::string>{"the file holds 2 of 2147483647 declared blocks"}));
+// Counts far beyond the file end with it: the offsets of INT32_MAX names
+// would follow them, so none lies inside.
+TEST_F(LoadArchiveTest, HugeCountsEndWithTheFile) {
+  ArchiveSpec frames;
+  frames.blocks = {BlockOf({"a", "b", "c"}, {3, 2, 1}), BlockOf({"later"}, {9})};
+  frames.blocks[0].declaredCount = INT32_MAX;
+  ArchiveSpec blocks;
+  blocks.blocks = {BlockOf({"a"}, {1}), BlockOf({"b"}, {2})};
+  blocks.blockCount = INT32_MAX;
+  const struct {
+    ArchiveSpec spec;
+    std::vector<std::string> names, problems;
+  } cases[] = {{frames, {}, {"block 0 declares 2147483647 frames but the file holds 0 of them"}},
+               {blocks, {"a", "b"}, {"the file holds 2 of 2147483647 declared blocks"}}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Load(BuildArchive(c.spec)).problems, c.problems);
+    EXPECT_EQ(Names(state_), c.names);
+  }
 }
 
 // Cut a two-block archive at every length: exactly the frames whose name and

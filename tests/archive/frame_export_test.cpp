@@ -19,25 +19,22 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-TEST(ExportFileName, ReplacesTheExtensionAtTheFirstDot) {
-  EXPECT_EQ(ExportFileName("walk01.pcx"), "walk01.bmp");
-  EXPECT_EQ(ExportFileName("hero.big.pcx"), "hero.bmp");
-  EXPECT_EQ(ExportFileName("idle"), "idle.bmp");
-  EXPECT_EQ(ExportFileName("tail."), "tail.bmp");
-}
-
-TEST(ExportFileName, NeverLeavesTheFolder) {
-  EXPECT_EQ(ExportFileName(""), ".bmp");
-  EXPECT_EQ(ExportFileName(".."), ".bmp");
-  EXPECT_EQ(ExportFileName("."), ".bmp");
-  EXPECT_EQ(ExportFileName("../../etc/x"), ".bmp");
-  EXPECT_EQ(ExportFileName("a/b.pcx"), "a_b.bmp");
-  EXPECT_EQ(ExportFileName("/etc/passwd"), "_etc_passwd.bmp");
-}
-
-TEST(ExportFileName, ConvertsWindows1251Names) {
-  EXPECT_EQ(ExportFileName("\xCA\xEE\xF2.pcx"), "Кот.bmp");
-  EXPECT_EQ(ExportFileName("\xB8\xE6/\xFF"), "ёж_я.bmp");
+// The name up to its first "." plus "bmp"; a name never leaves the folder, and
+// Windows-1251 names become UTF-8.
+TEST(ExportFileName, ReplacesTheExtensionAtTheFirstDotAndNeverLeavesTheFolder) {
+  const std::pair<const char*, const char*> cases[] = {{"walk01.pcx", "walk01.bmp"},
+                                                       {"hero.big.pcx", "hero.bmp"},
+                                                       {"idle", "idle.bmp"},
+                                                       {"tail.", "tail.bmp"},
+                                                       {"", ".bmp"},
+                                                       {"..", ".bmp"},
+                                                       {".", ".bmp"},
+                                                       {"../../etc/x", ".bmp"},
+                                                       {"a/b.pcx", "a_b.bmp"},
+                                                       {"/etc/passwd", "_etc_passwd.bmp"},
+                                                       {"\xCA\xEE\xF2.pcx", "Кот.bmp"},
+                                                       {"\xB8\xE6/\xFF", "ёж_я.bmp"}};
+  for (const auto& [name, file] : cases) EXPECT_EQ(ExportFileName(name), file) << name;
 }
 
 TEST(ExportFilePath, JoinsWithASlashEvenAtTheRoot) {
