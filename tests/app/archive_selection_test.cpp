@@ -8,11 +8,11 @@ namespace {
 
 class ArchiveSelectionTest : public ProgramTest {
  protected:
-  ArchiveSpec spec = EightFrames({"\xEA\xEE\xED\xFC.pcx"});  // "конь" in Windows-1251
+  ArchiveSpec plan = EightFrames({"\xEA\xEE\xED\xFC.pcx"});  // "конь" in Windows-1251
 };
 
 TEST_F(ArchiveSelectionTest, OpeningListsFramesInOffsetOrderAndShowsFrameZero) {
-  Open(spec, "units.def");
+  Open(plan, "units.def");
   EXPECT_EQ(Items(*window->frameList),
             (std::vector<std::string>{"конь.pcx", "f1.pcx", "f2.pcx", "f3.pcx", "f4.pcx", "f5.pcx",
                                       "f6.pcx", "f7.pcx"}));
@@ -20,39 +20,39 @@ TEST_F(ArchiveSelectionTest, OpeningListsFramesInOffsetOrderAndShowsFrameZero) {
   EXPECT_EQ(ui::CurrentIndex(*window->frameList), 0);
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
   EXPECT_TRUE(ui::IsItemSelected(*window->frameList, 0));
-  ExpectFrame(spec.frames[0]);
+  ExpectFrame(plan.frames[0]);
 }
 
 TEST_F(ArchiveSelectionTest, DoubleClickLoadsTheFileAgain) {
-  Open(spec);
-  spec.blocks[0].entries.resize(3);  // frames 7, 6 and 5
-  WriteFile(temp.File("a.def"), BuildArchive(spec));
+  Open(plan);
+  plan.blocks[0].entries.resize(3);  // frames 7, 6 and 5
+  WriteFile(temp.File("a.def"), BuildArchive(plan));
   DoubleClickItem(*window->defList, 0);
   EXPECT_EQ(Items(*window->frameList), (std::vector<std::string>{"f5.pcx", "f6.pcx", "f7.pcx"}));
-  ExpectFrame(spec.frames[5]);
+  ExpectFrame(plan.frames[5]);
 }
 
 TEST_F(ArchiveSelectionTest, AnArchiveWithoutFramesKeepsThePreview) {
   WriteFile(temp.File("b.def"), BuildArchive(ArchiveSpec{}));
-  Open(spec);
+  Open(plan);
   ClickItem(*window->frameList, 3);
   ClickItem(*window->defList, 1);
   EXPECT_EQ(ui::ItemCount(*window->frameList), 0);
-  ExpectFrame(spec.frames[3]);
+  ExpectFrame(plan.frames[3]);
 }
 
 TEST_F(ArchiveSelectionTest, ANewFolderKeepsTheOpenArchiveForPreviewAndExport) {
   TempDir other, out;
   WriteFile(other.File("b.def"), BuildArchive(ArchiveSpec{}));
-  Open(spec);
+  Open(plan);
   ChooseFolder(other.path());
   EXPECT_EQ(Items(*window->defList), std::vector<std::string>{"b.def"});
   EXPECT_EQ(ui::ItemCount(*window->frameList), 8);
   ClickItem(*window->frameList, 2);  // no DEF file is current: the preview stays
-  ExpectFrame(spec.frames[0]);
+  ExpectFrame(plan.frames[0]);
   Answer(out.path());
   ui::PerformClick(*window->saveSelectedButton);
-  EXPECT_EQ(FolderContents(out.path()), (Contents{{"f2.bmp", ExpectedBmp(spec, spec.frames[2])}}));
+  EXPECT_EQ(FolderContents(out.path()), (Contents{{"f2.bmp", ExpectedBmp(plan, plan.frames[2])}}));
 }
 
 }  // namespace

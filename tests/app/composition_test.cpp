@@ -11,22 +11,22 @@ class CompositionTest : public ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    Open(spec);
+    Open(plan);
   }
   // The strip of frames, in that order, one empty column apart with separator.
   void ExpectStrip(const std::vector<int>& frames, bool separator) {
     const int gap = separator ? 1 : 0;
     int width = -gap;
-    for (int k : frames) width += spec.frames[k].fullWidth + gap;
-    ExpectPreview(width, spec.frames[frames[0]].fullHeight, [&](int x, int y) {
+    for (int k : frames) width += plan.frames[k].fullWidth + gap;
+    ExpectPreview(width, plan.frames[frames[0]].fullHeight, [&](int x, int y) {
       for (int k : frames) {  // a negative x is a separator column
-        if (x < spec.frames[k].fullWidth) return FrameIndexAt(spec.frames[k], x, y);
-        x -= spec.frames[k].fullWidth + gap;
+        if (x < plan.frames[k].fullWidth) return FrameIndexAt(plan.frames[k], x, y);
+        x -= plan.frames[k].fullWidth + gap;
       }
       return 0;
     });
   }
-  const ArchiveSpec spec = EightFrames();
+  const ArchiveSpec plan = EightFrames();
 };
 
 TEST_F(CompositionTest, JoinsTheSelectedFramesInListOrder) {

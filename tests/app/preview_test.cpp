@@ -9,9 +9,9 @@ class PreviewTest : public ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    Open(spec);
+    Open(plan);
   }
-  const ArchiveSpec spec = EightFrames();
+  const ArchiveSpec plan = EightFrames();
 };
 
 TEST_F(PreviewTest, CtrlClickDeselectingAFrameStillShowsIt) {
@@ -19,16 +19,16 @@ TEST_F(PreviewTest, CtrlClickDeselectingAFrameStillShowsIt) {
   ClickItem(*window->frameList, 3, /*ctrl=*/true);
   ClickItem(*window->frameList, 3, /*ctrl=*/true);
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);  // only frame 2
-  ExpectFrame(spec.frames[3]);
+  ExpectFrame(plan.frames[3]);
 }
 
 TEST_F(PreviewTest, AShiftRunShowsOnlyTheCurrentFrame) {
   ClickItem(*window->frameList, 1);
   ClickItem(*window->frameList, 4, /*ctrl=*/false, /*shift=*/true);
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 4);
-  ExpectFrame(spec.frames[4]);
+  ExpectFrame(plan.frames[4]);
   SendKey(*window->frameList, ui::kKeyDown);
-  ExpectFrame(spec.frames[5]);
+  ExpectFrame(plan.frames[5]);
 }
 
 TEST_F(PreviewTest, TheBoxScrollsOverAnImageLargerThanItself) {

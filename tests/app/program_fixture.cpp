@@ -40,8 +40,8 @@ void ProgramTest::OpenArchive(const std::string& folder, const std::string& file
   ClickItem(*window->defList, static_cast<int>(at - files.begin()));
 }
 
-void ProgramTest::Open(const ArchiveSpec& spec, const std::string& file) {
-  WriteFile(temp.File(file), BuildArchive(spec));
+void ProgramTest::Open(const ArchiveSpec& plan, const std::string& file) {
+  WriteFile(temp.File(file), BuildArchive(plan));
   OpenArchive(temp.path(), file);
 }
 
@@ -53,24 +53,24 @@ void ProgramTest::ExpectFrame(const SpriteFrame& frame) {
 ArchiveSpec EightFrames(const std::vector<std::string>& names) {
   static constexpr int kWidths[] = {10, 11, 7, 13, 9, 6, 12, 5};
   static constexpr int kHeights[] = {12, 9, 16, 10, 11, 7, 13, 8};
-  ArchiveSpec spec;
-  spec.width = 16;
-  spec.height = 16;
-  spec.blocks.emplace_back();
+  ArchiveSpec plan;
+  plan.width = 16;
+  plan.height = 16;
+  plan.blocks.emplace_back();
   for (int k = 0; k < 8; ++k) {
     const int width = kWidths[k] - 2, height = kHeights[k] - 2;
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
     for (size_t i = 0; i < pixels.size(); ++i)
       pixels[i] = static_cast<uint8_t>(1 + (k * 31 + i) % 250);
-    spec.frames.push_back(
+    plan.frames.push_back(
         MakeFrame(k % 2, kWidths[k], kHeights[k], width, height, 1, 1, std::move(pixels)));
   }
   for (int k = 7; k >= 0; --k) {
-    DirectoryEntry& entry = spec.blocks[0].entries.emplace_back();
+    DirectoryEntry& entry = plan.blocks[0].entries.emplace_back();
     entry.name = k < static_cast<int>(names.size()) ? names[k] : "f" + std::to_string(k) + ".pcx";
     entry.frame = k;
   }
-  return spec;
+  return plan;
 }
 
 int FrameIndexAt(const SpriteFrame& frame, int x, int y) {

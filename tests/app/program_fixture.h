@@ -28,8 +28,8 @@ class ProgramTest : public ::testing::Test {
   // Chooses folder with "..." and opens its DEF file by a click on its item.
   void ChooseFolder(const std::string& folder);
   void OpenArchive(const std::string& folder, const std::string& file);
-  // Writes spec as file into temp and opens it.
-  void Open(const ArchiveSpec& spec, const std::string& file = "a.def");
+  // Writes plan as file into temp and opens it.
+  void Open(const ArchiveSpec& plan, const std::string& file = "a.def");
   // Lets the 50 ms timer tick.
   void Tick() { ProcessEvents(120); }
 

@@ -19,10 +19,10 @@ TEST(ShownImagePath, ReplacesEverythingFromTheFirstDotOfTheBaseName) {
 class SpriteExportTest : public ProgramTest {
  protected:
   // The decoder's image of frame k named names[k]; an empty name writes no file.
-  Contents Expected(const ArchiveSpec& spec, const std::vector<std::string>& names) {
+  Contents Expected(const ArchiveSpec& plan, const std::vector<std::string>& names) {
     Contents contents;
     for (size_t k = 0; k < names.size(); ++k) {
-      if (!names[k].empty()) contents[names[k]] = ExpectedBmp(spec, spec.frames[k]);
+      if (!names[k].empty()) contents[names[k]] = ExpectedBmp(plan, plan.frames[k]);
     }
     return contents;
   }
@@ -30,9 +30,9 @@ class SpriteExportTest : public ProgramTest {
 };
 
 TEST_F(SpriteExportTest, WritesEachSelectedFrameNamedAfterItInListOrder) {
-  const ArchiveSpec spec = EightFrames({"walk01.pcx", "hero.big.pcx", "idle", "hero.x",
+  const ArchiveSpec plan = EightFrames({"walk01.pcx", "hero.big.pcx", "idle", "hero.x",
                                         "\xEA\xEE\xED\xFC.pcx", "a/b.pcx", "x.pcx", "last"});
-  Open(spec);
+  Open(plan);
   WriteFile(out.File("walk01.bmp"), std::vector<uint8_t>(5000, 0xAB));
   std::filesystem::create_directory(out.File("x.bmp"));  // cannot be written: skipped
   ui::ChooseMenuItem(*window->mainMenu, kMarkAllItem);
@@ -42,7 +42,7 @@ TEST_F(SpriteExportTest, WritesEachSelectedFrameNamedAfterItInListOrder) {
   ui::PerformClick(*window->saveSelectedButton);
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].initialFolder, ProgramState().startFolder);
-  EXPECT_EQ(FolderContents(out.path()), Expected(spec, {"walk01.bmp", "", "", "hero.bmp",
+  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"walk01.bmp", "", "", "hero.bmp",
                                                         "конь.bmp", "a_b.bmp", "", "last.bmp"}));
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 7);
   EXPECT_EQ(ui::InitialFolder(*window->saveFolderDialog), out.path());
@@ -64,34 +64,34 @@ TEST_F(SpriteExportTest, NothingSelectedWritesNothingButKeepsTheFolder) {
 }
 
 TEST_F(SpriteExportTest, CtrlASelectsEveryFrameAndExportsThemAll) {
-  const ArchiveSpec spec = EightFrames();
-  Open(spec);
+  const ArchiveSpec plan = EightFrames();
+  Open(plan);
   Tick();
   Answer(out.path());
   SendKey(*window->frameList, 'A', ui::kAccelControl);
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 8);
-  EXPECT_EQ(FolderContents(out.path()), Expected(spec, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp",
+  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp",
                                                         "f4.bmp", "f5.bmp", "f6.bmp", "f7.bmp"}));
 }
 
 TEST_F(SpriteExportTest, ClickOnThePreviewSavesTheShownImageAsBmp) {
   ui::PerformClick(*window->previewArea);  // nothing shown yet
   EXPECT_TRUE(requests.empty());
-  const ArchiveSpec spec = EightFrames();
-  Open(spec);
+  const ArchiveSpec plan = EightFrames();
+  Open(plan);
 
   Answer(out.File("strip"));
   ClickControl(*window->previewArea);
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].initialFileName, ProgramState().startFolder + "/a.def");
-  EXPECT_EQ(FolderContents(out.path()), Expected(spec, {"strip.bmp"}));
+  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"strip.bmp"}));
 
   std::filesystem::remove(out.File("strip.bmp"));
   Answer(out.File("strip.png"));
   ClickControl(*window->previewArea);
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[2].initialFileName, out.path() + "/a.def");
-  EXPECT_EQ(FolderContents(out.path()), Expected(spec, {"strip.bmp"}));
+  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"strip.bmp"}));
 }
 
 }  // namespace

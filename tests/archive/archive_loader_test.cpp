@@ -48,10 +48,10 @@ class LoadArchiveTest : public ::testing::Test {
 
 // Ascending signed offsets; equal offsets keep directory order across blocks.
 TEST_F(LoadArchiveTest, SortsFramesByOffsetKeepingDirectoryOrderForEqualOnes) {
-  ArchiveSpec spec;
-  spec.blocks = {BlockOf({"five", "twelve", "three", "b1"}, {5000, 1200, 3000, 900}),
+  ArchiveSpec plan;
+  plan.blocks = {BlockOf({"five", "twelve", "three", "b1"}, {5000, 1200, 3000, 900}),
                  BlockOf({"b2", "c1", "c2"}, {-4, 900, 900})};
-  EXPECT_TRUE(Load(BuildArchive(spec)).ok());
+  EXPECT_TRUE(Load(BuildArchive(plan)).ok());
   EXPECT_EQ(state_.frameCount, 7);
   EXPECT_EQ(Names(state_),
             (std::vector<std::string>{"b2", "b1", "c1", "c2", "twelve", "three", "five"}));
@@ -60,27 +60,27 @@ TEST_F(LoadArchiveTest, SortsFramesByOffsetKeepingDirectoryOrderForEqualOnes) {
 }
 
 TEST_F(LoadArchiveTest, NamesStopAtTheirFirstZeroByte) {
-  ArchiveSpec spec;
+  ArchiveSpec plan;
   Block b = BlockOf({"", "", ""});
   b.entries[0].rawName =
       std::array<uint8_t, 13>{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M'};
   b.entries[1].rawName = std::array<uint8_t, 13>{'A', 'B', 'C', 0, 'x', 'y', 1, 2, 3, 4, 5, 6, 7};
   b.entries[2].rawName = std::array<uint8_t, 13>{0, 'Q', 'Q'};
   for (int i = 0; i < 3; ++i) b.entries[i].offset = 100 * (i + 1);
-  spec.blocks = {b};
-  Load(BuildArchive(spec));
+  plan.blocks = {b};
+  Load(BuildArchive(plan));
   EXPECT_EQ(Names(state_), (std::vector<std::string>{"ABCDEFGHIJKLM", "ABC", ""}));
 }
 
 TEST_F(LoadArchiveTest, KeepsHeadAndConvertsThePalette) {
-  ArchiveSpec spec;
-  spec.archiveType = 0x43;
-  spec.width = 450;
-  spec.height = -400;
-  spec.palette[3 * 7] = 0x10;
-  spec.palette[3 * 7 + 1] = 0x20;
-  spec.palette[3 * 7 + 2] = 0x30;
-  Load(BuildArchive(spec));
+  ArchiveSpec plan;
+  plan.archiveType = 0x43;
+  plan.width = 450;
+  plan.height = -400;
+  plan.palette[3 * 7] = 0x10;
+  plan.palette[3 * 7 + 1] = 0x20;
+  plan.palette[3 * 7 + 2] = 0x30;
+  Load(BuildArchive(plan));
   EXPECT_EQ(state_.typeCode, 0x43);
   EXPECT_EQ(state_.fullWidth, 450);
   EXPECT_EQ(state_.fullHeight, -400);
@@ -91,10 +91,10 @@ TEST_F(LoadArchiveTest, KeepsHeadAndConvertsThePalette) {
 
 TEST_F(LoadArchiveTest, BlockCountOfZeroOrLessGivesNoFramesButThePalette) {
   for (int32_t count : {0, -1, INT32_MIN}) {
-    ArchiveSpec spec;
-    spec.blocks = {BlockOf({"x"}, {100})};
-    spec.blockCount = count;
-    Load(BuildArchive(spec));
+    ArchiveSpec plan;
+    plan.blocks = {BlockOf({"x"}, {100})};
+    plan.blockCount = count;
+    Load(BuildArchive(plan));
     EXPECT_EQ(state_.frameCount, 0);
     EXPECT_EQ(state_.blockCount, count);
     EXPECT_EQ(state_.palette[255].red, 255);
@@ -102,14 +102,14 @@ TEST_F(LoadArchiveTest, BlockCountOfZeroOrLessGivesNoFramesButThePalette) {
 }
 
 TEST_F(LoadArchiveTest, EmptyAndNegativeBlocksContributeNothingAndTakeSixteenBytes) {
-  ArchiveSpec spec;
+  ArchiveSpec plan;
   Block empty;
   Block negative;
   negative.declaredCount = -5;
   negative.identifier = 77;
   negative.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
-  spec.blocks = {BlockOf({"a", "b"}, {30, 10}), empty, negative, BlockOf({"z"}, {20})};
-  const Diagnostics d = Load(BuildArchive(spec));
+  plan.blocks = {BlockOf({"a", "b"}, {30, 10}), empty, negative, BlockOf({"z"}, {20})};
+  const Diagnostics d = Load(BuildArchive(plan));
   EXPECT_EQ(Names(state_), (std::vector<std::string>{"b", "z", "a"}));
   EXPECT_EQ(d.problems, (std::vector<std::string>{"block 2 declares a negative frame count (-5)"}));
   // The blocks as stored, their frames in directory order.
@@ -142,9 +142,9 @@ TEST_F(LoadArchiveTest, StartsCleanAfterABiggerArchive) {
 }
 
 TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
-  ArchiveSpec spec;
-  spec.blocks = {BlockOf({"a"}, {1})};
-  Load(BuildArchive(spec));
+  ArchiveSpec plan;
+  plan.blocks = {BlockOf({"a"}, {1})};
+  Load(BuildArchive(plan));
   const Diagnostics d = LoadArchive(state_, dir_.File("missing.def"));
   EXPECT_TRUE(d.cannotOpen);
   EXPECT_EQ(state_.frameCount, 0);
@@ -163,12 +163,12 @@ TEST_F(LoadArchiveTest, HugeCountsEndWithTheFile) {
   blocks.blocks = {BlockOf({"a"}, {1}), BlockOf({"b"}, {2})};
   blocks.blockCount = INT32_MAX;
   const struct {
-    ArchiveSpec spec;
+    ArchiveSpec plan;
     std::vector<std::string> names, problems;
   } cases[] = {{frames, {}, {"block 0 declares 2147483647 frames but the file holds 0 of them"}},
                {blocks, {"a", "b"}, {"the file holds 2 of 2147483647 declared blocks"}}};
   for (const auto& c : cases) {
-    EXPECT_EQ(Load(BuildArchive(c.spec)).problems, c.problems);
+    EXPECT_EQ(Load(BuildArchive(c.plan)).problems, c.problems);
     EXPECT_EQ(Names(state_), c.names);
   }
 }
@@ -176,9 +176,9 @@ TEST_F(LoadArchiveTest, HugeCountsEndWithTheFile) {
 // Cut a two-block archive at every length: exactly the frames whose name and
 // offset lie wholly inside remain, and every palette byte inside is kept.
 TEST(LoadArchiveFromBytes, TruncationAtEveryLengthKeepsWhatLiesInside) {
-  ArchiveSpec spec;
-  spec.blocks = {BlockOf({"a1", "a2", "a3"}, {30, 10, 20}), BlockOf({"b1", "b2"}, {5, 40})};
-  const std::vector<uint8_t> full = BuildArchive(spec);
+  ArchiveSpec plan;
+  plan.blocks = {BlockOf({"a1", "a2", "a3"}, {30, 10, 20}), BlockOf({"b1", "b2"}, {5, 40})};
+  const std::vector<uint8_t> full = BuildArchive(plan);
   struct Expected {
     std::string name;
     int32_t offset;

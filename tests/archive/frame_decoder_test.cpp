@@ -27,12 +27,12 @@ using testing::WriteFile;
 using Bytes = std::vector<uint8_t>;
 
 ArchiveSpec OneFrame(SpriteFrame frame) {
-  ArchiveSpec spec;
-  spec.frames = {std::move(frame)};
+  ArchiveSpec plan;
+  plan.frames = {std::move(frame)};
   Block b;
   b.entries = {{"frame.pcx", 0, {}, {}}};
-  spec.blocks = {b};
-  return spec;
+  plan.blocks = {b};
+  return plan;
 }
 
 // A frame whose encoded data is given byte for byte.
@@ -55,8 +55,8 @@ Bytes Sequence(size_t n, uint8_t first = 1) {
 
 class DecodeFrameTest : public ::testing::Test {
  protected:
-  Bytes Decode(const ArchiveSpec& spec, DecodeOptions options = {}) {
-    return DecodeBytes(BuildArchive(spec), options);
+  Bytes Decode(const ArchiveSpec& plan, DecodeOptions options = {}) {
+    return DecodeBytes(BuildArchive(plan), options);
   }
   Bytes DecodeBytes(const Bytes& archive, DecodeOptions options = {}) {
     WriteFile(path_, archive);
@@ -165,9 +165,9 @@ TEST_F(DecodeFrameTest, EveryCompressionMatchesItsPixelsAndTheRectangleIsCutAtTh
   for (Case c : {Case{53, 9, 4, 2}, Case{50, 5, 14, 3}, Case{47, 3, -2, -5}, Case{30, 2, 0, 0},
                  Case{1001, 6, 970, 1}}) {
     for (int32_t compression : {0, 1, 2, 3}) {
-      const ArchiveSpec spec =
+      const ArchiveSpec plan =
           OneFrame(MakeFrame(compression, c.fullWidth, c.fullHeight, 40, 4, c.left, c.top, pixels));
-      EXPECT_EQ(Decode(spec), ExpectedBmp(spec, spec.frames[0]))
+      EXPECT_EQ(Decode(plan), ExpectedBmp(plan, plan.frames[0]))
           << compression << " " << c.fullWidth << " " << c.left;
       EXPECT_TRUE(c.fullWidth != 53 || last_.ok()) << compression;
     }
@@ -192,25 +192,25 @@ TEST_F(DecodeFrameTest, KeepSpecialDiffersOnlyOnFillRuns) {
   for (const auto& c : cases) {
     const uint8_t code = c.compression == 1 ? 0x0E : 6;
     SpriteFrame frame = RawData(c.compression, 48, 2, 45, 2, c.data);
-    const ArchiveSpec spec = OneFrame(frame);
+    const ArchiveSpec plan = OneFrame(frame);
     frame.pixels = {0, 0, 0, 9, 8};
     frame.pixels.resize(45, 0);
     Bytes row = Sequence(40);
     frame.pixels.insert(frame.pixels.end(), row.begin(), row.end());
     frame.pixels.resize(90, 0);
-    EXPECT_EQ(Decode(spec), ExpectedBmp(spec, frame)) << c.compression;
+    EXPECT_EQ(Decode(plan), ExpectedBmp(plan, frame)) << c.compression;
     std::fill_n(frame.pixels.begin(), 3, 5);
     std::fill_n(frame.pixels.begin() + 5, 40, code);
     std::fill_n(frame.pixels.begin() + 85, 5, 1);
-    EXPECT_EQ(Decode(spec, {.keepSpecial = true}), ExpectedBmp(spec, frame)) << c.compression;
+    EXPECT_EQ(Decode(plan, {.keepSpecial = true}), ExpectedBmp(plan, frame)) << c.compression;
   }
 }
 
 TEST_F(DecodeFrameTest, RowStartingOutsideTheDataIsBackground) {
   const Bytes pixels = Sequence(4 * 3);
-  const ArchiveSpec spec = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, pixels));
-  Bytes archive = BuildArchive(spec);
-  const size_t dataStart = size_t(FrameOffsets(spec)[0]) + 32;
+  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, pixels));
+  Bytes archive = BuildArchive(plan);
+  const size_t dataStart = size_t(FrameOffsets(plan)[0]) + 32;
   PutInt32(archive, dataStart + 4, 1'000'000);
   EXPECT_EQ(Pixels(DecodeBytes(archive)), (Bytes{9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4}));
   EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 0: row 1 starts outside the data"}));
@@ -222,10 +222,10 @@ TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
   // The archive's last byte is the last pixel of the last row in every compression.
   const Bytes pixels = Sequence(33 * 2, 1);
   for (int32_t compression : {0, 1, 2, 3}) {
-    const ArchiveSpec spec = OneFrame(MakeFrame(compression, 36, 2, 33, 2, 0, 0, pixels));
-    Bytes expected = Decode(spec);  // a complete decode first: nothing of it may show through
+    const ArchiveSpec plan = OneFrame(MakeFrame(compression, 36, 2, 33, 2, 0, 0, pixels));
+    Bytes expected = Decode(plan);  // a complete decode first: nothing of it may show through
     expected[1078 + 32] = 0;
-    Bytes archive = BuildArchive(spec);
+    Bytes archive = BuildArchive(plan);
     archive.pop_back();
     EXPECT_EQ(DecodeBytes(archive), expected) << compression;
     EXPECT_EQ(last_.problems,
@@ -234,9 +234,9 @@ TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
 }
 
 TEST_F(DecodeFrameTest, TableCutShortEndsTheRowsThatNeedIt) {
-  const ArchiveSpec spec = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
-  Bytes archive = BuildArchive(spec);
-  archive.resize(size_t(FrameOffsets(spec)[0]) + 32 + 6);
+  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
+  Bytes archive = BuildArchive(plan);
+  archive.resize(size_t(FrameOffsets(plan)[0]) + 32 + 6);
   EXPECT_EQ(Pixels(DecodeBytes(archive)), Bytes(12, 0));
   EXPECT_EQ(last_.problems,
             (std::vector<std::string>{"frame 0: row 0 starts outside the data (and 2 more rows)"}));
@@ -260,9 +260,9 @@ TEST_F(DecodeFrameTest, NegativeStoredSizeCountsAsZero) {
 }
 
 TEST_F(DecodeFrameTest, HugeStoredHeightDecodesOnlyTheVisibleRows) {
-  const ArchiveSpec spec = OneFrame(MakeFrame(1, 4, 2, 4, 2, 0, 0, Sequence(8)));
-  Bytes archive = BuildArchive(spec);
-  PutInt32(archive, size_t(FrameOffsets(spec)[0]) + 20, INT32_MAX);
+  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 2, 4, 2, 0, 0, Sequence(8)));
+  Bytes archive = BuildArchive(plan);
+  PutInt32(archive, size_t(FrameOffsets(plan)[0]) + 20, INT32_MAX);
   const Bytes bmp = DecodeBytes(archive);
   EXPECT_EQ(Pixels(bmp), (Bytes{5, 6, 7, 8, 1, 2, 3, 4}));
   EXPECT_EQ(state_.rowOffsets.size(), 2u);
@@ -277,15 +277,15 @@ TEST_F(DecodeFrameTest, UnknownCompressionGivesBackgroundPixels) {
 }
 
 TEST_F(DecodeFrameTest, FrameOutsideTheTableOrTheFileOrADeletedArchiveGivesAnEmptyImage) {
-  ArchiveSpec spec = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
-  Decode(spec);
+  ArchiveSpec plan = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
+  Decode(plan);
   ExpectEmptyImage(DecodeLoaded(1));
   EXPECT_EQ(last_.problems, (std::vector<std::string>{"frame 1 is not in the table"}));
   ExpectEmptyImage(DecodeLoaded(-1));
-  const int32_t headCutShort = FrameOffsets(spec)[0] + 1;  // the frame has no data
+  const int32_t headCutShort = FrameOffsets(plan)[0] + 1;  // the frame has no data
   for (int32_t offset : {1'000'000, -8, headCutShort}) {
-    spec.blocks[0].entries[0].offset = offset;
-    ExpectEmptyImage(Decode(spec));
+    plan.blocks[0].entries[0].offset = offset;
+    ExpectEmptyImage(Decode(plan));
     EXPECT_EQ(last_.problems.size(), 1u);
   }
   ASSERT_EQ(::unlink(path_.c_str()), 0);  // deleted since it was loaded

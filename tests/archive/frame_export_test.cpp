@@ -46,18 +46,18 @@ TEST(ExportFilePath, JoinsWithASlashEvenAtTheRoot) {
 
 TEST(ExportFrame, ReplacesALongerFileCompletely) {
   TempDir dir;
-  ArchiveSpec spec;
-  spec.frames = {MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9})};
+  ArchiveSpec plan;
+  plan.frames = {MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9})};
   Block b;
   b.entries = {{"cat.pcx", 0, {}, {}}};
-  spec.blocks = {b};
-  WriteFile(dir.File("a.def"), BuildArchive(spec));
+  plan.blocks = {b};
+  WriteFile(dir.File("a.def"), BuildArchive(plan));
   ConversionState state;
   LoadArchive(state, dir.File("a.def"));
   const std::string out = ExportFilePath(dir.path(), state, 0);
   WriteFile(out, std::vector<uint8_t>(5000, 0xAA));
   EXPECT_TRUE(ExportFrame(state, 0, out).ok());
-  EXPECT_EQ(ReadFile(out), ExpectedBmp(spec, spec.frames[0]));
+  EXPECT_EQ(ReadFile(out), ExpectedBmp(plan, plan.frames[0]));
 }
 
 TEST(ExportFrame, UnwritableFileIsReportedAndSkipped) {

@@ -49,14 +49,14 @@ inline std::vector<uint8_t> PatternPixels(int width, int height, int seed) {
 // 4 to 7, the second frames 0 to 3, and frame i lies i-th in the file, so the
 // table holds frame i (named walk0<i+1>.pcx) at index i.
 inline ArchiveSpec EightFrameSpec() {
-  ArchiveSpec spec;
-  spec.width = 60;
-  spec.height = 50;
+  ArchiveSpec plan;
+  plan.width = 60;
+  plan.height = 50;
   const int compressions[8] = {1, 0, 3, 2, 1, 3, 0, 2};
   for (int i = 0; i < 8; ++i) {
     const int width = compressions[i] == 3 ? 40 : 9 + i;
     const int height = 6 + i % 3;
-    spec.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
+    plan.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
                                     height, 1 + i % 2, 1 + i % 3, PatternPixels(width, height, i)));
   }
   Block first;
@@ -70,8 +70,8 @@ inline ArchiveSpec EightFrameSpec() {
     entry.frame = i;
     (i < 4 ? second : first).entries.push_back(entry);
   }
-  spec.blocks = {first, second};
-  return spec;
+  plan.blocks = {first, second};
+  return plan;
 }
 
 // The pixel indices of an 8-bit bottom-up BMP image, top row first.
@@ -110,9 +110,9 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 inline std::string WriteArchive(const TempDir& dir, const std::string& name,
-                                const ArchiveSpec& spec) {
+                                const ArchiveSpec& plan) {
   const std::string path = dir.File(name);
-  WriteFile(path, BuildArchive(spec));
+  WriteFile(path, BuildArchive(plan));
   return path;
 }
 
@@ -120,8 +120,8 @@ inline std::string WriteArchive(const TempDir& dir, const std::string& name,
 class EightFrameArchive : public ::testing::Test {
  protected:
   TempDir dir;
-  const ArchiveSpec spec = EightFrameSpec();
-  const std::string archive = WriteArchive(dir, "units.def", spec);
+  const ArchiveSpec plan = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "units.def", plan);
   const std::string out = dir.File("out");
 };
 

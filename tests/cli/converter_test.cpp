@@ -12,19 +12,19 @@ namespace {
 // One block of four entries over two raw frames: two entries share an offset,
 // one name is Windows-1251, one offset points past the end of the file.
 ArchiveSpec ListedSpec() {
-  ArchiveSpec spec;
-  spec.archiveType = 0x42;
-  spec.width = 60;
-  spec.height = 50;
-  spec.frames.push_back(MakeFrame(0, 4, 3, 2, 2, 1, 1, {9, 10, 11, 12}));
-  spec.frames.push_back(MakeFrame(0, 12, 10, 3, 1, 9, 0, {13, 14, 15}));
+  ArchiveSpec plan;
+  plan.archiveType = 0x42;
+  plan.width = 60;
+  plan.height = 50;
+  plan.frames.push_back(MakeFrame(0, 4, 3, 2, 2, 1, 1, {9, 10, 11, 12}));
+  plan.frames.push_back(MakeFrame(0, 12, 10, 3, 1, 9, 0, {13, 14, 15}));
   Block block;
   block.entries = {{"walk01.pcx", 1, {}, {}},
                    {"\xE4\xEE\xEC.pcx", 0, {}, {}},  // "дом.pcx"
                    {"broken.pcx", 0, 5000, {}},
                    {"walk02.pcx", 0, {}, {}}};
-  spec.blocks = {block};
-  return spec;
+  plan.blocks = {block};
+  return plan;
 }
 
 TEST(ListCommand, PrintsHeadAndFramesInOffsetOrderInAlignedColumns) {
@@ -77,9 +77,9 @@ TEST(ListCommand, InfoPrintsTheSameAsJson) {
 
 TEST(ListCommand, ControlCharactersInNamesAreNotSentToTheTerminal) {
   TempDir dir;
-  ArchiveSpec spec = ListedSpec();
-  spec.blocks[0].entries[0].name = "a\x1b[2Jb.pcx";
-  const RunResult r = RunCli({"list", WriteArchive(dir, "esc.def", spec)});
+  ArchiveSpec plan = ListedSpec();
+  plan.blocks[0].entries[0].name = "a\x1b[2Jb.pcx";
+  const RunResult r = RunCli({"list", WriteArchive(dir, "esc.def", plan)});
   EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
   EXPECT_NE(r.out.find("a?[2Jb.pcx"), std::string::npos);
 }

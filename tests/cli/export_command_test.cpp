@@ -21,7 +21,7 @@ TEST_F(ExportCommand, OneArchiveWritesEveryFrameWithTheWindowProgramsNamesAndByt
   std::vector<std::string> expectedNames;
   for (int i = 0; i < 8; ++i) {
     expectedNames.push_back(FrameFile(i));
-    EXPECT_EQ(ReadFile(out + "/" + FrameFile(i)), ExpectedBmp(spec, spec.frames[i])) << i;
+    EXPECT_EQ(ReadFile(out + "/" + FrameFile(i)), ExpectedBmp(plan, plan.frames[i])) << i;
   }
   EXPECT_EQ(FilesIn(out), expectedNames);
   EXPECT_NE(r.err.find("8 files written from 1 archive"), std::string::npos) << r.err;
@@ -29,13 +29,13 @@ TEST_F(ExportCommand, OneArchiveWritesEveryFrameWithTheWindowProgramsNamesAndByt
 }
 
 TEST_F(ExportCommand, LaterFrameWithTheSameFileNameReplacesTheEarlierOne) {
-  ArchiveSpec named = spec;
+  ArchiveSpec named = plan;
   named.blocks[1].entries[0].name = "hero.big.pcx";   // frame 0
   named.blocks[1].entries[1].name = "hero.pcx";       // frame 1
   named.blocks[0].entries[0].name = "a/../../x.pcx";  // frame 4
   ASSERT_EQ(RunCli({"export", WriteArchive(dir, "named.def", named), out}).status, 0);
-  EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(spec, spec.frames[1]));
-  EXPECT_EQ(ReadFile(out + "/a_.bmp"), ExpectedBmp(spec, spec.frames[4]));
+  EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(plan, plan.frames[1]));
+  EXPECT_EQ(ReadFile(out + "/a_.bmp"), ExpectedBmp(plan, plan.frames[4]));
   EXPECT_FALSE(fs::exists(dir.File("x.bmp")));
   EXPECT_EQ(FilesIn(out).size(), 7u);
 }
@@ -47,14 +47,14 @@ TEST_F(ExportCommand, FramesByIndexRangeAndNamePatternAndMissingOnesFail) {
   EXPECT_NE(r.err.find("no frame 20 (the archive has 8 frames)"), std::string::npos) << r.err;
   EXPECT_EQ(FilesIn(out),
             (std::vector<std::string>{FrameFile(1), FrameFile(3), FrameFile(4), FrameFile(7)}));
-  EXPECT_EQ(ReadFile(out + "/" + FrameFile(3)), ExpectedBmp(spec, spec.frames[3]));
+  EXPECT_EQ(ReadFile(out + "/" + FrameFile(3)), ExpectedBmp(plan, plan.frames[3]));
 }
 
 TEST_F(ExportCommand, FolderBatchWithADamagedArchiveConvertsTheOthersAndExitsOne) {
   fs::create_directory(dir.File("defs"));
-  WriteFile(dir.File("defs/good.def"), BuildArchive(spec));
-  WriteFile(dir.File("defs/Other.DEF"), BuildArchive(spec));
-  std::vector<uint8_t> damaged = BuildArchive(spec);
+  WriteFile(dir.File("defs/good.def"), BuildArchive(plan));
+  WriteFile(dir.File("defs/Other.DEF"), BuildArchive(plan));
+  std::vector<uint8_t> damaged = BuildArchive(plan);
   damaged.resize(damaged.size() - 5);  // the last frame's rows are cut short
   WriteFile(dir.File("defs/bad.def"), damaged);
   WriteFile(dir.File("defs/readme.txt"), {1, 2, 3});
@@ -64,12 +64,12 @@ TEST_F(ExportCommand, FolderBatchWithADamagedArchiveConvertsTheOthersAndExitsOne
   EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"Other", "bad", "good"}));
   for (const char* folder : {"/good/", "/Other/"}) {
     for (int i = 0; i < 8; ++i) {
-      EXPECT_EQ(ReadFile(out + folder + FrameFile(i)), ExpectedBmp(spec, spec.frames[i]));
+      EXPECT_EQ(ReadFile(out + folder + FrameFile(i)), ExpectedBmp(plan, plan.frames[i]));
     }
   }
   // The damaged archive is converted as far as it goes.
   EXPECT_EQ(FilesIn(out + "/bad").size(), 8u);
-  EXPECT_EQ(ReadFile(out + "/bad/" + FrameFile(6)), ExpectedBmp(spec, spec.frames[6]));
+  EXPECT_EQ(ReadFile(out + "/bad/" + FrameFile(6)), ExpectedBmp(plan, plan.frames[6]));
   EXPECT_NE(r.err.find("warning: " + dir.File("defs") + "/bad.def: frame 7 (walk08.pcx): "),
             std::string::npos)
       << r.err;
@@ -95,7 +95,7 @@ TEST_F(ExportCommand, OutputFolderBlockedByAFileExitsOne) {
 }
 
 TEST_F(ExportCommand, ArchiveFolderBlockedByAFileFailsOnlyThatArchive) {
-  const std::string other = WriteArchive(dir, "b.def", spec);
+  const std::string other = WriteArchive(dir, "b.def", plan);
   fs::create_directory(out);
   WriteFile(dir.File("out/units"), {1});
   const RunResult r = RunCli({"export", archive, other, out});

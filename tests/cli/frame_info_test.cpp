@@ -17,7 +17,7 @@ TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
   for (int32_t i = 0; i < 8; ++i) {
     const auto head = ReadFrameHeader(state, i);
     ASSERT_TRUE(head.has_value()) << i;
-    const SpriteFrame& f = spec.frames[i];
+    const SpriteFrame& f = plan.frames[i];
     EXPECT_EQ((std::vector<int32_t>{head->compression, head->fullWidth, head->fullHeight,
                                     head->width, head->height, head->leftMargin, head->topMargin}),
               (std::vector<int32_t>{f.compression, f.fullWidth, f.fullHeight, f.width, f.height,
@@ -30,7 +30,7 @@ TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
 }
 
 TEST_F(FrameInfo, HeadThatDoesNotFitInTheFileGivesNothing) {
-  const std::vector<uint8_t> bytes = BuildArchive(spec);
+  const std::vector<uint8_t> bytes = BuildArchive(plan);
   const auto size = static_cast<int32_t>(bytes.size());
   EXPECT_TRUE(ReadFrameHeaderAt(bytes, size - 32).has_value());
   EXPECT_FALSE(ReadFrameHeaderAt(bytes, size - 31).has_value());

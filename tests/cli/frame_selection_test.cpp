@@ -12,16 +12,16 @@ const std::vector<std::string> kNames = {"idle01.pcx", "idle02.pcx",   "walk01.p
 // ignored; indices beyond the table are reported.
 TEST(FrameSelection, ResolvesInTheOrderGivenAndReportsIndicesBeyondTheTable) {
   const struct {
-    const char* spec;
+    const char* plan;
     std::vector<int32_t> indices;
     std::vector<std::string> outOfRange;
   } cases[] = {{"5,0-2,walk0?.pcx", {5, 0, 1, 2, 2, 3, 4}, {}},
                {" 1 , 3 - 4 ", {1, 3, 4}, {}},
                {"6-9,12", {6}, {"6-9", "12"}}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.plan);
     std::string error;
-    const auto selection = ParseFrameSelection(c.spec, error);
+    const auto selection = ParseFrameSelection(c.plan, error);
     ASSERT_TRUE(selection.has_value()) << error;
     const ResolvedFrames r = ResolveFrames(*selection, kNames);
     EXPECT_EQ(r.indices, c.indices);
@@ -32,10 +32,10 @@ TEST(FrameSelection, ResolvesInTheOrderGivenAndReportsIndicesBeyondTheTable) {
 }
 
 TEST(FrameSelection, MalformedListsAreRefused) {
-  for (const char* spec : {"", "1,,2", "1,", "5-3", "99999999999", "1-99999999999"}) {
+  for (const char* plan : {"", "1,,2", "1,", "5-3", "99999999999", "1-99999999999"}) {
     std::string error;
-    EXPECT_FALSE(ParseFrameSelection(spec, error).has_value()) << spec;
-    EXPECT_FALSE(error.empty()) << spec;
+    EXPECT_FALSE(ParseFrameSelection(plan, error).has_value()) << plan;
+    EXPECT_FALSE(error.empty()) << plan;
   }
 }
 

@@ -27,14 +27,14 @@ nlohmann::json ReadJson(const std::string& path) {
 // each distinct offset becomes one frame, cut from its image at the stored
 // rectangle and encoded again in its compression.
 ArchiveSpec SpecFromManifest(const nlohmann::json& manifest, const std::string& folder) {
-  ArchiveSpec spec;
-  spec.archiveType = manifest["type"];
-  spec.width = manifest["width"];
-  spec.height = manifest["height"];
+  ArchiveSpec plan;
+  plan.archiveType = manifest["type"];
+  plan.width = manifest["width"];
+  plan.height = manifest["height"];
   for (int i = 0; i < 256; ++i) {
-    for (int c = 0; c < 3; ++c) spec.palette[3 * i + c] = manifest["palette"][i][c];
+    for (int c = 0; c < 3; ++c) plan.palette[3 * i + c] = manifest["palette"][i][c];
   }
-  std::map<int32_t, int> frameAt;  // offset -> frame of spec
+  std::map<int32_t, int> frameAt;  // offset -> frame of plan
   for (const auto& item : manifest["blocks"]) {
     Block block;
     block.identifier = item["identifier"];
@@ -51,31 +51,31 @@ ArchiveSpec SpecFromManifest(const nlohmann::json& manifest, const std::string& 
         for (int y = 0; y < height; ++y) {
           for (int x = 0; x < width; ++x) pixels.push_back(image.At(left + x, top + y));
         }
-        spec.frames.push_back(MakeFrame(f["compression"], f["fullWidth"], f["fullHeight"], width,
+        plan.frames.push_back(MakeFrame(f["compression"], f["fullWidth"], f["fullHeight"], width,
                                         height, left, top, pixels));
-        frameAt[offset] = int(spec.frames.size()) - 1;
+        frameAt[offset] = int(plan.frames.size()) - 1;
       }
       DirectoryEntry entry;
       entry.name = FromHex(f["nameHex"]);
       entry.frame = frameAt[offset];
       block.entries.push_back(entry);
     }
-    spec.blocks.push_back(block);
+    plan.blocks.push_back(block);
   }
-  return spec;
+  return plan;
 }
 
 using Manifest = EightFrameArchive;
 
 TEST_F(Manifest, DescribesHeadPaletteBlocksAndFramesInDirectoryOrder) {
-  ArchiveSpec named = spec;
+  ArchiveSpec named = plan;
   named.blocks[0].entries[1].name = "\xE4\xEE\xEC.pcx";  // frame 5, "дом.pcx"
   WriteArchive(dir, "units.def", named);
   const RunResult r = RunCli({"export", "--manifest", archive, out});
   ASSERT_EQ(r.status, 0) << r.err;
   const nlohmann::json m = ReadJson(dir.File("out/units.json"));
   EXPECT_EQ(m["archive"], "units.def");
-  EXPECT_EQ(m["type"], spec.archiveType);
+  EXPECT_EQ(m["type"], plan.archiveType);
   EXPECT_EQ(m["blockCount"], 2);
   ASSERT_EQ(m["palette"].size(), 256u);
   EXPECT_EQ(m["palette"][3], (nlohmann::json{3, 252, 21}));
@@ -83,8 +83,8 @@ TEST_F(Manifest, DescribesHeadPaletteBlocksAndFramesInDirectoryOrder) {
   EXPECT_EQ(m["blocks"][0]["identifier"], 7);
   EXPECT_EQ(m["blocks"][0]["reserved"], "0102030405060708");
   EXPECT_EQ(m["blocks"][1]["identifier"], 9);
-  const SpriteFrame& f = spec.frames[4];  // listed first
-  const std::vector<int32_t> offsets = FrameOffsets(spec);
+  const SpriteFrame& f = plan.frames[4];  // listed first
+  const std::vector<int32_t> offsets = FrameOffsets(plan);
   EXPECT_EQ(m["blocks"][0]["frames"][0], (nlohmann::json{{"index", 4},
                                                          {"name", "walk05.pcx"},
                                                          {"nameHex", "77616c6b30352e706378"},
@@ -112,7 +112,7 @@ TEST_F(Manifest, FramesNotExportedHaveNoFile) {
 }
 
 TEST_F(Manifest, RebuildsAnArchiveWhoseFramesDecodeIdentically) {
-  ArchiveSpec grouped = spec;
+  ArchiveSpec grouped = plan;
   // A third block that lists frames 2 and 6 again, as animation groups do.
   Block again;
   again.identifier = 11;

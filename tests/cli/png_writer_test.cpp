@@ -64,7 +64,7 @@ PngContents ReadPng(const std::string& path) {
 }
 
 void ExpectSameImage(const PngContents& png, const std::vector<uint8_t>& bmp,
-                     const ArchiveSpec& spec) {
+                     const ArchiveSpec& plan) {
   const IndexedPixels expected = PixelsOfBmp(bmp);
   EXPECT_EQ(png.width, uint32_t(expected.width));
   EXPECT_EQ(png.height, uint32_t(expected.height));
@@ -74,8 +74,8 @@ void ExpectSameImage(const PngContents& png, const std::vector<uint8_t>& bmp,
   for (int i = 0; i < 256; ++i) {
     const png_color& c = png.palette[i];
     EXPECT_EQ((std::array<uint8_t, 3>{c.red, c.green, c.blue}),
-              (std::array<uint8_t, 3>{spec.palette[3 * i], spec.palette[3 * i + 1],
-                                      spec.palette[3 * i + 2]}))
+              (std::array<uint8_t, 3>{plan.palette[3 * i], plan.palette[3 * i + 1],
+                                      plan.palette[3 * i + 2]}))
         << i;
   }
   EXPECT_EQ(png.pixels, expected.pixels);
@@ -92,14 +92,14 @@ TEST_F(PngExport, SamePaletteAndIndicesAsTheBmpAndTransparentMarksOnlyIndexZero)
     ASSERT_EQ(r.status, 0) << r.err;
     for (int i = 0; i < 8; ++i) {
       const PngContents png = ReadPng(dir.File("png/walk0" + std::to_string(i + 1) + ".png"));
-      ExpectSameImage(png, ExpectedBmp(spec, spec.frames[i]), spec);
+      ExpectSameImage(png, ExpectedBmp(plan, plan.frames[i]), plan);
       EXPECT_EQ(png.transparency, transparent ? std::vector<uint8_t>{0} : std::vector<uint8_t>{});
     }
   }
 }
 
 TEST_F(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
-  ArchiveSpec empty = spec;
+  ArchiveSpec empty = plan;
   empty.frames[3] = MakeFrame(0, 0, 0, 0, 0, 0, 0, {});
   const RunResult r =
       RunCli({"export", "--format", "png", WriteArchive(dir, "e.def", empty), dir.File("png")});
@@ -114,7 +114,7 @@ TEST_F(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
 using PngWriter = EightFrameArchive;
 
 TEST_F(PngWriter, RefusesRowsThatDoNotFitAndReportsUnwritablePaths) {
-  std::vector<uint8_t> bmp = ExpectedBmp(spec, spec.frames[0]);
+  std::vector<uint8_t> bmp = ExpectedBmp(plan, plan.frames[0]);
   cli::BmpView view;
   std::string error;
   ASSERT_TRUE(cli::ViewBmp(bmp, view, error));

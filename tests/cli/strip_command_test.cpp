@@ -9,18 +9,18 @@ namespace {
 
 // The strip must show each chosen frame's decoded pixels at its place, cut at
 // the first frame's height, with index 0 wherever no frame reaches.
-void ExpectStrip(const ArchiveSpec& spec, const std::vector<int>& frames, bool separator,
+void ExpectStrip(const ArchiveSpec& plan, const std::vector<int>& frames, bool separator,
                  const std::vector<uint8_t>& bytes) {
   const IndexedPixels strip = PixelsOfBmp(bytes);
   int width = 0;
-  for (int f : frames) width += spec.frames[f].fullWidth;
+  for (int f : frames) width += plan.frames[f].fullWidth;
   width += separator ? int(frames.size()) - 1 : 0;
   ASSERT_EQ(strip.width, width);
-  ASSERT_EQ(strip.height, spec.frames[frames[0]].fullHeight);
+  ASSERT_EQ(strip.height, plan.frames[frames[0]].fullHeight);
   std::vector<uint8_t> expected(size_t(strip.width) * strip.height, 0);
   int x0 = 0;
   for (int f : frames) {
-    const IndexedPixels frame = PixelsOfBmp(ExpectedBmp(spec, spec.frames[f]));
+    const IndexedPixels frame = PixelsOfBmp(ExpectedBmp(plan, plan.frames[f]));
     for (int y = 0; y < std::min(frame.height, strip.height); ++y) {
       for (int x = 0; x < frame.width; ++x) expected[size_t(y) * width + x0 + x] = frame.At(x, y);
     }
@@ -34,7 +34,7 @@ using StripCommand = EightFrameArchive;
 // Frames in the order given (all by default), later ones cut at the first
 // frame's height (2 and 5 are taller than 0), with or without separators.
 TEST_F(StripCommand, FramesInTheOrderGivenWithAndWithoutSeparator) {
-  ASSERT_GT(spec.frames[2].fullHeight, spec.frames[0].fullHeight);
+  ASSERT_GT(plan.frames[2].fullHeight, plan.frames[0].fullHeight);
   const struct {
     std::vector<std::string> options;
     std::vector<int> frames;
@@ -47,14 +47,14 @@ TEST_F(StripCommand, FramesInTheOrderGivenWithAndWithoutSeparator) {
     std::vector<std::string> args = {"strip", archive, dir.File("s.bmp")};
     args.insert(args.begin() + 1, c.options.begin(), c.options.end());
     ASSERT_EQ(RunCli(args).status, 0) << ::testing::PrintToString(args);
-    ExpectStrip(spec, c.frames, c.separator, ReadFile(dir.File("s.bmp")));
+    ExpectStrip(plan, c.frames, c.separator, ReadFile(dir.File("s.bmp")));
   }
 }
 
 TEST_F(StripCommand, ReplacesALongerFileCompletely) {
   WriteFile(dir.File("s.bmp"), std::vector<uint8_t>(100000, 0xAB));
   ASSERT_EQ(RunCli({"strip", "--frames", "1", archive, dir.File("s.bmp")}).status, 0);
-  EXPECT_EQ(ReadFile(dir.File("s.bmp")), ExpectedBmp(spec, spec.frames[1]));
+  EXPECT_EQ(ReadFile(dir.File("s.bmp")), ExpectedBmp(plan, plan.frames[1]));
 }
 
 TEST_F(StripCommand, UnwritableOutputMissingFramesAndEmptyArchivesExitOne) {

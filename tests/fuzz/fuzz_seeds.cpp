@@ -13,16 +13,16 @@ using namespace dw::testing;
 namespace {
 
 ArchiveSpec Sample(int32_t compression, int32_t width, int32_t height) {
-  ArchiveSpec spec;
+  ArchiveSpec plan;
   std::vector<uint8_t> pixels(size_t(width) * height);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (i % 5 < 2) ? 0 : uint8_t(i);
-  spec.frames = {MakeFrame(compression, width + 6, height + 3, width, height, 2, 1, pixels),
+  plan.frames = {MakeFrame(compression, width + 6, height + 3, width, height, 2, 1, pixels),
                  MakeFrame(compression, width, height, width, height, 0, 0, pixels)};
   Block first, second;
   first.entries = {{"walk1.pcx", 1, {}, {}}, {"walk2.pcx", 0, {}, {}}};
   second.entries = {{"idle", 0, {}, {}}};
-  spec.blocks = {first, second};
-  return spec;
+  plan.blocks = {first, second};
+  return plan;
 }
 
 }  // namespace

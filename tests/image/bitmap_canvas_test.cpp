@@ -16,12 +16,12 @@ using t::LoadBitmap;
 std::unique_ptr<Bitmap> Indexed(const Grid& rows, std::vector<uint8_t> table = t::TestTable(),
                                 bool topDown = false) {
   const int height = int(rows.size());
-  t::BmpSpec spec = t::EightBit(int(rows[0].size()), height, [&](int x, int y) {
+  t::BmpSpec plan = t::EightBit(int(rows[0].size()), height, [&](int x, int y) {
     return rows[topDown ? height - 1 - y : y][x];  // top-down: stored as they come
   });
-  spec.table = std::move(table);
-  if (topDown) spec.height = -height;
-  return LoadBitmap(BuildBmp(spec));
+  plan.table = std::move(table);
+  if (topDown) plan.height = -height;
+  return LoadBitmap(BuildBmp(plan));
 }
 
 TEST(BitmapCanvas, SharedPaletteKeepsIndicesAndClipsAtEveryEdgeOfTheTarget) {
@@ -68,7 +68,7 @@ TEST(BitmapCanvas, AbsentColourBecomesTheNearestWithTheLowestIndexOnTies) {
       {{0, 0, 0, 0}}, t::ColourTable(256, [&](int i) { return i < 3 ? first[i] : 0xFFFFFFu; }));
   // (5, 5, 0) is as near to entry 1 as to entry 2; (9, 1, 0) is nearest 1;
   // (0, 12, 0) nearest 2; (250, 250, 250) nearest the first white, entry 3.
-  LoadBitmap(BuildBmp(t::Spec(4, 1, 24, {0, 5, 5, 0, 1, 9, 0, 12, 0, 250, 250, 250})))
+  LoadBitmap(BuildBmp(t::Layout(4, 1, 24, {0, 5, 5, 0, 1, 9, 0, 12, 0, 250, 250, 250})))
       ->Draw(*target->Canvas(), 0, 0);
   EXPECT_EQ(Indices(*target), (Grid{{1, 1, 2, 3}}));
 }
@@ -84,7 +84,7 @@ TEST(BitmapCanvas, MappingFollowsEveryChangeOfEitherColourTable) {
   EXPECT_EQ(Indices(*target), (Grid{{5, 6, 0}}));
 
   // The target now takes the shifted table: the colour of index 5 is its 4.
-  target->LoadFromStream(*t::MemoryStreamOf(BuildBmp(t::Spec(3, 1, 8, {0, 0, 0, 0}, shifted))));
+  target->LoadFromStream(*t::MemoryStreamOf(BuildBmp(t::Layout(3, 1, 8, {0, 0, 0, 0}, shifted))));
   Indexed({{5}})->Draw(*target->Canvas(), 2, 0);
   EXPECT_EQ(target->PixelAt(2, 0), 4u);
 }
@@ -96,12 +96,12 @@ TEST(BitmapCanvas, TopDownSourceAndTargetPaintAtTheirOwnCoordinates) {
 }
 
 TEST(BitmapCanvas, DirectColourTargetsReceiveTheColours) {
-  std::unique_ptr<Bitmap> target = LoadBitmap(BuildBmp(t::Spec(2, 1, 24, std::vector<uint8_t>(8))));
+  std::unique_ptr<Bitmap> target = LoadBitmap(BuildBmp(t::Layout(2, 1, 24, std::vector<uint8_t>(8))));
   Indexed({{1, 200}})->Draw(*target->Canvas(), 0, 0);
   EXPECT_EQ(Indices(*target), (Grid{{t::TestPaletteColour(1), t::TestPaletteColour(200)}}));
 
-  target = LoadBitmap(BuildBmp(t::Spec(2, 1, 16, {0, 0, 0, 0})));            // 5-5-5
-  LoadBitmap(BuildBmp(t::Spec(2, 1, 24, {0, 0, 255, 255, 255, 255, 0, 0})))  // red, white
+  target = LoadBitmap(BuildBmp(t::Layout(2, 1, 16, {0, 0, 0, 0})));            // 5-5-5
+  LoadBitmap(BuildBmp(t::Layout(2, 1, 24, {0, 0, 255, 255, 255, 255, 0, 0})))  // red, white
       ->Draw(*target->Canvas(), 0, 0);
   EXPECT_EQ(Indices(*target), (Grid{{0x7C00, 0x7FFF}}));
 }

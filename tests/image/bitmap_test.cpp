@@ -42,28 +42,28 @@ size_t LargestAllocationOf(const std::function<void()>& action) {
 }
 
 BmpSpec FiveFiveFiveBitFields(uint32_t compression, std::vector<uint8_t> pixels) {
-  return t::Spec(2, 1, 16, std::move(pixels), {0x00, 0x7C, 0, 0, 0xE0, 0x03, 0, 0, 0x1F, 0, 0, 0},
+  return t::Layout(2, 1, 16, std::move(pixels), {0x00, 0x7C, 0, 0, 0xE0, 0x03, 0, 0, 0x1F, 0, 0, 0},
                  compression);
 }
 
 TEST(BitmapLoad, KeepsEverythingButTheFileHeaderWhichTheSaveRecomputes) {
-  BmpSpec spec = t::EightBit(5, 3, Pattern);
-  spec.fileSize = 0xFFFFFFFF;
-  spec.sizeImage = 7;
-  std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
+  BmpSpec plan = t::EightBit(5, 3, Pattern);
+  plan.fileSize = 0xFFFFFFFF;
+  plan.sizeImage = 7;
+  std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(plan));
   EXPECT_EQ(Indices(*bitmap), PatternRows(5, 3));
   for (int i = 0; i < 256; ++i) ASSERT_EQ(TableEntry(*bitmap, i), t::TestPaletteColour(i));
-  spec.fileSize = 0;  // the real size
-  EXPECT_EQ(SaveBitmap(*bitmap), BuildBmp(spec));
+  plan.fileSize = 0;  // the real size
+  EXPECT_EQ(SaveBitmap(*bitmap), BuildBmp(plan));
 }
 
 // Every prefix of the image is a short stream; the whole image, with bytes
 // after it, loads.
 TEST(BitmapLoad, LoadsFromTheStreamPositionOrFailsThereOnEveryShortStream) {
   for (bool fileHeader : {true, false}) {  // without one, a full colour table is taken
-    BmpSpec spec = t::EightBit(5, 2, Pattern);
-    spec.fileHeader = fileHeader;
-    const std::vector<uint8_t> image = BuildBmp(spec);
+    BmpSpec plan = t::EightBit(5, 2, Pattern);
+    plan.fileHeader = fileHeader;
+    const std::vector<uint8_t> image = BuildBmp(plan);
     for (size_t length = 0; length <= image.size(); ++length) {
       SCOPED_TRACE(std::to_string(length) + (fileHeader ? " with file header" : ""));
       const bool whole = length == image.size();
@@ -106,12 +106,12 @@ TEST(BitmapLoad, ImpossibleHeadersFailWithoutAllocatingWhatTheyAskFor) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    BmpSpec spec = t::EightBit(4, 4, Pattern);
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.planes = c.planes;
-    spec.bitCount = c.bits;
-    StreamPtr stream = t::MemoryStreamOf(BuildBmp(spec));
+    BmpSpec plan = t::EightBit(4, 4, Pattern);
+    plan.width = c.width;
+    plan.height = c.height;
+    plan.planes = c.planes;
+    plan.bitCount = c.bits;
+    StreamPtr stream = t::MemoryStreamOf(BuildBmp(plan));
     Bitmap bitmap;
     EXPECT_LT(LargestAllocationOf([&] { bitmap.LoadFromStream(*stream); }), size_t{1} << 16);
     EXPECT_TRUE(bitmap.Empty());
@@ -134,10 +134,10 @@ TEST(BitmapLoad, PixelOffsetDecidesHowLongTheColourTableIs) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    BmpSpec spec = t::EightBit(4, 1, [](int x, int) { return x; });
-    spec.table.resize(c.tableBytes);
-    spec.pixelOffset = c.pixelOffset;
-    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
+    BmpSpec plan = t::EightBit(4, 1, [](int x, int) { return x; });
+    plan.table.resize(c.tableBytes);
+    plan.pixelOffset = c.pixelOffset;
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(plan));
     EXPECT_EQ(Indices(*bitmap), (Grid{{0, 1, 2, 3}}));
     for (int i = 0; i < 256; ++i) {
       ASSERT_EQ(TableEntry(*bitmap, i), i < c.entriesRead ? t::TestPaletteColour(i) : 0u) << i;
@@ -146,10 +146,10 @@ TEST(BitmapLoad, PixelOffsetDecidesHowLongTheColourTableIs) {
 }
 
 TEST(BitmapLoad, ZeroHeightKeepsItsWidthAndWideningOnlyRecordsANewOne) {
-  BmpSpec spec = t::EightBit(5, 1, Pattern);
-  spec.height = 0;
-  spec.pixels.clear();
-  const std::vector<uint8_t> bytes = BuildBmp(spec);
+  BmpSpec plan = t::EightBit(5, 1, Pattern);
+  plan.height = 0;
+  plan.pixels.clear();
+  const std::vector<uint8_t> bytes = BuildBmp(plan);
   StreamPtr stream = t::MemoryStreamOf(bytes);
   Bitmap bitmap;
   bitmap.LoadFromStream(*stream);
@@ -165,10 +165,10 @@ TEST(BitmapLoad, ZeroHeightKeepsItsWidthAndWideningOnlyRecordsANewOne) {
 }
 
 TEST(BitmapLoad, TopDownImageKeepsItsSignInTheHeaderUntilWidened) {
-  BmpSpec spec = t::EightBit(2, 3, Pattern);
-  spec.height = -3;
-  spec.pixels = {10, 11, 0, 0, 20, 21, 0, 0, 30, 31, 0, 0};  // top row first
-  std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
+  BmpSpec plan = t::EightBit(2, 3, Pattern);
+  plan.height = -3;
+  plan.pixels = {10, 11, 0, 0, 20, 21, 0, 0, 30, 31, 0, 0};  // top row first
+  std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(plan));
   EXPECT_TRUE(bitmap->topDown());
   EXPECT_EQ(t::GetInt32(std::vector<uint8_t>(bitmap->dibHeader(), bitmap->dibHeader() + 12), 8),
             -3);
@@ -227,17 +227,17 @@ TEST(BitmapSave, NeverLoadedBitmapSavesAsAnAllZeroEightBitImage) {
   std::unique_ptr<Bitmap> placeholder = CreateBitmap(3, 2);
   EXPECT_EQ(placeholder->handleKind(), HandleKind::DeviceDependent);
   EXPECT_EQ(SaveBitmap(*placeholder),
-            BuildBmp(t::Spec(3, 2, 8, std::vector<uint8_t>(8, 0), std::vector<uint8_t>(1024, 0))));
+            BuildBmp(t::Layout(3, 2, 8, std::vector<uint8_t>(8, 0), std::vector<uint8_t>(1024, 0))));
   EXPECT_EQ(placeholder->handleKind(), HandleKind::DeviceIndependent);
 }
 
 TEST(BitmapSave, BitFieldImagesWriteTheirMasksSoTheyLoadBackAlike) {
   for (uint32_t compression : {3u, 6u}) {  // bit fields, and bit fields with alpha
-    const BmpSpec spec = FiveFiveFiveBitFields(compression, {0x00, 0x7C, 0x1F, 0x00});  // red, blue
-    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
+    const BmpSpec plan = FiveFiveFiveBitFields(compression, {0x00, 0x7C, 0x1F, 0x00});  // red, blue
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(plan));
     ASSERT_EQ(bitmap->pixelFormat(), PixelFormat::Bits16Masks);
     const std::vector<uint8_t> saved = SaveBitmap(*bitmap);
-    EXPECT_EQ(saved, BuildBmp(spec));
+    EXPECT_EQ(saved, BuildBmp(plan));
     EXPECT_EQ(LoadBitmap(saved)->ToScreenImage().pixels,
               (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF}));
   }
@@ -247,9 +247,9 @@ TEST(BitmapSetWidth, KeepsPixelsAndPaletteAndZeroesNewColumnsAndPadding) {
   const std::pair<int, int> widths[] = {{5, 11}, {2, 6}, {7, 3}};
   for (auto [from, to] : widths) {
     SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to));
-    BmpSpec spec = t::EightBit(from, 3, Pattern);
-    spec.sizeImage = 999;  // the widened image gets a fresh header
-    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(spec));
+    BmpSpec plan = t::EightBit(from, 3, Pattern);
+    plan.sizeImage = 999;  // the widened image gets a fresh header
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(plan));
     bitmap->SetWidth(to);
     EXPECT_EQ(bitmap->scanLineSize(), (to + 3) / 4 * 4);
     const auto kept = [from](int x, int y) { return x < from ? Pattern(x, y) : 0; };
@@ -274,7 +274,7 @@ TEST(BitmapSetWidth, NewSubBytePixelsAreZeroEvenWhenOldPaddingBitsWereSet) {
        {{1, 2, 3, 0, 0, 0, 0, 0, 0}}},
   };
   for (const Case& c : cases) {
-    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(t::Spec(3, 1, c.bits, c.pixels, c.table)));
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(t::Layout(3, 1, c.bits, c.pixels, c.table)));
     bitmap->SetWidth(int32_t(c.expected[0].size()));
     EXPECT_EQ(Indices(*bitmap), c.expected) << c.bits;
     EXPECT_EQ(TableEntry(*bitmap, 1), uint32_t(t::GetInt32(c.table, 4))) << c.bits;

@@ -9,35 +9,35 @@ void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
+std::vector<uint8_t> BuildBmp(const BmpSpec& plan) {
   std::vector<uint8_t> out;
-  const auto tableSize = static_cast<uint32_t>(spec.table.size());
-  const auto pixelSize = static_cast<uint32_t>(spec.pixels.size());
-  if (spec.fileHeader) {
+  const auto tableSize = static_cast<uint32_t>(plan.table.size());
+  const auto pixelSize = static_cast<uint32_t>(plan.pixels.size());
+  if (plan.fileHeader) {
     out = {'B', 'M'};
-    Put(out, spec.fileSize != 0 ? spec.fileSize : 54 + tableSize + pixelSize, 4);
+    Put(out, plan.fileSize != 0 ? plan.fileSize : 54 + tableSize + pixelSize, 4);
     Put(out, 0, 4);
-    Put(out, spec.pixelOffset.value_or(54 + tableSize), 4);
+    Put(out, plan.pixelOffset.value_or(54 + tableSize), 4);
   }
-  for (uint32_t v : {40u, uint32_t(spec.width), uint32_t(spec.height)}) Put(out, v, 4);
-  Put(out, spec.planes, 2);
-  Put(out, spec.bitCount, 2);
-  for (uint32_t v : {spec.compression, spec.sizeImage, 0u, 0u, 0u, 0u}) Put(out, v, 4);
-  out.insert(out.end(), spec.table.begin(), spec.table.end());
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  for (uint32_t v : {40u, uint32_t(plan.width), uint32_t(plan.height)}) Put(out, v, 4);
+  Put(out, plan.planes, 2);
+  Put(out, plan.bitCount, 2);
+  for (uint32_t v : {plan.compression, plan.sizeImage, 0u, 0u, 0u, 0u}) Put(out, v, 4);
+  out.insert(out.end(), plan.table.begin(), plan.table.end());
+  out.insert(out.end(), plan.pixels.begin(), plan.pixels.end());
   return out;
 }
 
-BmpSpec Spec(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
+BmpSpec Layout(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
              std::vector<uint8_t> table, uint32_t compression) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = bitCount;
-  spec.compression = compression;
-  spec.table = std::move(table);
-  spec.pixels = std::move(pixels);
-  return spec;
+  BmpSpec plan;
+  plan.width = width;
+  plan.height = height;
+  plan.bitCount = bitCount;
+  plan.compression = compression;
+  plan.table = std::move(table);
+  plan.pixels = std::move(pixels);
+  return plan;
 }
 
 uint32_t TestPaletteColour(int i) {
@@ -51,14 +51,14 @@ std::vector<uint8_t> TestTable() {
 BmpSpec EightBit(int width, int height, const std::function<uint32_t(int, int)>& index,
                  uint8_t padding) {
   const int stride = (width + 3) / 4 * 4;
-  BmpSpec spec =
-      Spec(width, height, 8, std::vector<uint8_t>(size_t(stride) * height, padding), TestTable());
+  BmpSpec plan =
+      Layout(width, height, 8, std::vector<uint8_t>(size_t(stride) * height, padding), TestTable());
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      spec.pixels[size_t(height - 1 - y) * stride + x] = uint8_t(index(x, y));
+      plan.pixels[size_t(height - 1 - y) * stride + x] = uint8_t(index(x, y));
     }
   }
-  return spec;
+  return plan;
 }
 
 StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {

@@ -27,8 +27,8 @@ struct BmpSpec {
   uint32_t sizeImage = 0;
 };
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec);
-BmpSpec Spec(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
+std::vector<uint8_t> BuildBmp(const BmpSpec& plan);
+BmpSpec Layout(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
              std::vector<uint8_t> table = {}, uint32_t compression = 0);
 
 // n colour quads; entry i is colour(i) as 0x00RRGGBB.

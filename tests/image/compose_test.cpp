@@ -24,38 +24,38 @@ t::ArchiveSpec EightFrames() {
   const Shape shapes[] = {{0, 5, 4, 5, 4, 0, 0}, {1, 3, 4, 3, 3, 0, 1}, {1, 6, 6, 6, 6, 0, 0},
                           {0, 2, 2, 2, 2, 0, 0}, {0, 4, 4, 4, 4, 0, 0}, {3, 34, 2, 33, 2, 1, 0},
                           {0, 2, 3, 2, 3, 0, 0}, {1, 3, 5, 3, 5, 0, 0}};
-  t::ArchiveSpec spec;
+  t::ArchiveSpec plan;
   t::Block block;
   for (int k = 0; k < 8; ++k) {
     const Shape& s = shapes[k];
     std::vector<uint8_t> pixels(size_t(s.width) * s.height);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(1 + (k * 29 + i) % 250);
-    spec.frames.push_back(t::MakeFrame(s.compression, s.fullWidth, s.fullHeight, s.width, s.height,
+    plan.frames.push_back(t::MakeFrame(s.compression, s.fullWidth, s.fullHeight, s.width, s.height,
                                        s.left, s.top, pixels));
     t::DirectoryEntry entry;
     entry.name = "f" + std::to_string(k) + ".pcx";
     entry.frame = k;
     block.entries.push_back(entry);
   }
-  spec.blocks = {block};
-  return spec;
+  plan.blocks = {block};
+  return plan;
 }
 
 // Frame k's full image, top row first, from the image the decoder must give.
-Grid FullImage(const t::ArchiveSpec& spec, int k) {
-  return Indices(*t::LoadBitmap(t::ExpectedBmp(spec, spec.frames[k])));
+Grid FullImage(const t::ArchiveSpec& plan, int k) {
+  return Indices(*t::LoadBitmap(t::ExpectedBmp(plan, plan.frames[k])));
 }
 
 // The strip built the slow, obvious way: frames side by side, the first
 // frame's height, zero wherever no frame lies.
-Grid ExpectedStrip(const t::ArchiveSpec& spec, const std::vector<int32_t>& order, bool separator) {
-  const size_t height = spec.frames[order[0]].fullHeight;
+Grid ExpectedStrip(const t::ArchiveSpec& plan, const std::vector<int32_t>& order, bool separator) {
+  const size_t height = plan.frames[order[0]].fullHeight;
   Grid strip(height);
   for (size_t n = 0; n < order.size(); ++n) {
-    const Grid frame = FullImage(spec, order[n]);
+    const Grid frame = FullImage(plan, order[n]);
     for (size_t y = 0; y < height; ++y) {
       if (n > 0 && separator) strip[y].push_back(0);
-      for (int x = 0; x < spec.frames[order[n]].fullWidth; ++x) {
+      for (int x = 0; x < plan.frames[order[n]].fullWidth; ++x) {
         strip[y].push_back(y < frame.size() ? frame[y][x] : 0);
       }
     }

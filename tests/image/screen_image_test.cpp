@@ -11,7 +11,7 @@ namespace {
 namespace t = dw::testing;
 using t::BuildBmp;
 using t::LoadBitmap;
-using t::Spec;
+using t::Layout;
 using Pixels = std::vector<uint32_t>;
 
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
@@ -24,52 +24,52 @@ uint32_t Opaque(int testColour) {
 TEST(ScreenImage, EveryPixelLayoutGivesTopRowFirstColours) {
   struct Case {
     const char* what;
-    t::BmpSpec spec;
+    t::BmpSpec plan;
     Pixels expected;
   };
   const Case cases[] = {
       {"8 bits, bottom row first",
-       Spec(2, 2, 8, {3, 4, 0, 0, 1, 2, 0, 0}, t::TestTable()),
+       Layout(2, 2, 8, {3, 4, 0, 0, 1, 2, 0, 0}, t::TestTable()),
        {Opaque(1), Opaque(2), Opaque(3), Opaque(4)}},
       {"8 bits, top row first",
-       Spec(2, -2, 8, {3, 4, 0, 0, 1, 2, 0, 0}, t::TestTable()),
+       Layout(2, -2, 8, {3, 4, 0, 0, 1, 2, 0, 0}, t::TestTable()),
        {Opaque(3), Opaque(4), Opaque(1), Opaque(2)}},
       {"1 bit",
-       Spec(10, 1, 1, {0xA0, 0x40, 0, 0}, {0, 0, 255, 0, 0, 255, 0, 0}),  // red, green
+       Layout(10, 1, 1, {0xA0, 0x40, 0, 0}, {0, 0, 255, 0, 0, 255, 0, 0}),  // red, green
        {kGreen, kRed, kGreen, kRed, kRed, kRed, kRed, kRed, kRed, kGreen}},
       {"4 bits",
-       Spec(3, 1, 4, {0x12, 0xF0, 0, 0},
+       Layout(3, 1, 4, {0x12, 0xF0, 0, 0},
             t::ColourTable(16, [](int i) { return uint32_t(i) * 0x111111u; })),
        {0xFF111111, 0xFF222222, kWhite}},
       {"16 bits without compression: 5-5-5",
-       Spec(5, 1, 16, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F, 0x21, 0x04, 0, 0}),
+       Layout(5, 1, 16, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0xFF, 0x7F, 0x21, 0x04, 0, 0}),
        {kRed, kGreen, kBlue, kWhite, 0xFF080808}},
       {"16-bit fields",
-       Spec(3, 1, 16, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0},
+       Layout(3, 1, 16, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0},
             {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, 3),
        {kRed, kGreen, kBlue}},
       {"16-bit fields without masks: 5-6-5",
-       Spec(3, 1, 16, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0}, {}, 3),
+       Layout(3, 1, 16, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0}, {}, 3),
        {kRed, kGreen, kBlue}},
       {"24 bits: blue, green, red with padding",
-       Spec(2, 2, 24,
+       Layout(2, 2, 24,
             {0xFF, 0, 0, 0, 0xFF, 0, 0xEE, 0xEE,          // bottom: blue, green
              0, 0, 0xFF, 0x10, 0x20, 0x30, 0xEE, 0xEE}),  // top: red, (0x30,0x20,0x10)
        {kRed, 0xFF302010, kBlue, kGreen}},
       {"32 bits ignore the fourth byte",
-       Spec(2, 1, 32, {0x01, 0x02, 0x03, 0x99, 0, 0, 0xFF, 0}),
+       Layout(2, 1, 32, {0x01, 0x02, 0x03, 0x99, 0, 0, 0xFF, 0}),
        {0xFF030201, kRed}},
       {"32-bit fields, red in the top byte",
-       Spec(2, 1, 32, {0x01, 0x02, 0x03, 0x99, 0, 0, 0xFF, 0},
+       Layout(2, 1, 32, {0x01, 0x02, 0x03, 0x99, 0, 0, 0xFF, 0},
             {0, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0}, 3),
        {0xFF990302, 0xFF00FF00}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(c.spec));
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(c.plan));
     const ScreenImage& image = bitmap->ToScreenImage();
-    EXPECT_EQ(image.width, c.spec.width);
-    EXPECT_EQ(image.height, std::abs(c.spec.height));
+    EXPECT_EQ(image.width, c.plan.width);
+    EXPECT_EQ(image.height, std::abs(c.plan.height));
     EXPECT_EQ(image.pixels, c.expected);
   }
 }
@@ -84,10 +84,10 @@ TEST(ScreenImage, NeverLoadedBitmapShowsBlack) {
 
 TEST(ScreenImage, FollowsEveryChangeOfThePixels) {
   std::unique_ptr<Bitmap> bitmap =
-      LoadBitmap(BuildBmp(Spec(2, 1, 8, {1, 2, 0, 0}, t::TestTable())));
+      LoadBitmap(BuildBmp(Layout(2, 1, 8, {1, 2, 0, 0}, t::TestTable())));
   EXPECT_EQ(bitmap->ToScreenImage().pixels, (Pixels{Opaque(1), Opaque(2)}));
 
-  LoadBitmap(BuildBmp(Spec(1, 1, 24, {7, 254, 1, 0})))->Draw(*bitmap->Canvas(), 1, 0);  // colour 1
+  LoadBitmap(BuildBmp(Layout(1, 1, 24, {7, 254, 1, 0})))->Draw(*bitmap->Canvas(), 1, 0);  // colour 1
   EXPECT_EQ(bitmap->ToScreenImage().pixels, (Pixels{Opaque(1), Opaque(1)}));
 
   bitmap->SetWidth(3);

@@ -159,33 +159,33 @@ std::vector<uint8_t> FrameData(const SpriteFrame& frame) {
   }
 }
 
-int64_t DirectorySize(const ArchiveSpec& spec) {
+int64_t DirectorySize(const ArchiveSpec& plan) {
   int64_t size = 16 + 768;
-  for (const Block& b : spec.blocks) size += 16 + 17 * int64_t(b.entries.size());
+  for (const Block& b : plan.blocks) size += 16 + 17 * int64_t(b.entries.size());
   return size;
 }
 
 }  // namespace
 
-std::vector<int32_t> FrameOffsets(const ArchiveSpec& spec) {
+std::vector<int32_t> FrameOffsets(const ArchiveSpec& plan) {
   std::vector<int32_t> offsets;
-  int64_t at = DirectorySize(spec);
-  for (const SpriteFrame& f : spec.frames) {
+  int64_t at = DirectorySize(plan);
+  for (const SpriteFrame& f : plan.frames) {
     offsets.push_back(static_cast<int32_t>(at));
     at += 32 + FrameData(f).size();
   }
   return offsets;
 }
 
-std::vector<uint8_t> BuildArchive(const ArchiveSpec& spec) {
+std::vector<uint8_t> BuildArchive(const ArchiveSpec& plan) {
   std::vector<uint8_t> out;
-  Put32(out, spec.archiveType);
-  Put32(out, spec.width);
-  Put32(out, spec.height);
-  Put32(out, spec.blockCount.value_or(static_cast<int32_t>(spec.blocks.size())));
-  out.insert(out.end(), spec.palette.begin(), spec.palette.end());
-  const std::vector<int32_t> offsets = FrameOffsets(spec);
-  for (const Block& b : spec.blocks) {
+  Put32(out, plan.archiveType);
+  Put32(out, plan.width);
+  Put32(out, plan.height);
+  Put32(out, plan.blockCount.value_or(static_cast<int32_t>(plan.blocks.size())));
+  out.insert(out.end(), plan.palette.begin(), plan.palette.end());
+  const std::vector<int32_t> offsets = FrameOffsets(plan);
+  for (const Block& b : plan.blocks) {
     Put32(out, b.identifier);
     Put32(out, b.declaredCount.value_or(static_cast<int32_t>(b.entries.size())));
     out.insert(out.end(), b.reserved.begin(), b.reserved.end());
@@ -204,7 +204,7 @@ std::vector<uint8_t> BuildArchive(const ArchiveSpec& spec) {
       Put32(out, offset);
     }
   }
-  for (const SpriteFrame& f : spec.frames) {
+  for (const SpriteFrame& f : plan.frames) {
     const std::vector<uint8_t> data = FrameData(f);
     Put32(out, f.dataSize.value_or(static_cast<int32_t>(data.size())));
     Put32(out, f.compression);
@@ -234,7 +234,7 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
   return f;
 }
 
-std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& frame) {
+std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& frame) {
   const int32_t stride = (frame.fullWidth + 3) / 4 * 4;
   const uint32_t image = uint32_t(stride) * uint32_t(frame.fullHeight);
   std::vector<uint8_t> out;
@@ -257,9 +257,9 @@ std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& fra
   Put32(out, 0);
   Put32(out, 0);
   for (int i = 0; i < 256; ++i) {
-    out.push_back(spec.palette[3 * i + 2]);
-    out.push_back(spec.palette[3 * i + 1]);
-    out.push_back(spec.palette[3 * i]);
+    out.push_back(plan.palette[3 * i + 2]);
+    out.push_back(plan.palette[3 * i + 1]);
+    out.push_back(plan.palette[3 * i]);
     out.push_back(0);
   }
   std::vector<uint8_t> rows(image, 0);

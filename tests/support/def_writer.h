@@ -78,9 +78,9 @@ struct ArchiveSpec {
 };
 
 // The archive's bytes: head, palette, directory, then the frames in order.
-std::vector<uint8_t> BuildArchive(const ArchiveSpec& spec);
-// The file offset each frame of spec gets in BuildArchive's output.
-std::vector<int32_t> FrameOffsets(const ArchiveSpec& spec);
+std::vector<uint8_t> BuildArchive(const ArchiveSpec& plan);
+// The file offset each frame of plan gets in BuildArchive's output.
+std::vector<int32_t> FrameOffsets(const ArchiveSpec& plan);
 
 // A frame of the given compression from pixels (width x height, top row first).
 SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight, int32_t width,
@@ -91,7 +91,7 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
 // pixels: 1078 header bytes then bottom-up rows of stride bytes. Stored row r
 // lands on image row max(topMargin, 0) + r, pixel c on column
 // max(leftMargin, 0) + c; what falls outside the full image is dropped.
-std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& spec, const SpriteFrame& frame);
+std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& frame);
 
 // Little helpers for damaging bytes.
 void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value);
