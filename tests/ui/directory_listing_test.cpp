@@ -1,4 +1,4 @@
-// The DEF folder listing on a real temporary folder.
+// A list box filled from a folder listing, on a real temporary folder.
 #include "ui/directory_listing.h"
 
 #include <unistd.h>
@@ -29,44 +29,6 @@ class TempFolder {
  private:
   fs::path path_;
 };
-
-TEST(DirectoryListing, ListsMatchingFilesOfAnyCaseSortedWithoutRegardToCase) {
-  TempFolder folder;
-  for (const char* name : {"b.def", "A.DEF", "c.Def", ".hidden.def", "readonly.def", "notes.txt",
-                           "x.def.bak", "def"}) {
-    folder.File(name);
-  }
-  fs::permissions(folder.path() / "readonly.def", fs::perms::owner_read);
-  fs::create_directory(folder.path() / "x.def");
-  fs::create_symlink(folder.path() / "b.def", folder.path() / "link.def");
-  fs::create_symlink(folder.path() / "gone", folder.path() / "dangling.def");
-  fs::create_symlink(folder.path() / "x.def", folder.path() / "dirlink.def");
-
-  EXPECT_EQ(ui::ListMatchingFiles(folder.path().string() + "/*.def"),
-            (std::vector<std::string>{".hidden.def", "A.DEF", "b.def", "c.Def", "link.def",
-                                      "readonly.def"}));
-}
-
-TEST(DirectoryListing, AFolderThatCannotBeListedGivesNothing) {
-  EXPECT_TRUE(ui::ListMatchingFiles("/no/such/folder/*.def").empty());
-  TempFolder folder;
-  folder.File("a.def");
-  if (geteuid() != 0) {  // root reads any folder
-    fs::permissions(folder.path(), fs::perms::none);
-    EXPECT_TRUE(ui::ListMatchingFiles(folder.path().string() + "/*.def").empty());
-  }
-}
-
-TEST(DirectoryListing, PatternsMatchWithoutRegardToCase) {
-  EXPECT_TRUE(ui::MatchesPattern("UNITS.DEF", "*.def"));
-  EXPECT_TRUE(ui::MatchesPattern(".def", "*.def"));
-  EXPECT_FALSE(ui::MatchesPattern("units.def2", "*.def"));
-  EXPECT_FALSE(ui::MatchesPattern("unitsdef", "*.def"));
-  EXPECT_TRUE(ui::MatchesPattern("a.b.def", "*.def"));
-  EXPECT_TRUE(ui::MatchesPattern("ab", "a?"));
-  EXPECT_FALSE(ui::MatchesPattern("a", "a?"));
-  EXPECT_TRUE(ui::MatchesPattern("anything", "*"));
-}
 
 using DirectoryList = LayerTest;
 

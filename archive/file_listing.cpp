@@ -1,0 +1,66 @@
+#include "archive/file_listing.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace dw {
+namespace {
+
+char Fold(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const char x = Fold(a[i]), y = Fold(b[i]);
+    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;  // names that differ only in case keep a fixed order
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+  // Greedy match with one backtrack point for the last "*": linear enough for
+  // file names and free of recursion.
+  size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::string::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::vector<std::string> ListMatchingFiles(const std::string& folder, const std::string& pattern,
+                                           std::error_code* error) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::vector<std::string> names;
+  fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    std::error_code statError;
+    // status() follows links: a link to a regular file counts, a dangling one does not.
+    if (!fs::is_regular_file(it->status(statError)) || statError) continue;
+    std::string name = it->path().filename().string();
+    if (MatchesPattern(name, pattern)) names.push_back(std::move(name));
+  }
+  if (error != nullptr) *error = ec;
+  if (ec) return {};
+  std::sort(names.begin(), names.end(), LessIgnoringCase);
+  return names;
+}
+
+}  // namespace dw
