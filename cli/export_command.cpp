@@ -14,6 +14,7 @@
 #include "cli/archive_report.h"
 #include "cli/commands.h"
 #include "cli/manifest.h"
+#include "cli/open_archive.h"
 #include "cli/png_writer.h"
 
 namespace dw::cli {
@@ -93,17 +94,12 @@ void ExportArchive(const std::string& archive, const std::string& folder,
                    const ExportRequest& request, const std::string& progressPrefix,
                    Messages& messages, Totals& totals) {
   ConversionState state;
-  InitConversionState(state);
-  const Diagnostics load = LoadArchive(state, archive);
-  if (load.cannotOpen) {
-    messages.Error(archive + ": cannot open or read the archive");
+  const std::optional<Diagnostics> load = OpenArchive(state, archive, messages);
+  if (!load) {
     ++totals.failedArchives;
     return;
   }
-  bool damaged = !load.problems.empty();
-  for (const std::string& problem : load.problems) {
-    messages.Damage(archive + ": damaged archive: " + problem);
-  }
+  bool damaged = !load->problems.empty();
   const ArchiveReport report = ReportArchive(state);
 
   std::vector<std::string> names;
@@ -141,7 +137,7 @@ void ExportArchive(const std::string& archive, const std::string& folder,
 
   if (request.manifest) {
     const std::string path = folder + "/" + ArchiveStem(archive) + ".json";
-    if (!WriteManifest(path, BuildManifest(state, report, files, load), messages)) failed = true;
+    if (!WriteManifest(path, BuildManifest(state, report, files, *load), messages)) failed = true;
   }
   if (failed) {
     ++totals.failedArchives;

@@ -1,20 +1,14 @@
 #include "archive/conversion_state.h"
 #include "cli/archive_report.h"
 #include "cli/commands.h"
+#include "cli/open_archive.h"
 
 namespace dw::cli {
 
 int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
   ConversionState state;
-  InitConversionState(state);
-  const Diagnostics load = LoadArchive(state, request.archive);
-  if (load.cannotOpen) {
-    messages.Error(request.archive + ": cannot open or read the archive");
-    return messages.ExitStatus();
-  }
-  for (const std::string& problem : load.problems) {
-    messages.Damage(request.archive + ": damaged archive: " + problem);
-  }
+  const std::optional<Diagnostics> load = OpenArchive(state, request.archive, messages);
+  if (!load) return messages.ExitStatus();
   const ArchiveReport report = ReportArchive(state);
   for (const FrameReport& frame : report.frames) {
     if (frame.head) continue;
@@ -23,7 +17,7 @@ int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
                     std::to_string(frame.offset) + " lies outside the file");
   }
   if (request.json) {
-    out << ReportToJson(report, load)
+    out << ReportToJson(report, *load)
                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
   } else {

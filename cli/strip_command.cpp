@@ -4,6 +4,7 @@
 #include "archive/conversion_state.h"
 #include "archive/text_encoding.h"
 #include "cli/commands.h"
+#include "cli/open_archive.h"
 #include "image/bitmap.h"
 #include "image/compose.h"
 
@@ -11,15 +12,8 @@ namespace dw::cli {
 
 int RunStrip(const StripRequest& request, Messages& messages) {
   ConversionState state;
-  InitConversionState(state);
-  const Diagnostics load = LoadArchive(state, request.archive);
-  if (load.cannotOpen) {
-    messages.Error(request.archive + ": cannot open or read the archive");
-    return messages.ExitStatus();
-  }
-  for (const std::string& problem : load.problems) {
-    messages.Damage(request.archive + ": damaged archive: " + problem);
-  }
+  const std::optional<Diagnostics> load = OpenArchive(state, request.archive, messages);
+  if (!load) return messages.ExitStatus();
   std::vector<std::string> names;
   for (int32_t i = 0; i < state.frameCount; ++i)
     names.push_back(Cp1251ToUtf8(state.frames[i].name));
