@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "archive/wildcard.h"
+
 namespace dw {
 namespace {
 
 char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string FoldAll(std::string text) {
+  for (char& c : text) c = Fold(c);
+  return text;
 }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
@@ -23,25 +30,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
-  // Greedy match with one backtrack point for the last "*": linear enough for
-  // file names and free of recursion.
-  size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
-      ++n;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (starP != std::string::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return MatchesWildcard(FoldAll(name), FoldAll(pattern));
 }
 
 std::vector<std::string> ListMatchingFiles(const std::string& folder, const std::string& pattern,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "archive/wildcard.h"
+
 namespace dw::cli {
 namespace {
 
@@ -143,28 +145,8 @@ std::vector<int32_t> InTableOrder(std::vector<int32_t> indices) {
 }
 
 bool MatchesNamePattern(const std::string& pattern, const std::string& name) {
-  const std::vector<uint32_t> p = CodePoints(pattern);
-  const std::vector<uint32_t> s = CodePoints(name);
-  // Greedy matching that falls back to the last "*": linear in practice and
-  // never exponential, whatever the pattern.
-  size_t pi = 0, si = 0;
-  size_t starAt = std::string::npos, resumeAt = 0;
-  while (si < s.size()) {
-    if (pi < p.size() && (p[pi] == '?' || p[pi] == s[si])) {
-      ++pi;
-      ++si;
-    } else if (pi < p.size() && p[pi] == '*') {
-      starAt = pi++;
-      resumeAt = si;
-    } else if (starAt != std::string::npos) {
-      pi = starAt + 1;
-      si = ++resumeAt;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
+  // By code point, so that "?" stands for one letter of a Cyrillic name too.
+  return MatchesWildcard(CodePoints(name), CodePoints(pattern));
 }
 
 }  // namespace dw::cli
