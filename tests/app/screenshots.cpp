@@ -8,6 +8,7 @@
 
 #include "app/about_window.h"
 #include "app/program.h"
+#include "app/wait_window.h"
 #include "ui/testing.h"
 
 namespace dw {
@@ -39,6 +40,10 @@ int TakeScreenshots(const std::string& samples, const std::string& out) {
   ui::PerformClick(*window.composeButton);
   testing::ProcessEvents(300);
   saved &= testing::SavePng(*window.form, out + "/composed-strip.png");
+
+  ShowWaitMessage("Сохраняем спрайты...");
+  saved &= testing::SavePng(*waitWindow->form, out + "/wait-window.png");
+  HideWait();
 
   ui::SetDialogAnswerer(nullptr);
   testing::FreeApplication(application);
