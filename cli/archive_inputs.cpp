@@ -59,7 +59,9 @@ std::string ArchiveStem(const std::string& path) {
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const size_t dot = name.find_last_of('.');
   if (dot == std::string::npos || dot == 0) return name;
-  return name.substr(0, dot);
+  // "..def" and "...def" would otherwise name the output folder or its parent.
+  const std::string stem = name.substr(0, dot);
+  return stem == "." || stem == ".." ? name : stem;
 }
 
 }  // namespace dw::cli

@@ -20,7 +20,8 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs);
 // The DEF files of one folder, as the window program lists them.
 std::vector<std::string> DefFilesInFolder(const std::string& folder, std::string& error);
 
-// "creature.def" -> "creature", "a.b.def" -> "a.b", ".def" -> ".def".
+// "creature.def" -> "creature", "a.b.def" -> "a.b", ".def" -> ".def", "..def" -> "..def":
+// never "." or "..", so each archive's folder lies inside the output folder.
 std::string ArchiveStem(const std::string& path);
 
 }  // namespace dw::cli

@@ -51,6 +51,9 @@ TEST(ArchiveInputs, StemDropsOnlyTheLastExtension) {
   EXPECT_EQ(ArchiveStem("a.b.DEF"), "a.b");
   EXPECT_EQ(ArchiveStem("noext"), "noext");
   EXPECT_EQ(ArchiveStem("/x/.def"), ".def");
+  // A stem of "." or ".." would name the output folder itself or its parent.
+  EXPECT_EQ(ArchiveStem("/x/..def"), "..def");
+  EXPECT_EQ(ArchiveStem("/x/...def"), "...def");
 }
 
 }  // namespace
