@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QPointer>
 #include <Qt>
 #include <memory>
 #include <vector>
@@ -39,6 +40,9 @@ struct Control::Impl {
   bool exposedSinceShow = false;
   bool restyling = false;  // window flags being replaced; not a real hide/show
   bool inModalRun = false;
+  // The window that was active when this one was shown and activated; it gets
+  // the activation back when this one hides while still active.
+  QPointer<QWidget> activatedFrom;
   int modalBlocks = 0;  // modal runs of other windows that block this one
   QEventLoop* modalLoop = nullptr;
   int clientWidth = 0, clientHeight = 0;  // the docking client area

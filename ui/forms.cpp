@@ -128,12 +128,22 @@ void SetVisible(Control& control, bool visible) {
   QWidget* widget = control.widget;
   if (control.kind == ControlKind::Form) {
     if (widget == nullptr || !ImplOf(control).realised) return;
+    Control::Impl& impl = ImplOf(control);
     if (visible) {
+      if (QWidget* active = QApplication::activeWindow(); active != widget) {
+        impl.activatedFrom = active;
+      }
       widget->show();
       widget->raise();
       widget->activateWindow();
     } else {
+      // As the platform does when the active window disappears: the window it
+      // took over from is active again, with its focused control.
+      const bool wasActive = widget->isActiveWindow();
       widget->hide();
+      QWidget* previous = impl.activatedFrom;
+      impl.activatedFrom = nullptr;
+      if (wasActive && previous != nullptr && previous->isVisible()) previous->activateWindow();
     }
     return;
   }

@@ -70,6 +70,8 @@ TEST_F(SpriteExportTest, CtrlASelectsEveryFrameAndExportsThemAll) {
   Answer(out.path());
   SendKey(*window->frameList, 'A', ui::kAccelControl);
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 8);
+  ProcessEvents();
+  EXPECT_TRUE(HasFocus(*window->frameList));  // the Wait window has handed the keyboard back
   EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp",
                                                         "f4.bmp", "f5.bmp", "f6.bmp", "f7.bmp"}));
 }

@@ -123,6 +123,20 @@ TEST_F(Modal, SetModalResultEndsTheRunWithOtherWindowsDisabledMeanwhile) {
   EXPECT_EQ(ui::RunModal(*about), 4);
 }
 
+// A window shown for a moment while a handler works (the Wait window) takes
+// the activation; hiding it must hand the keyboard back.
+TEST_F(Modal, HidingTheActiveWindowActivatesTheOneItTookOverFrom) {
+  dt::ClickItem(*list, 0);
+  ASSERT_TRUE(dt::HasFocus(*list));
+  ui::SetVisible(*about, true);
+  dt::ProcessEvents();
+  EXPECT_TRUE(dt::IsActiveWindow(*about));
+  ui::SetVisible(*about, false);
+  dt::ProcessEvents();
+  EXPECT_TRUE(dt::IsActiveWindow(*main));
+  EXPECT_TRUE(dt::HasFocus(*list));
+}
+
 TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
   int slotCalls = 0;
   ui::BindCloseRequest(*about, [&](ui::Control&, bool& accept) {
