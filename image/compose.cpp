@@ -32,35 +32,51 @@ std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<i
     return strip;
   }
 
-  // Every later frame is decoded and loaded once; the strip's final width is
-  // known before it is allocated. A frame that gives no image still takes its
-  // width (0 when it failed) and its separator column.
+  // The strip's final width is known before it is allocated. A frame that
+  // gives no image still takes its width (0 when it failed) and its separator
+  // column. A later frame is kept for painting only while it is no taller than
+  // the strip, so what is held stays within the strip's own size; a taller one
+  // is decoded again when its turn comes. The strip's size is checked frame
+  // by frame, so a strip too large to hold stops the work at once.
   const int32_t gap = separator ? 1 : 0;
-  std::vector<std::unique_ptr<Bitmap>> later;
-  later.reserve(frames.size() - 1);
+  const int32_t height = strip->Height();
   const int32_t firstWidth = strip->Width();
+  struct Later {
+    int32_t index;
+    int32_t width;
+    std::unique_ptr<Bitmap> image;  // none when it is to be decoded again
+  };
+  std::vector<Later> later;
+  later.reserve(frames.size() - 1);
   int64_t width = firstWidth;
   for (size_t k = 1; k < frames.size(); ++k) {
     std::unique_ptr<Bitmap> frame = CreateBitmap(1, 1);
     LoadFrameBitmap(state, frames[k], *frame);
     width += frame->Width() + gap;
-    later.push_back(std::move(frame));
-  }
-  const int64_t rowBytes = image_detail::RowBytes(width, strip->bitCount());
-  if (width > std::numeric_limits<int32_t>::max() || rowBytes < 0 ||
-      rowBytes * strip->Height() > kMaxBitmapBytes) {
-    strip->Clear();  // too large to hold
-    return strip;
+    const int64_t rowBytes = image_detail::RowBytes(width, strip->bitCount());
+    if (width > std::numeric_limits<int32_t>::max() || rowBytes < 0 ||
+        rowBytes * height > kMaxBitmapBytes) {
+      strip->Clear();  // too large to hold
+      return strip;
+    }
+    const int32_t frameWidth = frame->Width();
+    if (frame->Height() > height) frame.reset();
+    later.push_back(Later{frames[k], frameWidth, std::move(frame)});
   }
   strip->SetWidth(static_cast<int32_t>(width));
 
   DrawingSurface* canvas = strip->Canvas();
   int64_t x = firstWidth;
-  for (std::unique_ptr<Bitmap>& frame : later) {
+  for (Later& frame : later) {
     x += gap;
-    if (canvas != nullptr && !frame->Empty()) frame->Draw(*canvas, static_cast<int>(x), 0);
-    x += frame->Width();
-    frame.reset();  // painted; its memory is no longer needed
+    if (!frame.image) {
+      frame.image = CreateBitmap(1, 1);
+      LoadFrameBitmap(state, frame.index, *frame.image);
+    }
+    if (canvas != nullptr && !frame.image->Empty())
+      frame.image->Draw(*canvas, static_cast<int>(x), 0);
+    x += frame.width;
+    frame.image.reset();  // painted; its memory is no longer needed
   }
   return strip;
 }

@@ -8,8 +8,9 @@
 // separator is still added); a first frame that fails, no frames at all, or a
 // strip of more than kMaxBitmapBytes give an empty strip (0 x 0).
 //
-// Each frame is decoded and loaded once; the strip is allocated once at its
-// final width. The first frame is loaded, so its indices and header are kept
+// Each frame is decoded and loaded once (a later frame taller than the strip
+// twice, so that no more than the strip's own size is held at once); the
+// strip is allocated once at its final width. The first frame is loaded, so its indices and header are kept
 // exactly; later frames are painted by colour through the strip's Canvas.
 #pragma once
 

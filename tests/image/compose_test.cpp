@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "archive/frame_decoder.h"
+#include "tests/image/allocation_probe.h"
 #include "tests/image/bmp_bytes.h"
 #include "tests/support/def_writer.h"
 
@@ -155,6 +156,35 @@ TEST_F(ComposeStripTest, LaterFramesTakeTheLowestIndexOfARepeatedColour) {
   Open();
   // The first frame is loaded as it is; the second is painted by colour.
   EXPECT_EQ(Indices(*ComposeStrip(state_, {0, 1}, false)), (Grid{{200, 100, 100, 100}}));
+}
+
+// Later frames far taller than the first are cut to a row or two of the
+// strip; holding all their decoded images until the strip is painted would
+// let a tiny archive ask for gigabytes.
+TEST_F(ComposeStripTest, TallLaterFramesAreNotHeldAllAtOnce) {
+  constexpr int kLater = 24;
+  constexpr int32_t kTallRows = 250000;  // 1 MB of pixel rows each
+  spec_.frames = {t::MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}),
+                  t::MakeFrame(0, 4, kTallRows, 4, 1, 0, 0, {5, 6, 7, 8})};
+  spec_.blocks[0].entries.resize(1 + kLater);
+  for (int k = 1; k <= kLater; ++k) spec_.blocks[0].entries[k].frame = 1;  // one head, many names
+  Open();
+  std::vector<int32_t> order(1 + kLater);
+  for (int k = 0; k <= kLater; ++k) order[k] = k;
+
+  std::unique_ptr<Bitmap> strip;
+  int64_t held = 0;
+  {
+    t::AllocationProbe probe;
+    strip = ComposeStrip(state_, order, true);
+    held = probe.peakHeld();
+  }
+  EXPECT_LT(held, int64_t{8} << 20);
+  ASSERT_EQ(strip->Width(), 4 + kLater * 5);
+  ASSERT_EQ(strip->Height(), 1);
+  std::vector<uint32_t> row = {1, 2, 3, 4};
+  for (int k = 0; k < kLater; ++k) row.insert(row.end(), {0, 5, 6, 7, 8});
+  EXPECT_EQ(Indices(*strip), (Grid{row}));
 }
 
 // A frame alone, loaded or composed, saves back as the decoder's bytes.
