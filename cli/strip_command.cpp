@@ -1,8 +1,10 @@
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "archive/conversion_state.h"
 #include "archive/text_encoding.h"
+#include "cli/archive_report.h"
 #include "cli/commands.h"
 #include "cli/open_archive.h"
 #include "image/bitmap.h"
@@ -26,7 +28,27 @@ int RunStrip(const StripRequest& request, Messages& messages) {
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
   }
-  const std::unique_ptr<Bitmap> strip = ComposeStrip(state, resolved.indices, request.separator);
+  Diagnostics decoded;
+  const std::unique_ptr<Bitmap> strip =
+      ComposeStrip(state, resolved.indices, request.separator, &decoded);
+  // The decoder names frames by index; add the name, as export does.
+  for (const std::string& problem : decoded.problems) {
+    std::string text = problem;
+    int32_t index = -1;
+    const size_t colon = problem.find(": ");
+    if (colon != std::string::npos && std::sscanf(problem.c_str(), "frame %d", &index) == 1 &&
+        index >= 0 && index < state.frameCount &&
+        problem.compare(0, colon, "frame " + std::to_string(index)) == 0) {
+      text = "frame " + std::to_string(index) + " (" +
+             PrintableName(Cp1251ToUtf8(state.frames[size_t(index)].name)) + ")" +
+             problem.substr(colon);
+    }
+    messages.Damage(request.archive + ": " + text);
+  }
+  if (decoded.cannotOpen) {
+    messages.Error(request.archive + ": the archive can no longer be read");
+    return messages.ExitStatus();
+  }
   if (!strip || strip->Empty()) {
     messages.Error(request.archive + ": the first frame has no image, so the strip is empty");
     return messages.ExitStatus();

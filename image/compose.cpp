@@ -9,16 +9,24 @@
 
 namespace dw {
 
-void LoadFrameBitmap(ConversionState& state, int32_t frameIndex, Bitmap& target) {
+void LoadFrameBitmap(ConversionState& state, int32_t frameIndex, Bitmap& target,
+                     Diagnostics* problems) {
   StreamPtr image = CreateMemoryStream();
-  DecodeFrame(state, frameIndex, *image);  // a damaged frame still gives a loadable image
+  // A damaged frame still gives a loadable image.
+  const Diagnostics decoded = DecodeFrame(state, frameIndex, *image);
+  if (problems != nullptr) {
+    problems->cannotOpen = problems->cannotOpen || decoded.cannotOpen;
+    problems->writeFailed = problems->writeFailed || decoded.writeFailed;
+    problems->problems.insert(problems->problems.end(), decoded.problems.begin(),
+                              decoded.problems.end());
+  }
   SeekTo(*image, 0);
   target.LoadFromStream(*image);
   FreeStream(image);
 }
 
 std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<int32_t>& frames,
-                                     bool separator) {
+                                     bool separator, Diagnostics* problems) {
   std::unique_ptr<Bitmap> strip = CreateBitmap(1, 1);
   if (frames.empty()) {
     strip->Clear();
@@ -26,7 +34,7 @@ std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<i
   }
   // The first frame is loaded, not painted, so its indices and palette are
   // taken over exactly.
-  LoadFrameBitmap(state, frames[0], *strip);
+  LoadFrameBitmap(state, frames[0], *strip, problems);
   if (strip->Empty()) {
     strip->Clear();
     return strip;
@@ -51,7 +59,7 @@ std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<i
   int64_t width = firstWidth;
   for (size_t k = 1; k < frames.size(); ++k) {
     std::unique_ptr<Bitmap> frame = CreateBitmap(1, 1);
-    LoadFrameBitmap(state, frames[k], *frame);
+    LoadFrameBitmap(state, frames[k], *frame, problems);
     width += frame->Width() + gap;
     const int64_t rowBytes = image_detail::RowBytes(width, strip->bitCount());
     if (width > std::numeric_limits<int32_t>::max() || rowBytes < 0 ||

@@ -10,8 +10,9 @@
 //
 // Each frame is decoded and loaded once (a later frame taller than the strip
 // twice, so that no more than the strip's own size is held at once); the
-// strip is allocated once at its final width. The first frame is loaded, so its indices and header are kept
-// exactly; later frames are painted by colour through the strip's Canvas.
+// strip is allocated once at its final width. The first frame is loaded, so
+// its indices and header are kept exactly; later frames are painted by colour
+// through the strip's Canvas.
 #pragma once
 
 #include <cstdint>
@@ -19,17 +20,22 @@
 #include <vector>
 
 #include "archive/conversion_state.h"
+#include "archive/diagnostics.h"
 #include "image/bitmap.h"
 
 namespace dw {
 
 // Decodes frame frameIndex into a memory stream and loads it into target,
-// replacing whatever target held.
-void LoadFrameBitmap(ConversionState& state, int32_t frameIndex, Bitmap& target);
+// replacing whatever target held. What the decoder found wrong is added to
+// problems when given.
+void LoadFrameBitmap(ConversionState& state, int32_t frameIndex, Bitmap& target,
+                     Diagnostics* problems = nullptr);
 
 // frames: frame indices in list order; separator: one empty column between
-// neighbours. Time and memory are linear in the strip's size.
+// neighbours. Time and memory are linear in the strip's size. What the
+// decoder found wrong with the frames is added to problems when given, once
+// per frame.
 std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<int32_t>& frames,
-                                     bool separator);
+                                     bool separator, Diagnostics* problems = nullptr);
 
 }  // namespace dw

@@ -57,6 +57,20 @@ TEST_F(StripCommand, ReplacesALongerFileCompletely) {
   EXPECT_EQ(ReadFile(dir.File("s.bmp")), ExpectedBmp(plan, plan.frames[1]));
 }
 
+// A damaged frame is still joined as far as it goes, but said so, as export does.
+TEST_F(StripCommand, DamagedFrameIsReportedAndExitsOne) {
+  std::vector<uint8_t> damaged = BuildArchive(plan);
+  damaged.resize(damaged.size() - 5);  // the last frame's rows are cut short
+  WriteFile(archive, damaged);
+  RunResult r = RunCli({"strip", "--frames", "0,1", archive, dir.File("s.bmp")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = RunCli({"strip", "--frames", "0,7", archive, dir.File("s.bmp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("units.def: frame 7 (walk08.pcx): row "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("is cut short by the end of the data"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("s.bmp")));
+}
+
 TEST_F(StripCommand, UnwritableOutputMissingFramesAndEmptyArchivesExitOne) {
   WriteFile(dir.File("file"), {1});
   const RunResult r = RunCli({"strip", archive, dir.File("file/s.bmp")});
