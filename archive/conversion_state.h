@@ -18,6 +18,7 @@
 
 #include "archive/archive_bytes.h"
 #include "archive/diagnostics.h"
+#include "archive/palette.h"
 #include "archive/stream.h"
 
 namespace dw {
@@ -32,14 +33,7 @@ struct FrameEntry {
 };
 using FrameTable = std::vector<FrameEntry>;
 
-// One colour quad in BMP order.
-struct ColourQuad {
-  uint8_t blue = 0;
-  uint8_t green = 0;
-  uint8_t red = 0;
-  uint8_t reserved = 0;
-};
-using Palette = std::array<ColourQuad, 256>;
+
 
 // A block of the directory as stored, kept for tools that rebuild archives.
 struct BlockInfo {
