@@ -31,8 +31,7 @@ void SelectArchive(MainWindow& window, ui::Control& sender) {
 
   ui::Control& frameList = *window.frameList;
   ui::ClearItems(frameList);
-  const size_t count = std::min<size_t>(std::max(state.frameCount, 0), state.frames.size());
-  for (size_t i = 0; i < count; ++i) ui::AddItem(frameList, Cp1251ToUtf8(state.frames[i].name));
+  for (const FrameEntry& frame : state.archive.frames) ui::AddItem(frameList, Cp1251ToUtf8(frame.name));
   ui::SetCurrentIndex(frameList, 0);
   PreviewCurrentFrame(window, sender);
 }

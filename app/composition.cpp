@@ -7,23 +7,17 @@
 #include "app/preview.h"
 #include "app/program_state.h"
 #include "app/wait_window.h"
-#include "archive/stream.h"
 #include "image/compose.h"
 
 namespace dw {
 namespace {
 
-// The shown image gets its own copy of the strip's pixels and palette; an
-// empty strip leaves it empty.
-void CopyIntoShownImage(Bitmap* strip) {
-  Bitmap& shown = ShownImage();
-  shown.Clear();
-  if (strip == nullptr || strip->Empty()) return;
-  StreamPtr bytes = CreateMemoryStream();
-  strip->SaveToStream(*bytes);
-  SeekTo(*bytes, 0);
-  shown.LoadFromStream(*bytes);
-  FreeStream(bytes);
+// The strip becomes the shown image as it is, so that its pixels are held
+// once; an empty strip leaves the shown image empty.
+void ShowStrip(ConversionState& state, std::unique_ptr<Bitmap> strip) {
+  if (strip == nullptr) strip = CreateBitmap(0, 0);
+  if (strip->Empty()) strip->Clear();
+  state.composite = std::move(strip);
 }
 
 }  // namespace
@@ -34,9 +28,12 @@ void ComposeSprites(MainWindow& window, ui::Control& /*sender*/) {
   ShowWaitMessage("Компануем спрайты...");
   const bool separator = ui::IsChecked(*window.separatorCheck);
   ConversionState& state = ProgramState();
-  std::unique_ptr<Bitmap> strip = ComposeStrip(state, frames, separator);
+  // A budget that runs out stops the composition and keeps what it joined.
+  DecodeBudget budget = OperationBudget(state);
+  std::unique_ptr<Bitmap> strip =
+      ComposeStrip(state.archive, CurrentBytes(state), frames, separator, budget);
   state.hasComposite = true;
-  CopyIntoShownImage(strip.get());
+  ShowStrip(state, std::move(strip));
   ShowShownImage(window);
   HideWait();
 }

@@ -10,7 +10,8 @@ void PreviewCurrentFrame(MainWindow& window, ui::Control& /*sender*/) {
   const int frame = ui::CurrentIndex(*window.frameList);
   if (frame < 0) return;
   ConversionState& state = ProgramState();
-  LoadFrameBitmap(state, frame, ShownImage());
+  DecodeBudget budget = OperationBudget(state);
+  LoadFrameBitmap(state.archive, CurrentBytes(state), frame, ShownImage(), &budget);
   state.hasComposite = true;  // even when the frame gave no image
   ShowShownImage(window);
 }

@@ -2,7 +2,7 @@
 // open archive, its frame table and the shown image through it.
 #pragma once
 
-#include "archive/conversion_state.h"
+#include "app/conversion_state.h"
 #include "image/bitmap.h"
 
 namespace dw {

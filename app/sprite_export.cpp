@@ -19,9 +19,14 @@ void SaveSelectedSprites(MainWindow& window, ui::Control& /*sender*/) {
   const std::string folder = ui::ChosenFolder(dialog);
   ui::SetInitialFolder(dialog, folder);
 
+  // One budget for the whole export: when it runs out the export stops and
+  // the files written so far stay.
   ConversionState& state = ProgramState();
+  DecodeBudget budget = OperationBudget(state);
+  FrameSource source(state.archive, CurrentBytes(state), budget);
   for (int32_t frame : SelectedItems(*window.frameList)) {
-    ExportFrame(state, frame, ExportFilePath(folder, state, frame));
+    if (ExportFrame(source, frame, ExportFilePath(folder, state.archive, frame)).budgetExhausted())
+      break;
   }
   HideWait();
 }

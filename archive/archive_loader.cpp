@@ -1,31 +1,25 @@
 #include <algorithm>
 #include <string>
 
+#include "archive/archive.h"
 #include "archive/byte_cursor.h"
-#include "archive/conversion_state.h"
 #include "archive/def_format.h"
-#include "archive/from_bytes.h"
 
 namespace dw {
 namespace {
 
-void ResetArchive(ConversionState& state) {
-  state.typeCode = 0;
-  state.fullWidth = 0;
-  state.fullHeight = 0;
-  state.blockCount = 0;
-  state.palette = Palette{};
-  state.frames.clear();
-  state.blocks.clear();
-  state.frameCount = 0;
+Diagnostic Found(DiagnosticKind kind) {
+  Diagnostic d;
+  d.kind = kind;
+  return d;
 }
 
-// A field that does not fit leaves its zero from the reset in place.
-void ReadHead(ByteCursor& in, ConversionState& state, Diagnostics& diagnostics) {
-  for (int32_t* field : {&state.typeCode, &state.fullWidth, &state.fullHeight, &state.blockCount}) {
+// A field that does not fit keeps its zero.
+void ReadHead(ByteCursor& in, ArchiveHeader& head, Diagnostics& diagnostics) {
+  for (int32_t* field : {&head.archiveType, &head.width, &head.height, &head.blockCount}) {
     if (auto v = in.ReadI32()) *field = *v;
   }
-  if (in.size() < kArchiveHeaderSize) diagnostics.Add("file ends inside the head");
+  if (in.size() < kArchiveHeaderSize) diagnostics.Add(Found(DiagnosticKind::HeadTruncated));
 }
 
 // Each component is its own one-byte read, so a palette cut short keeps every
@@ -39,7 +33,7 @@ void ReadPalette(ByteCursor& in, Palette& palette, Diagnostics& diagnostics) {
     quad.reserved = 0;
   }
   if (in.size() >= kArchiveHeaderSize && in.size() < kDirectoryOffset)
-    diagnostics.Add("file ends inside the palette");
+    diagnostics.Add(Found(DiagnosticKind::PaletteTruncated));
 }
 
 // The frames of a block whose name and offset both lie wholly inside the
@@ -58,15 +52,17 @@ std::string NameFromField(const uint8_t* field) {
 
 // Every block head costs 16 bytes of the file, so a huge blockCount ends where
 // the file does.
-void ReadDirectory(ByteCursor& in, ConversionState& state, Diagnostics& diagnostics) {
+void ReadDirectory(ByteCursor& in, Archive& archive, Diagnostics& diagnostics) {
   if (!in.SeekTo(kDirectoryOffset)) return;
-  for (int32_t b = 0; b < state.blockCount; ++b) {
-    const uint8_t* head = in.Peek(kBlockHeadSize);
-    if (head == nullptr) {
-      diagnostics.Add(in.remaining() == 0
-                          ? "the file holds " + std::to_string(b) + " of " +
-                                std::to_string(state.blockCount) + " declared blocks"
-                          : "file ends inside the head of block " + std::to_string(b));
+  const int32_t blockCount = archive.head.blockCount;
+  for (int32_t b = 0; b < blockCount; ++b) {
+    if (in.Peek(kBlockHeadSize) == nullptr) {
+      Diagnostic d = Found(in.remaining() == 0 ? DiagnosticKind::BlocksMissing
+                                               : DiagnosticKind::BlockHeadTruncated);
+      d.block = b;
+      d.count = b;
+      d.value = blockCount;
+      diagnostics.Add(d);
       return;
     }
     BlockInfo block;
@@ -75,10 +71,13 @@ void ReadDirectory(ByteCursor& in, ConversionState& state, Diagnostics& diagnost
     in.ReadInto(block.reserved.data(), int64_t(block.reserved.size()));
     const int32_t n = block.declaredCount;
     if (n <= 0) {
-      if (n < 0)
-        diagnostics.Add("block " + std::to_string(b) + " declares a negative frame count (" +
-                        std::to_string(n) + ")");
-      state.blocks.push_back(std::move(block));
+      if (n < 0) {
+        Diagnostic d = Found(DiagnosticKind::NegativeFrameCount);
+        d.block = b;
+        d.value = n;
+        diagnostics.Add(d);
+      }
+      archive.blocks.push_back(std::move(block));
       continue;
     }
     const int64_t fit = FramesThatFit(in.remaining(), n);
@@ -93,10 +92,13 @@ void ReadDirectory(ByteCursor& in, ConversionState& state, Diagnostics& diagnost
       entry.offset = *in.ReadI32();
       block.frames.push_back(std::move(entry));
     }
-    state.blocks.push_back(std::move(block));
+    archive.blocks.push_back(std::move(block));
     if (fit < n) {
-      diagnostics.Add("block " + std::to_string(b) + " declares " + std::to_string(n) +
-                      " frames but the file holds " + std::to_string(fit) + " of them");
+      Diagnostic d = Found(DiagnosticKind::FramesMissing);
+      d.block = b;
+      d.value = n;
+      d.count = fit;
+      diagnostics.Add(d);
       return;
     }
     in.SeekTo(offsetsAt + int64_t{kFrameOffsetSize} * n);
@@ -105,37 +107,35 @@ void ReadDirectory(ByteCursor& in, ConversionState& state, Diagnostics& diagnost
 
 }  // namespace
 
-Diagnostics LoadArchiveFromBytes(ConversionState& state, const std::vector<uint8_t>& bytes) {
-  Diagnostics diagnostics;
-  ResetArchive(state);
+LoadedArchive ReadArchive(const std::vector<uint8_t>& bytes) {
+  LoadedArchive loaded;
+  Archive& archive = loaded.archive;
   ByteCursor in(bytes.data(), int64_t(bytes.size()));
-  ReadHead(in, state, diagnostics);
-  ReadPalette(in, state.palette, diagnostics);
-  ReadDirectory(in, state, diagnostics);
+  ReadHead(in, archive.head, loaded.diagnostics);
+  ReadPalette(in, archive.palette, loaded.diagnostics);
+  ReadDirectory(in, archive, loaded.diagnostics);
 
   size_t total = 0;
-  for (const BlockInfo& block : state.blocks) total += block.frames.size();
-  state.frames.reserve(total);
-  for (const BlockInfo& block : state.blocks)
-    state.frames.insert(state.frames.end(), block.frames.begin(), block.frames.end());
+  for (const BlockInfo& block : archive.blocks) total += block.frames.size();
+  archive.frames.reserve(total);
+  for (const BlockInfo& block : archive.blocks)
+    archive.frames.insert(archive.frames.end(), block.frames.begin(), block.frames.end());
   // Stable, so equal offsets keep their directory order.
-  std::stable_sort(state.frames.begin(), state.frames.end(),
+  std::stable_sort(archive.frames.begin(), archive.frames.end(),
                    [](const FrameEntry& a, const FrameEntry& b) { return a.offset < b.offset; });
-  state.frameCount = static_cast<int32_t>(state.frames.size());
-  return diagnostics;
+  return loaded;
 }
 
-Diagnostics LoadArchive(ConversionState& state, const std::string& path) {
-  ResetArchive(state);
-  state.archivePath = path;
-  const auto bytes = state.archiveBytes.Current(path);
-  if (!bytes) {
-    Diagnostics diagnostics;
-    diagnostics.cannotOpen = true;
-    diagnostics.Add("cannot open or read the file");
-    return diagnostics;
+LoadedArchive LoadArchiveFile(const std::string& path, ArchiveBytes& cache) {
+  const auto bytes = cache.Current(path);
+  LoadedArchive loaded;
+  if (bytes) {
+    loaded = ReadArchive(*bytes);
+  } else {
+    loaded.diagnostics.Add(Found(DiagnosticKind::CannotOpen));
   }
-  return LoadArchiveFromBytes(state, *bytes);
+  loaded.archive.path = path;
+  return loaded;
 }
 
 }  // namespace dw

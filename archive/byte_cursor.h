@@ -8,6 +8,8 @@
 #include <cstring>
 #include <optional>
 
+#include "archive/little_endian.h"
+
 namespace dw {
 
 class ByteCursor {
@@ -34,16 +36,15 @@ class ByteCursor {
   }
   std::optional<uint16_t> ReadU16() {
     if (remaining() < 2) return std::nullopt;
-    const uint16_t v = uint16_t(data_[position_] | data_[position_ + 1] << 8);
+    const uint16_t v = le::GetU16(data_ + position_);
     position_ += 2;
     return v;
   }
   std::optional<int32_t> ReadI32() {
     if (remaining() < 4) return std::nullopt;
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= uint32_t{data_[position_ + i]} << (8 * i);
+    const int32_t v = le::GetI32(data_ + position_);
     position_ += 4;
-    return static_cast<int32_t>(v);
+    return v;
   }
   // Copies up to count bytes (what is left, if less) and advances past them;
   // returns how many were copied.

@@ -3,53 +3,28 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <string>
-#include <vector>
 
+#include "archive/bmp_layout.h"
 #include "archive/byte_cursor.h"
 #include "archive/def_format.h"
 #include "archive/frame_info.h"
-#include "archive/from_bytes.h"
 #include "archive/pixel_rows.h"
 
 namespace dw {
 namespace {
 
-static_assert(sizeof(Palette) == kBmpColourTableSize, "the palette is the colour table as is");
-
-std::string FramePrefix(int32_t frameIndex) {
-  return "frame " + std::to_string(frameIndex) + ": ";
+Diagnostic About(DiagnosticKind kind, int32_t frameIndex) {
+  Diagnostic d;
+  d.kind = kind;
+  d.frame = frameIndex;
+  return d;
 }
 
-// Header and colour table of an image with the given size fields.
-std::vector<uint8_t> StartImage(ConversionState& state, int32_t fullWidth, int32_t fullHeight,
-                                int64_t pixelBytes) {
-  BmpHeader& h = state.bmpHeader;
-  h.biWidth = fullWidth;
-  h.biHeight = fullHeight;
-  h.bfSize = static_cast<uint32_t>(kBmpPixelOffset + pixelBytes);
-  h.biSizeImage = static_cast<uint32_t>(pixelBytes);
-  // No reader looks at the resolution; it holds the pixel count, wrapped to 32 bits.
-  const auto resolution = static_cast<int32_t>(uint32_t(fullWidth) * uint32_t(fullHeight));
-  h.biXPelsPerMeter = resolution;
-  h.biYPelsPerMeter = resolution;
-
-  std::vector<uint8_t> image(size_t(kBmpPixelOffset + pixelBytes));
-  SerializeBmpHeader(h, image.data());
-  std::memcpy(image.data() + kBmpHeaderSize, state.palette.data(), kBmpColourTableSize);
-  return image;
-}
-
-// One write, however large the image, and the target is left at its start.
-void Deliver(Stream& target, const std::vector<uint8_t>& image, Diagnostics& diagnostics) {
-  SeekTo(target, 0);
-  const int32_t written = WriteBytes(target, image.data(), static_cast<int32_t>(image.size()));
-  SeekTo(target, 0);
-  if (size_t(written) != image.size()) diagnostics.writeFailed = true;
-}
-
-void DeliverEmptyImage(ConversionState& state, Stream& target, Diagnostics& diagnostics) {
-  Deliver(target, StartImage(state, 0, 0, 0), diagnostics);
+Diagnostic SizeProblem(DiagnosticKind kind, int32_t frameIndex, int64_t width, int64_t height) {
+  Diagnostic d = About(kind, frameIndex);
+  d.width = width;
+  d.height = height;
+  return d;
 }
 
 FramePlacement Place(const FrameHeader& h, int64_t stride) {
@@ -72,89 +47,115 @@ bool FitsFullImage(const FrameHeader& h) {
          int64_t{h.topMargin} + h.height <= h.fullHeight;
 }
 
-std::string RowsMessage(int64_t first, int64_t count, const char* what) {
-  std::string text = "row " + std::to_string(first) + " " + what;
-  if (count > 1) text += " (and " + std::to_string(count - 1) + " more rows)";
-  return text;
+IndexedImage EmptyImage(const Archive& archive) {
+  IndexedImage image;
+  image.palette = archive.palette;
+  return image;
+}
+
+// Why the frame gives no image, or nothing when it gives one.
+std::optional<Diagnostic> RefusalOf(const Archive& archive, const std::vector<uint8_t>& bytes,
+                                    int32_t frameIndex, int64_t maxPixelBytes,
+                                    std::optional<FrameHeader>& head) {
+  if (!archive.HasFrame(frameIndex)) return About(DiagnosticKind::FrameNotInTable, frameIndex);
+  const int32_t offset = archive.frames[size_t(frameIndex)].offset;
+  head = ReadFrameHeaderAt(bytes, offset);
+  if (!head) {
+    Diagnostic d = About(DiagnosticKind::FrameHeadOutside, frameIndex);
+    d.value = offset;
+    return d;
+  }
+  const FrameHeader& h = *head;
+  if (h.fullWidth < 0 || h.fullHeight < 0)
+    return SizeProblem(DiagnosticKind::NegativeFullSize, frameIndex, h.fullWidth, h.fullHeight);
+  const int64_t pixelBytes = StrideOf(h.fullWidth) * h.fullHeight;
+  if (pixelBytes > std::clamp<int64_t>(maxPixelBytes, 0, kMaxPixelBytes))
+    return SizeProblem(DiagnosticKind::TooLarge, frameIndex, h.fullWidth, h.fullHeight);
+  return std::nullopt;
 }
 
 }  // namespace
 
-Diagnostics DecodeFrameFromBytes(ConversionState& state, const std::vector<uint8_t>& bytes,
-                                 int32_t frameIndex, Stream& target, const DecodeOptions& options,
-                                 int64_t maxPixelBytes) {
-  Diagnostics diagnostics;
-  if (frameIndex < 0 || size_t(frameIndex) >= state.frames.size()) {
-    diagnostics.Add("frame " + std::to_string(frameIndex) + " is not in the table");
-    DeliverEmptyImage(state, target, diagnostics);
-    return diagnostics;
-  }
-  const std::string prefix = FramePrefix(frameIndex);
-  ByteCursor in(bytes.data(), int64_t(bytes.size()));
-  const int32_t offset = state.frames[size_t(frameIndex)].offset;
-  const std::optional<FrameHeader> head = ReadFrameHeaderAt(bytes, offset);
-  if (!head) {
-    diagnostics.Add(prefix + "head at " + std::to_string(offset) + " lies outside the file");
-    DeliverEmptyImage(state, target, diagnostics);
-    return diagnostics;
-  }
-  const FrameHeader& h = *head;
-  state.typeCode = h.compression;
-  state.fullWidth = h.fullWidth;
-  state.fullHeight = h.fullHeight;
-
-  if (h.fullWidth < 0 || h.fullHeight < 0) {
-    diagnostics.Add(prefix + "negative full size " + std::to_string(h.fullWidth) + " x " +
-                    std::to_string(h.fullHeight));
-    DeliverEmptyImage(state, target, diagnostics);
-    return diagnostics;
-  }
-  const int64_t stride = (int64_t{h.fullWidth} + 3) / 4 * 4;
-  const int64_t pixelBytes = stride * h.fullHeight;
-  if (pixelBytes > std::clamp<int64_t>(maxPixelBytes, 0, kMaxPixelBytes)) {
-    diagnostics.Add(prefix + "image of " + std::to_string(h.fullWidth) + " x " +
-                    std::to_string(h.fullHeight) + " is too large");
-    DeliverEmptyImage(state, target, diagnostics);
-    return diagnostics;
-  }
-  if (h.width < 0 || h.height < 0)
-    diagnostics.Add(prefix + "negative stored size " + std::to_string(h.width) + " x " +
-                    std::to_string(h.height));
-  else if (!FitsFullImage(h))
-    diagnostics.Add(prefix + "stored rectangle lies partly outside the full image");
-
-  std::vector<uint8_t> image = StartImage(state, h.fullWidth, h.fullHeight, pixelBytes);
-  if (h.compression >= 0 && h.compression <= 3) {
-    const RowTrouble trouble =
-        DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression, Place(h, stride),
-                     options, state, image.data() + kBmpPixelOffset);
-    if (trouble.outside > 0)
-      diagnostics.Add(
-          prefix + RowsMessage(trouble.firstOutside, trouble.outside, "starts outside the data"));
-    if (trouble.cutShort > 0)
-      diagnostics.Add(prefix + RowsMessage(trouble.firstCutShort, trouble.cutShort,
-                                           "is cut short by the end of the data"));
-  } else {
-    diagnostics.Add(prefix + "unknown compression " + std::to_string(h.compression));
-  }
-  Deliver(target, image, diagnostics);
-  return diagnostics;
+ImageSize DecodedImageSize(const Archive& archive, const std::vector<uint8_t>& bytes,
+                           int32_t frameIndex, int64_t maxPixelBytes) {
+  std::optional<FrameHeader> head;
+  if (RefusalOf(archive, bytes, frameIndex, maxPixelBytes, head)) return ImageSize{};
+  return ImageSize{head->fullWidth, head->fullHeight};
 }
 
-Diagnostics DecodeFrame(ConversionState& state, int32_t frameIndex, Stream& target,
-                        const DecodeOptions& options) {
-  static const std::vector<uint8_t> kNoBytes;
-  if (frameIndex < 0 || size_t(frameIndex) >= state.frames.size())
-    return DecodeFrameFromBytes(state, kNoBytes, frameIndex, target, options);
-  const auto bytes = state.archiveBytes.Current(state.archivePath);
-  if (!bytes) {
-    Diagnostics diagnostics;
-    diagnostics.cannotOpen = true;
-    diagnostics.Add("cannot open or read the archive");
-    DeliverEmptyImage(state, target, diagnostics);
-    return diagnostics;
+IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>& bytes,
+                              int32_t frameIndex, const DecodeOptions& options,
+                              DecodeBudget* budget, Diagnostics& diagnostics,
+                              int64_t maxPixelBytes) {
+  std::optional<FrameHeader> head;
+  if (std::optional<Diagnostic> refusal =
+          RefusalOf(archive, bytes, frameIndex, maxPixelBytes, head)) {
+    diagnostics.Add(std::move(*refusal));
+    return EmptyImage(archive);
   }
-  return DecodeFrameFromBytes(state, *bytes, frameIndex, target, options);
+  const FrameHeader& h = *head;
+  const int64_t stride = StrideOf(h.fullWidth);
+  const int64_t pixelBytes = stride * h.fullHeight;
+  if (budget != nullptr && !budget->ReserveDecoded(pixelBytes)) {
+    Diagnostic d = About(DiagnosticKind::BudgetExhausted, frameIndex);
+    d.value = budget->decodedLimit();
+    diagnostics.Add(d);
+    return EmptyImage(archive);
+  }
+  if (h.width < 0 || h.height < 0)
+    diagnostics.Add(SizeProblem(DiagnosticKind::NegativeStoredSize, frameIndex, h.width, h.height));
+  else if (!FitsFullImage(h))
+    diagnostics.Add(About(DiagnosticKind::RectangleOutside, frameIndex));
+
+  IndexedImage image;
+  image.width = h.fullWidth;
+  image.height = h.fullHeight;
+  image.stride = stride;
+  image.palette = archive.palette;
+  image.pixels.assign(size_t(pixelBytes), 0);
+  if (h.compression < 0 || h.compression > 3) {
+    Diagnostic d = About(DiagnosticKind::UnknownCompression, frameIndex);
+    d.value = h.compression;
+    diagnostics.Add(d);
+    return image;
+  }
+  ByteCursor in(bytes.data(), int64_t(bytes.size()));
+  const int32_t offset = archive.frames[size_t(frameIndex)].offset;
+  const RowTrouble trouble = DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression,
+                                          Place(h, stride), options, image.pixels.data());
+  if (trouble.outside > 0) {
+    Diagnostic d = About(DiagnosticKind::RowsOutside, frameIndex);
+    d.row = trouble.firstOutside;
+    d.count = trouble.outside;
+    diagnostics.Add(d);
+  }
+  if (trouble.cutShort > 0) {
+    Diagnostic d = About(DiagnosticKind::RowsCutShort, frameIndex);
+    d.row = trouble.firstCutShort;
+    d.count = trouble.cutShort;
+    diagnostics.Add(d);
+  }
+  return image;
+}
+
+int64_t FrameBmpSize(const IndexedImage& image) {
+  return kBmpPixelOffset + int64_t(image.pixels.size());
+}
+
+bool WriteFrameBmp(const IndexedImage& image, Stream& target) {
+  const int64_t pixelBytes = int64_t(image.pixels.size());
+  uint8_t head[kBmpPixelOffset];
+  SerializeBmpHeader(FrameBmpHeader(std::max(image.width, 0), std::max(image.height, 0), pixelBytes),
+                     head);
+  std::memcpy(head + kBmpHeaderSize, image.palette.data(), kBmpColourTableSize);
+  SeekTo(target, 0);
+  bool complete = WriteBytes(target, head, kBmpPixelOffset) == kBmpPixelOffset;
+  if (complete && pixelBytes > 0) {
+    complete = WriteBytes(target, image.pixels.data(), static_cast<int32_t>(pixelBytes)) ==
+               static_cast<int32_t>(pixelBytes);
+  }
+  SeekTo(target, 0);
+  return complete;
 }
 
 }  // namespace dw

@@ -1,22 +1,27 @@
-// Decoding one frame of the open archive into a complete 8-bit BMP image: the
-// 54-byte header, the archive palette as colour table, and fullHeight rows of
-// stride bytes (fullWidth rounded up to a multiple of 4), bottom row first.
+// Decoding one frame into an image in memory: fullWidth x fullHeight palette
+// indices with the archive's palette, rows padded to a multiple of 4 and
+// stored bottom-up, exactly the pixel block of the BMP file the frame
+// exports as.
 //
-// The image is written to target from position 0 in one piece and the target
-// is left at position 0. Damaged frames still give a well-formed image:
-//  - a frame index outside the table, an archive that can no longer be read, a
-//    negative fullWidth or fullHeight, or pixel rows of more than 256 MiB give
-//    a 0 x 0 image (header and colour table, 1,078 bytes);
-//  - every row is exactly stride bytes; pixels that fall outside the full image
-//    are dropped, and whatever the stored rectangle or the data do not cover is
-//    palette index 0;
+// Damaged frames still give a well-formed image:
+//  - a frame index outside the table, a head outside the file, a negative
+//    fullWidth or fullHeight, or pixel rows of more than the pixel limit
+//    (256 MiB) give a 0 x 0 image;
+//  - every row is exactly stride bytes; pixels that fall outside the full
+//    image are dropped, and whatever the stored rectangle or the data do not
+//    cover is palette index 0;
 //  - work and memory stay linear in the archive's size plus the image's size.
+// Decoding reads the archive and its bytes and writes only the image and the
+// diagnostics it is given.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
+#include "archive/decode_budget.h"
 #include "archive/diagnostics.h"
+#include "archive/indexed_image.h"
 #include "archive/stream.h"
 
 namespace dw {
@@ -29,9 +34,29 @@ struct DecodeOptions {
   bool keepSpecial = false;
 };
 
-// Compression values with pixels: 0 raw, 1 byte-pair runs, 2 and 3 one-byte
-// runs. Any other value gives an image of index 0 only.
-Diagnostics DecodeFrame(ConversionState& state, int32_t frameIndex, Stream& target,
-                        const DecodeOptions& options = {});
+// Compressions with pixels: 0 raw, 1 byte-pair runs, 2 and 3 one-byte runs;
+// any other value gives an image of index 0 only. The image's pixel bytes are
+// drawn from budget first, when one is given; when it has no room the image
+// is 0 x 0 and a BudgetExhausted diagnostic says so. maxPixelBytes may lower
+// the pixel limit (never raise it).
+IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>& bytes,
+                              int32_t frameIndex, const DecodeOptions& options,
+                              DecodeBudget* budget, Diagnostics& diagnostics,
+                              int64_t maxPixelBytes = kMaxPixelBytes);
+
+// The size DecodeFrameImage gives the frame, read from its head alone: 0 x 0
+// wherever the decode would give an empty image (budgets aside).
+struct ImageSize {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+ImageSize DecodedImageSize(const Archive& archive, const std::vector<uint8_t>& bytes,
+                           int32_t frameIndex, int64_t maxPixelBytes = kMaxPixelBytes);
+
+// The complete 8-bit BMP file of an image: header, colour table, rows.
+int64_t FrameBmpSize(const IndexedImage& image);
+// Writes it to target from position 0 and leaves target at position 0; false
+// when not every byte arrived.
+bool WriteFrameBmp(const IndexedImage& image, Stream& target);
 
 }  // namespace dw

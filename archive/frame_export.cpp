@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "archive/frame_decoder.h"
 #include "archive/stream.h"
 #include "archive/text_encoding.h"
 
@@ -17,21 +18,33 @@ std::string ExportFileName(const std::string& frameName) {
   return name;
 }
 
-std::string ExportFilePath(const std::string& folder, const ConversionState& state,
-                           int32_t frameIndex) {
-  const bool known = frameIndex >= 0 && size_t(frameIndex) < state.frames.size();
-  return folder + "/" + ExportFileName(known ? state.frames[size_t(frameIndex)].name : "");
+std::string ExportFilePath(const std::string& folder, const Archive& archive, int32_t frameIndex) {
+  return folder + "/" +
+         ExportFileName(archive.HasFrame(frameIndex) ? archive.frames[size_t(frameIndex)].name : "");
 }
 
-Diagnostics ExportFrame(ConversionState& state, int32_t frameIndex, const std::string& path,
-                        const DecodeOptions& options) {
-  StreamPtr file = CreateWriteStream(path);
-  if (!StreamOpened(*file)) {
-    Diagnostics diagnostics;
-    diagnostics.writeFailed = true;
+Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::string& path) {
+  Diagnostics diagnostics;
+  const IndexedImage& image = source.Decode(frameIndex, diagnostics);
+  // An archive that can no longer be read still gives its empty image.
+  if (diagnostics.budgetExhausted()) return diagnostics;
+  DecodeBudget& budget = source.budget();
+  if (!budget.ReserveWritten(FrameBmpSize(image))) {
+    Diagnostic d;
+    d.kind = DiagnosticKind::BudgetExhausted;
+    d.frame = frameIndex;
+    d.value = budget.writtenLimit();
+    diagnostics.Add(d);
     return diagnostics;
   }
-  Diagnostics diagnostics = DecodeFrame(state, frameIndex, *file, options);
+  StreamPtr file = CreateWriteStream(path);
+  if (!StreamOpened(*file) || !WriteFrameBmp(image, *file)) {
+    Diagnostic d;
+    d.kind = DiagnosticKind::WriteFailed;
+    d.frame = frameIndex;
+    d.path = path;
+    diagnostics.Add(d);
+  }
   FreeStream(file);
   return diagnostics;
 }

@@ -9,11 +9,10 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
 #include "archive/diagnostics.h"
-#include "archive/frame_decoder.h"
+#include "archive/frame_source.h"
 
 namespace dw {
 
@@ -21,12 +20,13 @@ namespace dw {
 std::string ExportFileName(const std::string& frameName);
 
 // folder + "/" + ExportFileName(name of frame index).
-std::string ExportFilePath(const std::string& folder, const ConversionState& state,
-                           int32_t frameIndex);
+std::string ExportFilePath(const std::string& folder, const Archive& archive, int32_t frameIndex);
 
-// Decodes frame frameIndex straight into the file at path (created, or replaced
-// completely). A file that cannot be written is skipped: the result says so.
-Diagnostics ExportFrame(ConversionState& state, int32_t frameIndex, const std::string& path,
-                        const DecodeOptions& options = {});
+// Decodes frame frameIndex through source and writes it as the file at path
+// (created, or replaced completely). The file's bytes are drawn from the
+// source's budget before it is created: when the budget has no room, or the
+// decode was refused by it, no file is touched and the result says
+// BudgetExhausted. A file that cannot be written gives WriteFailed.
+Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::string& path);
 
 }  // namespace dw

@@ -1,7 +1,5 @@
 #include "archive/frame_info.h"
 
-#include <cstddef>
-
 #include "archive/byte_cursor.h"
 
 namespace dw {
@@ -17,14 +15,10 @@ std::optional<FrameHeader> ReadFrameHeaderAt(const std::vector<uint8_t>& archive
   return head;
 }
 
-std::optional<FrameHeader> ReadFrameHeader(ConversionState& state, int32_t frameIndex) {
-  if (frameIndex < 0 || frameIndex >= state.frameCount ||
-      static_cast<size_t>(frameIndex) >= state.frames.size()) {
-    return std::nullopt;
-  }
-  const auto bytes = state.archiveBytes.Current(state.archivePath);
-  if (!bytes) return std::nullopt;
-  return ReadFrameHeaderAt(*bytes, state.frames[frameIndex].offset);
+std::optional<FrameHeader> ReadFrameHeader(const Archive& archive,
+                                           const std::vector<uint8_t>& bytes, int32_t frameIndex) {
+  if (!archive.HasFrame(frameIndex)) return std::nullopt;
+  return ReadFrameHeaderAt(bytes, archive.frames[size_t(frameIndex)].offset);
 }
 
 }  // namespace dw

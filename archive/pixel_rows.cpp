@@ -107,12 +107,9 @@ void NoteOutside(int64_t r, int64_t rows, RowTrouble& trouble) {
 }  // namespace
 
 RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
-                        const FramePlacement& p, const DecodeOptions& options,
-                        ConversionState& state, uint8_t* pixels) {
+                        const FramePlacement& p, const DecodeOptions& options, uint8_t* pixels) {
   RowTrouble trouble;
   const RowWriter rows(p, pixels);
-  if (compression == 1) state.rowOffsets.clear();
-  if (compression == 2 || compression == 3) state.segmentOffsets.clear();
   if (p.visibleColumns <= 0) return trouble;
 
   if (compression == 0) {
@@ -136,11 +133,6 @@ RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
     if (!entry) {
       NoteOutside(r, p.visibleRows - r, trouble);
       break;
-    }
-    if (compression == 1) {
-      state.rowOffsets.push_back(static_cast<int32_t>(*entry));
-    } else {
-      state.segmentOffsets.push_back(static_cast<uint16_t>(*entry));
     }
     const int64_t start = dataStart + *entry;
     if (start >= in.size() || !in.SeekTo(start)) {

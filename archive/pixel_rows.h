@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "archive/byte_cursor.h"
-#include "archive/conversion_state.h"
 #include "archive/frame_decoder.h"
 
 namespace dw {
@@ -29,11 +28,10 @@ struct RowTrouble {
 };
 
 // Decodes the rectangle of a frame of compression 0, 1, 2 or 3 whose data
-// starts at dataStart. The row table entries of the decoded rows go to
-// state.rowOffsets (compression 1) or state.segmentOffsets (2 and 3).
-// pixels: fullHeight rows of stride bytes, bottom row first, all zero.
+// starts at dataStart. It reads the archive and writes nothing but pixels:
+// fullHeight rows of stride bytes, bottom row first, all zero on entry.
 RowTrouble DecodePixels(ByteCursor& archive, int64_t dataStart, int32_t compression,
                         const FramePlacement& placement, const DecodeOptions& options,
-                        ConversionState& state, uint8_t* pixels);
+                        uint8_t* pixels);
 
 }  // namespace dw

@@ -1,6 +1,11 @@
-// Byte streams: every file and in-memory byte transfer of the converter goes
-// through a Stream. Three kinds exist: a file opened for reading, a file opened
-// for writing, and a growable memory buffer.
+// Byte streams: the decoded images, the bitmaps' loads and saves and every
+// BMP file go through a Stream. Three kinds exist: a file opened for reading,
+// a file opened for writing, and a growable memory buffer.
+//
+// Paths that do not: ArchiveBytes reads a whole archive with plain POSIX
+// reads (it must see the file's identity too); the converter's PNG, GIF and
+// WebP files are written by their libraries' own file code, and its JSON
+// manifests and atlases by the standard library's streams.
 //
 // End of data is never an error: a read that runs out delivers fewer bytes (or
 // none) and leaves the rest of the destination untouched. A file that cannot be

@@ -5,7 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
+#include "archive/archive_bytes.h"
+#include "archive/decode_budget.h"
+#include "archive/frame_source.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_export.h"
 #include "archive/stream.h"
@@ -17,6 +20,25 @@
 namespace dw::bench {
 namespace {
 
+// What a program holds of an open archive: the value and its bytes.
+struct OpenArchive {
+  ArchiveBytes cache;
+  Archive archive;
+  void Load(const std::string& path) { archive = LoadArchiveFile(path, cache).archive; }
+  std::shared_ptr<const std::vector<uint8_t>> Bytes() { return cache.Current(archive.path); }
+  int32_t frameCount() const { return archive.frameCount(); }
+  std::vector<uint8_t> DecodeBmp(int32_t i) {
+    Diagnostics found;
+    IndexedImage image;
+    if (const auto bytes = Bytes()) image = DecodeFrameImage(archive, *bytes, i, {}, nullptr, found);
+    StreamPtr out = CreateMemoryStream();
+    WriteFrameBmp(image, *out);
+    std::vector<uint8_t> result = *MemoryStreamBytes(*out);
+    FreeStream(out);
+    return result;
+  }
+};
+
 struct Expected {
   std::vector<OutputFile> files;  // in export order, one per frame
   ExpectedFiles byName;           // what is left on disk afterwards
@@ -24,32 +46,27 @@ struct Expected {
 
 // Every frame decoded into memory once, named as the export names it.
 Expected ExpectedOutput(const BenchArchive& archive) {
-  ConversionState state;
-  InitConversionState(state);
-  LoadArchive(state, archive.path);
+  OpenArchive state;
+  state.Load(archive.path);
   Expected out;
-  for (int32_t i = 0; i < state.frameCount; ++i) {
-    StreamPtr image = CreateMemoryStream();
-    DecodeFrame(state, i, *image);
-    const std::vector<uint8_t>* bytes = MemoryStreamBytes(*image);
-    const size_t size = std::min(bytes->size(), size_t(std::max(StreamSize(*image), 0)));
-    OutputFile file{ExportFileName(state.frames[size_t(i)].name),
-                    std::vector<uint8_t>(bytes->begin(), bytes->begin() + ptrdiff_t(size))};
+  for (int32_t i = 0; i < state.frameCount(); ++i) {
+    OutputFile file{ExportFileName(state.archive.frames[size_t(i)].name), state.DecodeBmp(i)};
     out.byName[file.name] = file.bytes;
     out.files.push_back(std::move(file));
-    FreeStream(image);
   }
   return out;
 }
 
 // Returns the number of frames whose export reported a problem.
 int ExportAll(const std::string& path, const std::string& folder) {
-  ConversionState state;
-  InitConversionState(state);
+  OpenArchive state;
   int failures = 0;
-  LoadArchive(state, path);
-  for (int32_t i = 0; i < state.frameCount; ++i) {
-    if (!ExportFrame(state, i, ExportFilePath(folder, state, i)).ok()) ++failures;
+  state.Load(path);
+  const auto bytes = state.Bytes();
+  DecodeBudget budget(DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+  FrameSource source(state.archive, bytes, budget);
+  for (int32_t i = 0; i < state.frameCount(); ++i) {
+    if (!ExportFrame(source, i, ExportFilePath(folder, state.archive, i)).ok()) ++failures;
   }
   return failures;
 }
@@ -75,10 +92,17 @@ PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFil
                             const std::string& folder, int rotation) {
   static const std::string kFloorPrefix = "floor-", kAgainPrefix = "again-";
   PairedRun run;
-  ConversionState state;
-  InitConversionState(state);
-  run.exported += Measure([&] { LoadArchive(state, path); });
-  const int32_t frames = std::min<int32_t>(state.frameCount, int32_t(files.size()));
+  OpenArchive state;
+  std::unique_ptr<DecodeBudget> budget;
+  std::unique_ptr<FrameSource> source;
+  run.exported += Measure([&] {
+    state.Load(path);
+    const auto bytes = state.Bytes();
+    budget = std::make_unique<DecodeBudget>(
+        DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+    source = std::make_unique<FrameSource>(state.archive, bytes, *budget);
+  });
+  const int32_t frames = std::min<int32_t>(state.frameCount(), int32_t(files.size()));
   for (int32_t i = 0; i < frames; ++i) {
     const OutputFile& file = files[size_t(i)];
     for (int step = 0; step < 3; ++step) {
@@ -87,7 +111,8 @@ PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFil
           run.floor += Measure([&] { WriteFileOnce(folder, kFloorPrefix, file); });
           break;
         case 1:
-          run.exported += Measure([&] { ExportFrame(state, i, ExportFilePath(folder, state, i)); });
+          run.exported +=
+              Measure([&] { ExportFrame(*source, i, ExportFilePath(folder, state.archive, i)); });
           break;
         default:
           run.floorAgain += Measure([&] { WriteFileOnce(folder, kAgainPrefix, file); });
@@ -166,15 +191,12 @@ ExportResult MeasureExport(const BenchArchive& archive, const BenchOptions& opti
 Sample MeasureOpen(const BenchArchive& archive, const BenchOptions& options, int repetitions) {
   std::vector<Sample> times;
   for (int rep = 0; rep <= repetitions; ++rep) {
-    ConversionState state;
-    InitConversionState(state);
-    StreamPtr image = CreateMemoryStream();
+    OpenArchive state;
     const Sample time = Measure([&] {
-      LoadArchive(state, archive.path);
-      DecodeFrame(state, 0, *image);
+      state.Load(archive.path);
+      state.DecodeBmp(0);
     });
     if (rep > 0) times.push_back(time);  // the first run only warms up
-    FreeStream(image);
   }
   PrintTimes(options, archive.label + " open", times);
   return Median(times);
@@ -183,11 +205,10 @@ Sample MeasureOpen(const BenchArchive& archive, const BenchOptions& options, int
 ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& options,
                              int32_t frameCount) {
   ComposeResult result;
-  ConversionState state;
-  InitConversionState(state);
-  LoadArchive(state, archive.path);
+  OpenArchive state;
+  state.Load(archive.path);
   std::vector<int32_t> frames;
-  for (int32_t i = 0; i < std::min(frameCount, state.frameCount); ++i) frames.push_back(i);
+  for (int32_t i = 0; i < std::min(frameCount, state.frameCount()); ++i) frames.push_back(i);
   if (int32_t(frames.size()) < frameCount) {
     result.problem = "the archive lists only " + std::to_string(frames.size()) + " frames";
   }
@@ -195,7 +216,11 @@ ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& op
   std::vector<Sample> times;
   for (int rep = 0; rep <= options.repetitions; ++rep) {
     std::unique_ptr<Bitmap> strip;
-    const Sample time = Measure([&] { strip = ComposeStrip(state, frames, true); });
+    const Sample time = Measure([&] {
+      const auto bytes = state.Bytes();
+      DecodeBudget budget(DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+      strip = ComposeStrip(state.archive, bytes, frames, true, budget);
+    });
     if (rep > 0) times.push_back(time);
     if (rep == 0) {
       result.width = strip ? strip->Width() : 0;
@@ -207,15 +232,13 @@ ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& op
 
   // Every generated archive has frames of one full size, so the strip's size is known.
   if (!frames.empty() && result.problem.empty()) {
-    StreamPtr image = CreateMemoryStream();
-    DecodeFrame(state, 0, *image);
-    FreeStream(image);
+    const ImageSize first = DecodedImageSize(state.archive, *state.Bytes(), 0);
     const int64_t n = int64_t(frames.size());
-    const int64_t want = n * state.fullWidth + (n - 1);
-    if (result.width != want || result.height != state.fullHeight) {
+    const int64_t want = n * first.width + (n - 1);
+    if (result.width != want || result.height != first.height) {
       result.problem = "strip is " + std::to_string(result.width) + "x" +
                        std::to_string(result.height) + ", expected " + std::to_string(want) + "x" +
-                       std::to_string(state.fullHeight);
+                       std::to_string(first.height);
     }
   }
   return result;

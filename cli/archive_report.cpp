@@ -49,19 +49,19 @@ std::string PrintableName(const std::string& utf8) {
   return shown;
 }
 
-ArchiveReport ReportArchive(ConversionState& state) {
+ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& bytes) {
   ArchiveReport report;
-  report.path = state.archivePath;
-  report.type = state.typeCode;
-  report.width = state.fullWidth;
-  report.height = state.fullHeight;
-  report.blockCount = state.blockCount;
-  for (int32_t i = 0; i < state.frameCount && i < static_cast<int32_t>(state.frames.size()); ++i) {
+  report.path = archive.path;
+  report.type = archive.head.archiveType;
+  report.width = archive.head.width;
+  report.height = archive.head.height;
+  report.blockCount = archive.head.blockCount;
+  for (int32_t i = 0; i < archive.frameCount(); ++i) {
     FrameReport frame;
     frame.index = i;
-    frame.name = Cp1251ToUtf8(state.frames[i].name);
-    frame.offset = state.frames[i].offset;
-    frame.head = ReadFrameHeader(state, i);
+    frame.name = Cp1251ToUtf8(archive.frames[size_t(i)].name);
+    frame.offset = archive.frames[size_t(i)].offset;
+    frame.head = ReadFrameHeader(archive, bytes, i);
     report.frames.push_back(std::move(frame));
   }
   return report;
@@ -153,7 +153,8 @@ nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnosti
     AddFrameHead(item, frame.head);
     json["frames"].push_back(std::move(item));
   }
-  json["problems"] = load.problems;
+  json["problems"] = nlohmann::ordered_json::array();
+  for (const Diagnostic& d : load.items) json["problems"].push_back(FormatDiagnostic(d));
   return json;
 }
 

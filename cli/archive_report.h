@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
 #include "archive/def_format.h"
 #include "archive/diagnostics.h"
 
@@ -31,8 +31,7 @@ struct ArchiveReport {
   std::vector<FrameReport> frames;
 };
 
-// Call right after LoadArchive, while the state still holds the archive head.
-ArchiveReport ReportArchive(ConversionState& state);
+ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& bytes);
 
 std::string FormatReport(const ArchiveReport& report);
 nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnostics& load);

@@ -3,6 +3,7 @@
 // file could not be written (whatever could be converted still is).
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ struct ExportRequest {
   bool transparent = false;
   bool keepSpecial = false;
   bool manifest = false;
+  int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size
 };
 int RunExport(const ExportRequest& request, Messages& messages);
 
@@ -36,6 +38,7 @@ struct StripRequest {
   std::string output;
   FrameSelection frames;
   bool separator = true;
+  int64_t maxOutput = 0;
 };
 int RunStrip(const StripRequest& request, Messages& messages);
 

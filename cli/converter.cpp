@@ -66,6 +66,17 @@ class UsageFormatter : public CLI::Formatter {
   }
 };
 
+// Sizes as 4G, 512M, 100k (powers of 1024) or plain bytes.
+void AddMaxOutput(CLI::App& command, int64_t& bytes) {
+  command
+      .add_option("--max-output", bytes,
+                  "Most bytes one archive may decode and write (e.g. 16G); default: 1024 times "
+                  "the archive's size, at least 4G")
+      ->transform(CLI::AsSizeValue(false))
+      ->check(CLI::PositiveNumber)
+      ->type_name("SIZE");
+}
+
 // CLI11 wants the arguments last to first.
 std::vector<std::string> Reversed(const std::vector<std::string>& args) {
   return std::vector<std::string>(args.rbegin(), args.rend());
@@ -122,6 +133,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                           "Keep shadow and outline runs as their palette index instead of 0");
   exportCommand->add_flag("--manifest", exportRequest.manifest,
                           "Also write <archive>.json with the head, palette, blocks and frames");
+  AddMaxOutput(*exportCommand, exportRequest.maxOutput);
   exportCommand->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   exportCommand->footer(kExportFooter);
 
@@ -137,6 +149,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                        "Frames in the order to join them, as for export; default: all")
           ->type_name("LIST");
   strip->add_flag("--no-separator", noSeparator, "Let neighbouring frames touch");
+  AddMaxOutput(*strip, stripRequest.maxOutput);
   strip->footer(kStripFooter);
 
   app.footer(kMainFooter);

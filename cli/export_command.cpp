@@ -5,7 +5,9 @@
 #include <set>
 #include <system_error>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
+#include "archive/decode_budget.h"
+#include "archive/frame_source.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_export.h"
 #include "archive/stream.h"
@@ -13,6 +15,7 @@
 #include "cli/archive_inputs.h"
 #include "cli/archive_report.h"
 #include "cli/commands.h"
+#include "cli/diagnostic_report.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
 #include "cli/png_writer.h"
@@ -21,11 +24,6 @@ namespace dw::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FrameLabel(const ConversionState& state, int32_t index) {
-  return "frame " + std::to_string(index) + " (" +
-         PrintableName(Cp1251ToUtf8(state.frames[index].name)) + ")";
-}
 
 bool MakeFolder(const std::string& folder, Messages& messages) {
   std::error_code ec;
@@ -39,38 +37,35 @@ bool MakeFolder(const std::string& folder, Messages& messages) {
 struct FrameOutcome {
   bool written = false;
   bool damaged = false;
+  bool stopped = false;  // the archive's budget ran out
 };
 
-FrameOutcome ExportOne(ConversionState& state, int32_t index, const std::string& path,
-                       const ExportRequest& request, Messages& messages) {
-  const DecodeOptions options{request.keepSpecial};
+FrameOutcome ExportOne(FrameSource& source, const std::string& archivePath, int32_t index,
+                       const std::string& path, const ExportRequest& request, Messages& messages) {
+  const Archive& archive = source.archive();
   Diagnostics result;
-  std::string writeError;
   if (request.format == ImageFormat::Bmp) {
-    result = ExportFrame(state, index, path, options);
-    if (result.writeFailed) writeError = "cannot write the file";
+    result = ExportFrame(source, index, path);
   } else {
-    StreamPtr image = CreateMemoryStream();
-    result = DecodeFrame(state, index, *image, options);
-    const std::vector<uint8_t>* bytes = MemoryStreamBytes(*image);
-    BmpView view;
-    if (bytes == nullptr || !ViewBmp(*bytes, view, writeError) ||
-        !(writeError = WritePng(path, view, request.transparent)).empty()) {
-      if (writeError.empty()) writeError = "no image was decoded";
+    const IndexedImage& image = source.Decode(index, result);
+    if (!result.budgetExhausted()) {
+      std::string error;
+      if (!source.budget().ReserveWritten(FrameBmpSize(image))) {
+        Diagnostic d;
+        d.kind = DiagnosticKind::BudgetExhausted;
+        d.frame = index;
+        d.value = source.budget().writtenLimit();
+        result.Add(d);
+      } else {
+        error = WritePng(path, ViewOf(image), request.transparent);
+      }
+      if (!error.empty()) messages.Error(path + ": " + FrameLabel(archive, index) + ": " + error);
+      if (!error.empty()) return FrameOutcome{false, result.damaged(), false};
     }
-    FreeStream(image);
   }
-  const std::string decoderPrefix = "frame " + std::to_string(index) + ": ";
-  for (const std::string& problem : result.problems) {
-    const bool prefixed = problem.compare(0, decoderPrefix.size(), decoderPrefix) == 0;
-    messages.Damage(state.archivePath + ": " + FrameLabel(state, index) + ": " +
-                    (prefixed ? problem.substr(decoderPrefix.size()) : problem));
-  }
-  if (result.cannotOpen) writeError = "the archive can no longer be read";
-  if (!writeError.empty()) {
-    messages.Error(path + ": " + FrameLabel(state, index) + ": " + writeError);
-  }
-  return FrameOutcome{writeError.empty(), !result.problems.empty()};
+  Report(archivePath, archive, result, messages);
+  return FrameOutcome{!result.writeFailed() && !result.budgetExhausted(), result.damaged(),
+                      result.budgetExhausted()};
 }
 
 bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manifest,
@@ -90,24 +85,24 @@ struct Totals {
   int failedArchives = 0;
 };
 
-void ExportArchive(const std::string& archive, const std::string& folder,
+void ExportArchive(const std::string& archivePath, const std::string& folder,
                    const ExportRequest& request, const std::string& progressPrefix,
                    Messages& messages, Totals& totals) {
-  ConversionState state;
-  const std::optional<Diagnostics> load = OpenArchive(state, archive, messages);
-  if (!load) {
+  const std::optional<OpenedArchive> opened = OpenArchive(archivePath, messages);
+  if (!opened) {
     ++totals.failedArchives;
     return;
   }
-  bool damaged = !load->problems.empty();
-  const ArchiveReport report = ReportArchive(state);
+  const Archive& archive = opened->archive;
+  bool damaged = opened->load.damaged();
+  const ArchiveReport report = ReportArchive(archive, *opened->bytes);
 
   std::vector<std::string> names;
   for (const FrameReport& frame : report.frames) names.push_back(frame.name);
   const ResolvedFrames resolved = ResolveFrames(request.frames, names);
   bool failed = false;
   for (const std::string& missing : resolved.outOfRange) {
-    messages.Error(archive + ": no frame " + missing + " (the archive has " +
+    messages.Error(archivePath + ": no frame " + missing + " (the archive has " +
                    std::to_string(names.size()) + " frames)");
     failed = true;
   }
@@ -116,16 +111,21 @@ void ExportArchive(const std::string& archive, const std::string& folder,
     return;
   }
 
+  const int64_t limit = request.maxOutput > 0
+                            ? request.maxOutput
+                            : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
+  DecodeBudget budget(limit);
+  FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.keepSpecial});
   std::map<int32_t, std::string> files;
   const std::vector<int32_t> indices = InTableOrder(resolved.indices);
   for (size_t k = 0; k < indices.size(); ++k) {
     const int32_t index = indices[k];
     messages.Progress(progressPrefix + ": frame " + std::to_string(k + 1) + "/" +
                       std::to_string(indices.size()));
-    std::string fileName = ExportFileName(state.frames[index].name);
+    std::string fileName = ExportFileName(archive.frames[size_t(index)].name);
     if (request.format == ImageFormat::Png) fileName.replace(fileName.size() - 3, 3, "png");
     const FrameOutcome outcome =
-        ExportOne(state, index, folder + "/" + fileName, request, messages);
+        ExportOne(source, archivePath, index, folder + "/" + fileName, request, messages);
     damaged = damaged || outcome.damaged;
     if (outcome.written) {
       files[index] = fileName;
@@ -133,11 +133,13 @@ void ExportArchive(const std::string& archive, const std::string& folder,
     } else {
       failed = true;
     }
+    if (outcome.stopped) break;
   }
 
   if (request.manifest) {
-    const std::string path = folder + "/" + ArchiveStem(archive) + ".json";
-    if (!WriteManifest(path, BuildManifest(state, report, files, *load), messages)) failed = true;
+    const std::string path = folder + "/" + ArchiveStem(archivePath) + ".json";
+    if (!WriteManifest(path, BuildManifest(archive, report, files, opened->load), messages))
+      failed = true;
   }
   if (failed) {
     ++totals.failedArchives;

@@ -19,13 +19,13 @@ std::string ToHex(const uint8_t* bytes, size_t size) {
   return hex;
 }
 
-nlohmann::ordered_json BuildManifest(const ConversionState& state, const ArchiveReport& report,
+nlohmann::ordered_json BuildManifest(const Archive& archive, const ArchiveReport& report,
                                      const std::map<int32_t, std::string>& files,
                                      const Diagnostics& load) {
   // The table is the directory sorted stably by offset; recover which table
   // entry each directory entry became.
   std::vector<const FrameEntry*> directory;
-  for (const BlockInfo& block : state.blocks) {
+  for (const BlockInfo& block : archive.blocks) {
     for (const FrameEntry& entry : block.frames) directory.push_back(&entry);
   }
   std::vector<size_t> order(directory.size());
@@ -35,9 +35,9 @@ nlohmann::ordered_json BuildManifest(const ConversionState& state, const Archive
   std::vector<int32_t> tableIndex(directory.size(), -1);
   for (size_t position = 0; position < order.size(); ++position) {
     const size_t d = order[position];
-    if (position < report.frames.size() && static_cast<int32_t>(position) < state.frameCount &&
-        state.frames[position].offset == directory[d]->offset &&
-        state.frames[position].name == directory[d]->name) {
+    if (position < report.frames.size() && static_cast<int32_t>(position) < archive.frameCount() &&
+        archive.frames[position].offset == directory[d]->offset &&
+        archive.frames[position].name == directory[d]->name) {
       tableIndex[d] = static_cast<int32_t>(position);
     }
   }
@@ -49,12 +49,12 @@ nlohmann::ordered_json BuildManifest(const ConversionState& state, const Archive
   manifest["height"] = report.height;
   manifest["blockCount"] = report.blockCount;
   manifest["palette"] = nlohmann::ordered_json::array();
-  for (const ColourQuad& colour : state.palette) {
+  for (const ColourQuad& colour : archive.palette) {
     manifest["palette"].push_back({colour.red, colour.green, colour.blue});
   }
   manifest["blocks"] = nlohmann::ordered_json::array();
   size_t d = 0;
-  for (const BlockInfo& block : state.blocks) {
+  for (const BlockInfo& block : archive.blocks) {
     nlohmann::ordered_json item;
     item["identifier"] = block.identifier;
     item["reserved"] = ToHex(block.reserved.data(), block.reserved.size());
@@ -75,7 +75,8 @@ nlohmann::ordered_json BuildManifest(const ConversionState& state, const Archive
     }
     manifest["blocks"].push_back(std::move(item));
   }
-  manifest["problems"] = load.problems;
+  manifest["problems"] = nlohmann::ordered_json::array();
+  for (const Diagnostic& d : load.items) manifest["problems"].push_back(FormatDiagnostic(d));
   return manifest;
 }
 

@@ -10,15 +10,14 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
 #include "archive/diagnostics.h"
 #include "cli/archive_report.h"
 
 namespace dw::cli {
 
-// report: taken right after loading (the head values change with every decode).
 // files: frame table index -> file name, for the frames that were exported.
-nlohmann::ordered_json BuildManifest(const ConversionState& state, const ArchiveReport& report,
+nlohmann::ordered_json BuildManifest(const Archive& archive, const ArchiveReport& report,
                                      const std::map<int32_t, std::string>& files,
                                      const Diagnostics& load);
 

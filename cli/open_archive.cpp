@@ -1,19 +1,26 @@
 #include "cli/open_archive.h"
 
+#include "archive/archive_bytes.h"
+#include "cli/diagnostic_report.h"
+
 namespace dw::cli {
 
-std::optional<Diagnostics> OpenArchive(ConversionState& state, const std::string& path,
-                                       Messages& messages) {
-  InitConversionState(state);
-  Diagnostics load = LoadArchive(state, path);
-  if (load.cannotOpen) {
+std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& messages) {
+  // The bytes are read once; the archive and every decode use the same ones.
+  ArchiveBytes cache;
+  OpenedArchive opened;
+  opened.bytes = cache.Current(path);
+  opened.archive.path = path;
+  if (!opened.bytes) {
     messages.Error(path + ": cannot open or read the archive");
     return std::nullopt;
   }
-  for (const std::string& problem : load.problems) {
-    messages.Damage(path + ": damaged archive: " + problem);
-  }
-  return load;
+  LoadedArchive loaded = ReadArchive(*opened.bytes);
+  opened.archive = std::move(loaded.archive);
+  opened.archive.path = path;
+  opened.load = std::move(loaded.diagnostics);
+  Report(path, opened.archive, opened.load, messages);
+  return opened;
 }
 
 }  // namespace dw::cli

@@ -1,17 +1,24 @@
+// Opening an archive for a converter command.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
 #include "cli/messages.h"
 
 namespace dw::cli {
 
-// Loads path into a freshly initialised state and reports what the loader
-// found: an archive that cannot be read is an error, damage a warning. The
-// loader's findings, or nothing when the archive could not be read at all.
-std::optional<Diagnostics> OpenArchive(ConversionState& state, const std::string& path,
-                                       Messages& messages);
+struct OpenedArchive {
+  Archive archive;
+  Diagnostics load;  // what the loader found
+  std::shared_ptr<const std::vector<uint8_t>> bytes;
+};
+
+// Reads the archive at path and reports what the loader found: an archive
+// that cannot be read is an error (and nothing is returned), damage a warning.
+std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& messages);
 
 }  // namespace dw::cli

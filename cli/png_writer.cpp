@@ -1,5 +1,8 @@
 #include "cli/png_writer.h"
 
+#include "archive/bmp_layout.h"
+#include "archive/little_endian.h"
+
 #include <png.h>
 
 #include <cerrno>
@@ -10,17 +13,15 @@
 namespace dw::cli {
 namespace {
 
-constexpr int64_t kPixelOffset = 1078;
+constexpr int64_t kPixelOffset = kBmpPixelOffset;
 constexpr int kMessageSize = 256;
 
 uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= uint32_t{bytes[at + i]} << (8 * i);
-  return v;
+  return le::GetU32(bytes.data() + at);
 }
 
 uint16_t Get16(const std::vector<uint8_t>& bytes, size_t at) {
-  return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+  return le::GetU16(bytes.data() + at);
 }
 
 void OnPngError(png_structp png, png_const_charp message) {
@@ -66,6 +67,16 @@ bool EncodePng(std::FILE* file, const BmpView& image, const png_color* palette,
 }
 
 }  // namespace
+
+BmpView ViewOf(const IndexedImage& image) {
+  BmpView view;
+  view.width = image.width;
+  view.height = image.height;
+  view.stride = image.stride;
+  view.colourTable = reinterpret_cast<const uint8_t*>(image.palette.data());
+  view.pixels = image.pixels.data();
+  return view;
+}
 
 bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error) {
   if (bmp.size() < static_cast<size_t>(kPixelOffset) || bmp[0] != 'B' || bmp[1] != 'M') {

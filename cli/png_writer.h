@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/indexed_image.h"
+
 namespace dw::cli {
 
 // The parts of an 8-bit bottom-up BMP image a PNG needs, pointing into its bytes.
@@ -17,6 +19,9 @@ struct BmpView {
   const uint8_t* colourTable = nullptr;  // 256 x (blue, green, red, 0)
   const uint8_t* pixels = nullptr;       // bottom row first
 };
+
+// A decoded frame as such a view (valid while the image lives).
+BmpView ViewOf(const IndexedImage& image);
 
 // Checks that bmp is an uncompressed 8-bit image whose rows all lie inside it.
 bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error);

@@ -1,11 +1,12 @@
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "archive/conversion_state.h"
+#include "archive/archive.h"
+#include "archive/bmp_layout.h"
+#include "archive/decode_budget.h"
 #include "archive/text_encoding.h"
-#include "cli/archive_report.h"
 #include "cli/commands.h"
+#include "cli/diagnostic_report.h"
 #include "cli/open_archive.h"
 #include "image/bitmap.h"
 #include "image/compose.h"
@@ -13,12 +14,11 @@
 namespace dw::cli {
 
 int RunStrip(const StripRequest& request, Messages& messages) {
-  ConversionState state;
-  const std::optional<Diagnostics> load = OpenArchive(state, request.archive, messages);
-  if (!load) return messages.ExitStatus();
+  const std::optional<OpenedArchive> opened = OpenArchive(request.archive, messages);
+  if (!opened) return messages.ExitStatus();
+  const Archive& archive = opened->archive;
   std::vector<std::string> names;
-  for (int32_t i = 0; i < state.frameCount; ++i)
-    names.push_back(Cp1251ToUtf8(state.frames[i].name));
+  for (const FrameEntry& frame : archive.frames) names.push_back(Cp1251ToUtf8(frame.name));
   const ResolvedFrames resolved = ResolveFrames(request.frames, names);
   for (const std::string& missing : resolved.outOfRange) {
     messages.Error(request.archive + ": no frame " + missing + " (the archive has " +
@@ -28,27 +28,15 @@ int RunStrip(const StripRequest& request, Messages& messages) {
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
   }
+  const int64_t limit = request.maxOutput > 0
+                            ? request.maxOutput
+                            : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
+  DecodeBudget budget(limit);
   Diagnostics decoded;
   const std::unique_ptr<Bitmap> strip =
-      ComposeStrip(state, resolved.indices, request.separator, &decoded);
-  // The decoder names frames by index; add the name, as export does.
-  for (const std::string& problem : decoded.problems) {
-    std::string text = problem;
-    int32_t index = -1;
-    const size_t colon = problem.find(": ");
-    if (colon != std::string::npos && std::sscanf(problem.c_str(), "frame %d", &index) == 1 &&
-        index >= 0 && index < state.frameCount &&
-        problem.compare(0, colon, "frame " + std::to_string(index)) == 0) {
-      text = "frame " + std::to_string(index) + " (" +
-             PrintableName(Cp1251ToUtf8(state.frames[size_t(index)].name)) + ")" +
-             problem.substr(colon);
-    }
-    messages.Damage(request.archive + ": " + text);
-  }
-  if (decoded.cannotOpen) {
-    messages.Error(request.archive + ": the archive can no longer be read");
-    return messages.ExitStatus();
-  }
+      ComposeStrip(archive, opened->bytes, resolved.indices, request.separator, budget, &decoded);
+  Report(request.archive, archive, decoded, messages);
+  if (decoded.budgetExhausted()) return messages.ExitStatus();
   if (!strip || strip->Empty()) {
     messages.Error(request.archive + ": the first frame has no image, so the strip is empty");
     return messages.ExitStatus();
@@ -59,8 +47,8 @@ int RunStrip(const StripRequest& request, Messages& messages) {
   if (std::filesystem::is_regular_file(request.output, ec))
     std::filesystem::remove(request.output, ec);
   strip->SaveToFile(request.output);
-  const auto expected =
-      static_cast<std::uintmax_t>(1078) + static_cast<std::uintmax_t>(strip->dibSize());
+  const auto expected = static_cast<std::uintmax_t>(kBmpPixelOffset) +
+                        static_cast<std::uintmax_t>(strip->dibSize());
   const std::uintmax_t written = std::filesystem::file_size(request.output, ec);
   if (ec || written != expected) {
     messages.Error(request.output + ": cannot write the strip");

@@ -7,16 +7,17 @@
 
 #include "image/bitmap_canvas.h"
 #include "image/bmp_reader.h"
-#include "image/le_bytes.h"
+#include "archive/bmp_layout.h"
+#include "archive/little_endian.h"
 #include "image/pixel_layout.h"
 
 namespace dw {
 
 using image_detail::BitsOf;
-using image_detail::GetI32;
-using image_detail::GetU32;
-using image_detail::PutU16;
-using image_detail::PutU32;
+using le::GetI32;
+using le::GetU32;
+using le::PutU16;
+using le::PutU32;
 
 namespace {
 
@@ -25,16 +26,16 @@ namespace {
 std::vector<uint8_t> NewHeader(int32_t width, int32_t height, PixelFormat format) {
   std::vector<uint8_t> header(kDibHeaderBlockSize, 0);
   uint8_t* h = header.data();
-  PutU32(h, image_detail::kInfoHeaderSize);
-  PutU32(h + image_detail::kInfoWidth, static_cast<uint32_t>(width));
-  PutU32(h + image_detail::kInfoHeight, static_cast<uint32_t>(height));
-  PutU16(h + image_detail::kInfoPlanes, 1);
-  PutU16(h + image_detail::kInfoBitCount, static_cast<uint16_t>(BitsOf(format)));
+  PutU32(h, kBmpInfoHeaderSize);
+  PutU32(h + kInfoWidth, static_cast<uint32_t>(width));
+  PutU32(h + kInfoHeight, static_cast<uint32_t>(height));
+  PutU16(h + kInfoPlanes, 1);
+  PutU16(h + kInfoBitCount, static_cast<uint16_t>(BitsOf(format)));
   if (format == PixelFormat::Bits16Masks) {
-    PutU32(h + image_detail::kInfoCompression, image_detail::kBitFieldsCompression);
-    PutU32(h + image_detail::kInfoHeaderSize, 0xF800);
-    PutU32(h + image_detail::kInfoHeaderSize + 4, 0x07E0);
-    PutU32(h + image_detail::kInfoHeaderSize + 8, 0x001F);
+    PutU32(h + kInfoCompression, kBitFieldsCompression);
+    PutU32(h + kBmpInfoHeaderSize, 0xF800);
+    PutU32(h + kBmpInfoHeaderSize + 4, 0x07E0);
+    PutU32(h + kBmpInfoHeaderSize + 8, 0x001F);
   }
   return header;
 }
@@ -91,6 +92,30 @@ void Bitmap::LoadFromStream(Stream& stream) {
   pixelFormat_ = image->format;
 }
 
+void Bitmap::LoadIndexedImage(IndexedImage&& image) {
+  Clear();
+  handleKind_ = HandleKind::DeviceIndependent;
+  const int64_t pixelBytes = int64_t(image.pixels.size());
+  // As a BMP of these sizes loads: no width gives nothing, no height an
+  // empty bitmap that keeps its width.
+  if (image.width <= 0 || image.height < 0 || pixelBytes > kMaxBitmapBytes ||
+      pixelBytes != image.stride * image.height) {
+    return;
+  }
+  width_ = image.width;
+  height_ = image.height;
+  if (height_ == 0) return;
+  uint8_t file[kBmpHeaderSize];
+  SerializeBmpHeader(FrameBmpHeader(image.width, image.height, pixelBytes), file);
+  dibHeader_.assign(kDibHeaderBlockSize, 0);
+  std::memcpy(dibHeader_.data(), file + kBmpFileHeaderSize, kBmpInfoHeaderSize);
+  std::memcpy(dibHeader_.data() + kBmpInfoHeaderSize, image.palette.data(), kBmpColourTableSize);
+  dibBits_ = std::move(image.pixels);
+  scanLineSize_ = static_cast<int32_t>(image.stride);
+  dibSize_ = static_cast<int32_t>(pixelBytes);
+  pixelFormat_ = PixelFormat::Bits8;
+}
+
 bool Bitmap::Materialise() {
   if (HasPixels()) return true;
   if (Empty()) return false;
@@ -114,19 +139,19 @@ void Bitmap::SaveToStream(Stream& stream) {
   int32_t tableBytes = bits <= 8 ? 4 << bits : 0;
   // Bit-field images keep their masks behind the info header, so that the
   // file says what its values mean.
-  const uint32_t compression = GetU32(dibHeader_.data() + image_detail::kInfoCompression);
-  if (bits > 8 && (compression == image_detail::kBitFieldsCompression ||
-                   compression == image_detail::kAlphaBitFieldsCompression)) {
+  const uint32_t compression = GetU32(dibHeader_.data() + kInfoCompression);
+  if (bits > 8 && (compression == kBitFieldsCompression ||
+                   compression == kAlphaBitFieldsCompression)) {
     tableBytes = 12;
   }
-  const int32_t headersSize = image_detail::kFileHeaderSize + image_detail::kInfoHeaderSize;
-  uint8_t fileHeader[image_detail::kFileHeaderSize] = {'B', 'M'};
+  const int32_t headersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+  uint8_t fileHeader[kBmpFileHeaderSize] = {'B', 'M'};
   PutU32(fileHeader + 2, static_cast<uint32_t>(headersSize + tableBytes + dibSize_));
   PutU32(fileHeader + 10, static_cast<uint32_t>(headersSize + tableBytes));
 
-  const int32_t infoBytes = image_detail::kInfoHeaderSize + tableBytes;
-  if (WriteBytes(stream, fileHeader, image_detail::kFileHeaderSize) <
-          image_detail::kFileHeaderSize ||
+  const int32_t infoBytes = kBmpInfoHeaderSize + tableBytes;
+  if (WriteBytes(stream, fileHeader, kBmpFileHeaderSize) <
+          kBmpFileHeaderSize ||
       WriteBytes(stream, dibHeader_.data(), infoBytes) < infoBytes ||
       WriteBytes(stream, dibBits_.data(), dibSize_) < dibSize_) {
     SeekTo(stream, start);
@@ -165,7 +190,7 @@ void Bitmap::Rebuild(int32_t width) {
   std::vector<uint8_t> header = NewHeader(width, height_, pixelFormat_);
   const image_detail::PixelLayout from = image_detail::LayoutOf(*this);
   if (from.indexed) {
-    std::memcpy(header.data() + image_detail::kInfoHeaderSize, from.table,
+    std::memcpy(header.data() + kBmpInfoHeaderSize, from.table,
                 static_cast<size_t>(from.tableEntries()) * 4);
   }
   const image_detail::PixelLayout to = image_detail::LayoutOf(pixelFormat_, header.data());
@@ -219,7 +244,7 @@ int Bitmap::bitCount() const {
 }
 
 bool Bitmap::topDown() const {
-  return !dibHeader_.empty() && GetI32(dibHeader_.data() + image_detail::kInfoHeight) < 0;
+  return !dibHeader_.empty() && GetI32(dibHeader_.data() + kInfoHeight) < 0;
 }
 
 uint32_t Bitmap::PixelAt(int32_t x, int32_t y) const {

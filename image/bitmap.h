@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/indexed_image.h"
 #include "archive/stream.h"
 #include "image/drawing_surface.h"
 
@@ -71,6 +72,9 @@ class Bitmap {
   // (with or without the 14-byte file header); the stream is left after the
   // pixel data, or where it was when the load fails.
   void LoadFromStream(Stream& stream);
+  // Takes over a decoded frame's pixels without copying them: the same
+  // bitmap as loading the frame's BMP file gives.
+  void LoadIndexedImage(IndexedImage&& image);
   // Writes the image as a complete BMP at the stream's position.
   void SaveToStream(Stream& stream);
   // Creates or replaces the file; an empty bitmap creates no file.

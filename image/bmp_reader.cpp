@@ -4,10 +4,18 @@
 #include <cstring>
 #include <limits>
 
-#include "image/le_bytes.h"
+#include "archive/bmp_layout.h"
+#include "archive/little_endian.h"
 #include "image/pixel_layout.h"
 
 namespace dw::image_detail {
+
+using le::GetI32;
+using le::GetU16;
+using le::GetU32;
+using le::PutU16;
+using le::PutU32;
+
 namespace {
 
 PixelFormat FormatFor(int64_t planesTimesBits, uint32_t compression) {
@@ -35,7 +43,7 @@ PixelFormat FormatFor(int64_t planesTimesBits, uint32_t compression) {
 int64_t ColourTableBytes(PixelFormat format, int64_t pixelOffset) {
   const int bits = BitsOf(format);
   int64_t length = bits <= 8 ? int64_t{4} << bits : format == PixelFormat::Bits16Masks ? 12 : 0;
-  const int64_t headersSize = kFileHeaderSize + kInfoHeaderSize;
+  const int64_t headersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;
   if (pixelOffset > 0 && pixelOffset != headersSize + length) {
     length = std::clamp<int64_t>(pixelOffset - headersSize, 0, 1024);
   }
@@ -46,8 +54,8 @@ int64_t ColourTableBytes(PixelFormat format, int64_t pixelOffset) {
 
 std::optional<BmpImage> ReadBmpImage(Stream& stream) {
   const int32_t start = CurrentPosition(stream);
-  uint8_t fileHeader[kFileHeaderSize];
-  if (ReadBytes(stream, fileHeader, kFileHeaderSize) < kFileHeaderSize) return std::nullopt;
+  uint8_t fileHeader[kBmpFileHeaderSize];
+  if (ReadBytes(stream, fileHeader, kBmpFileHeaderSize) < kBmpFileHeaderSize) return std::nullopt;
   int64_t pixelOffset = 0;
   if (fileHeader[0] == 'B' && fileHeader[1] == 'M') {
     pixelOffset = GetU32(fileHeader + 10);
@@ -55,8 +63,8 @@ std::optional<BmpImage> ReadBmpImage(Stream& stream) {
     SeekTo(stream, start);  // the stream begins with the info header
   }
 
-  uint8_t info[kInfoHeaderSize];
-  if (ReadBytes(stream, info, kInfoHeaderSize) < kInfoHeaderSize) return std::nullopt;
+  uint8_t info[kBmpInfoHeaderSize];
+  if (ReadBytes(stream, info, kBmpInfoHeaderSize) < kBmpInfoHeaderSize) return std::nullopt;
   const int32_t width = GetI32(info + kInfoWidth);
   const int32_t signedHeight = GetI32(info + kInfoHeight);
   const int64_t planesTimesBits =
@@ -80,10 +88,10 @@ std::optional<BmpImage> ReadBmpImage(Stream& stream) {
   image.scanLineSize = static_cast<int32_t>(rowBytes);
   image.format = format;
   image.header.assign(kDibHeaderBlockSize, 0);
-  std::memcpy(image.header.data(), info, kInfoHeaderSize);
+  std::memcpy(image.header.data(), info, kBmpInfoHeaderSize);
   const auto tableCount = static_cast<int32_t>(tableBytes);
   if (tableCount > 0 &&
-      ReadBytes(stream, image.header.data() + kInfoHeaderSize, tableCount) < tableCount) {
+      ReadBytes(stream, image.header.data() + kBmpInfoHeaderSize, tableCount) < tableCount) {
     return std::nullopt;
   }
   if (pixelBytes > 0) {

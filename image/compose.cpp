@@ -1,90 +1,154 @@
 #include "image/compose.h"
 
-#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <optional>
+#include <unordered_map>
 
 #include "archive/frame_decoder.h"
-#include "archive/stream.h"
+#include "image/palette_match.h"
 #include "image/pixel_layout.h"
 
 namespace dw {
+namespace {
 
-void LoadFrameBitmap(ConversionState& state, int32_t frameIndex, Bitmap& target,
-                     Diagnostics* problems) {
-  StreamPtr image = CreateMemoryStream();
-  // A damaged frame still gives a loadable image.
-  const Diagnostics decoded = DecodeFrame(state, frameIndex, *image);
-  if (problems != nullptr) {
-    problems->cannotOpen = problems->cannotOpen || decoded.cannotOpen;
-    problems->writeFailed = problems->writeFailed || decoded.writeFailed;
-    problems->problems.insert(problems->problems.end(), decoded.problems.begin(),
-                              decoded.problems.end());
+IndexedImage Decode(const Archive& archive, const ArchiveBytesPtr& bytes, int32_t frameIndex,
+                    DecodeBudget* budget, Diagnostics& found) {
+  if (!bytes) {
+    Diagnostic d;
+    d.kind = DiagnosticKind::CannotOpen;
+    d.frame = frameIndex;
+    found.Add(d);
+    return IndexedImage{};
   }
-  SeekTo(*image, 0);
-  target.LoadFromStream(*image);
-  FreeStream(image);
+  return DecodeFrameImage(archive, *bytes, frameIndex, DecodeOptions{}, budget, found);
 }
 
-std::unique_ptr<Bitmap> ComposeStrip(ConversionState& state, const std::vector<int32_t>& frames,
-                                     bool separator, Diagnostics* problems) {
+// Copies columns [from, from + width) of every row of the strip to x, each
+// value through map (identity when map is null).
+void CopyColumns(Bitmap& strip, int64_t from, int64_t width, int64_t x, const uint8_t* map) {
+  uint8_t* bits = strip.mutableDibBits();
+  if (bits == nullptr || width <= 0) return;
+  const int64_t scanLine = strip.scanLineSize();
+  for (int32_t row = 0; row < strip.Height(); ++row) {
+    uint8_t* line = bits + row * scanLine;
+    if (map == nullptr) {
+      std::memmove(line + x, line + from, size_t(width));
+    } else {
+      for (int64_t k = 0; k < width; ++k) line[x + k] = map[line[from + k]];
+    }
+  }
+}
+
+}  // namespace
+
+void LoadFrameBitmap(const Archive& archive, const ArchiveBytesPtr& bytes, int32_t frameIndex,
+                     Bitmap& target, DecodeBudget* budget, Diagnostics* problems) {
+  Diagnostics found;
+  target.LoadIndexedImage(Decode(archive, bytes, frameIndex, budget, found));
+  if (problems != nullptr) problems->Append(found);
+}
+
+std::unique_ptr<Bitmap> ComposeStrip(const Archive& archive, const ArchiveBytesPtr& bytes,
+                                     const std::vector<int32_t>& frames, bool separator,
+                                     DecodeBudget& budget, Diagnostics* problems) {
+  Diagnostics ignored;
+  Diagnostics& found = problems != nullptr ? *problems : ignored;
   std::unique_ptr<Bitmap> strip = CreateBitmap(1, 1);
   if (frames.empty()) {
     strip->Clear();
     return strip;
   }
-  // The first frame is loaded, not painted, so its indices and palette are
-  // taken over exactly.
-  LoadFrameBitmap(state, frames[0], *strip, problems);
-  if (strip->Empty()) {
+  Diagnostics firstOnly;
+  LoadFrameBitmap(archive, bytes, frames[0], *strip, &budget, &firstOnly);
+  found.Append(firstOnly);
+  if (strip->Empty() || strip->bitCount() != 8) {
     strip->Clear();
     return strip;
   }
 
-  // The strip's final width is known before it is allocated. A frame that
-  // gives no image still takes its width (0 when it failed) and its separator
-  // column. A later frame is kept for painting only while it is no taller than
-  // the strip, so what is held stays within the strip's own size; a taller one
-  // is decoded again when its turn comes. The strip's size is checked frame
-  // by frame, so a strip too large to hold stops the work at once.
+  // Widths from the heads alone. A frame that gives no image still takes its
+  // separator column.
   const int32_t gap = separator ? 1 : 0;
   const int32_t height = strip->Height();
   const int32_t firstWidth = strip->Width();
-  struct Later {
-    int32_t index;
-    int32_t width;
-    std::unique_ptr<Bitmap> image;  // none when it is to be decoded again
-  };
-  std::vector<Later> later;
-  later.reserve(frames.size() - 1);
+  std::vector<int64_t> widths(frames.size(), 0);
+  widths[0] = firstWidth;
   int64_t width = firstWidth;
   for (size_t k = 1; k < frames.size(); ++k) {
-    std::unique_ptr<Bitmap> frame = CreateBitmap(1, 1);
-    LoadFrameBitmap(state, frames[k], *frame, problems);
-    width += frame->Width() + gap;
-    const int64_t rowBytes = image_detail::RowBytes(width, strip->bitCount());
+    widths[k] = bytes ? DecodedImageSize(archive, *bytes, frames[k]).width : 0;
+    width += widths[k] + gap;
+    const int64_t rowBytes = image_detail::RowBytes(width, 8);
     if (width > std::numeric_limits<int32_t>::max() || rowBytes < 0 ||
         rowBytes * height > kMaxBitmapBytes) {
       strip->Clear();  // too large to hold
       return strip;
     }
-    const int32_t frameWidth = frame->Width();
-    if (frame->Height() > height) frame.reset();
-    later.push_back(Later{frames[k], frameWidth, std::move(frame)});
   }
   strip->SetWidth(static_cast<int32_t>(width));
+  if (strip->Width() != width) {
+    strip->Clear();
+    return strip;
+  }
+
+  // What a repeat of the first frame becomes when painted by colour: each
+  // index as the lowest index of the same colour (or the nearest).
+  uint8_t firstMap[256];
+  {
+    const image_detail::PixelLayout layout = image_detail::LayoutOf(*strip);
+    const image_detail::PaletteMatcher matcher(layout.table, layout.tableEntries());
+    for (int i = 0; i < 256; ++i)
+      firstMap[i] = i < layout.tableEntries()
+                        ? matcher.IndexOf(image_detail::ColourOf(layout, uint32_t(i)))
+                        : 0;
+  }
+  struct Painted {
+    int64_t column;
+    Diagnostics found;  // repeated for every later listing of the frame
+  };
+  std::unordered_map<int32_t, Painted> painted;  // by head offset
+  auto repeat = [&](const Diagnostics& of, int32_t index) {
+    for (Diagnostic d : of.items) {
+      d.frame = index;
+      found.Add(std::move(d));
+    }
+  };
+  auto offsetOf = [&](int32_t index) {
+    return archive.HasFrame(index) ? std::optional<int32_t>(archive.frames[size_t(index)].offset)
+                                   : std::nullopt;
+  };
+  const std::optional<int32_t> firstOffset = offsetOf(frames[0]);
 
   DrawingSurface* canvas = strip->Canvas();
   int64_t x = firstWidth;
-  for (Later& frame : later) {
+  for (size_t k = 1; k < frames.size(); ++k) {
     x += gap;
-    if (!frame.image) {
-      frame.image = CreateBitmap(1, 1);
-      LoadFrameBitmap(state, frame.index, *frame.image);
+    const std::optional<int32_t> offset = offsetOf(frames[k]);
+    if (offset && widths[k] > 0) {
+      if (const auto seen = painted.find(*offset); seen != painted.end()) {
+        CopyColumns(*strip, seen->second.column, widths[k], x, nullptr);
+        repeat(seen->second.found, frames[k]);
+        x += widths[k];
+        continue;
+      }
+      if (offset == firstOffset) {
+        CopyColumns(*strip, 0, widths[k], x, firstMap);
+        repeat(firstOnly, frames[k]);
+        painted.emplace(*offset, Painted{x, firstOnly});
+        x += widths[k];
+        continue;
+      }
     }
-    if (canvas != nullptr && !frame.image->Empty())
-      frame.image->Draw(*canvas, static_cast<int>(x), 0);
-    x += frame.width;
-    frame.image.reset();  // painted; its memory is no longer needed
+    Diagnostics frameFound;
+    std::unique_ptr<Bitmap> frame = CreateBitmap(1, 1);
+    LoadFrameBitmap(archive, bytes, frames[k], *frame, &budget, &frameFound);
+    found.Append(frameFound);
+    if (frameFound.budgetExhausted()) break;  // keep what is painted
+    if (canvas != nullptr && !frame->Empty()) {
+      frame->Draw(*canvas, static_cast<int>(x), 0);
+      if (offset) painted.emplace(*offset, Painted{x, frameFound});
+    }
+    x += widths[k];
   }
   return strip;
 }

@@ -2,9 +2,17 @@
 
 #include <bit>
 
-#include "image/le_bytes.h"
+#include "archive/bmp_layout.h"
+#include "archive/little_endian.h"
 
 namespace dw::image_detail {
+
+using le::GetI32;
+using le::GetU16;
+using le::GetU32;
+using le::PutU16;
+using le::PutU32;
+
 namespace {
 
 constexpr uint32_t kStandardRed = 0x00FF0000, kStandardGreen = 0x0000FF00, kStandardBlue = 0xFF;
@@ -22,7 +30,7 @@ bool SetMasksFromHeader(PixelLayout& layout, const uint8_t* header) {
   if (compression != kBitFieldsCompression && compression != kAlphaBitFieldsCompression) {
     return false;
   }
-  const uint8_t* masks = header + kInfoHeaderSize;
+  const uint8_t* masks = header + kBmpInfoHeaderSize;
   const uint32_t red = GetU32(masks), green = GetU32(masks + 4), blue = GetU32(masks + 8);
   if ((red | green | blue) == 0) return false;
   SetMasks(layout, red, green, blue);
@@ -99,7 +107,7 @@ PixelLayout LayoutOf(PixelFormat format, const uint8_t* header) {
     case PixelFormat::Bits4:
     case PixelFormat::Bits8:
       layout.indexed = true;
-      layout.table = header + kInfoHeaderSize;
+      layout.table = header + kBmpInfoHeaderSize;
       break;
     case PixelFormat::Bits16:
       SetMasks(layout, 0x7C00, 0x03E0, 0x001F);

@@ -16,7 +16,7 @@ TEST_F(ArchiveSelectionTest, OpeningListsFramesInOffsetOrderAndShowsFrameZero) {
   EXPECT_EQ(Items(*window->frameList),
             (std::vector<std::string>{"конь.pcx", "f1.pcx", "f2.pcx", "f3.pcx", "f4.pcx", "f5.pcx",
                                       "f6.pcx", "f7.pcx"}));
-  EXPECT_EQ(ProgramState().archivePath, temp.path() + "/units.def");
+  EXPECT_EQ(ProgramState().archive.path, temp.path() + "/units.def");
   EXPECT_EQ(ui::CurrentIndex(*window->frameList), 0);
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
   EXPECT_TRUE(ui::IsItemSelected(*window->frameList, 0));

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/conversion_state.h"
-#include "archive/from_bytes.h"
+#include "archive/archive.h"
+#include "archive/archive_bytes.h"
 #include "tests/support/def_writer.h"
 
 namespace dw {
@@ -29,7 +29,13 @@ Block BlockOf(std::vector<std::string> names, std::vector<int32_t> offsets = {},
   return b;
 }
 
-std::vector<std::string> Names(const ConversionState& s) {
+std::vector<std::string> Problems(const Diagnostics& d) {
+  std::vector<std::string> texts;
+  for (const Diagnostic& item : d.items) texts.push_back(FormatDiagnostic(item));
+  return texts;
+}
+
+std::vector<std::string> Names(const Archive& s) {
   std::vector<std::string> out;
   for (const FrameEntry& f : s.frames) out.push_back(f.name);
   return out;
@@ -39,11 +45,17 @@ class LoadArchiveTest : public ::testing::Test {
  protected:
   Diagnostics Load(const std::vector<uint8_t>& bytes) {
     WriteFile(path_, bytes);
-    return LoadArchive(state_, path_);
+    return LoadFile(path_);
   }
+  Diagnostics LoadFile(const std::string& path) {
+    LoadedArchive loaded = LoadArchiveFile(path, cache_);
+    state_ = std::move(loaded.archive);
+    return loaded.diagnostics;
+  }
+  ArchiveBytes cache_;
   TempDir dir_;
   std::string path_ = dir_.File("a.def");
-  ConversionState state_;
+  Archive state_;
 };
 
 // Ascending signed offsets; equal offsets keep directory order across blocks.
@@ -52,11 +64,11 @@ TEST_F(LoadArchiveTest, SortsFramesByOffsetKeepingDirectoryOrderForEqualOnes) {
   plan.blocks = {BlockOf({"five", "twelve", "three", "b1"}, {5000, 1200, 3000, 900}),
                  BlockOf({"b2", "c1", "c2"}, {-4, 900, 900})};
   EXPECT_TRUE(Load(BuildArchive(plan)).ok());
-  EXPECT_EQ(state_.frameCount, 7);
+  EXPECT_EQ(state_.frameCount(), 7);
   EXPECT_EQ(Names(state_),
             (std::vector<std::string>{"b2", "b1", "c1", "c2", "twelve", "three", "five"}));
   EXPECT_EQ(state_.frames[4].offset, 1200);
-  EXPECT_EQ(state_.archivePath, path_);
+  EXPECT_EQ(state_.path, path_);
 }
 
 TEST_F(LoadArchiveTest, NamesStopAtTheirFirstZeroByte) {
@@ -81,9 +93,9 @@ TEST_F(LoadArchiveTest, KeepsHeadAndConvertsThePalette) {
   plan.palette[3 * 7 + 1] = 0x20;
   plan.palette[3 * 7 + 2] = 0x30;
   Load(BuildArchive(plan));
-  EXPECT_EQ(state_.typeCode, 0x43);
-  EXPECT_EQ(state_.fullWidth, 450);
-  EXPECT_EQ(state_.fullHeight, -400);
+  EXPECT_EQ(state_.head.archiveType, 0x43);
+  EXPECT_EQ(state_.head.width, 450);
+  EXPECT_EQ(state_.head.height, -400);
   const ColourQuad q = state_.palette[7];
   EXPECT_EQ((std::vector<uint8_t>{q.blue, q.green, q.red, q.reserved}),
             (std::vector<uint8_t>{0x30, 0x20, 0x10, 0}));
@@ -95,8 +107,8 @@ TEST_F(LoadArchiveTest, BlockCountOfZeroOrLessGivesNoFramesButThePalette) {
     plan.blocks = {BlockOf({"x"}, {100})};
     plan.blockCount = count;
     Load(BuildArchive(plan));
-    EXPECT_EQ(state_.frameCount, 0);
-    EXPECT_EQ(state_.blockCount, count);
+    EXPECT_EQ(state_.frameCount(), 0);
+    EXPECT_EQ(state_.head.blockCount, count);
     EXPECT_EQ(state_.palette[255].red, 255);
   }
 }
@@ -111,7 +123,7 @@ TEST_F(LoadArchiveTest, EmptyAndNegativeBlocksContributeNothingAndTakeSixteenByt
   plan.blocks = {BlockOf({"a", "b"}, {30, 10}), empty, negative, BlockOf({"z"}, {20})};
   const Diagnostics d = Load(BuildArchive(plan));
   EXPECT_EQ(Names(state_), (std::vector<std::string>{"b", "z", "a"}));
-  EXPECT_EQ(d.problems, (std::vector<std::string>{"block 2 declares a negative frame count (-5)"}));
+  EXPECT_EQ(Problems(d), (std::vector<std::string>{"block 2 declares a negative frame count (-5)"}));
   // The blocks as stored, their frames in directory order.
   ASSERT_EQ(state_.blocks.size(), 4u);
   EXPECT_EQ(state_.blocks[2].declaredCount, -5);
@@ -135,9 +147,9 @@ TEST_F(LoadArchiveTest, StartsCleanAfterABiggerArchive) {
   ASSERT_EQ(state_.blocks.size(), 1u);
 
   Load(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 10));  // ends inside the head
-  EXPECT_EQ(state_.frameCount, 0);
-  EXPECT_EQ(state_.typeCode, 0x42);
-  EXPECT_EQ(state_.fullHeight, 0);
+  EXPECT_EQ(state_.frameCount(), 0);
+  EXPECT_EQ(state_.head.archiveType, 0x42);
+  EXPECT_EQ(state_.head.height, 0);
   EXPECT_EQ(state_.palette[1].red, 0);
 }
 
@@ -145,12 +157,12 @@ TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
   ArchiveSpec plan;
   plan.blocks = {BlockOf({"a"}, {1})};
   Load(BuildArchive(plan));
-  const Diagnostics d = LoadArchive(state_, dir_.File("missing.def"));
-  EXPECT_TRUE(d.cannotOpen);
-  EXPECT_EQ(state_.frameCount, 0);
+  const Diagnostics d = LoadFile(dir_.File("missing.def"));
+  EXPECT_TRUE(d.cannotOpen());
+  EXPECT_EQ(state_.frameCount(), 0);
   EXPECT_TRUE(state_.frames.empty());
-  EXPECT_EQ(state_.archivePath, dir_.File("missing.def"));
-  EXPECT_TRUE(LoadArchive(state_, dir_.path()).cannotOpen);  // a folder
+  EXPECT_EQ(state_.path, dir_.File("missing.def"));
+  EXPECT_TRUE(LoadFile(dir_.path()).cannotOpen());  // a folder
 }
 
 // Counts far beyond the file end with it: the offsets of INT32_MAX names
@@ -168,14 +180,14 @@ TEST_F(LoadArchiveTest, HugeCountsEndWithTheFile) {
   } cases[] = {{frames, {}, {"block 0 declares 2147483647 frames but the file holds 0 of them"}},
                {blocks, {"a", "b"}, {"the file holds 2 of 2147483647 declared blocks"}}};
   for (const auto& c : cases) {
-    EXPECT_EQ(Load(BuildArchive(c.plan)).problems, c.problems);
+    EXPECT_EQ(Problems(Load(BuildArchive(c.plan))), c.problems);
     EXPECT_EQ(Names(state_), c.names);
   }
 }
 
 // Cut a two-block archive at every length: exactly the frames whose name and
 // offset lie wholly inside remain, and every palette byte inside is kept.
-TEST(LoadArchiveFromBytes, TruncationAtEveryLengthKeepsWhatLiesInside) {
+TEST(ReadArchive, TruncationAtEveryLengthKeepsWhatLiesInside) {
   ArchiveSpec plan;
   plan.blocks = {BlockOf({"a1", "a2", "a3"}, {30, 10, 20}), BlockOf({"b1", "b2"}, {5, 40})};
   const std::vector<uint8_t> full = BuildArchive(plan);
@@ -190,10 +202,11 @@ TEST(LoadArchiveFromBytes, TruncationAtEveryLengthKeepsWhatLiesInside) {
                                            {"b1", 5, 851 + 16 + 26 + 4},
                                            {"b2", 40, 851 + 16 + 26 + 8}};
   ASSERT_EQ(full.size(), directory.back().offsetEnd);
-  ConversionState state;
   for (size_t length = 0; length <= full.size(); ++length) {
     const std::vector<uint8_t> cut(full.begin(), full.begin() + length);
-    const Diagnostics d = LoadArchiveFromBytes(state, cut);
+    const LoadedArchive loaded = ReadArchive(cut);
+    const Archive& state = loaded.archive;
+    const Diagnostics& d = loaded.diagnostics;
     std::vector<Expected> inside;
     for (const Expected& e : directory)
       if (e.offsetEnd <= length) inside.push_back(e);
@@ -201,7 +214,7 @@ TEST(LoadArchiveFromBytes, TruncationAtEveryLengthKeepsWhatLiesInside) {
                      [](const Expected& a, const Expected& b) { return a.offset < b.offset; });
     ASSERT_EQ(state.frames.size(), inside.size()) << length;
     for (size_t i = 0; i < inside.size(); ++i) EXPECT_EQ(state.frames[i].name, inside[i].name);
-    EXPECT_EQ(state.blockCount, length >= 16 ? 2 : 0);
+    EXPECT_EQ(state.head.blockCount, length >= 16 ? 2 : 0);
     const size_t paletteBytes = std::clamp<size_t>(length, 16, 784) - 16;
     EXPECT_EQ(state.palette[255].red, paletteBytes > 765 ? 255 : 0) << length;
     EXPECT_EQ(state.palette[0].green, paletteBytes > 1 ? 255 : 0) << length;

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
+#include "archive/archive.h"
+#include "archive/decode_budget.h"
+#include "archive/frame_source.h"
 #include "tests/support/def_writer.h"
 
 namespace dw {
@@ -15,9 +19,11 @@ using testing::Block;
 using testing::BuildArchive;
 using testing::ExpectedBmp;
 using testing::MakeFrame;
+using testing::SpriteFrame;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
+using Bytes = std::vector<uint8_t>;
 
 // The name up to its first "." plus "bmp"; a name never leaves the folder, and
 // Windows-1251 names become UTF-8.
@@ -38,35 +44,99 @@ TEST(ExportFileName, ReplacesTheExtensionAtTheFirstDotAndNeverLeavesTheFolder) {
 }
 
 TEST(ExportFilePath, JoinsWithASlashEvenAtTheRoot) {
-  ConversionState state;
-  state.frames = {{"run.pcx", 0}, {"/x", 0}};
-  EXPECT_EQ(ExportFilePath("/out", state, 0), "/out/run.bmp");
-  EXPECT_EQ(ExportFilePath("/", state, 1), "//_x.bmp");
+  Archive archive;
+  archive.frames = {{"run.pcx", 0}, {"/x", 0}};
+  EXPECT_EQ(ExportFilePath("/out", archive, 0), "/out/run.bmp");
+  EXPECT_EQ(ExportFilePath("/", archive, 1), "//_x.bmp");
 }
 
-TEST(ExportFrame, ReplacesALongerFileCompletely) {
-  TempDir dir;
+// One frame head listed under `entries` names.
+ArchiveSpec SharedHead(SpriteFrame frame, int entries) {
   ArchiveSpec plan;
-  plan.frames = {MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9})};
+  plan.frames = {std::move(frame)};
   Block b;
-  b.entries = {{"cat.pcx", 0, {}, {}}};
+  for (int i = 0; i < entries; ++i) b.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
   plan.blocks = {b};
-  WriteFile(dir.File("a.def"), BuildArchive(plan));
-  ConversionState state;
-  LoadArchive(state, dir.File("a.def"));
-  const std::string out = ExportFilePath(dir.path(), state, 0);
-  WriteFile(out, std::vector<uint8_t>(5000, 0xAA));
-  EXPECT_TRUE(ExportFrame(state, 0, out).ok());
-  EXPECT_EQ(ReadFile(out), ExpectedBmp(plan, plan.frames[0]));
+  return plan;
 }
 
-TEST(ExportFrame, UnwritableFileIsReportedAndSkipped) {
-  TempDir dir;
-  ConversionState state;
-  const Diagnostics d = ExportFrame(state, 0, dir.File("none/x.bmp"));
-  EXPECT_TRUE(d.writeFailed);
-  EXPECT_TRUE(d.problems.empty());  // a write failure says nothing about the archive
-  EXPECT_FALSE(std::filesystem::exists(dir.File("none")));
+class ExportFrameTest : public ::testing::Test {
+ protected:
+  void Open(const ArchiveSpec& plan) {
+    bytes_ = std::make_shared<const Bytes>(BuildArchive(plan));
+    archive_ = ReadArchive(*bytes_).archive;
+  }
+  TempDir dir_;
+  std::shared_ptr<const Bytes> bytes_;
+  Archive archive_;
+};
+
+TEST_F(ExportFrameTest, ReplacesALongerFileCompletely) {
+  const ArchiveSpec plan = SharedHead(MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9}), 1);
+  Open(plan);
+  DecodeBudget budget(1 << 20);
+  FrameSource source(archive_, bytes_, budget);
+  const std::string out = ExportFilePath(dir_.path(), archive_, 0);
+  WriteFile(out, Bytes(5000, 0xAA));
+  EXPECT_TRUE(ExportFrame(source, 0, out).ok());
+  EXPECT_EQ(ReadFile(out), ExpectedBmp(plan, plan.frames[0]));
+  EXPECT_EQ(budget.written(), int64_t(ReadFile(out).size()));
+}
+
+TEST_F(ExportFrameTest, UnwritableFileIsReportedAndSkipped) {
+  Open(SharedHead(MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}), 1));
+  DecodeBudget budget(1 << 20);
+  FrameSource source(archive_, bytes_, budget);
+  const Diagnostics d = ExportFrame(source, 0, dir_.File("none/x.bmp"));
+  ASSERT_EQ(d.items.size(), 1u);
+  EXPECT_EQ(d.items[0].kind, DiagnosticKind::WriteFailed);
+  EXPECT_EQ(d.items[0].path, dir_.File("none/x.bmp"));
+  EXPECT_FALSE(d.damaged());  // a write failure says nothing about the archive
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("none")));
+}
+
+// A small archive whose many entries name one tall frame: each file costs
+// the whole image, so the operation's budget is what ends the work.
+TEST_F(ExportFrameTest, ManyEntriesOfOneTallHeadStopAtTheBudgetAndDecodeOnce) {
+  const int kEntries = 500;
+  Open(SharedHead(MakeFrame(0, 4, 1 << 16, 0, 0, 0, 0, {}), kEntries));
+  const int64_t perFile = 1078 + 4 * (1 << 16);
+  DecodeBudget budget(int64_t{1} << 40, 5 * perFile + 100);
+  FrameSource source(archive_, bytes_, budget);
+  int written = 0;
+  Diagnostics last;
+  for (int32_t i = 0; i < archive_.frameCount(); ++i) {
+    last = ExportFrame(source, i, dir_.File("f" + std::to_string(i) + ".bmp"));
+    if (last.budgetExhausted()) break;
+    ++written;
+  }
+  EXPECT_EQ(written, 5);
+  EXPECT_EQ(source.decodeCount(), 1);
+  ASSERT_EQ(last.items.size(), 1u);
+  EXPECT_EQ(last.items[0].frame, 5);
+  EXPECT_EQ(last.items[0].value, 5 * perFile + 100);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("f5.bmp")));  // nothing half-written
+  EXPECT_EQ(ReadFile(dir_.File("f4.bmp")).size(), size_t(perFile));
+  EXPECT_LE(budget.written(), budget.writtenLimit());
+}
+
+TEST_F(ExportFrameTest, DecodeRefusedByTheBudgetWritesNoFile) {
+  Open(SharedHead(MakeFrame(0, 64, 64, 0, 0, 0, 0, {}), 1));
+  DecodeBudget budget(64 * 63, 1 << 20);
+  FrameSource source(archive_, bytes_, budget);
+  const Diagnostics d = ExportFrame(source, 0, dir_.File("x.bmp"));
+  EXPECT_TRUE(d.budgetExhausted());
+  EXPECT_EQ(budget.decoded(), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("x.bmp")));
+}
+
+TEST_F(ExportFrameTest, ArchiveThatCanNoLongerBeReadStillWritesTheEmptyImage) {
+  Open(SharedHead(MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}), 1));
+  DecodeBudget budget(1 << 20);
+  FrameSource source(archive_, nullptr, budget);
+  const Diagnostics d = ExportFrame(source, 0, dir_.File("x.bmp"));
+  EXPECT_TRUE(d.cannotOpen());
+  EXPECT_EQ(ReadFile(dir_.File("x.bmp")).size(), 1078u);
 }
 
 }  // namespace

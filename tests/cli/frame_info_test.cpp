@@ -11,11 +11,10 @@ using FrameInfo = EightFrameArchive;
 
 // Every frame's head in table order; frames outside the table give nothing.
 TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
-  ConversionState state;
-  InitConversionState(state);
-  LoadArchive(state, archive);
+  const std::vector<uint8_t> bytes = ReadFile(archive);
+  const Archive state = ReadArchive(bytes).archive;
   for (int32_t i = 0; i < 8; ++i) {
-    const auto head = ReadFrameHeader(state, i);
+    const auto head = ReadFrameHeader(state, bytes, i);
     ASSERT_TRUE(head.has_value()) << i;
     const SpriteFrame& f = plan.frames[i];
     EXPECT_EQ((std::vector<int32_t>{head->compression, head->fullWidth, head->fullHeight,
@@ -23,10 +22,9 @@ TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
               (std::vector<int32_t>{f.compression, f.fullWidth, f.fullHeight, f.width, f.height,
                                     f.leftMargin, f.topMargin}));
   }
-  EXPECT_FALSE(ReadFrameHeader(state, -1).has_value());
-  EXPECT_FALSE(ReadFrameHeader(state, 8).has_value());
-  WriteFile(archive, {1, 2, 3});  // replaced by a shorter file
-  EXPECT_FALSE(ReadFrameHeader(state, 0).has_value());
+  EXPECT_FALSE(ReadFrameHeader(state, bytes, -1).has_value());
+  EXPECT_FALSE(ReadFrameHeader(state, bytes, 8).has_value());
+  EXPECT_FALSE(ReadFrameHeader(state, {1, 2, 3}, 0).has_value());  // bytes of a shorter file
 }
 
 TEST_F(FrameInfo, HeadThatDoesNotFitInTheFileGivesNothing) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "archive/archive_bytes.h"
 #include "archive/frame_decoder.h"
 #include "tests/image/allocation_probe.h"
 #include "tests/image/bmp_bytes.h"
@@ -69,8 +70,18 @@ class ComposeStripTest : public ::testing::Test {
   void Open() { Open(t::BuildArchive(spec_)); }
   void Open(const std::vector<uint8_t>& bytes) {
     t::WriteFile(path(), bytes);
-    InitConversionState(state_);
-    LoadArchive(state_, path());
+    archive_ = LoadArchiveFile(path(), cache_).archive;
+  }
+  ArchiveBytesPtr Bytes() { return cache_.Current(path()); }
+  std::unique_ptr<Bitmap> Compose(const std::vector<int32_t>& order, bool separator) {
+    DecodeBudget budget(int64_t{1} << 32);
+    return ComposeStrip(archive_, Bytes(), order, separator, budget);
+  }
+  std::vector<uint8_t> DecodedBmp(int32_t k) {
+    Diagnostics found;
+    StreamPtr bmp = CreateMemoryStream();
+    WriteFrameBmp(DecodeFrameImage(archive_, *Bytes(), k, {}, nullptr, found), *bmp);
+    return t::AllBytes(*bmp);
   }
   // The archive with frame k's 32-bit head field at `field` set to value.
   void OpenDamaged(int k, int field, int32_t value) {
@@ -82,7 +93,8 @@ class ComposeStripTest : public ::testing::Test {
 
   t::ArchiveSpec spec_ = EightFrames();
   t::TempDir dir_;
-  ConversionState state_;
+  ArchiveBytes cache_;
+  Archive archive_;
 };
 
 TEST_F(ComposeStripTest, GeometryAndPixelsMatchFramesSideBySide) {
@@ -101,7 +113,7 @@ TEST_F(ComposeStripTest, GeometryAndPixelsMatchFramesSideBySide) {
   Open();
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.order) + (c.separator ? " separated" : " touching"));
-    std::unique_ptr<Bitmap> strip = ComposeStrip(state_, c.order, c.separator);
+    std::unique_ptr<Bitmap> strip = Compose(c.order, c.separator);
     ASSERT_EQ(strip->Width(), c.width);
     ASSERT_EQ(strip->Height(), c.height);
     // Saved with a fresh header, zero padding and the archive's palette.
@@ -114,22 +126,22 @@ TEST_F(ComposeStripTest, GeometryAndPixelsMatchFramesSideBySide) {
 
 TEST_F(ComposeStripTest, FailingFirstFrameNoFramesOrAVanishedArchiveGiveAnEmptyStrip) {
   OpenDamaged(1, 8, -3);  // frame 1: negative fullWidth
-  std::unique_ptr<Bitmap> strip = ComposeStrip(state_, {1, 0, 2}, true);
+  std::unique_ptr<Bitmap> strip = Compose({1, 0, 2}, true);
   EXPECT_EQ(strip->Width(), 0);
   EXPECT_EQ(strip->Height(), 0);
   EXPECT_TRUE(t::SaveBitmap(*strip).empty());
-  strip = ComposeStrip(state_, {}, true);
+  strip = Compose({}, true);
   ASSERT_NE(strip, nullptr);
   EXPECT_EQ(strip->Width(), 0);
   EXPECT_EQ(strip->Height(), 0);
-  ASSERT_FALSE(ComposeStrip(state_, {0, 2}, true)->Empty());
+  ASSERT_FALSE(Compose({0, 2}, true)->Empty());
   std::filesystem::remove(path());
-  EXPECT_TRUE(ComposeStrip(state_, {0, 2}, true)->Empty());
+  EXPECT_TRUE(Compose({0, 2}, true)->Empty());
 }
 
 TEST_F(ComposeStripTest, FailingLaterFrameTakesNoWidthButKeepsItsSeparator) {
   OpenDamaged(1, 8, -3);
-  std::unique_ptr<Bitmap> strip = ComposeStrip(state_, {0, 1, 2}, true);
+  std::unique_ptr<Bitmap> strip = Compose({0, 1, 2}, true);
   ASSERT_EQ(strip->Width(), 5 + 1 + 0 + 1 + 6);
   Grid got = Indices(*strip);
   for (auto& row : got) {
@@ -141,7 +153,7 @@ TEST_F(ComposeStripTest, FailingLaterFrameTakesNoWidthButKeepsItsSeparator) {
 
 TEST_F(ComposeStripTest, LaterFrameWithoutRowsStillTakesItsWidth) {
   OpenDamaged(4, 12, 0);  // frame 4: fullHeight 0, 4 wide
-  std::unique_ptr<Bitmap> strip = ComposeStrip(state_, {0, 4, 3}, false);
+  std::unique_ptr<Bitmap> strip = Compose({0, 4, 3}, false);
   Grid expected = ExpectedStrip(spec_, {0, 4, 3}, false);
   for (auto& row : expected) std::fill(row.begin() + 5, row.begin() + 9, 0);
   EXPECT_EQ(Indices(*strip), expected);
@@ -155,7 +167,7 @@ TEST_F(ComposeStripTest, LaterFramesTakeTheLowestIndexOfARepeatedColour) {
             spec_.palette.begin() + 3 * 200);
   Open();
   // The first frame is loaded as it is; the second is painted by colour.
-  EXPECT_EQ(Indices(*ComposeStrip(state_, {0, 1}, false)), (Grid{{200, 100, 100, 100}}));
+  EXPECT_EQ(Indices(*Compose({0, 1}, false)), (Grid{{200, 100, 100, 100}}));
 }
 
 // Later frames far taller than the first are cut to a row or two of the
@@ -174,12 +186,16 @@ TEST_F(ComposeStripTest, TallLaterFramesAreNotHeldAllAtOnce) {
 
   std::unique_ptr<Bitmap> strip;
   int64_t held = 0;
+  DecodeBudget budget(int64_t{1} << 32);
   {
+    const ArchiveBytesPtr bytes = Bytes();
     t::AllocationProbe probe;
-    strip = ComposeStrip(state_, order, true);
+    strip = ComposeStrip(archive_, bytes, order, true, budget);
     held = probe.peakHeld();
   }
   EXPECT_LT(held, int64_t{8} << 20);
+  // Every entry names the one tall head: it is decoded once, not 24 times.
+  EXPECT_EQ(budget.decoded(), 4 + 4 * kTallRows);
   ASSERT_EQ(strip->Width(), 4 + kLater * 5);
   ASSERT_EQ(strip->Height(), 1);
   std::vector<uint32_t> row = {1, 2, 3, 4};
@@ -193,16 +209,70 @@ TEST_F(ComposeStripTest, OneFrameSavesBackTheDecodedBytesAndAMissingOneLoadsEmpt
   std::unique_ptr<Bitmap> shown = CreateBitmap(1, 1);
   for (int32_t k = 0; k < 8; ++k) {
     SCOPED_TRACE(k);
-    LoadFrameBitmap(state_, k, *shown);
+    LoadFrameBitmap(archive_, Bytes(), k, *shown);
     EXPECT_EQ(Indices(*shown), FullImage(spec_, k));
-    StreamPtr decoded = CreateMemoryStream();
-    DecodeFrame(state_, k, *decoded);
-    EXPECT_EQ(t::SaveBitmap(*shown), t::AllBytes(*decoded));
-    EXPECT_EQ(t::SaveBitmap(*ComposeStrip(state_, {k}, true)), t::AllBytes(*decoded));
+    EXPECT_EQ(t::SaveBitmap(*shown), DecodedBmp(k));
+    EXPECT_EQ(t::SaveBitmap(*Compose({k}, true)), DecodedBmp(k));
   }
-  LoadFrameBitmap(state_, 8, *shown);  // no such frame
+  LoadFrameBitmap(archive_, Bytes(), 8, *shown);  // no such frame
   EXPECT_TRUE(shown->Empty());
   EXPECT_EQ(shown->Width(), 0);
+}
+
+// Frames listed again are copied from where they were painted: the strip is
+// what painting each one afresh would give, and each head is decoded once.
+TEST_F(ComposeStripTest, RepeatedFramesAreCopiedNotDecodedAgain) {
+  spec_.frames = {t::MakeFrame(0, 2, 2, 2, 2, 0, 0, {200, 100, 7, 8}),
+                  t::MakeFrame(1, 3, 2, 3, 1, 0, 1, {9, 200, 10})};
+  spec_.blocks[0].entries.resize(3);
+  spec_.blocks[0].entries[2].frame = 1;  // a second name for frame 1's head
+  std::copy(spec_.palette.begin() + 3 * 100, spec_.palette.begin() + 3 * 101,
+            spec_.palette.begin() + 3 * 200);
+  Open();
+  DecodeBudget budget(int64_t{1} << 32);
+  Diagnostics found;
+  const std::unique_ptr<Bitmap> strip =
+      ComposeStrip(archive_, Bytes(), {0, 1, 2, 0, 1}, true, budget, &found);
+  // Repeats of the first frame are painted by colour like any later frame.
+  EXPECT_EQ(Indices(*strip),
+            (Grid{{200, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100, 100, 0, 0, 0, 0},
+                  {7, 8, 0, 9, 100, 10, 0, 9, 100, 10, 0, 7, 8, 0, 9, 100, 10}}));
+  EXPECT_EQ(budget.decoded(), 2 * 4 + 2 * 4);
+  EXPECT_TRUE(found.ok());
+}
+
+TEST_F(ComposeStripTest, RepeatsOfADamagedFrameRepeatItsFindingsUnderTheirOwnIndex) {
+  // A ninth entry shares frame 2's head; sorted by offset it becomes index 3.
+  spec_.blocks[0].entries.push_back(spec_.blocks[0].entries[2]);
+  std::vector<uint8_t> bytes = t::BuildArchive(spec_);
+  const int32_t head = t::FrameOffsets(spec_)[2];
+  bytes.resize(size_t(head) + 32 + 10);  // frame 2's rows are cut off
+  Open(bytes);
+  DecodeBudget budget(int64_t{1} << 32);
+  Diagnostics found;
+  ComposeStrip(archive_, Bytes(), {0, 2, 3}, false, budget, &found);
+  std::vector<int32_t> frames;
+  for (const Diagnostic& d : found.items) frames.push_back(d.frame);
+  ASSERT_EQ(found.items.size(), 2u);
+  EXPECT_EQ(archive_.frames[3].offset, head);
+  EXPECT_EQ(frames, (std::vector<int32_t>{2, 3}));
+  EXPECT_EQ(found.items[0].kind, found.items[1].kind);
+}
+
+// When the budget runs out the frames joined so far stay and the rest of
+// the strip is background.
+TEST_F(ComposeStripTest, AnExhaustedBudgetStopsAndKeepsWhatWasJoined) {
+  Open();
+  DecodeBudget budget(8 * 4 + 4 * 4 + 8 * 6);  // frames 0, 1 and 2 of 0..3
+  Diagnostics found;
+  const std::unique_ptr<Bitmap> strip =
+      ComposeStrip(archive_, Bytes(), {0, 1, 2, 3}, false, budget, &found);
+  ASSERT_EQ(strip->Width(), 5 + 3 + 6 + 2);
+  Grid expected = ExpectedStrip(spec_, {0, 1, 2, 3}, false);
+  for (auto& row : expected) std::fill(row.begin() + 14, row.end(), 0);
+  EXPECT_EQ(Indices(*strip), expected);
+  EXPECT_TRUE(found.budgetExhausted());
+  EXPECT_LE(budget.decoded(), budget.decodedLimit());
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// Little-endian field access for the BMP headers the bitmap reads and writes.
+// The one little-endian codec of the program: every multi-byte value of the
+// DEF, BMP and LOD formats is read and written through these.
 #pragma once
 
 #include <cstdint>
 
-namespace dw::image_detail {
+namespace dw::le {
 
 inline uint16_t GetU16(const uint8_t* at) {
   return static_cast<uint16_t>(at[0] | (at[1] << 8));
@@ -27,15 +28,8 @@ inline void PutU32(uint8_t* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// Offsets inside the 40-byte info header.
-inline constexpr int kInfoWidth = 4;
-inline constexpr int kInfoHeight = 8;
-inline constexpr int kInfoPlanes = 12;
-inline constexpr int kInfoBitCount = 14;
-inline constexpr int kInfoCompression = 16;
-inline constexpr int kInfoHeaderSize = 40;
-inline constexpr int kFileHeaderSize = 14;
-inline constexpr uint32_t kBitFieldsCompression = 3;
-inline constexpr uint32_t kAlphaBitFieldsCompression = 6;
+inline void PutI32(uint8_t* at, int32_t value) {
+  PutU32(at, static_cast<uint32_t>(value));
+}
 
-}  // namespace dw::image_detail
+}  // namespace dw::le

@@ -1,0 +1,51 @@
+#include "cli/diagnostic_report.h"
+
+#include "archive/text_encoding.h"
+#include "cli/archive_report.h"
+
+namespace dw::cli {
+
+std::string FrameLabel(const Archive& archive, int32_t frameIndex) {
+  std::string label = "frame " + std::to_string(frameIndex);
+  if (archive.HasFrame(frameIndex))
+    label += " (" + PrintableName(Cp1251ToUtf8(archive.frames[size_t(frameIndex)].name)) + ")";
+  return label;
+}
+
+std::string DiagnosticLine(const std::string& archivePath, const Archive& archive,
+                           const Diagnostic& d) {
+  const bool ofFrame = d.frame >= 0;
+  switch (d.kind) {
+    case DiagnosticKind::CannotOpen:
+      return archivePath + (ofFrame ? ": " + FrameLabel(archive, d.frame) +
+                                          ": the archive can no longer be read"
+                                    : ": cannot open or read the archive");
+    case DiagnosticKind::WriteFailed:
+      return (d.path.empty() ? archivePath : d.path) +
+             (ofFrame ? ": " + FrameLabel(archive, d.frame) : std::string()) +
+             ": cannot write the file";
+    case DiagnosticKind::BudgetExhausted:
+      return archivePath + ": stopped" +
+             (ofFrame ? " at " + FrameLabel(archive, d.frame) : std::string()) +
+             ": the output would pass the limit of " + std::to_string(d.value) +
+             " bytes for one archive (raise it with --max-output)";
+    default:
+      break;
+  }
+  if (!ofFrame) return archivePath + ": damaged archive: " + DescribeDiagnostic(d);
+  return archivePath + ": " + FrameLabel(archive, d.frame) + ": " + DescribeDiagnostic(d);
+}
+
+void Report(const std::string& archivePath, const Archive& archive, const Diagnostics& found,
+            Messages& messages) {
+  for (const Diagnostic& d : found.items) {
+    const std::string line = DiagnosticLine(archivePath, archive, d);
+    if (IsDamage(d.kind)) {
+      messages.Damage(line);
+    } else {
+      messages.Error(line);
+    }
+  }
+}
+
+}  // namespace dw::cli
