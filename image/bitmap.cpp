@@ -52,17 +52,12 @@ std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height) {
   return bitmap;
 }
 
-void Bitmap::Invalidate() {
-  screenCache_.reset();
-}
-
 void Bitmap::ReleasePixels() {
   std::vector<uint8_t>().swap(dibHeader_);
   std::vector<uint8_t>().swap(dibBits_);
   dibSize_ = 0;
   scanLineSize_ = 0;
   pixelFormat_ = PixelFormat::Device;
-  Invalidate();
 }
 
 void Bitmap::Clear() {
@@ -102,7 +97,6 @@ bool Bitmap::Materialise() {
   dibSize_ = static_cast<int32_t>(dibBits_.size());
   pixelFormat_ = PixelFormat::Bits8;
   handleKind_ = HandleKind::DeviceIndependent;
-  Invalidate();
   return true;
 }
 
@@ -146,7 +140,6 @@ void Bitmap::SetWidth(int32_t width) {
   if (!HasPixels()) {
     width_ = width;
     if (!Empty()) handleKind_ = HandleKind::DeviceDependent;  // a black image of that size
-    Invalidate();
     return;
   }
   if (width == 0) {
@@ -195,7 +188,6 @@ void Bitmap::Rebuild(int32_t width) {
   width_ = width;
   scanLineSize_ = static_cast<int32_t>(rowBytes);
   dibSize_ = static_cast<int32_t>(dibBits_.size());
-  Invalidate();
 }
 
 DrawingSurface* Bitmap::Canvas() {
@@ -210,7 +202,6 @@ void Bitmap::Draw(DrawingSurface& target, int x, int y) const {
 }
 
 uint8_t* Bitmap::mutableDibBits() {
-  Invalidate();
   return dibBits_.empty() ? nullptr : dibBits_.data();
 }
 

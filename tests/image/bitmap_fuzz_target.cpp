@@ -9,6 +9,7 @@
 
 #include "archive/stream.h"
 #include "image/bitmap.h"
+#include "image/screen_image.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
 
-  const ScreenImage& screen = bitmap->ToScreenImage();
+  const ScreenImage screen = MakeScreenImage(*bitmap);
   Check(screen.pixels.size() == size_t(screen.width) * size_t(screen.height));
   const std::vector<uint32_t> before = screen.pixels;
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<Bitmap> again = CreateBitmap(1, 1);
   again->LoadFromStream(*saved);
   Check(again->Width() == bitmap->Width() && again->Height() == bitmap->Height());
-  Check(again->ToScreenImage().pixels == before);
+  Check(MakeScreenImage(*again).pixels == before);
 
   // Paint each into the other at a few offsets, then widen and narrow.
   std::unique_ptr<Bitmap> target = CreateBitmap(7, 5);
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int64_t rowBits = int64_t{w} * bitmap->bitCount();
   if (rowBits < (int64_t{1} << 24)) bitmap->SetWidth(w + 5);
   bitmap->SetWidth(std::max(1, w / 2));
-  bitmap->ToScreenImage();
+  MakeScreenImage(*bitmap);
   for (int y = 0; y < std::min(h, 4); ++y) bitmap->PixelAt(std::min(w, 3), y);
   return 0;
 }
