@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "archive/stream.h"
 #include "image/bitmap.h"
@@ -37,6 +38,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ScreenImage screen = MakeScreenImage(*bitmap);
   Check(screen.pixels.size() == size_t(screen.width) * size_t(screen.height));
   const std::vector<uint32_t> before = screen.pixels;
+  // A rectangle converts to what the whole image shows there.
+  if (screen.width > 0 && screen.height > 0) {
+    const int x = screen.width / 3, y = screen.height / 3;
+    const int w = std::min(screen.width - x, 5), h = std::min(screen.height - y, 4);
+    std::vector<uint32_t> part(size_t(w) * size_t(h));
+    Check(ConvertToScreen(*bitmap, x, y, w, h, part.data(), w));
+    for (int r = 0; r < h; ++r) {
+      for (int i = 0; i < w; ++i) {
+        Check(part[size_t(r) * w + i] == screen.pixels[size_t(y + r) * screen.width + x + i]);
+      }
+    }
+  }
 
   StreamPtr saved = CreateMemoryStream();
   bitmap->SaveToStream(*saved);
