@@ -53,17 +53,12 @@ std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height) {
   return bitmap;
 }
 
-void Bitmap::Invalidate() {
-  screenCache_.reset();
-}
-
 void Bitmap::ReleasePixels() {
   std::vector<uint8_t>().swap(dibHeader_);
   std::vector<uint8_t>().swap(dibBits_);
   dibSize_ = 0;
   scanLineSize_ = 0;
   pixelFormat_ = PixelFormat::Device;
-  Invalidate();
 }
 
 void Bitmap::Clear() {
@@ -127,7 +122,6 @@ bool Bitmap::Materialise() {
   dibSize_ = static_cast<int32_t>(dibBits_.size());
   pixelFormat_ = PixelFormat::Bits8;
   handleKind_ = HandleKind::DeviceIndependent;
-  Invalidate();
   return true;
 }
 
@@ -171,7 +165,6 @@ void Bitmap::SetWidth(int32_t width) {
   if (!HasPixels()) {
     width_ = width;
     if (!Empty()) handleKind_ = HandleKind::DeviceDependent;  // a black image of that size
-    Invalidate();
     return;
   }
   if (width == 0) {
@@ -220,7 +213,6 @@ void Bitmap::Rebuild(int32_t width) {
   width_ = width;
   scanLineSize_ = static_cast<int32_t>(rowBytes);
   dibSize_ = static_cast<int32_t>(dibBits_.size());
-  Invalidate();
 }
 
 DrawingSurface* Bitmap::Canvas() {
@@ -235,7 +227,6 @@ void Bitmap::Draw(DrawingSurface& target, int x, int y) const {
 }
 
 uint8_t* Bitmap::mutableDibBits() {
-  Invalidate();
   return dibBits_.empty() ? nullptr : dibBits_.data();
 }
 

@@ -16,8 +16,9 @@
 // counts as an all-black image. Saving it, or asking for its Canvas, first
 // turns it into an 8-bit image of index 0 with an all-black colour table.
 //
-// The bitmap owns its header, pixels, canvas and screen image; the canvas lives
-// as long as the bitmap (it paints nothing while the bitmap is empty).
+// The bitmap owns its header, pixels and canvas; the canvas lives as long as
+// the bitmap (it paints nothing while the bitmap is empty). It keeps no screen
+// copy of its pixels: image/screen_image.h converts them when they are shown.
 #pragma once
 
 #include <array>
@@ -49,13 +50,6 @@ enum class HandleKind : uint8_t { DeviceIndependent, DeviceDependent };
 inline constexpr int32_t kDibHeaderBlockSize = 40 + 1024;  // info header + colour table room
 // Largest pixel block a bitmap holds; larger images do not load or widen.
 inline constexpr int64_t kMaxBitmapBytes = int64_t{256} << 20;
-
-// Top-down 0xAARRGGBB pixels for painting on screen.
-struct ScreenImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-};
 
 class Bitmap {
  public:
@@ -106,14 +100,10 @@ class Bitmap {
   // Palette index (indexed images) or raw value at column x of row y counted
   // from the top (24 bits as 0xRRGGBB); 0 outside the image or without pixels.
   uint32_t PixelAt(int32_t x, int32_t y) const;
-  // The image converted for the screen; cached until the pixels change. An
-  // empty bitmap, or one of more than 2^28 pixels, gives a 0 x 0 image.
-  const ScreenImage& ToScreenImage() const;
 
  private:
   friend std::unique_ptr<Bitmap> CreateBitmap(int32_t width, int32_t height);
   class BitmapCanvas;
-  void Invalidate();
   bool HasPixels() const { return !dibBits_.empty(); }
   // Turns a never-loaded bitmap into an 8-bit image of index 0; false when it
   // would be too large.
@@ -130,7 +120,6 @@ class Bitmap {
   int32_t dibSize_ = 0;
   PixelFormat pixelFormat_ = PixelFormat::Device;
   std::unique_ptr<BitmapCanvas> canvas_;
-  mutable std::unique_ptr<ScreenImage> screenCache_;
 };
 
 // A new bitmap of that size, not loaded yet (the program creates 1 x 1

@@ -96,7 +96,6 @@ void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
         WriteValue(row, static_cast<int32_t>(xx), to.bits, black);
       }
     }
-    target.Invalidate();
     return;
   }
 
@@ -131,7 +130,6 @@ void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
         }
       }
     }
-    target.Invalidate();
     return;
   }
 
@@ -153,7 +151,6 @@ void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
       WriteValue(toRow, static_cast<int32_t>(xx), to.bits, out);
     }
   }
-  target.Invalidate();
 }
 
 }  // namespace dw

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "image/bitmap.h"
+#include "image/screen_image.h"
 #include "ui/keys.h"
 #include "ui/window_layer.h"
 

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -135,14 +136,24 @@ QItemSelectionModel::SelectionFlags ListWidget::selectionCommand(const QModelInd
   return flags;
 }
 
-void PaintAreaWidget::paintEvent(QPaintEvent* /*event*/) {
+void PaintAreaWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  if (!backing_.isNull()) painter.drawImage(0, 0, backing_);
-  backing_ = QImage();
+  if (!backing_.pixels.empty()) {
+    const QImage image(reinterpret_cast<const uchar*>(backing_.pixels.data()),
+                       backing_.rect.width(), backing_.rect.height(),
+                       static_cast<qsizetype>(backing_.rect.width()) * 4,
+                       QImage::Format_ARGB32_Premultiplied);
+    painter.drawImage(backing_.rect.topLeft(), image);
+  }
+  // Shown once; later paints are the slot's. Released before the slot runs, so
+  // that its own conversion is the only screen copy held.
+  backing_ = Backing{};
   if (control == nullptr || !control->onPaint) return;
+  paintRect_ = event->rect() & rect();
   activePainter_ = &painter;
   Fire(control->onPaint, *control);
   activePainter_ = nullptr;
+  paintRect_ = QRect();
 }
 
 void PaintAreaWidget::mouseReleaseEvent(QMouseEvent* event) {

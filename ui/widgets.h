@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollArea>
+#include <QRect>
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -86,12 +88,24 @@ class ListWidget : public QListWidget, public ControlLink {
 };
 
 // A plain area its paint slot draws; drawings made outside a paint event are
-// kept in a backing image until the next paint shows them.
+// kept in a backing image until the next paint shows them. The backing covers
+// only the part of the area that could be seen when it was drawn: an area as
+// large as a big frame, scrolled in a small box, costs only the box's pixels.
 class PaintAreaWidget : public QWidget, public ControlLink {
  public:
+  struct Backing {
+    QRect rect;  // in the area's coordinates
+    // rect's rows, premultiplied 0xAARRGGBB, 0 where nothing was drawn. Plain
+    // memory rather than a QImage, so that conversions write straight into it
+    // and it is allocated like every other image of the program.
+    std::vector<uint32_t> pixels;
+  };
+
   using QWidget::QWidget;
   QPainter* activePainter() const { return activePainter_; }
-  QImage& backing() { return backing_; }
+  // The part of the area the running paint event repaints; empty outside it.
+  QRect paintRect() const { return paintRect_; }
+  Backing& backing() { return backing_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -99,7 +113,8 @@ class PaintAreaWidget : public QWidget, public ControlLink {
 
  private:
   QPainter* activePainter_ = nullptr;
-  QImage backing_;
+  QRect paintRect_;
+  Backing backing_;
 };
 
 }  // namespace dw::ui

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "archive/stream.h"
 #include "image/bitmap.h"
+#include "image/screen_image.h"
 
 namespace {
 
@@ -33,9 +35,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
 
-  const ScreenImage& screen = bitmap->ToScreenImage();
+  const ScreenImage screen = MakeScreenImage(*bitmap);
   Check(screen.pixels.size() == size_t(screen.width) * size_t(screen.height));
   const std::vector<uint32_t> before = screen.pixels;
+  // A rectangle converts to what the whole image shows there.
+  if (screen.width > 0 && screen.height > 0) {
+    const int x = screen.width / 3, y = screen.height / 3;
+    const int w = std::min(screen.width - x, 5), h = std::min(screen.height - y, 4);
+    std::vector<uint32_t> part(size_t(w) * size_t(h));
+    Check(ConvertToScreen(*bitmap, x, y, w, h, part.data(), w));
+    for (int r = 0; r < h; ++r) {
+      for (int i = 0; i < w; ++i) {
+        Check(part[size_t(r) * w + i] == screen.pixels[size_t(y + r) * screen.width + x + i]);
+      }
+    }
+  }
 
   StreamPtr saved = CreateMemoryStream();
   bitmap->SaveToStream(*saved);
@@ -43,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<Bitmap> again = CreateBitmap(1, 1);
   again->LoadFromStream(*saved);
   Check(again->Width() == bitmap->Width() && again->Height() == bitmap->Height());
-  Check(again->ToScreenImage().pixels == before);
+  Check(MakeScreenImage(*again).pixels == before);
 
   // Paint each into the other at a few offsets, then widen and narrow.
   std::unique_ptr<Bitmap> target = CreateBitmap(7, 5);
@@ -56,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int64_t rowBits = int64_t{w} * bitmap->bitCount();
   if (rowBits < (int64_t{1} << 24)) bitmap->SetWidth(w + 5);
   bitmap->SetWidth(std::max(1, w / 2));
-  bitmap->ToScreenImage();
+  MakeScreenImage(*bitmap);
   for (int y = 0; y < std::min(h, 4); ++y) bitmap->PixelAt(std::min(w, 3), y);
   return 0;
 }

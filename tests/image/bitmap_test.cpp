@@ -1,4 +1,5 @@
 #include "image/bitmap.h"
+#include "image/screen_image.h"
 
 #include <gtest/gtest.h>
 
@@ -238,7 +239,7 @@ TEST(BitmapSave, BitFieldImagesWriteTheirMasksSoTheyLoadBackAlike) {
     ASSERT_EQ(bitmap->pixelFormat(), PixelFormat::Bits16Masks);
     const std::vector<uint8_t> saved = SaveBitmap(*bitmap);
     EXPECT_EQ(saved, BuildBmp(plan));
-    EXPECT_EQ(LoadBitmap(saved)->ToScreenImage().pixels,
+    EXPECT_EQ(MakeScreenImage(*LoadBitmap(saved)).pixels,
               (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF}));
   }
 }
@@ -286,7 +287,7 @@ TEST(BitmapSetWidth, FiveFiveFiveBitFieldsBecomeFiveSixFiveWithTheSameColours) {
       LoadBitmap(BuildBmp(FiveFiveFiveBitFields(3, {0xE0, 0x03, 0xFF, 0x7F})));  // green, white
   bitmap->SetWidth(3);
   EXPECT_EQ(Indices(*bitmap), (Grid{{0x07E0, 0xFFFF, 0}}));
-  EXPECT_EQ(bitmap->ToScreenImage().pixels[0], 0xFF00FF00u);
+  EXPECT_EQ(MakeScreenImage(*bitmap).pixels[0], 0xFF00FF00u);
 }
 
 TEST(BitmapSetWidth, WidthBeyondTheLimitLeavesTheBitmapUnchanged) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
+#include <string>
 
 #include "image/bitmap.h"
+#include "image/screen_image.h"
+#include "image/pixel_layout.h"
 #include "tests/image/bmp_bytes.h"
 
 namespace dw {
@@ -67,7 +71,7 @@ TEST(ScreenImage, EveryPixelLayoutGivesTopRowFirstColours) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(c.plan));
-    const ScreenImage& image = bitmap->ToScreenImage();
+    const ScreenImage image = MakeScreenImage(*bitmap);
     EXPECT_EQ(image.width, c.plan.width);
     EXPECT_EQ(image.height, std::abs(c.plan.height));
     EXPECT_EQ(image.pixels, c.expected);
@@ -76,7 +80,7 @@ TEST(ScreenImage, EveryPixelLayoutGivesTopRowFirstColours) {
 
 TEST(ScreenImage, NeverLoadedBitmapShowsBlack) {
   std::unique_ptr<Bitmap> placeholder = CreateBitmap(2, 3);
-  const ScreenImage& image = placeholder->ToScreenImage();
+  const ScreenImage image = MakeScreenImage(*placeholder);
   EXPECT_EQ(image.width, 2);
   EXPECT_EQ(image.height, 3);
   EXPECT_EQ(image.pixels, Pixels(6, kBlack));
@@ -85,24 +89,149 @@ TEST(ScreenImage, NeverLoadedBitmapShowsBlack) {
 TEST(ScreenImage, FollowsEveryChangeOfThePixels) {
   std::unique_ptr<Bitmap> bitmap =
       LoadBitmap(BuildBmp(Layout(2, 1, 8, {1, 2, 0, 0}, t::TestTable())));
-  EXPECT_EQ(bitmap->ToScreenImage().pixels, (Pixels{Opaque(1), Opaque(2)}));
+  EXPECT_EQ(MakeScreenImage(*bitmap).pixels, (Pixels{Opaque(1), Opaque(2)}));
 
   LoadBitmap(BuildBmp(Layout(1, 1, 24, {7, 254, 1, 0})))->Draw(*bitmap->Canvas(), 1, 0);  // colour 1
-  EXPECT_EQ(bitmap->ToScreenImage().pixels, (Pixels{Opaque(1), Opaque(1)}));
+  EXPECT_EQ(MakeScreenImage(*bitmap).pixels, (Pixels{Opaque(1), Opaque(1)}));
 
   bitmap->SetWidth(3);
-  EXPECT_EQ(bitmap->ToScreenImage().pixels, (Pixels{Opaque(1), Opaque(1), Opaque(0)}));
+  EXPECT_EQ(MakeScreenImage(*bitmap).pixels, (Pixels{Opaque(1), Opaque(1), Opaque(0)}));
 
   bitmap->mutableDibBits()[0] = 2;
-  EXPECT_EQ(bitmap->ToScreenImage().pixels[0], Opaque(2));
+  EXPECT_EQ(MakeScreenImage(*bitmap).pixels[0], Opaque(2));
 
   // Clearing releases everything.
   bitmap->Clear();
-  EXPECT_EQ(bitmap->ToScreenImage().width, 0);
-  EXPECT_TRUE(bitmap->ToScreenImage().pixels.empty());
+  EXPECT_EQ(MakeScreenImage(*bitmap).width, 0);
+  EXPECT_TRUE(MakeScreenImage(*bitmap).pixels.empty());
   EXPECT_EQ(bitmap->Height(), 0);
   EXPECT_EQ(bitmap->dibHeader(), nullptr);
   EXPECT_EQ(bitmap->Canvas(), nullptr);
+}
+
+// Every format, both row orders, with rows that need padding: the pixel bytes
+// are arbitrary, so every value a row can hold turns up somewhere.
+struct RegionCase {
+  std::string what;
+  PixelFormat format;
+  t::BmpSpec plan;
+};
+
+std::vector<RegionCase> RegionCases() {
+  constexpr int kWidth = 13, kHeight = 5;
+  struct Format {
+    const char* what;
+    PixelFormat format;
+    uint16_t bits;
+    uint32_t compression;
+    std::vector<uint8_t> table;
+  };
+  const auto masks = [](uint32_t red, uint32_t green, uint32_t blue) {
+    std::vector<uint8_t> bytes;
+    for (uint32_t m : {red, green, blue}) {
+      bytes.insert(bytes.end(), {uint8_t(m), uint8_t(m >> 8), uint8_t(m >> 16), uint8_t(m >> 24)});
+    }
+    return bytes;
+  };
+  const Format formats[] = {
+      {"1 bit", PixelFormat::Bits1, 1, 0, t::ColourTable(2, [](int i) { return i ? 0x12AB34u : 0xFE0102u; })},
+      {"4 bits", PixelFormat::Bits4, 4, 0, t::ColourTable(16, [](int i) { return uint32_t(i) * 0x0F1E2Du; })},
+      {"8 bits", PixelFormat::Bits8, 8, 0, t::TestTable()},
+      {"16 bits", PixelFormat::Bits16, 16, 0, {}},
+      {"16-bit fields 4-4-4", PixelFormat::Bits16Masks, 16, 3, masks(0x0F00, 0x00F0, 0x000F)},
+      {"16-bit fields 5-6-5", PixelFormat::Bits16Masks, 16, 3, masks(0xF800, 0x07E0, 0x001F)},
+      {"24 bits", PixelFormat::Bits24, 24, 0, {}},
+      {"32 bits", PixelFormat::Bits32, 32, 0, {}},
+      {"32-bit fields", PixelFormat::Bits32, 32, 3, masks(0xFF000000, 0x00FF0000, 0x0000FF00)},
+  };
+  std::mt19937 random(7);
+  std::vector<RegionCase> cases;
+  for (const Format& f : formats) {
+    const size_t rowBytes = (kWidth * f.bits + 31) / 32 * 4;
+    std::vector<uint8_t> pixels(rowBytes * kHeight);
+    for (uint8_t& b : pixels) b = static_cast<uint8_t>(random());
+    for (int height : {kHeight, -kHeight}) {
+      cases.push_back({std::string(f.what) + (height < 0 ? ", top row first" : ", bottom row first"),
+                       f.format, Layout(kWidth, height, f.bits, pixels, f.table, f.compression)});
+    }
+  }
+  return cases;
+}
+
+// Each pixel on its own: the value stored there, through the colour table or
+// the channel masks.
+Pixels ColoursOneByOne(const Bitmap& bitmap) {
+  const image_detail::PixelLayout layout = image_detail::LayoutOf(bitmap);
+  Pixels colours;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      colours.push_back(0xFF000000 | image_detail::ColourOf(layout, bitmap.PixelAt(x, y)));
+    }
+  }
+  return colours;
+}
+
+TEST(ScreenRegion, EveryRectangleGivesThePixelsOfTheWholeImage) {
+  for (const RegionCase& c : RegionCases()) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(c.plan));
+    ASSERT_EQ(bitmap->Width(), 13);
+    ASSERT_EQ(bitmap->pixelFormat(), c.format);
+    ASSERT_EQ(bitmap->topDown(), c.plan.height < 0);
+    const ScreenImage whole = MakeScreenImage(*bitmap);
+    ASSERT_EQ(whole.pixels, ColoursOneByOne(*bitmap));
+    const int width = whole.width, height = whole.height;
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int h = 1; y + h <= height; ++h) {
+        for (int x = 0; x < width; ++x) {
+          for (int w = 1; x + w <= width; ++w) {
+            // Rows further apart than the rectangle is wide; the gaps stay untouched.
+            const int stride = w + 3;
+            constexpr uint32_t kUntouched = 0x12345678;
+            Pixels out(static_cast<size_t>(stride) * h, kUntouched);
+            ASSERT_TRUE(ConvertToScreen(*bitmap, x, y, w, h, out.data(), stride));
+            for (int r = 0; r < h; ++r) {
+              for (int i = 0; i < stride; ++i) {
+                const uint32_t expected =
+                    i < w ? whole.pixels[static_cast<size_t>(y + r) * width + x + i] : kUntouched;
+                if (out[static_cast<size_t>(r) * stride + i] != expected && wrong++ < 3) {
+                  ADD_FAILURE() << "rectangle " << x << "," << y << " " << w << "x" << h
+                                << ": pixel " << i << "," << r;
+                }
+              }
+            }
+          }
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+TEST(ScreenRegion, ANeverLoadedBitmapConvertsToBlack) {
+  std::unique_ptr<Bitmap> placeholder = CreateBitmap(4, 3);
+  Pixels out(6, 0);
+  ASSERT_TRUE(ConvertToScreen(*placeholder, 1, 1, 3, 2, out.data(), 3));
+  EXPECT_EQ(out, Pixels(6, kBlack));
+}
+
+TEST(ScreenRegion, RectanglesReachingOutsideTheImageWriteNothing) {
+  std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(t::EightBit(4, 3, [](int, int) { return 1; })));
+  const struct {
+    int x, y, w, h;
+  } outside[] = {{-1, 0, 2, 2}, {0, -1, 2, 2}, {3, 0, 2, 1}, {0, 2, 1, 2},  {0, 0, 0, 1},
+                 {0, 0, 1, 0},  {0, 0, -1, 1}, {4, 0, 1, 1}, {0, 0, 5, 3}, {2, 1, 0x7FFFFFFF, 1}};
+  for (const auto& r : outside) {
+    Pixels out(16, 7);
+    EXPECT_FALSE(ConvertToScreen(*bitmap, r.x, r.y, r.w, r.h, out.data(), 4))
+        << r.x << "," << r.y << " " << r.w << "x" << r.h;
+    EXPECT_EQ(out, Pixels(16, 7));
+  }
+  Pixels out(1, 7);
+  EXPECT_FALSE(ConvertToScreen(*CreateBitmap(0, 0), 0, 0, 1, 1, out.data(), 1));
+  EXPECT_FALSE(ConvertToScreen(*bitmap, 0, 0, 1, 1, nullptr, 1));
+  EXPECT_EQ(out, Pixels(1, 7));
 }
 
 }  // namespace

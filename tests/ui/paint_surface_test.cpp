@@ -1,5 +1,10 @@
 // What a paint area shows: a bitmap drawn outside a paint event is on the
 // screen at once; one drawn in the paint slot is what repaints show.
+#include <QScrollArea>
+#include <QScrollBar>
+#include <cstdio>
+
+#include "tests/image/allocation_probe.h"
 #include "tests/ui/layer_fixture.h"
 
 namespace {
@@ -94,6 +99,99 @@ TEST_F(PaintAreas, ClicksFireTheClickSlotAndTheHandCursorShowsOverTheArea) {
   EXPECT_FALSE(dt::ShowsHandCursor(*area));
   ui::SetMouseCursor(*area, ui::Cursor::Hand);
   EXPECT_TRUE(dt::ShowsHandCursor(*area));
+}
+
+// A large frame shown in a small box: only what can be seen is converted for
+// the screen, so showing and painting it hold little beyond the bitmap.
+constexpr int kLarge = 4000;
+constexpr int kScrollX = 1500, kScrollY = 2000;
+
+uint32_t Stripes(int x, int y) {
+  static constexpr uint32_t kColours[] = {0x102030, 0xFF0000, 0x00FF00, 0x0000FF,
+                                          0xFFFF00, 0x00FFFF, 0xFF00FF, 0x808080,
+                                          0x400000, 0x004000, 0x000040, 0xFFFFFF};
+  return kColours[(x % 7 + 2 * (y % 5)) % 12];
+}
+
+class LargeImageInABox : public LayerTest {
+ protected:
+  void SetUp() override {
+    LayerTest::SetUp();
+    form = &MakeForm(200, 150);
+    box = &ui::CreateScrollArea(*form, ui::Edge::Sunken);
+    ui::DockTo(*box, ui::Dock::Fill);
+    area = &ui::CreatePaintArea(*box);
+    ui::PlaceAt(*area, 0, 0);
+    ui::SizeTo(*area, kLarge, kLarge);
+    dt::ShowWindows(*app);
+    auto* scroll = dynamic_cast<QScrollArea*>(ui::PlatformHandle(*box));
+    ASSERT_NE(scroll, nullptr);
+    scroll->horizontalScrollBar()->setValue(kScrollX);
+    scroll->verticalScrollBar()->setValue(kScrollY);
+    dt::ProcessEvents();
+    bitmap = MakeBitmap(kLarge, kLarge, Stripes);
+    ASSERT_EQ(bitmap->Width(), kLarge);
+  }
+
+  // What the box shows must be the bitmap's pixels under it.
+  void ExpectBoxShowsTheBitmap() {
+    const dw::ScreenImage window = dt::GrabControl(*form);
+    const ui::Rect formAt = dt::ScreenBounds(*form), boxAt = dt::ScreenBounds(*box),
+                   areaAt = dt::ScreenBounds(*area);
+    EXPECT_EQ(areaAt.left, boxAt.left + 2 - kScrollX);
+    EXPECT_EQ(areaAt.top, boxAt.top + 2 - kScrollY);
+    int wrong = 0;
+    for (int y = boxAt.top + 4; y < boxAt.top + 100; ++y) {
+      for (int x = boxAt.left + 4; x < boxAt.left + 150; ++x) {
+        const uint32_t expected = Stripes(x - areaAt.left, y - areaAt.top);
+        const uint32_t shown = RgbAt(window, x - formAt.left, y - formAt.top);
+        if (shown != expected && wrong++ < 3) {
+          ADD_FAILURE() << "at " << x - areaAt.left << "," << y - areaAt.top << ": " << std::hex
+                        << shown << " instead of " << expected;
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+
+  // The screen path may hold the visible part of the area once (4 bytes a
+  // pixel) and some slack for the window system's own bookkeeping; a copy of
+  // the whole image would be kLarge * kLarge * 4 = 64 MB.
+  static constexpr int64_t kVisibleBytes = int64_t{200} * 150 * 4;
+  static constexpr int64_t kSlack = int64_t{256} << 10;
+
+  ui::Control* form = nullptr;
+  ui::Control* box = nullptr;
+  ui::Control* area = nullptr;
+  std::unique_ptr<dw::Bitmap> bitmap;
+};
+
+TEST_F(LargeImageInABox, ShowingItOutsideAPaintEventHoldsOnlyTheVisiblePart) {
+  int64_t peak = 0;
+  {
+    dt::AllocationProbe probe;
+    ui::SurfaceOf(*area).DrawBitmap(*bitmap, 0, 0);
+    peak = probe.peakHeld();
+  }
+  std::printf("peak held while showing a %d x %d image: %lld bytes\n", kLarge, kLarge,
+              static_cast<long long>(peak));
+  EXPECT_LT(peak, kVisibleBytes + kSlack);
+  ExpectBoxShowsTheBitmap();
+}
+
+TEST_F(LargeImageInABox, PaintingItHoldsOnlyTheVisiblePart) {
+  ui::BindPaint(*area, [&](ui::Control& sender) { ui::SurfaceOf(sender).DrawBitmap(*bitmap, 0, 0); });
+  int64_t peak = 0;
+  {
+    dt::AllocationProbe probe;
+    ui::RepaintNow(*form);
+    ui::SurfaceOf(*area).DrawBitmap(*bitmap, 0, 0);  // shown at once, and painted by the slot
+    peak = probe.peakHeld();
+  }
+  std::printf("peak held while painting a %d x %d image: %lld bytes\n", kLarge, kLarge,
+              static_cast<long long>(peak));
+  EXPECT_LT(peak, kVisibleBytes + kSlack);
+  ExpectBoxShowsTheBitmap();
 }
 
 }  // namespace
