@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/bmp_layout.h"
 #include "archive/indexed_image.h"
 #include "archive/stream.h"
 #include "image/drawing_surface.h"
@@ -47,7 +48,7 @@ enum class PixelFormat : uint8_t {
 
 enum class HandleKind : uint8_t { DeviceIndependent, DeviceDependent };
 
-inline constexpr int32_t kDibHeaderBlockSize = 40 + 1024;  // info header + colour table room
+inline constexpr int32_t kDibHeaderBlockSize = kBmpInfoHeaderSize + kBmpColourTableSize;
 // Largest pixel block a bitmap holds; larger images do not load or widen.
 inline constexpr int64_t kMaxBitmapBytes = int64_t{256} << 20;
 

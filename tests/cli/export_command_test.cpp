@@ -164,5 +164,48 @@ TEST_F(ExportCommand, KeepSpecialDiffersFromTheDefaultExactlyOnFillRuns) {
   }
 }
 
+// A tiny archive whose entries all name one tall frame: the budget of one
+// archive ends the export cleanly, keeps the files written and fails the run.
+TEST(ExportBudget, HostileArchiveStopsAtMaxOutputAndExitsOne) {
+  TempDir dir;
+  ArchiveSpec plan;
+  plan.frames = {MakeFrame(0, 4, 1 << 18, 0, 0, 0, 0, {})};  // 1 MiB of rows
+  Block block;
+  for (int i = 0; i < 2000; ++i) block.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
+  plan.blocks = {block};
+  const std::string archive = WriteArchive(dir, "hostile.def", plan);
+  const RunResult r = RunCli({"export", "--max-output", "8M", archive, dir.File("out")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("hostile.def: stopped at frame 7 (f7.pcx): the output would pass the "
+                       "limit of 8388608 bytes for one archive (raise it with --max-output)"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("7 files written from 1 archive"), std::string::npos) << r.err;
+  const std::vector<std::string> files = FilesIn(dir.File("out"));
+  ASSERT_EQ(files.size(), 7u);
+  for (const std::string& file : files)
+    EXPECT_EQ(fs::file_size(dir.File("out/" + file)), 1078u + 4 * (1 << 18)) << file;
+}
+
+TEST(ExportBudget, RaisingMaxOutputLetsTheWholeArchiveThrough) {
+  TempDir dir;
+  const ArchiveSpec plan = EightFrameSpec();
+  const std::string archive = WriteArchive(dir, "units.def", plan);
+  EXPECT_EQ(RunCli({"export", "--max-output", "2000", archive, dir.File("small")}).status, 1);
+  const RunResult r = RunCli({"export", "--max-output", "1G", archive, dir.File("all")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(FilesIn(dir.File("all")).size(), 8u);
+  EXPECT_EQ(RunCli({"export", "--max-output", "lots", archive, dir.File("x")}).status, 2);
+}
+
+TEST(StripBudget, CompositionOverMaxOutputIsAnError) {
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "units.def", EightFrameSpec());
+  const RunResult r = RunCli({"strip", "--max-output", "200", archive, dir.File("s.bmp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("raise it with --max-output"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir.File("s.bmp")));
+}
+
 }  // namespace
 }  // namespace dw::testing
