@@ -12,10 +12,20 @@ std::string ExportFileName(const std::string& frameName) {
   std::string name = Cp1251ToUtf8(frameName);
   const size_t dot = name.find('.');
   name = dot == std::string::npos ? name + ".bmp" : name.substr(0, dot + 1) + "bmp";
-  // A frame name is file-system input: it must never reach another folder.
-  // Every result ends in "bmp", so it is never "." or "..".
-  std::replace(name.begin(), name.end(), '/', '_');
-  return name;
+  // A frame name is file-system input: it must never reach another folder,
+  // nor put control characters into a file name. Every result ends in "bmp",
+  // so it is never "." or "..".
+  std::string safe;
+  safe.reserve(name.size());
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const bool c1 = c == 0xC2 && i + 1 < name.size() &&
+                    static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(name[i + 1]) <= 0x9F;
+    if (c1) ++i;
+    safe += (c == '/' || c < 0x20 || c == 0x7F || c1) ? '_' : name[i];
+  }
+  return safe;
 }
 
 std::string ExportFilePath(const std::string& folder, const Archive& archive, int32_t frameIndex) {

@@ -4,7 +4,7 @@
 // File names: the frame name (Windows-1251 bytes) as UTF-8, up to and
 // including its first ".", then "bmp"; without a "." the whole name and
 // ".bmp". A "/" in the name becomes "_", so that no frame writes outside the
-// folder it is exported to.
+// folder it is exported to, and so do control characters.
 #pragma once
 
 #include <cstdint>

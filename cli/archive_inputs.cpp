@@ -43,6 +43,8 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs) {
       std::vector<std::string> files = DefFilesInFolder(input, error);
       if (!error.empty()) {
         result.errors.push_back(input + ": cannot list folder: " + error);
+      } else if (files.empty()) {
+        result.warnings.push_back(input + ": the folder holds no DEF files");
       }
       result.archives.insert(result.archives.end(), files.begin(), files.end());
     } else {

@@ -12,6 +12,7 @@ namespace dw::cli {
 struct ArchiveInputs {
   std::vector<std::string> archives;  // in argument order, each folder's files sorted
   std::vector<std::string> errors;    // inputs that do not exist or cannot be listed
+  std::vector<std::string> warnings;  // folders that hold no DEF file
   bool singleFile = false;            // exactly one input, and it is a file
 };
 

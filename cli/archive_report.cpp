@@ -136,7 +136,7 @@ void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader
   frame["topMargin"] = head->topMargin;
 }
 
-nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnostics& load) {
+nlohmann::ordered_json ReportToJson(const ArchiveReport& report) {
   nlohmann::ordered_json json;
   json["archive"] = report.path;
   json["type"] = report.type;
@@ -154,7 +154,6 @@ nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnosti
     json["frames"].push_back(std::move(item));
   }
   json["problems"] = nlohmann::ordered_json::array();
-  for (const Diagnostic& d : load.items) json["problems"].push_back(FormatDiagnostic(d));
   return json;
 }
 

@@ -34,7 +34,8 @@ struct ArchiveReport {
 ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& bytes);
 
 std::string FormatReport(const ArchiveReport& report);
-nlohmann::ordered_json ReportToJson(const ArchiveReport& report, const Diagnostics& load);
+// "problems" is left empty for the caller, who knows what stderr showed.
+nlohmann::ordered_json ReportToJson(const ArchiveReport& report);
 
 // A frame's geometry as JSON fields (null values when its head is unreadable).
 void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head);

@@ -14,7 +14,7 @@
 namespace dw::cli {
 
 struct ListRequest {
-  std::string archive;
+  std::vector<std::string> archives;
   bool json = false;
 };
 int RunList(const ListRequest& request, std::ostream& out, Messages& messages);
@@ -29,6 +29,7 @@ struct ExportRequest {
   bool transparent = false;
   bool keepSpecial = false;
   bool manifest = false;
+  bool uniqueNames = false;  // every table entry gets a file of its own
   int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size
 };
 int RunExport(const ExportRequest& request, Messages& messages);
@@ -40,6 +41,7 @@ struct StripRequest {
   bool separator = true;
   int64_t maxOutput = 0;
 };
-int RunStrip(const StripRequest& request, Messages& messages);
+// An output of "-" writes the image to out.
+int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages);
 
 }  // namespace dw::cli

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/frame_selection.h"
 #include "cli/messages.h"
+#include "cli/suggestion.h"
 
 #ifndef DUSKWEAVE_VERSION
 #define DUSKWEAVE_VERSION "unknown"
@@ -33,9 +34,12 @@ Run 'duskweave-convert SUBCOMMAND --help' for the options of a subcommand.)";
 
 const char* const kExportFooter =
     R"(A folder contributes every file of it whose name ends in .def (any case).
-With a single archive the images go straight into OUTDIR; otherwise each
-archive gets its own folder OUTDIR/<archive name without extension>/.
-Images are named after their frames: walk01.pcx becomes walk01.bmp.
+With one archive file as the only input the images go straight into OUTDIR;
+a folder input, or several inputs, give each archive its own folder
+OUTDIR/<archive name without extension>/ (a folder holding one DEF too).
+Images are named after their frames: walk01.pcx becomes walk01.bmp; a later
+frame of the same file name replaces the earlier one (a warning counts them)
+unless --unique-names is given.
 
 Examples:
   duskweave-convert export creature.def out/
@@ -77,6 +81,50 @@ void AddMaxOutput(CLI::App& command, int64_t& bytes) {
       ->type_name("SIZE");
 }
 
+std::vector<std::string> SubcommandNames(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+    names.push_back(sub->get_name());
+  return names;
+}
+
+std::vector<std::string> OptionNames(const CLI::App& command) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : command.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+  }
+  return names;
+}
+
+// CLI11's message, with the closest command or option when the user seems to
+// have mistyped one.
+std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& args,
+                         const CLI::ParseError& error) {
+  std::string message = error.what();
+  const CLI::App* command = nullptr;
+  for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+    if (sub->parsed()) command = sub;
+  std::string suggestion;
+  if (command == nullptr) {
+    const auto word = std::find_if(args.begin(), args.end(),
+                                   [](const std::string& a) { return !a.empty() && a[0] != '-'; });
+    if (word != args.end()) {
+      message = "unknown command '" + *word + "'";
+      suggestion = ClosestName(*word, SubcommandNames(app));
+    }
+  } else {
+    for (const std::string& arg : args) {
+      if (arg.size() < 2 || arg[0] != '-' || message.find(arg) == std::string::npos) continue;
+      const std::string name = arg.substr(0, arg.find('='));
+      suggestion = ClosestName(name, OptionNames(*command));
+      if (!suggestion.empty()) break;
+    }
+  }
+  if (!suggestion.empty()) message += " (did you mean " + suggestion + "?)";
+  return message;
+}
+
 // CLI11 wants the arguments last to first.
 std::vector<std::string> Reversed(const std::vector<std::string>& args) {
   return std::vector<std::string>(args.rbegin(), args.rend());
@@ -99,12 +147,12 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
 
   ListRequest listRequest;
   CLI::App* list = app.add_subcommand("list", "Show an archive's head and its frames");
-  list->add_option("ARCHIVE", listRequest.archive, "DEF archive")->required();
+  list->add_option("ARCHIVE", listRequest.archives, "DEF archives")->required()->expected(1, -1);
   list->footer("Example:\n  duskweave-convert list creature.def");
 
   ListRequest infoRequest;
   CLI::App* info = app.add_subcommand("info", "Show what list shows, optionally as JSON");
-  info->add_option("ARCHIVE", infoRequest.archive, "DEF archive")->required();
+  info->add_option("ARCHIVE", infoRequest.archives, "DEF archives")->required()->expected(1, -1);
   info->add_flag("--json", infoRequest.json, "Print JSON instead of a table");
   info->footer("Example:\n  duskweave-convert info --json creature.def");
 
@@ -131,6 +179,9 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                           "PNG: make palette index 0 transparent");
   exportCommand->add_flag("--keep-special", exportRequest.keepSpecial,
                           "Keep shadow and outline runs as their palette index instead of 0");
+  exportCommand->add_flag("--unique-names", exportRequest.uniqueNames,
+                          "Give every frame its own file: later frames of a name get name~2, "
+                          "name~3, ... instead of replacing the first");
   exportCommand->add_flag("--manifest", exportRequest.manifest,
                           "Also write <archive>.json with the head, palette, blocks and frames");
   AddMaxOutput(*exportCommand, exportRequest.maxOutput);
@@ -142,7 +193,8 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   bool noSeparator = false;
   CLI::App* strip = app.add_subcommand("strip", "Join frames side by side into one BMP image");
   strip->add_option("ARCHIVE", stripRequest.archive, "DEF archive")->required();
-  strip->add_option("OUTPUT", stripRequest.output, "BMP file to write")->required();
+  strip->add_option("OUTPUT", stripRequest.output, "BMP file to write, or - for standard output")
+      ->required();
   CLI::Option* stripFramesOption =
       strip
           ->add_option("-f,--frames", stripFrames,
@@ -158,8 +210,10 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     std::vector<std::string> reversed = Reversed(args);
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e, out, err);
-    return status == 0 ? 0 : kUsageStatus;
+    if (e.get_exit_code() == 0) return app.exit(e, out, err);  // --help, --version
+    err << kProgramName << ": error: " << UsageProblem(app, args, e) << '\n'
+        << "Run with --help for more information.\n";
+    return kUsageStatus;
   }
 
   // Without --frames every frame is used; an empty list given is a mistake.
@@ -199,7 +253,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (!parseFrames(stripFramesOption, stripFrames, stripRequest.frames)) return kUsageStatus;
   stripRequest.separator = !noSeparator;
-  return RunStrip(stripRequest, messages);
+  return RunStrip(stripRequest, out, messages);
 }
 
 }  // namespace dw::cli

@@ -48,4 +48,39 @@ void Report(const std::string& archivePath, const Archive& archive, const Diagno
   }
 }
 
+ProblemReport::ProblemReport(std::string archivePath, const Archive& archive, Messages& messages)
+    : path_(std::move(archivePath)), archive_(archive), messages_(messages) {}
+
+ProblemReport::~ProblemReport() {
+  Finish();
+}
+
+void ProblemReport::Add(const Diagnostics& found) {
+  if (finished_) return;
+  for (const Diagnostic& d : found.items) {
+    if (shown_ < kShownProblems) {
+      ++shown_;
+      Diagnostics one;
+      one.Add(d);
+      Report(path_, archive_, one, messages_);
+    } else {
+      ++hidden_;
+      messages_.Fail();
+    }
+  }
+}
+
+void ProblemReport::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  if (hidden_ > 0)
+    messages_.Note(path_ + ": and " + std::to_string(hidden_) + " more problem" +
+                   (hidden_ == 1 ? "" : "s"));
+}
+
+std::string ProblemText(const Archive& archive, const Diagnostic& diagnostic) {
+  const std::string line = DiagnosticLine("", archive, diagnostic);
+  return line.rfind(": ", 0) == 0 ? line.substr(2) : line;
+}
+
 }  // namespace dw::cli

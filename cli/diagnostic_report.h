@@ -25,4 +25,34 @@ std::string DiagnosticLine(const std::string& archivePath, const Archive& archiv
 void Report(const std::string& archivePath, const Archive& archive, const Diagnostics& found,
             Messages& messages);
 
+// One archive's problems as they are found, frame by frame: the first
+// kShownProblems are printed, the rest are counted and summed up in one line
+// ("units.def: and 112 more problems") when the report ends, so a badly
+// damaged archive stays readable. Every problem still counts for the exit
+// status. The report borrows the archive and the messages.
+class ProblemReport {
+ public:
+  static constexpr int kShownProblems = 20;
+  ProblemReport(std::string archivePath, const Archive& archive, Messages& messages);
+  ~ProblemReport();
+  ProblemReport(const ProblemReport&) = delete;
+  ProblemReport& operator=(const ProblemReport&) = delete;
+
+  void Add(const Diagnostics& found);
+  // Prints the closing line now (once); later problems are not counted.
+  void Finish();
+
+ private:
+  std::string path_;
+  const Archive& archive_;
+  Messages& messages_;
+  int shown_ = 0;
+  int64_t hidden_ = 0;
+  bool finished_ = false;
+};
+
+// The text of a problem as stderr shows it, without the archive's path in
+// front, for JSON reports that list the same problems.
+std::string ProblemText(const Archive& archive, const Diagnostic& diagnostic);
+
 }  // namespace dw::cli

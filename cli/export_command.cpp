@@ -18,6 +18,7 @@
 #include "cli/diagnostic_report.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
+#include "cli/output_names.h"
 #include "cli/png_writer.h"
 
 namespace dw::cli {
@@ -40,8 +41,8 @@ struct FrameOutcome {
   bool stopped = false;  // the archive's budget ran out
 };
 
-FrameOutcome ExportOne(FrameSource& source, const std::string& archivePath, int32_t index,
-                       const std::string& path, const ExportRequest& request, Messages& messages) {
+FrameOutcome ExportOne(FrameSource& source, int32_t index, const std::string& path,
+                       const ExportRequest& request, ProblemReport& problems, Messages& messages) {
   const Archive& archive = source.archive();
   Diagnostics result;
   if (request.format == ImageFormat::Bmp) {
@@ -49,21 +50,21 @@ FrameOutcome ExportOne(FrameSource& source, const std::string& archivePath, int3
   } else {
     const IndexedImage& image = source.Decode(index, result);
     if (!result.budgetExhausted()) {
-      std::string error;
       if (!source.budget().ReserveWritten(FrameBmpSize(image))) {
         Diagnostic d;
         d.kind = DiagnosticKind::BudgetExhausted;
         d.frame = index;
         d.value = source.budget().writtenLimit();
         result.Add(d);
-      } else {
-        error = WritePng(path, ViewOf(image), request.transparent);
+      } else if (const std::string error = WritePng(path, ViewOf(image), request.transparent);
+                 !error.empty()) {
+        problems.Add(result);
+        messages.Error(path + ": " + FrameLabel(archive, index) + ": " + error);
+        return FrameOutcome{false, result.damaged(), false};
       }
-      if (!error.empty()) messages.Error(path + ": " + FrameLabel(archive, index) + ": " + error);
-      if (!error.empty()) return FrameOutcome{false, result.damaged(), false};
     }
   }
-  Report(archivePath, archive, result, messages);
+  problems.Add(result);
   return FrameOutcome{!result.writeFailed() && !result.budgetExhausted(), result.damaged(),
                       result.budgetExhausted()};
 }
@@ -106,6 +107,10 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                    std::to_string(names.size()) + " frames)");
     failed = true;
   }
+  for (const std::string& pattern : resolved.unmatched) {
+    messages.Error(archivePath + ": no frame matches '" + PrintableName(pattern) + "'");
+    failed = true;
+  }
   if (!MakeFolder(folder, messages)) {
     ++totals.failedArchives;
     return;
@@ -116,24 +121,36 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                             : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
   DecodeBudget budget(limit);
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.keepSpecial});
-  std::map<int32_t, std::string> files;
   const std::vector<int32_t> indices = InTableOrder(resolved.indices);
-  for (size_t k = 0; k < indices.size(); ++k) {
-    const int32_t index = indices[k];
-    messages.Progress(progressPrefix + ": frame " + std::to_string(k + 1) + "/" +
-                      std::to_string(indices.size()));
-    std::string fileName = ExportFileName(archive.frames[size_t(index)].name);
-    if (request.format == ImageFormat::Png) fileName.replace(fileName.size() - 3, 3, "png");
-    const FrameOutcome outcome =
-        ExportOne(source, archivePath, index, folder + "/" + fileName, request, messages);
-    damaged = damaged || outcome.damaged;
-    if (outcome.written) {
-      files[index] = fileName;
-      ++totals.files;
-    } else {
-      failed = true;
+  const OutputNames outputs = PlanOutputNames(
+      archive, indices, request.format == ImageFormat::Png ? "png" : "bmp", request.uniqueNames);
+  std::map<int32_t, std::string> files;  // table index -> the file that holds its image
+  std::set<std::string> written;
+  {
+    ProblemReport problems(archivePath, archive, messages);
+    for (size_t k = 0; k < indices.size(); ++k) {
+      const int32_t index = indices[k];
+      messages.Progress(progressPrefix + ": frame " + std::to_string(k + 1) + "/" +
+                        std::to_string(indices.size()));
+      const std::string& fileName = outputs.files[k];
+      const FrameOutcome outcome =
+          ExportOne(source, index, folder + "/" + fileName, request, problems, messages);
+      damaged = damaged || outcome.damaged;
+      if (outcome.written) {
+        written.insert(fileName);
+        // A file a later frame of another head replaced no longer holds this one.
+        if (!outputs.overwritten[k]) files[index] = fileName;
+      } else {
+        failed = true;
+      }
+      if (outcome.stopped) break;
     }
-    if (outcome.stopped) break;
+  }
+  totals.files += int(written.size());
+  if (outputs.overwrittenCount > 0) {
+    messages.Note(archivePath + ": " + std::to_string(outputs.overwrittenCount) +
+                  (outputs.overwrittenCount == 1 ? " frame was" : " frames were") +
+                  " overwritten by later frames of the same name; --unique-names keeps them");
   }
 
   if (request.manifest) {
@@ -165,6 +182,7 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   request.outputFolder = WithoutTrailingSlashes(request.outputFolder);
   const ArchiveInputs inputs = CollectArchives(request.inputs);
   for (const std::string& error : inputs.errors) messages.Error(error);
+  for (const std::string& warning : inputs.warnings) messages.Damage(warning);
   Totals totals;
   if (!inputs.archives.empty() && MakeFolder(request.outputFolder, messages)) {
     std::map<std::string, std::string> folders;  // output folder -> archive exported there

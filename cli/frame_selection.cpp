@@ -125,9 +125,11 @@ ResolvedFrames ResolveFrames(const FrameSelection& selection,
   }
   for (const FrameSelector& selector : selection.selectors) {
     if (selector.kind == FrameSelector::Kind::Pattern) {
+      const size_t before = resolved.indices.size();
       for (int32_t i = 0; i < count; ++i) {
         if (MatchesNamePattern(selector.pattern, names[i])) resolved.indices.push_back(i);
       }
+      if (resolved.indices.size() == before) resolved.unmatched.push_back(selector.text);
       continue;
     }
     if (selector.last >= count) resolved.outOfRange.push_back(selector.text);

@@ -31,6 +31,7 @@ std::optional<FrameSelection> ParseFrameSelection(const std::string& text, std::
 struct ResolvedFrames {
   std::vector<int32_t> indices;         // in the order the selectors give them
   std::vector<std::string> outOfRange;  // selectors naming frames the archive lacks
+  std::vector<std::string> unmatched;   // patterns that match no frame
 };
 
 // Indices into names (the frame table, UTF-8), selector by selector; a pattern

@@ -4,13 +4,15 @@
 #include "cli/open_archive.h"
 
 namespace dw::cli {
+namespace {
 
-int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
-  std::optional<OpenedArchive> opened = OpenArchive(request.archive, messages);
-  if (!opened) return messages.ExitStatus();
+// One archive's report, with every problem stderr shows also in the JSON.
+std::optional<nlohmann::ordered_json> ListOne(const std::string& path, bool json,
+                                              std::ostream& out, Messages& messages) {
+  std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  if (!opened) return std::nullopt;
   const ArchiveReport report = ReportArchive(opened->archive, *opened->bytes);
   // Heads outside the file are damage the listing itself finds.
-  Diagnostics found = opened->load;
   Diagnostics heads;
   for (const FrameReport& frame : report.frames) {
     if (frame.head) continue;
@@ -20,14 +22,35 @@ int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
     d.value = frame.offset;
     heads.Add(d);
   }
-  Report(request.archive, opened->archive, heads, messages);
-  found.Append(heads);
-  if (request.json) {
-    out << ReportToJson(report, found)
-               .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-        << '\n';
-  } else {
+  {
+    ProblemReport problems(path, opened->archive, messages);
+    problems.Add(heads);
+  }
+  if (!json) {
     out << FormatReport(report);
+    return nlohmann::ordered_json();
+  }
+  nlohmann::ordered_json result = ReportToJson(report);
+  for (const Diagnostics* found : {&opened->load, &heads})
+    for (const Diagnostic& d : found->items)
+      result["problems"].push_back(ProblemText(opened->archive, d));
+  return result;
+}
+
+}  // namespace
+
+int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
+  nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+  for (size_t i = 0; i < request.archives.size(); ++i) {
+    if (i > 0 && !request.json) out << '\n';
+    if (auto report = ListOne(request.archives[i], request.json, out, messages); report && request.json)
+      reports.push_back(std::move(*report));
+  }
+  if (request.json) {
+    // One archive gives its object, several an array of them.
+    const nlohmann::ordered_json& shown =
+        request.archives.size() == 1 && reports.size() == 1 ? reports[0] : reports;
+    out << shown.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
   }
   return messages.ExitStatus();
 }

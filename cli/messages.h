@@ -20,6 +20,8 @@ class Messages {
   // A warning that does not fail the run.
   void Note(const std::string& text);
   void Summary(const std::string& text);
+  // Fails the run without printing (a problem counted but not shown).
+  void Fail() { failed_ = true; }
   void Progress(const std::string& text) { progress_.Update(text); }
 
   bool failed() const { return failed_; }

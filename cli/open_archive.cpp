@@ -2,6 +2,7 @@
 
 #include "archive/archive_bytes.h"
 #include "cli/diagnostic_report.h"
+#include "cli/file_kind.h"
 
 namespace dw::cli {
 
@@ -13,6 +14,10 @@ std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& mess
   opened.archive.path = path;
   if (!opened.bytes) {
     messages.Error(path + ": cannot open or read the archive");
+    return std::nullopt;
+  }
+  if (const std::optional<std::string> kind = ForeignFileKind(*opened.bytes)) {
+    messages.Error(path + ": not a DEF archive (it is " + *kind + ")");
     return std::nullopt;
   }
   LoadedArchive loaded = ReadArchive(*opened.bytes);

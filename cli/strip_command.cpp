@@ -4,6 +4,7 @@
 #include "archive/archive.h"
 #include "archive/bmp_layout.h"
 #include "archive/decode_budget.h"
+#include "archive/stream.h"
 #include "archive/text_encoding.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
@@ -13,7 +14,7 @@
 
 namespace dw::cli {
 
-int RunStrip(const StripRequest& request, Messages& messages) {
+int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages) {
   const std::optional<OpenedArchive> opened = OpenArchive(request.archive, messages);
   if (!opened) return messages.ExitStatus();
   const Archive& archive = opened->archive;
@@ -35,10 +36,22 @@ int RunStrip(const StripRequest& request, Messages& messages) {
   Diagnostics decoded;
   const std::unique_ptr<Bitmap> strip =
       ComposeStrip(archive, opened->bytes, resolved.indices, request.separator, budget, &decoded);
-  Report(request.archive, archive, decoded, messages);
+  {
+    ProblemReport problems(request.archive, archive, messages);
+    problems.Add(decoded);
+  }
   if (decoded.budgetExhausted()) return messages.ExitStatus();
   if (!strip || strip->Empty()) {
     messages.Error(request.archive + ": the first frame has no image, so the strip is empty");
+    return messages.ExitStatus();
+  }
+  if (request.output == "-") {
+    StreamPtr bmp = CreateMemoryStream();
+    strip->SaveToStream(*bmp);
+    const std::vector<uint8_t>& bytes = *MemoryStreamBytes(*bmp);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.flush();
+    if (!out) messages.Error("cannot write the strip to standard output");
     return messages.ExitStatus();
   }
   // SaveToFile says nothing when it fails: clear the way first, then check

@@ -39,7 +39,9 @@ TEST(ExportFileName, ReplacesTheExtensionAtTheFirstDotAndNeverLeavesTheFolder) {
                                                        {"a/b.pcx", "a_b.bmp"},
                                                        {"/etc/passwd", "_etc_passwd.bmp"},
                                                        {"\xCA\xEE\xF2.pcx", "Кот.bmp"},
-                                                       {"\xB8\xE6/\xFF", "ёж_я.bmp"}};
+                                                       {"\xB8\xE6/\xFF", "ёж_я.bmp"},
+                                                       {"a\tb\x7F.pcx", "a_b_.bmp"},
+                                                       {"\x1B[2J", "_[2J.bmp"}};
   for (const auto& [name, file] : cases) EXPECT_EQ(ExportFileName(name), file) << name;
 }
 

@@ -75,6 +75,32 @@ TEST(ListCommand, InfoPrintsTheSameAsJson) {
   EXPECT_EQ(RunCli({"info", path}).out, RunCli({"list", path}).out);
 }
 
+// The JSON lists exactly what stderr warned of, and several archives give
+// an array.
+TEST(ListCommand, JsonProblemsAreWhatStderrShowsAndSeveralArchivesGiveAnArray) {
+  TempDir dir;
+  const std::string path = WriteArchive(dir, "units.def", ListedSpec());
+  std::vector<uint8_t> cut = BuildArchive(ListedSpec());
+  cut.resize(900);
+  WriteFile(dir.File("cut.def"), cut);
+  const RunResult r = RunCli({"info", "--json", dir.File("cut.def")});
+  const nlohmann::json json = nlohmann::json::parse(r.out);
+  std::string expected;
+  for (const auto& problem : json["problems"])
+    expected += "duskweave-convert: warning: " + dir.File("cut.def") + ": " +
+                problem.get<std::string>() + "\n";
+  EXPECT_FALSE(json["problems"].empty());
+  EXPECT_EQ(r.err, expected);
+
+  const RunResult both = RunCli({"info", "--json", path, dir.File("cut.def")});
+  const nlohmann::json array = nlohmann::json::parse(both.out);
+  ASSERT_TRUE(array.is_array());
+  ASSERT_EQ(array.size(), 2u);
+  EXPECT_EQ(array[0]["archive"], path);
+  const RunResult table = RunCli({"list", path, path});
+  EXPECT_EQ(table.out, RunCli({"list", path}).out + "\n" + RunCli({"list", path}).out);
+}
+
 TEST(ListCommand, ControlCharactersInNamesAreNotSentToTheTerminal) {
   TempDir dir;
   ArchiveSpec plan = ListedSpec();
@@ -100,7 +126,6 @@ TEST_F(Usage, WrongUsageExitsTwo) {
       {},
       {"convert", path},
       {"list"},
-      {"list", path, "extra"},
       {"list", "--bogus", path},
       {"export", path},
       {"export", "--format", "gif", path, dir.File("out")},
@@ -116,6 +141,27 @@ TEST_F(Usage, WrongUsageExitsTwo) {
     EXPECT_FALSE(r.err.empty()) << ::testing::PrintToString(args);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+}
+
+// The program's name leads, and a slip of the keyboard gets the closest name.
+TEST_F(Usage, MistypedCommandsAndOptionsSuggestTheClosestName) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"exprt", archive, "out"},
+       "duskweave-convert: error: unknown command 'exprt' (did you mean export?)\n"},
+      {{"lst", archive}, "duskweave-convert: error: unknown command 'lst' (did you mean list?)\n"},
+      {{"export", "--uniq-names", archive, "out"},
+       "duskweave-convert: error: The following argument was not expected: --uniq-names (did "
+       "you mean --unique-names?)\n"},
+      {{"frobnicate"}, "duskweave-convert: error: unknown command 'frobnicate'\n"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = RunCli(c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, c.message + "Run with --help for more information.\n");
+  }
 }
 
 TEST_F(Usage, HelpListsSubcommandsAndExamples) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
 
 #include "tests/cli/cli_test_support.h"
 
@@ -8,6 +12,13 @@ namespace dw::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 std::string FrameFile(int i) {
   return "walk0" + std::to_string(i + 1) + ".bmp";
@@ -33,11 +44,85 @@ TEST_F(ExportCommand, LaterFrameWithTheSameFileNameReplacesTheEarlierOne) {
   named.blocks[1].entries[0].name = "hero.big.pcx";   // frame 0
   named.blocks[1].entries[1].name = "hero.pcx";       // frame 1
   named.blocks[0].entries[0].name = "a/../../x.pcx";  // frame 4
-  ASSERT_EQ(RunCli({"export", WriteArchive(dir, "named.def", named), out}).status, 0);
+  const RunResult r = RunCli({"export", WriteArchive(dir, "named.def", named), out});
+  ASSERT_EQ(r.status, 0);
   EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(plan, plan.frames[1]));
   EXPECT_EQ(ReadFile(out + "/a_.bmp"), ExpectedBmp(plan, plan.frames[4]));
   EXPECT_FALSE(fs::exists(dir.File("x.bmp")));
   EXPECT_EQ(FilesIn(out).size(), 7u);
+  // The count is of files on disk, and the lost frame is named in a warning.
+  EXPECT_NE(r.err.find("7 files written from 1 archive"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("named.def: 1 frame was overwritten by later frames of the same name; "
+                       "--unique-names keeps them"),
+            std::string::npos)
+      << r.err;
+}
+
+// Every entry its own file; the manifest names each entry's file.
+TEST_F(ExportCommand, UniqueNamesKeepEveryEntryAndTheManifestRecordsEach) {
+  ArchiveSpec named = plan;
+  for (Block& block : named.blocks)
+    for (DirectoryEntry& entry : block.entries) entry.name = "CS_Reconstruc";
+  named.blocks[0].entries.push_back(named.blocks[0].entries[0]);  // one head listed twice
+  const std::string path = WriteArchive(dir, "named.def", named);
+  const RunResult r = RunCli({"export", "--unique-names", "--manifest", path, out});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("9 files written from 1 archive"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("overwritten"), std::string::npos) << r.err;
+  std::vector<std::string> expected = {"CS_Reconstruc.bmp", "named.json"};
+  for (int n = 2; n <= 9; ++n) expected.push_back("CS_Reconstruc~" + std::to_string(n) + ".bmp");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FilesIn(out), expected);
+  // Table order is offset order; frame 4's second entry comes right after it.
+  EXPECT_EQ(ReadFile(out + "/CS_Reconstruc.bmp"), ExpectedBmp(plan, plan.frames[0]));
+  EXPECT_EQ(ReadFile(out + "/CS_Reconstruc~6.bmp"), ExpectedBmp(plan, plan.frames[4]));
+  EXPECT_EQ(ReadFile(out + "/CS_Reconstruc~9.bmp"), ExpectedBmp(plan, plan.frames[7]));
+  const nlohmann::json manifest = nlohmann::json::parse(ReadText(out + "/named.json"));
+  std::set<std::string> files;
+  for (const auto& block : manifest["blocks"])
+    for (const auto& frame : block["frames"]) files.insert(frame["file"].get<std::string>());
+  EXPECT_EQ(files.size(), 9u);
+
+  // Without it, the same archive loses seven frames and says so, exit 0.
+  const RunResult plain = RunCli({"export", "--manifest", path, dir.File("plain")});
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_NE(plain.err.find("7 frames were overwritten"), std::string::npos) << plain.err;
+  EXPECT_NE(plain.err.find("1 file written"), std::string::npos) << plain.err;
+  const nlohmann::json lossy = nlohmann::json::parse(ReadText(dir.File("plain/named.json")));
+  int withFile = 0;
+  for (const auto& block : lossy["blocks"])
+    for (const auto& frame : block["frames"]) withFile += frame["file"].is_null() ? 0 : 1;
+  EXPECT_EQ(withFile, 1);  // only the frame whose image the file holds
+}
+
+TEST_F(ExportCommand, PatternMatchingNoFrameAndFolderWithoutDefsFail) {
+  const RunResult r = RunCli({"export", "--frames", "walk*,run*", archive, out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("units.def: no frame matches 'run*'"), std::string::npos) << r.err;
+  EXPECT_EQ(FilesIn(out).size(), 8u);
+  fs::create_directory(dir.File("nothing"));
+  WriteFile(dir.File("nothing/readme.txt"), {1});
+  const RunResult empty = RunCli({"export", dir.File("nothing"), dir.File("o2")});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_NE(empty.err.find("warning: " + dir.File("nothing") + ": the folder holds no DEF files"),
+            std::string::npos)
+      << empty.err;
+}
+
+// A badly damaged archive prints a readable number of lines.
+TEST_F(ExportCommand, ManyDamagedFramesAreCappedWithACount) {
+  ArchiveSpec many;
+  many.frames = {MakeFrame(1, 8, 4, 8, 4, 0, 0, PatternPixels(8, 4, 1))};
+  Block block;
+  for (int i = 0; i < 60; ++i) block.entries.push_back({"f" + std::to_string(i), 0, {}, {}});
+  many.blocks = {block};
+  std::vector<uint8_t> bytes = BuildArchive(many);
+  bytes.resize(bytes.size() - 6);  // the shared frame's rows are cut short
+  WriteFile(dir.File("cut.def"), bytes);
+  const RunResult r = RunCli({"export", dir.File("cut.def"), out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 20 + 2) << r.err;
+  EXPECT_NE(r.err.find("cut.def: and 40 more problems"), std::string::npos) << r.err;
 }
 
 // Frames the archive lacks fail the run, but the others are written.

@@ -51,6 +51,15 @@ TEST_F(StripCommand, FramesInTheOrderGivenWithAndWithoutSeparator) {
   }
 }
 
+TEST_F(StripCommand, DashWritesTheImageToStandardOutput) {
+  ASSERT_EQ(RunCli({"strip", "--frames", "0,2", archive, dir.File("s.bmp")}).status, 0);
+  const RunResult r = RunCli({"strip", "--frames", "0,2", archive, "-"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<uint8_t> file = ReadFile(dir.File("s.bmp"));
+  EXPECT_EQ(std::vector<uint8_t>(r.out.begin(), r.out.end()), file);
+  EXPECT_FALSE(std::filesystem::exists("-"));
+}
+
 TEST_F(StripCommand, ReplacesALongerFileCompletely) {
   WriteFile(dir.File("s.bmp"), std::vector<uint8_t>(100000, 0xAB));
   ASSERT_EQ(RunCli({"strip", "--frames", "1", archive, dir.File("s.bmp")}).status, 0);
