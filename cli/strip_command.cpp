@@ -4,6 +4,7 @@
 #include "archive/archive.h"
 #include "archive/bmp_layout.h"
 #include "archive/decode_budget.h"
+#include "archive/frame_decoder.h"
 #include "archive/stream.h"
 #include "archive/text_encoding.h"
 #include "cli/commands.h"
@@ -42,7 +43,11 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
   }
   if (decoded.budgetExhausted()) return messages.ExitStatus();
   if (!strip || strip->Empty()) {
-    messages.Error(request.archive + ": the first frame has no image, so the strip is empty");
+    const bool firstHasImage =
+        DecodedImageSize(archive, *opened->bytes, resolved.indices[0]).height > 0;
+    messages.Error(request.archive +
+                   (firstHasImage ? ": the strip would be too large to hold (over 256 MiB)"
+                                  : ": the first frame has no image, so the strip is empty"));
     return messages.ExitStatus();
   }
   if (request.output == "-") {
