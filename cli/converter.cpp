@@ -149,6 +149,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   pack->add_option("OUTPUT", packRequest.output, "DEF archive to write")->required();
   pack->add_flag("--from-folder", packRequest.fromFolder,
                  "Read the folder's pack.json: blocks of image files, margins found by trimming");
+  pack->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   pack->footer(
       "Examples:\n  duskweave-convert export --manifest --keep-special creature.def out/\n"
       "  duskweave-convert pack out/creature.json creature.def\n"
