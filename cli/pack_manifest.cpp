@@ -43,12 +43,11 @@ const Json& Member(const Json& object, const std::string& where, const char* key
 
 int64_t Integer(const Json& value, const std::string& where, int64_t low, int64_t high) {
   if (!value.is_number_integer()) Fail(where, value.is_null() ? "is null" : "is not an integer");
-  const int64_t v = value.is_number_unsigned()
-                        ? (value.get<uint64_t>() > uint64_t(high) ? high + 1
-                                                                  : int64_t(value.get<uint64_t>()))
-                        : value.get<int64_t>();
-  if (v < low || v > high)
-    Fail(where, std::to_string(v) + " lies outside " + std::to_string(low) + ".." +
+  const bool tooLarge = value.is_number_unsigned() &&
+                        value.get<uint64_t>() > static_cast<uint64_t>(high);
+  const int64_t v = tooLarge ? high : value.get<int64_t>();
+  if (tooLarge || v < low || v > high)
+    Fail(where, value.dump() + " lies outside " + std::to_string(low) + ".." +
                     std::to_string(high));
   return v;
 }
