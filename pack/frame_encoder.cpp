@@ -120,7 +120,7 @@ std::optional<std::vector<uint8_t>> SegmentRuns(const PixelRect& rect, const Fil
     // No row has an entry of its own: every row is read from the one offset
     // at the data's start, so the rows must all be alike.
     if (rect.height == 0) return std::vector<uint8_t>{};
-    for (int32_t r = 1; r < rect.height; ++r) {
+    for (int32_t r = 1; r < rect.height && rect.width > 0; ++r) {
       if (std::memcmp(pixels, pixels + size_t(r) * rect.width, size_t(rect.width)) != 0) {
         error = "a compression 3 frame narrower than 32 columns stores one row for all its rows, "
                 "but row " + std::to_string(r) + " differs from row 0";

@@ -127,6 +127,12 @@ TEST(EncodeFrameSegmentRuns, BelowThirtyTwoColumnsStoresOneRowForAll) {
   EXPECT_NE(error.find("row 1 differs from row 0"), std::string::npos) << error;
 }
 
+// Found by fuzzing: an empty rectangle must not compare rows at all.
+TEST(EncodeFrameSegmentRuns, EncodesRowsOfNoColumns) {
+  EXPECT_EQ(Encode(PixelRect{0, 21, {}}, 3), (Bytes{2, 0}));
+  EXPECT_EQ(Encode(PixelRect{0, 2, {}}, 1), (Bytes{8, 0, 0, 0, 8, 0, 0, 0}));
+}
+
 TEST(EncodeFrameSegmentRuns, RefusesRowsBeyondSixteenBitOffsets) {
   std::string error;
   EXPECT_FALSE(EncodeFrame(Pattern(64, 3000, 1), {3, false}, error));
