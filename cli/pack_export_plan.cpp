@@ -27,6 +27,12 @@ std::map<int32_t, std::string> FilesByOffset(const ExportManifest& manifest) {
   return files;
 }
 
+bool SameGeometry(const FrameHeader& a, const FrameHeader& b) {
+  return a.compression == b.compression && a.fullWidth == b.fullWidth &&
+         a.fullHeight == b.fullHeight && a.width == b.width && a.height == b.height &&
+         a.leftMargin == b.leftMargin && a.topMargin == b.topMargin;
+}
+
 bool SizeMatches(const PalettedImage& image, int64_t width, int64_t height) {
   return image.width == width && image.height == height;
 }
@@ -114,6 +120,11 @@ std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manif
         return std::nullopt;
       }
       const size_t at = storedAt[frame.offset];
+      if (stored[at] && !SameGeometry(stored[at]->head, frame.head)) {
+        error = Describe(manifestPath, frame) + ": its head differs from that of an earlier "
+                "entry at offset " + std::to_string(frame.offset);
+        return std::nullopt;
+      }
       if (!stored[at]) {
         const auto file = files.find(frame.offset);
         if (file == files.end()) {
