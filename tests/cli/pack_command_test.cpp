@@ -247,6 +247,16 @@ TEST_F(PackRefuses, AnEntryWithoutAnImage) {
             std::string::npos);
 }
 
+TEST_F(PackRefuses, AManifestOfAPartialExport) {
+  ASSERT_EQ(RunCli({"export", "--manifest", "--frames", "0", "-q", dir.File("units.def"),
+                    dir.File("x")})
+                .status,
+            0);
+  EXPECT_NE(PackFails(false).find("blocks[0].frames[0] (\"walk05.pcx\"): no image file, and no "
+                                  "other entry at offset"),
+            std::string::npos);
+}
+
 TEST_F(PackRefuses, AManifestThatIsNotJson) {
   WriteFile(dir.File("x/units.json"), {'{', '"'});
   EXPECT_NE(PackFails(false).find("units.json: not valid JSON"), std::string::npos);
