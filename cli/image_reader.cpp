@@ -3,7 +3,6 @@
 #include <png.h>
 
 #include <csetjmp>
-#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -108,8 +107,9 @@ enum class PngStep { Done, Failed, NotPalettised };
 
 // Kept free of objects with destructors: libpng leaves it by longjmp.
 // Reads the head into image, asks for rows to be given their room, then reads them.
-PngStep DecodePngInto(PngSource* source, PalettedImage* image,
-                      std::vector<uint8_t>* pixels, char* message) {
+// rows: the caller's, so that nothing here needs freeing when libpng jumps out.
+PngStep DecodePngInto(PngSource* source, PalettedImage* image, std::vector<uint8_t>* pixels,
+                      std::vector<png_bytep>* rows, char* message) {
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
   if (png == nullptr) return PngStep::Failed;
@@ -118,9 +118,7 @@ PngStep DecodePngInto(PngSource* source, PalettedImage* image,
     png_destroy_read_struct(&png, nullptr, nullptr);
     return PngStep::Failed;
   }
-  png_bytep* rows = nullptr;
   if (setjmp(png_jmpbuf(png))) {
-    std::free(rows);
     png_destroy_read_struct(&png, &info, nullptr);
     return PngStep::Failed;
   }
@@ -153,12 +151,10 @@ PngStep DecodePngInto(PngSource* source, PalettedImage* image,
     image->palette[size_t(3 * i + 2)] = colours[i].blue;
   }
   pixels->resize(size_t(width) * height);
-  rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * (height + 1)));
-  if (rows == nullptr) png_error(png, "out of memory");
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels->data() + size_t(y) * width;
-  png_read_image(png, rows);
+  rows->resize(height);
+  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = pixels->data() + size_t(y) * width;
+  png_read_image(png, rows->data());
   png_read_end(png, nullptr);
-  std::free(rows);
   png_destroy_read_struct(&png, &info, nullptr);
   return PngStep::Done;
 }
@@ -166,8 +162,9 @@ PngStep DecodePngInto(PngSource* source, PalettedImage* image,
 std::optional<PalettedImage> DecodePng(const std::vector<uint8_t>& bytes, std::string& error) {
   PngSource source{&bytes, 0};
   PalettedImage image;
+  std::vector<png_bytep> rows;
   char message[kMessageSize] = {};
-  const PngStep step = DecodePngInto(&source, &image, &image.pixels, message);
+  const PngStep step = DecodePngInto(&source, &image, &image.pixels, &rows, message);
   if (step == PngStep::NotPalettised) {
     error = "not an 8-bit palettised PNG image";
     return std::nullopt;
