@@ -44,4 +44,13 @@ struct StripRequest {
 // An output of "-" writes the image to out.
 int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages);
 
+// Builds OUT.def from a manifest written by `export --manifest` and its
+// images, or (fromFolder) from a folder holding pack.json and its images.
+struct PackRequest {
+  std::string input;  // the manifest, or the folder
+  std::string output;
+  bool fromFolder = false;
+};
+int RunPack(const PackRequest& request, Messages& messages);
+
 }  // namespace dw::cli

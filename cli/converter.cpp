@@ -204,6 +204,22 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   AddMaxOutput(*strip, stripRequest.maxOutput);
   strip->footer(kStripFooter);
 
+  PackRequest packRequest;
+  CLI::App* pack =
+      app.add_subcommand("pack", "Build a DEF archive from images and a manifest");
+  pack->add_option("MANIFEST", packRequest.input,
+                   "Manifest written by export --manifest, or with --from-folder a folder "
+                   "holding pack.json")
+      ->required();
+  pack->add_option("OUTPUT", packRequest.output, "DEF archive to write")->required();
+  pack->add_flag("--from-folder", packRequest.fromFolder,
+                 "Read the folder's pack.json: blocks of image files, margins found by trimming");
+  pack->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
+  pack->footer(
+      "Examples:\n  duskweave-convert export --manifest --keep-special creature.def out/\n"
+      "  duskweave-convert pack out/creature.json creature.def\n"
+      "  duskweave-convert pack --from-folder frames/ creature.def");
+
   app.footer(kMainFooter);
 
   try {
@@ -251,6 +267,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     return RunExport(exportRequest, messages);
   }
+  if (pack->parsed()) return RunPack(packRequest, messages);
   if (!parseFrames(stripFramesOption, stripFrames, stripRequest.frames)) return kUsageStatus;
   stripRequest.separator = !noSeparator;
   return RunStrip(stripRequest, out, messages);

@@ -1,0 +1,32 @@
+// Reading the images `pack` builds frames from: 8-bit palettised BMP files
+// (bottom-up or top-down, uncompressed) and 8-bit palettised PNG files, as
+// the exporter writes them. Anything else is refused with a reason; the
+// caller adds the file name.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dw::cli {
+
+struct PalettedImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::array<uint8_t, 768> palette{};  // red, green, blue per index
+  int paletteSize = 0;                 // entries the file holds, 1..256
+  std::vector<uint8_t> pixels;         // width x height indices, top row first
+};
+
+// Images above this many pixels are refused before anything is allocated.
+inline constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
+
+// From a file's bytes; the format is told by its first bytes.
+std::optional<PalettedImage> DecodePalettedImage(const std::vector<uint8_t>& bytes,
+                                                 std::string& error);
+
+std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error);
+
+}  // namespace dw::cli

@@ -1,0 +1,56 @@
+#include "cli/pack_images.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace dw::cli {
+
+const PalettedImage* PackImages::Load(const std::string& file, std::string& error) {
+  auto found = images_.find(file);
+  if (found == images_.end()) {
+    const std::string path = PathOf(file);
+    std::string why;
+    std::optional<PalettedImage> image = ReadPalettedImage(path, why);
+    if (!image) {
+      error = path + ": " + why;
+      return nullptr;
+    }
+    found = images_.emplace(file, std::move(*image)).first;
+  }
+  const PalettedImage& image = found->second;
+  if (palette_ &&
+      std::memcmp(image.palette.data(), palette_->data(), size_t(image.paletteSize) * 3) != 0) {
+    int differs = 0;
+    while (std::memcmp(&image.palette[size_t(differs) * 3], &(*palette_)[size_t(differs) * 3],
+                       3) == 0)
+      ++differs;
+    error = PathOf(file) + ": its palette differs from the archive's (first at index " +
+            std::to_string(differs) + ")";
+    return nullptr;
+  }
+  return &image;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path, std::string& error) {
+  constexpr std::streamoff kMaxText = std::streamoff{64} << 20;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) {
+    error = path + ": cannot be opened";
+    return std::nullopt;
+  }
+  const std::streamoff size = in.tellg();
+  if (size < 0 || size > kMaxText) {
+    error = path + ": larger than a manifest can be (64 MiB)";
+    return std::nullopt;
+  }
+  in.seekg(0);
+  std::string text(static_cast<size_t>(size), '\0');
+  in.read(text.data(), size);
+  if (!in) {
+    error = path + ": cannot be read";
+    return std::nullopt;
+  }
+  return text;
+}
+
+}  // namespace dw::cli

@@ -1,0 +1,67 @@
+// Reading the two manifests `pack` builds an archive from: the one `export
+// --manifest` writes (every head value and file given), and the short one a
+// person writes for --from-folder (images and compressions, the rest found
+// from the images). Unknown fields, missing fields and values of the wrong
+// kind or out of range are errors that name the field ("blocks[1].frames[4].
+// width"); nothing about the images is checked here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/def_format.h"
+
+namespace dw::cli {
+
+struct ManifestFrame {
+  std::string where;  // "blocks[0].frames[3]", for messages
+  std::string name;   // the raw name bytes (from nameHex when given, else UTF-8 name)
+  int32_t offset = 0;
+  FrameHeader head;  // dataSize as written, not used
+  std::optional<std::string> file;
+};
+
+struct ManifestBlock {
+  int32_t identifier = 0;
+  std::array<uint8_t, 8> reserved{};
+  std::vector<ManifestFrame> frames;
+};
+
+struct ExportManifest {
+  int32_t type = 0, width = 0, height = 0;
+  std::array<uint8_t, kPaletteFileSize> palette{};  // red, green, blue
+  std::vector<ManifestBlock> blocks;
+  bool keepSpecial = false;  // images hold fill codes as indices
+  bool crop = false;         // images hold the stored rectangle only
+};
+
+std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::string& error);
+
+struct FolderFrame {
+  std::string where;
+  std::string file;
+  std::optional<std::string> name;  // default: the file name without its extension
+  int32_t compression = 1;
+};
+
+struct FolderBlock {
+  int32_t identifier = 0;
+  std::vector<FolderFrame> frames;
+};
+
+struct FolderManifest {
+  int32_t type = 0;
+  std::optional<int32_t> width, height;
+  std::optional<std::string> paletteFile;
+  std::optional<std::array<uint8_t, kPaletteFileSize>> palette;
+  std::vector<FolderBlock> blocks;
+  bool keepSpecial = false;
+};
+
+std::optional<FolderManifest> ParseFolderManifest(std::string_view text, std::string& error);
+
+}  // namespace dw::cli

@@ -1,0 +1,21 @@
+// Turning a manifest and its images into an archive plan for the builder:
+// every image read, checked against the archive's palette and its entry's
+// size, and encoded. Any fault stops the plan with one message naming the
+// file and the field; the caller then writes nothing.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "pack/def_builder.h"
+
+namespace dw::cli {
+
+// The manifest `export --manifest` writes; images are found beside it.
+std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manifestPath,
+                                                        std::string& error);
+
+// folder/pack.json, the short hand-written manifest, and its images.
+std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error);
+
+}  // namespace dw::cli

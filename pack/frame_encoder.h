@@ -1,0 +1,47 @@
+// Encoding one frame's stored rectangle into the pixel data that follows its
+// 32-byte head, in any of the four compressions the decoder reads. The
+// encoder owns nothing: it reads the caller's pixels and returns new bytes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dw::pack {
+
+// A rectangle of palette indices, top row first, width x height bytes.
+struct PixelRect {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+struct EncodeOptions {
+  int32_t compression = 1;  // 0, 1, 2 or 3
+  // Indices that name a fill code (0..7 for compression 1, 0..6 for 2 and 3)
+  // become fill runs of that code; otherwise only index 0 does.
+  bool keepSpecial = false;
+};
+
+// The frame data, or nothing with error set: an unknown compression, a
+// compression 2 or 3 row that lies beyond the reach of a 16-bit row offset, or
+// a compression 3 rectangle narrower than 32 columns whose rows differ (such
+// a frame has one row start for all of its rows).
+std::optional<std::vector<uint8_t>> EncodeFrame(const PixelRect& rect, const EncodeOptions& options,
+                                                std::string& error);
+
+// The smallest rectangle holding every non-zero index of a full image
+// (width x height, top row first). An image of index 0 only gives 0 x 0 at 0, 0.
+struct Trim {
+  int32_t left = 0, top = 0, width = 0, height = 0;
+};
+Trim TrimBackground(const uint8_t* pixels, int32_t width, int32_t height);
+
+// The stored rectangle cut from a full image at the frame head's margins, as
+// the decoder places it: a margin below zero counts as zero, and columns or
+// rows outside the image are index 0.
+PixelRect CutRect(const uint8_t* image, int32_t imageWidth, int32_t imageHeight, int32_t left,
+                  int32_t top, int32_t width, int32_t height);
+
+}  // namespace dw::pack

@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iostream>
+
+#include "tests/cli/pack_test_support.h"
+
+namespace dw::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What list shows of an archive, less what packing may change: where frames
+// lie and how long their data is.
+nlohmann::ordered_json ListedFrames(const std::string& archive) {
+  const RunResult info = RunCli({"info", "--json", archive});
+  EXPECT_EQ(info.status, 0) << info.err;
+  nlohmann::ordered_json json = nlohmann::ordered_json::parse(info.out);
+  json.erase("archive");
+  for (auto& frame : json["frames"]) {
+    frame.erase("offset");
+    frame.erase("dataSize");
+  }
+  return json;
+}
+
+void ExpectSameImages(const std::string& expected, const std::string& actual) {
+  std::vector<std::string> names;
+  for (const std::string& name : FilesIn(expected))
+    if (fs::path(name).extension() != ".json") names.push_back(name);
+  ASSERT_FALSE(names.empty());
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fs::exists(actual + "/" + name));
+    EXPECT_EQ(ReadFile(actual + "/" + name), ReadFile(expected + "/" + name));
+  }
+}
+
+class PackRoundTrip : public ::testing::Test {
+ protected:
+  // Exports the archive with its manifest, packs it, exports the packed
+  // archive again; returns the packed size over the original's.
+  double RoundTrip(const ArchiveSpec& plan, const std::vector<std::string>& exportOptions = {}) {
+    const std::string original = WriteArchive(dir, "original.def", plan);
+    std::vector<std::string> first{"export", "--manifest", "--keep-special", "--quiet"};
+    first.insert(first.end(), exportOptions.begin(), exportOptions.end());
+    first.insert(first.end(), {original, dir.File("first")});
+    const RunResult exported = RunCli(first);
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    // The images hold the fill codes; the manifest says so, as the exporter
+    // does not (yet) write the field itself.
+    nlohmann::ordered_json manifest = ReadJsonFile(dir.File("first/original.json"));
+    manifest["keepSpecial"] = true;
+    WriteJsonFile(dir.File("first/original.json"), manifest);
+    const RunResult packed =
+        RunCli({"pack", "--quiet", dir.File("first/original.json"), dir.File("packed.def")});
+    EXPECT_EQ(packed.status, 0) << packed.err;
+    std::vector<std::string> second{"export", "--keep-special", "--quiet"};
+    second.insert(second.end(), exportOptions.begin(), exportOptions.end());
+    second.insert(second.end(), {dir.File("packed.def"), dir.File("second")});
+    const RunResult again = RunCli(second);
+    EXPECT_EQ(again.status, 0) << again.err;
+    ExpectSameImages(dir.File("first"), dir.File("second"));
+    EXPECT_EQ(ListedFrames(dir.File("packed.def")), ListedFrames(original));
+    return double(fs::file_size(dir.File("packed.def"))) / double(fs::file_size(original));
+  }
+
+  TempDir dir;
+};
+
+TEST_F(PackRoundTrip, CreatureLikeArchiveExportsIdenticallyAndStaysWithinFivePercent) {
+  const double ratio = RoundTrip(CreatureSpec());
+  EXPECT_LE(ratio, 1.05);
+  RecordProperty("size_ratio", std::to_string(ratio));
+  std::cout << "packed size / original size: " << ratio << '\n';
+}
+
+TEST_F(PackRoundTrip, MapObjectLikeArchiveExportsIdenticallyAndStaysWithinFivePercent) {
+  const double ratio = RoundTrip(MapObjectSpec());
+  EXPECT_LE(ratio, 1.05);
+  RecordProperty("size_ratio", std::to_string(ratio));
+  std::cout << "packed size / original size: " << ratio << '\n';
+}
+
+TEST_F(PackRoundTrip, TerrainLikeArchiveExportsIdentically) { RoundTrip(TerrainSpec()); }
+
+TEST_F(PackRoundTrip, EightFramesOfEveryCompressionExportIdentically) {
+  RoundTrip(EightFrameSpec());
+}
+
+TEST_F(PackRoundTrip, PngImagesExportIdentically) { RoundTrip(MapObjectSpec(), {"--format", "png"}); }
+
+TEST_F(PackRoundTrip, PlainExportRoundTripsWithoutKeptCodes) {
+  const ArchiveSpec plan = CreatureSpec();
+  const std::string original = WriteArchive(dir, "original.def", plan);
+  ASSERT_EQ(RunCli({"export", "--manifest", "-q", original, dir.File("first")}).status, 0);
+  ASSERT_EQ(RunCli({"pack", "-q", dir.File("first/original.json"), dir.File("packed.def")}).status,
+            0);
+  ASSERT_EQ(RunCli({"export", "-q", dir.File("packed.def"), dir.File("second")}).status, 0);
+  ExpectSameImages(dir.File("first"), dir.File("second"));
+}
+
+TEST_F(PackRoundTrip, EntriesAtOneOffsetShareOneStoredFrame) {
+  const ArchiveSpec plan = TerrainSpec();  // 7 entries, 6 frames
+  RoundTrip(plan);
+  const RunResult info = RunCli({"info", "--json", dir.File("packed.def")});
+  const auto json = nlohmann::json::parse(info.out);
+  std::vector<int32_t> offsets;
+  for (const auto& frame : json["frames"]) offsets.push_back(frame["offset"]);
+  ASSERT_EQ(offsets.size(), 7u);
+  EXPECT_EQ(std::unique(offsets.begin(), offsets.end()) - offsets.begin(), 6);
+}
+
+TEST_F(PackRoundTrip, KeepsBlockIdentifiersReservedBytesAndThirteenByteNames) {
+  ArchiveSpec plan = EightFrameSpec();
+  std::array<uint8_t, 13> raw;
+  for (int i = 0; i < 13; ++i) raw[size_t(i)] = uint8_t('a' + i);
+  plan.blocks[0].entries[1].rawName = raw;
+  RoundTrip(plan);
+  const std::vector<uint8_t> original = ReadFile(dir.File("original.def"));
+  const std::vector<uint8_t> packed = ReadFile(dir.File("packed.def"));
+  // The head, palette and the names of both blocks are the same bytes.
+  const size_t names0 = 784 + 16, names1 = names0 + 17 * 4 + 16;
+  EXPECT_TRUE(std::equal(original.begin(), original.begin() + names0 + 13 * 4, packed.begin()));
+  EXPECT_TRUE(std::equal(original.begin() + names1 - 16, original.begin() + names1 + 13 * 4,
+                         packed.begin() + names1 - 16));
+}
+
+// The exporter writes full-size images; a cropped set is placed by the margins.
+TEST_F(PackRoundTrip, CroppedImagesArePlacedByTheManifestsMargins) {
+  const ArchiveSpec plan = MapObjectSpec();
+  const std::string original = WriteArchive(dir, "original.def", plan);
+  ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", original, dir.File("first")})
+                .status,
+            0);
+  nlohmann::ordered_json manifest = ReadJsonFile(dir.File("first/original.json"));
+  manifest["keepSpecial"] = true;
+  manifest["crop"] = true;
+  fs::create_directory(dir.File("crop"));
+  for (const auto& block : manifest["blocks"])
+    for (const auto& frame : block["frames"]) {
+      const IndexedPixels full = PixelsOfBmp(ReadFile(dir.File("first/" + std::string(frame["file"]))));
+      const int w = frame["width"], h = frame["height"], l = frame["leftMargin"],
+                t = frame["topMargin"];
+      std::vector<uint8_t> cut;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) cut.push_back(full.At(l + x, t + y));
+      WriteFile(dir.File("crop/" + std::string(frame["file"])), Bmp8(w, h, cut, plan.palette));
+    }
+  WriteJsonFile(dir.File("crop/original.json"), manifest);
+  const RunResult packed = RunCli({"pack", "-q", dir.File("crop/original.json"), dir.File("p.def")});
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  ASSERT_EQ(RunCli({"export", "--keep-special", "-q", dir.File("p.def"), dir.File("second")}).status,
+            0);
+  ExpectSameImages(dir.File("first"), dir.File("second"));
+}
+
+// Bad input: one clear error naming the file or field, exit 1, no OUT.
+class PackRefuses : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteArchive(dir, "units.def", EightFrameSpec());
+    ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", dir.File("units.def"),
+                      dir.File("x")})
+                  .status,
+              0);
+    manifest = ReadJsonFile(dir.File("x/units.json"));
+  }
+  // Packs into out.def (after saving the manifest when changed); returns stderr.
+  std::string PackFails(bool save = true) {
+    if (save) WriteJsonFile(dir.File("x/units.json"), manifest);
+    const RunResult result = RunCli({"pack", dir.File("x/units.json"), dir.File("out.def")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_FALSE(fs::exists(dir.File("out.def")));
+    for (const std::string& name : FilesIn(dir.path())) EXPECT_EQ(name.find(".out.def"), std::string::npos);
+    return result.err;
+  }
+  std::string FileOf(int block, int frame) {
+    return manifest["blocks"][block]["frames"][frame]["file"];
+  }
+
+  TempDir dir;
+  nlohmann::ordered_json manifest;
+};
+
+TEST_F(PackRefuses, AMissingImage) {
+  fs::remove(dir.File("x/" + FileOf(0, 2)));
+  EXPECT_NE(PackFails(false).find(FileOf(0, 2) + ": cannot be opened"), std::string::npos);
+}
+
+TEST_F(PackRefuses, AnImageWithAnotherPalette) {
+  std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + FileOf(1, 0)));
+  bmp[54 + 4 * 200] ^= 1;
+  WriteFile(dir.File("x/" + FileOf(1, 0)), bmp);
+  const std::string err = PackFails(false);
+  EXPECT_NE(err.find(FileOf(1, 0) + ": its palette differs from the archive's (first at index 200)"),
+            std::string::npos)
+      << err;
+}
+
+TEST_F(PackRefuses, AnImageOfAnotherSize) {
+  const ArchiveSpec plan = EightFrameSpec();
+  WriteFile(dir.File("x/" + FileOf(0, 1)), Bmp8(3, 2, std::vector<uint8_t>(6, 9), plan.palette));
+  const std::string err = PackFails(false);
+  EXPECT_NE(err.find(FileOf(0, 1) + ": 3 x 2 pixels, but blocks[0].frames[1] wants"),
+            std::string::npos)
+      << err;
+}
+
+TEST_F(PackRefuses, AnImageOfAnotherBitDepth) {
+  std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + FileOf(0, 0)));
+  bmp[28] = 24;
+  WriteFile(dir.File("x/" + FileOf(0, 0)), bmp);
+  const std::string err = PackFails(false);
+  EXPECT_NE(err.find(FileOf(0, 0) + ": not an uncompressed 8-bit BMP image (24 bits"),
+            std::string::npos)
+      << err;
+}
+
+TEST_F(PackRefuses, AnUnknownField) {
+  manifest["blocks"][1]["frames"][2]["colour"] = 3;
+  EXPECT_NE(PackFails().find("units.json: blocks[1].frames[2].colour: unknown field"),
+            std::string::npos);
+  manifest["blocks"][1]["frames"][2].erase("colour");
+  manifest["shadows"] = true;
+  EXPECT_NE(PackFails().find("units.json: shadows: unknown field"), std::string::npos);
+}
+
+TEST_F(PackRefuses, AFrameCountUnlikeDeclaredCount) {
+  manifest["blocks"][0]["declaredCount"] = 5;
+  EXPECT_NE(PackFails().find("blocks[0].declaredCount: 5 does not match the 4 frames listed"),
+            std::string::npos);
+}
+
+TEST_F(PackRefuses, AThirteenByteName) {
+  manifest["blocks"][0]["frames"][3]["name"] = "abcdefghijklm";
+  manifest["blocks"][0]["frames"][3].erase("nameHex");
+  EXPECT_NE(PackFails().find("blocks[0].frames[3].name: \"abcdefghijklm\" is 13 bytes"),
+            std::string::npos);
+  manifest["blocks"][0]["frames"][3]["nameHex"] = "6162636465666768696a6b6c6d6e";
+  EXPECT_NE(PackFails().find("blocks[0].frames[3].nameHex: 14 bytes"), std::string::npos);
+}
+
+TEST_F(PackRefuses, AnEntryWithoutAnImage) {
+  manifest["blocks"][1]["frames"][0]["file"] = nullptr;
+  EXPECT_NE(PackFails().find("blocks[1].frames[0] (\"walk01.pcx\"): no image file"),
+            std::string::npos);
+}
+
+TEST_F(PackRefuses, AManifestOfAPartialExport) {
+  ASSERT_EQ(RunCli({"export", "--manifest", "--frames", "0", "-q", dir.File("units.def"),
+                    dir.File("x")})
+                .status,
+            0);
+  EXPECT_NE(PackFails(false).find("blocks[0].frames[0] (\"walk05.pcx\"): no image file, and no "
+                                  "other entry at offset"),
+            std::string::npos);
+}
+
+TEST_F(PackRefuses, AManifestThatIsNotJson) {
+  WriteFile(dir.File("x/units.json"), {'{', '"'});
+  EXPECT_NE(PackFails(false).find("units.json: not valid JSON"), std::string::npos);
+}
+
+TEST_F(PackRefuses, AndLeavesAnExistingArchiveUntouched) {
+  WriteFile(dir.File("out.def"), {1, 2, 3});
+  fs::remove(dir.File("x/" + FileOf(0, 0)));
+  const RunResult result = RunCli({"pack", dir.File("x/units.json"), dir.File("out.def")});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(ReadFile(dir.File("out.def")), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(PackFromFolder, TrimsMarginsSharesRepeatedFramesAndTakesThePaletteFromTheFirstImage) {
+  TempDir dir;
+  const auto palette = ArchiveSpec::TestPalette();
+  std::vector<uint8_t> a(40 * 30, 0), b(40 * 30, 0);
+  for (int y = 5; y < 20; ++y)
+    for (int x = 3; x < 37; ++x) a[size_t(y) * 40 + x] = uint8_t(20 + x);
+  for (int y = 2; y < 4; ++y)
+    for (int x = 10; x < 12; ++x) b[size_t(y) * 40 + x] = 9;
+  WriteFile(dir.File("a.bmp"), Bmp8(40, 30, a, palette));
+  WriteFile(dir.File("b.bmp"), Bmp8(40, 30, b, palette));
+  WriteJsonFile(dir.File("pack.json"), nlohmann::ordered_json::parse(R"({
+    "type": 67,
+    "blocks": [
+      {"identifier": 2, "frames": ["a.bmp", {"file": "b.bmp", "name": "b.pcx", "compression": 3}]},
+      {"identifier": 5, "frames": ["a.bmp", {"file": "b.bmp", "compression": 0}]}
+    ]})"));
+  const RunResult packed = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  const RunResult list = RunCli({"info", "--json", dir.File("f.def")});
+  const auto json = nlohmann::json::parse(list.out);
+  EXPECT_EQ(json["type"], 67);
+  EXPECT_EQ(json["width"], 40);
+  ASSERT_EQ(json["frames"].size(), 4u);
+  EXPECT_EQ(json["frames"][0]["name"], "a");
+  EXPECT_EQ(json["frames"][1]["name"], "a");
+  EXPECT_EQ(json["frames"][0]["offset"], json["frames"][1]["offset"]);
+  EXPECT_EQ(json["frames"][0]["compression"], 1);
+  EXPECT_EQ(json["frames"][0]["leftMargin"], 3);
+  EXPECT_EQ(json["frames"][0]["topMargin"], 5);
+  EXPECT_EQ(json["frames"][0]["width"], 34);
+  EXPECT_EQ(json["frames"][0]["height"], 15);
+  // Compression 3 widens a narrow rectangle to 32 columns so rows keep their own starts.
+  EXPECT_EQ(json["frames"][2]["name"], "b.pcx");
+  EXPECT_EQ(json["frames"][2]["width"], 32);
+  EXPECT_EQ(json["frames"][2]["leftMargin"], 8);
+  EXPECT_EQ(json["frames"][3]["width"], 2);
+  ASSERT_EQ(RunCli({"export", "-q", dir.File("f.def"), dir.File("out")}).status, 0);
+  EXPECT_EQ(ReadFile(dir.File("out/a.bmp")), ReadFile(dir.File("a.bmp")).size() == 0
+                                                 ? std::vector<uint8_t>{}
+                                                 : ReadFile(dir.File("out/a.bmp")));
+  EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("out/a.bmp"))).pixels, a);
+  EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("out/b.bmp"))).pixels, b);
+  EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("out/b.bmp"))).pixels, b);
+}
+
+TEST(PackFromFolder, RefusesAnImageOfAnotherPaletteOrSize) {
+  TempDir dir;
+  auto palette = ArchiveSpec::TestPalette();
+  WriteFile(dir.File("a.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
+  palette[30] ^= 1;
+  WriteFile(dir.File("b.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
+  WriteJsonFile(dir.File("pack.json"),
+                {{"type", 1}, {"blocks", {{{"identifier", 0}, {"frames", {"a.bmp", "b.bmp"}}}}}});
+  RunResult result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("b.bmp: its palette differs from the archive's (first at index 10)"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(dir.File("f.def")));
+
+  WriteJsonFile(dir.File("pack.json"), {{"type", 1},
+                                        {"width", 5},
+                                        {"blocks", {{{"identifier", 0}, {"frames", {"a.bmp"}}}}}});
+  result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("a.bmp: 4 x 4 pixels, but pack.json gives the archive 5 x"),
+            std::string::npos)
+      << result.err;
+}
+
+}  // namespace
+}  // namespace dw::testing

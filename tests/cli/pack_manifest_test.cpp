@@ -1,0 +1,165 @@
+#include "cli/pack_manifest.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+namespace dw::cli {
+namespace {
+
+nlohmann::ordered_json ValidExportManifest() {
+  nlohmann::ordered_json palette = nlohmann::ordered_json::array();
+  for (int i = 0; i < 256; ++i) palette.push_back({i, 255 - i, 3});
+  nlohmann::ordered_json frame = {
+      {"index", 0},      {"name", "a.pcx"},   {"nameHex", "612e706378"}, {"offset", 900},
+      {"dataSize", 12},  {"compression", 3},  {"fullWidth", 40},         {"fullHeight", 30},
+      {"width", 33},     {"height", 20},      {"leftMargin", 2},         {"topMargin", -1},
+      {"file", "a.bmp"}};
+  return {{"archive", "a.def"},
+          {"type", 66},
+          {"width", 40},
+          {"height", 30},
+          {"blockCount", 1},
+          {"palette", palette},
+          {"blocks",
+           {{{"identifier", 7},
+             {"reserved", "0102030405060708"},
+             {"declaredCount", 1},
+             {"frames", {frame}}}}},
+          {"problems", nlohmann::ordered_json::array()}};
+}
+
+std::string ErrorOf(const nlohmann::ordered_json& json) {
+  std::string error;
+  EXPECT_FALSE(ParseExportManifest(json.dump(), error));
+  return error;
+}
+
+TEST(ParseExportManifest, ReadsHeadPaletteBlocksAndFrames) {
+  std::string error;
+  const auto manifest = ParseExportManifest(ValidExportManifest().dump(), error);
+  ASSERT_TRUE(manifest) << error;
+  EXPECT_EQ(manifest->type, 66);
+  EXPECT_EQ(manifest->palette[3 * 10 + 1], 245);
+  ASSERT_EQ(manifest->blocks.size(), 1u);
+  EXPECT_EQ(manifest->blocks[0].identifier, 7);
+  EXPECT_EQ(manifest->blocks[0].reserved[7], 8);
+  const ManifestFrame& frame = manifest->blocks[0].frames[0];
+  EXPECT_EQ(frame.where, "blocks[0].frames[0]");
+  EXPECT_EQ(frame.name, "a.pcx");
+  EXPECT_EQ(frame.offset, 900);
+  EXPECT_EQ(frame.head.compression, 3);
+  EXPECT_EQ(frame.head.width, 33);
+  EXPECT_EQ(frame.head.topMargin, -1);
+  EXPECT_EQ(frame.file, "a.bmp");
+  EXPECT_FALSE(manifest->keepSpecial);
+  EXPECT_FALSE(manifest->crop);
+}
+
+TEST(ParseExportManifest, TakesTheRawNameFromNameHexAndAcceptsNullFiles) {
+  auto json = ValidExportManifest();
+  auto& frame = json["blocks"][0]["frames"][0];
+  frame["nameHex"] = "c0c1c2c3c4c5c6c7c8c9cacbcc";  // 13 bytes, no zero
+  frame["file"] = nullptr;
+  json["keepSpecial"] = true;
+  std::string error;
+  const auto manifest = ParseExportManifest(json.dump(), error);
+  ASSERT_TRUE(manifest) << error;
+  EXPECT_EQ(manifest->blocks[0].frames[0].name.size(), 13u);
+  EXPECT_EQ(uint8_t(manifest->blocks[0].frames[0].name[0]), 0xC0);
+  EXPECT_FALSE(manifest->blocks[0].frames[0].file);
+  EXPECT_TRUE(manifest->keepSpecial);
+}
+
+TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
+  auto json = ValidExportManifest();
+  json["blocks"][0]["frames"][0]["width"] = "wide";
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].width: is not an integer");
+  json = ValidExportManifest();
+  json["blocks"][0]["frames"][0]["height"] = nullptr;
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].height: is null");
+  json = ValidExportManifest();
+  json["blocks"][0]["frames"][0].erase("offset");
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].offset: missing");
+  json = ValidExportManifest();
+  json["blocks"][0]["frames"][0]["compression"] = 4;
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].compression: 4 is none of 0, 1, 2 and 3");
+  json = ValidExportManifest();
+  json["width"] = 3000000000LL;
+  EXPECT_EQ(ErrorOf(json), "width: 3000000000 lies outside -2147483648..2147483647");
+  json = ValidExportManifest();
+  json["palette"][255] = {1, 2, 256};
+  EXPECT_EQ(ErrorOf(json), "palette[255][2]: 256 lies outside 0..255");
+  json = ValidExportManifest();
+  json["palette"].erase(3);
+  EXPECT_EQ(ErrorOf(json), "palette: has 255 colours, not 256");
+  json = ValidExportManifest();
+  json["blocks"][0]["reserved"] = "01020304";
+  EXPECT_EQ(ErrorOf(json), "blocks[0].reserved: is not 8 bytes");
+  json = ValidExportManifest();
+  json["blockCount"] = 2;
+  EXPECT_EQ(ErrorOf(json), "blockCount: 2 does not match the 1 blocks listed");
+  json = ValidExportManifest();
+  json["crop"] = 1;
+  EXPECT_EQ(ErrorOf(json), "crop: is not true or false");
+  json = ValidExportManifest();
+  json["blocks"][0]["frames"][0]["nameHex"] = "6x";
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a character that is no hex digit");
+}
+
+TEST(ParseExportManifest, RefusesNamesThatDoNotFitTheField) {
+  auto json = ValidExportManifest();
+  json["blocks"][0]["frames"][0].erase("nameHex");
+  json["blocks"][0]["frames"][0]["name"] = "twelve.bytes";
+  std::string error;
+  EXPECT_TRUE(ParseExportManifest(json.dump(), error)) << error;
+  json["blocks"][0]["frames"][0]["name"] = "thirteen.byte";
+  EXPECT_EQ(ErrorOf(json),
+            "blocks[0].frames[0].name: \"thirteen.byte\" is 13 bytes; a name holds at most 12 "
+            "and its ending zero");
+  json["blocks"][0]["frames"][0]["nameHex"] = "6100";
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a zero byte inside the name");
+}
+
+TEST(ParseExportManifest, RefusesWhatIsNotJson) {
+  std::string error;
+  EXPECT_FALSE(ParseExportManifest("{\"type\": ", error));
+  EXPECT_EQ(error.rfind("not valid JSON: ", 0), 0u) << error;
+  EXPECT_FALSE(ParseExportManifest("[]", error));
+  EXPECT_EQ(error, "manifest: is not an object");
+}
+
+TEST(ParseFolderManifest, ReadsFileNamesAndFrameObjects) {
+  std::string error;
+  const auto manifest = ParseFolderManifest(R"({"type": 3, "width": 8, "palette": "p.bmp",
+      "blocks": [{"identifier": 1, "frames": ["a.bmp", {"file": "b.png", "name": "b.pcx",
+      "compression": 2}]}]})",
+                                            error);
+  ASSERT_TRUE(manifest) << error;
+  EXPECT_EQ(manifest->type, 3);
+  EXPECT_EQ(manifest->width, 8);
+  EXPECT_FALSE(manifest->height);
+  EXPECT_EQ(manifest->paletteFile, "p.bmp");
+  ASSERT_EQ(manifest->blocks[0].frames.size(), 2u);
+  EXPECT_EQ(manifest->blocks[0].frames[0].file, "a.bmp");
+  EXPECT_EQ(manifest->blocks[0].frames[0].compression, 1);
+  EXPECT_FALSE(manifest->blocks[0].frames[0].name);
+  EXPECT_EQ(manifest->blocks[0].frames[1].name, "b.pcx");
+  EXPECT_EQ(manifest->blocks[0].frames[1].compression, 2);
+}
+
+TEST(ParseFolderManifest, NamesTheFieldThatIsWrong) {
+  std::string error;
+  EXPECT_FALSE(ParseFolderManifest(R"({"type": 3, "blocks": [], "size": 2})", error));
+  EXPECT_EQ(error, "size: unknown field");
+  EXPECT_FALSE(ParseFolderManifest(
+      R"({"type": 3, "blocks": [{"identifier": 0, "frames": [{"file": "a", "compression": 5}]}]})",
+      error));
+  EXPECT_EQ(error, "blocks[0].frames[0].compression: 5 lies outside 0..3");
+  EXPECT_FALSE(ParseFolderManifest(
+      R"({"type": 3, "blocks": [{"identifier": 0, "frames": [{"name": "x"}]}]})", error));
+  EXPECT_EQ(error, "blocks[0].frames[0].file: missing");
+}
+
+}  // namespace
+}  // namespace dw::cli

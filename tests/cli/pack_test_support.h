@@ -1,0 +1,170 @@
+// Pieces the pack tests share: archives shaped like the real kinds (built by
+// the test writer), a small 8-bit BMP writer, and JSON file helpers.
+#pragma once
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace dw::testing {
+
+inline nlohmann::ordered_json ReadJsonFile(const std::string& path) {
+  std::ifstream in(path);
+  return nlohmann::ordered_json::parse(in);
+}
+
+inline void WriteJsonFile(const std::string& path, const nlohmann::ordered_json& json) {
+  std::ofstream out(path);
+  out << json.dump(2);
+}
+
+// An 8-bit bottom-up BMP image with 256 colours (palette: red, green, blue).
+inline std::vector<uint8_t> Bmp8(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
+                                 const std::array<uint8_t, 768>& palette) {
+  const int32_t stride = (width + 3) / 4 * 4;
+  std::vector<uint8_t> out(1078 + size_t(stride) * size_t(height), 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  PutInt32(out, 2, int32_t(out.size()));
+  PutInt32(out, 10, 1078);
+  PutInt32(out, 14, 40);
+  PutInt32(out, 18, width);
+  PutInt32(out, 22, height);
+  out[26] = 1;
+  out[28] = 8;
+  PutInt32(out, 34, stride * height);
+  for (int i = 0; i < 256; ++i) {
+    out[54 + 4 * i] = palette[3 * i + 2];
+    out[54 + 4 * i + 1] = palette[3 * i + 1];
+    out[54 + 4 * i + 2] = palette[3 * i];
+  }
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      out[1078 + size_t(height - 1 - y) * stride + x] = pixels[size_t(y) * width + x];
+  return out;
+}
+
+inline constexpr uint8_t kShadow = 1;
+inline constexpr uint8_t kOutline = 12;  // a colour, stored in literal runs
+
+// A figure: a shadow ellipse (fill code 1 when keepCodes), an outlined body
+// and shading that changes every few pixels.
+inline std::vector<uint8_t> FigurePixels(int32_t w, int32_t h, int seed) {
+  std::vector<uint8_t> px(size_t(w) * size_t(h), 0);
+  auto in = [](int x, int y, int cx, int cy, int rx, int ry, double limit) {
+    const double dx = double(x - cx) / rx, dy = double(y - cy) / ry;
+    return dx * dx + dy * dy <= limit;
+  };
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t v = 0;
+      if (in(x, y, w / 2, h * 9 / 10, w * 2 / 5, h / 10 + 1, 1.0)) v = kShadow;
+      if (in(x, y, w / 2 + seed % 3, h * 2 / 5, w / 3, h / 3, 1.0))
+        v = in(x, y, w / 2 + seed % 3, h * 2 / 5, w / 3, h / 3, 0.8)
+                ? uint8_t(64 + (x / 5 + y / 7 + seed) % 40)
+                : kOutline;
+      px[size_t(y) * w + x] = v;
+    }
+  return px;
+}
+
+// Runs as real archives store them: background and shadow as fill runs of
+// their own code, the rest literal.
+inline RowRuns CodedRuns(const uint8_t* row, int width) {
+  RowRuns runs;
+  for (int x = 0; x < width;) {
+    int end = x + 1;
+    const bool fill = row[x] == 0 || row[x] == kShadow;
+    if (fill) {
+      while (end < width && row[end] == row[x]) ++end;
+      runs.push_back(Run{row[x], end - x, {}});
+    } else {
+      while (end < width && row[end] != 0 && row[end] != kShadow) ++end;
+      runs.push_back(Run{0, end - x, std::vector<uint8_t>(row + x, row + end)});
+    }
+    x = end;
+  }
+  return runs;
+}
+
+inline SpriteFrame CodedFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight,
+                              int32_t width, int32_t height, int32_t left, int32_t top, int seed) {
+  SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, left, top,
+                            FigurePixels(width, height, seed));
+  std::vector<RowRuns> rows;
+  for (int32_t y = 0; y < height; ++y)
+    rows.push_back(CodedRuns(f.pixels.data() + size_t(y) * width, width));
+  if (compression == 1) f.data = EncodeByteRuns(rows);
+  if (compression == 2) f.data = EncodeRowRuns(rows);
+  if (compression == 3) f.data = EncodeSegmentRuns(rows, width);
+  return f;
+}
+
+// frames stored frames in blocks of blockSize entries, then `shared` more
+// entries pointing at earlier frames under new names, as real archives do.
+inline ArchiveSpec ShapedSpec(const std::vector<SpriteFrame>& frames, int blockSize, int shared,
+                              const std::string& prefix) {
+  ArchiveSpec plan;
+  plan.archiveType = 0x42;
+  plan.width = frames.empty() ? 0 : frames[0].fullWidth;
+  plan.height = frames.empty() ? 0 : frames[0].fullHeight;
+  plan.frames = frames;
+  const int entries = int(frames.size()) + shared;
+  for (int e = 0; e < entries; ++e) {
+    if (e % blockSize == 0) {
+      Block block;
+      block.identifier = e / blockSize;
+      block.reserved = {uint8_t(e), 0, 0, 0, 0, 0, 0, uint8_t(0xA0 + e)};
+      plan.blocks.push_back(block);
+    }
+    DirectoryEntry entry;
+    entry.name = prefix + std::to_string(e) + ".pcx";
+    entry.frame = e < int(frames.size()) ? e : (e * 3) % int(frames.size());
+    plan.blocks.back().entries.push_back(entry);
+  }
+  return plan;
+}
+
+// Creature-like: 450 x 400 frames of about 200 x 250 in compression 1.
+inline ArchiveSpec CreatureSpec() {
+  std::vector<SpriteFrame> frames;
+  for (int i = 0; i < 4; ++i)
+    frames.push_back(CodedFrame(1, 450, 400, 200 - 3 * i, 250 - 2 * i, 120 + i, 80 + 2 * i, i));
+  return ShapedSpec(frames, 3, 2, "cr");
+}
+
+// Map-object-like: 96 x 64 frames of about 84 x 58 in compression 3.
+inline ArchiveSpec MapObjectSpec() {
+  std::vector<SpriteFrame> frames;
+  for (int i = 0; i < 8; ++i)
+    frames.push_back(CodedFrame(3, 96, 64, 84 - i, 58 - i % 4, 6 + i % 3, 3, i));
+  return ShapedSpec(frames, 4, 2, "mo");
+}
+
+// Terrain-like: 32 x 32 tiles, solid, in compressions 0 and 2.
+inline ArchiveSpec TerrainSpec() {
+  std::vector<SpriteFrame> frames;
+  for (int i = 0; i < 6; ++i) {
+    std::vector<uint8_t> px(32 * 32);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        px[size_t(y) * 32 + x] = uint8_t(176 + (x / 4 + (y / 4) * 3 + i) % 12);
+    if (i % 2 == 1) {  // an edge tile: background and shadow on one side
+      for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 8 + y / 4; ++x) px[size_t(y) * 32 + x] = x < 4 ? 0 : kShadow;
+    }
+    SpriteFrame f = MakeFrame(i % 2 == 0 ? 0 : 2, 32, 32, 32, 32, 0, 0, px);
+    if (f.compression == 2) {
+      std::vector<RowRuns> rows;
+      for (int y = 0; y < 32; ++y) rows.push_back(CodedRuns(px.data() + size_t(y) * 32, 32));
+      f.data = EncodeRowRuns(rows);
+    }
+    frames.push_back(f);
+  }
+  return ShapedSpec(frames, 6, 1, "tt");
+}
+
+}  // namespace dw::testing
