@@ -155,8 +155,11 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
 
   if (request.manifest) {
     const std::string path = folder + "/" + ArchiveStem(archivePath) + ".json";
-    if (!WriteManifest(path, BuildManifest(archive, report, files, opened->load), messages))
-      failed = true;
+    nlohmann::ordered_json manifest = BuildManifest(archive, report, files, opened->load);
+    // pack encodes shadow and outline indices back as fill runs only when it
+    // knows the images hold them.
+    manifest["keepSpecial"] = request.keepSpecial;
+    if (!WriteManifest(path, manifest, messages)) failed = true;
   }
   if (failed) {
     ++totals.failedArchives;

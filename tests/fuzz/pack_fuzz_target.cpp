@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/conversion_state.h"
-#include "archive/from_bytes.h"
+#include "archive/archive.h"
+#include "archive/frame_decoder.h"
+#include "archive/stream.h"
 #include "archive/stream.h"
 #include "pack/def_builder.h"
 #include "pack/frame_encoder.h"
@@ -45,12 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto archive = dw::pack::BuildDef(plan, error);
   Require(archive.has_value());
 
-  dw::ConversionState state;
-  dw::InitConversionState(state);
-  dw::LoadArchiveFromBytes(state, *archive);
-  Require(state.frameCount == 1);
+  const dw::Archive loaded = dw::ReadArchive(*archive).archive;
+  Require(loaded.frameCount() == 1);
+  dw::Diagnostics found;
   dw::StreamPtr target = dw::CreateMemoryStream();
-  dw::DecodeFrameFromBytes(state, *archive, 0, *target, dw::DecodeOptions{keepSpecial});
+  dw::WriteFrameBmp(
+      dw::DecodeFrameImage(loaded, *archive, 0, dw::DecodeOptions{keepSpecial}, nullptr, found),
+      *target);
   const std::vector<uint8_t>& bmp = *dw::MemoryStreamBytes(*target);
   const size_t stride = (size_t(rect.width) + 3) / 4 * 4;
   Require(bmp.size() == 1078 + stride * size_t(rect.height));

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/conversion_state.h"
-#include "archive/from_bytes.h"
+#include "archive/archive.h"
+#include "archive/frame_decoder.h"
+#include "archive/stream.h"
 #include "archive/stream.h"
 #include "tests/support/def_writer.h"
 
@@ -47,11 +48,11 @@ Bytes DecodeWithReader(const Bytes& data, int32_t compression, const PixelRect& 
   block.entries = {dw::testing::DirectoryEntry{"f", 0, {}, {}}};
   plan.blocks = {block};
   const Bytes archive = dw::testing::BuildArchive(plan);
-  ConversionState state;
-  InitConversionState(state);
-  LoadArchiveFromBytes(state, archive);
+  const Archive loaded = ReadArchive(archive).archive;
+  Diagnostics found;
   StreamPtr target = CreateMemoryStream();
-  DecodeFrameFromBytes(state, archive, 0, *target, DecodeOptions{keepSpecial});
+  WriteFrameBmp(DecodeFrameImage(loaded, archive, 0, DecodeOptions{keepSpecial}, nullptr, found),
+                *target);
   return *MemoryStreamBytes(*target);
 }
 
