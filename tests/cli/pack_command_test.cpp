@@ -87,6 +87,28 @@ TEST_F(PackRoundTrip, EightFramesOfEveryCompressionExportIdentically) {
 
 TEST_F(PackRoundTrip, PngImagesExportIdentically) { RoundTrip(MapObjectSpec(), {"--format", "png"}); }
 
+// Names that clash on disk: with unique names every entry keeps its image,
+// so the packed archive holds every frame again.
+TEST_F(PackRoundTrip, ClashingNamesRoundTripWithUniqueNames) {
+  ArchiveSpec plan = EightFrameSpec();
+  for (Block& block : plan.blocks)
+    for (DirectoryEntry& entry : block.entries) entry.name = "CS_Reconstruc";
+  RoundTrip(plan, {"--unique-names"});
+  EXPECT_EQ(FilesIn(dir.File("second")).size(), 8u);  // one image per entry
+}
+
+// Without them the overwritten frames have no image, and pack says so.
+TEST_F(PackRoundTrip, ClashingNamesWithoutUniqueNamesAreRefused) {
+  ArchiveSpec plan = EightFrameSpec();
+  for (Block& block : plan.blocks)
+    for (DirectoryEntry& entry : block.entries) entry.name = "CS_Reconstruc";
+  const std::string original = WriteArchive(dir, "original.def", plan);
+  ASSERT_EQ(RunCli({"export", "--manifest", "-q", original, dir.File("first")}).status, 0);
+  const RunResult r = RunCli({"pack", "-q", dir.File("first/original.json"), dir.File("p.def")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(fs::exists(dir.File("p.def")));
+}
+
 TEST_F(PackRoundTrip, PlainExportRoundTripsWithoutKeptCodes) {
   const ArchiveSpec plan = CreatureSpec();
   const std::string original = WriteArchive(dir, "original.def", plan);
