@@ -35,7 +35,7 @@ expect() {
   fi
 }
 
-expect "" "" "export info list strip"
+expect "" "" "export info list pack strip"
 expect "" "ex" "export"
 expect "" "--v" "--version"
 expect "-q" "st" "strip"
