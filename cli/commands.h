@@ -28,6 +28,9 @@ struct ExportRequest {
   ImageFormat format = ImageFormat::Bmp;
   bool transparent = false;
   bool keepSpecial = false;
+  bool alpha = false;    // PNG: RGBA by the sprite mapping (implies the fill codes)
+  bool outline = false;  // with alpha: the selection outline stays opaque
+  bool crop = false;     // each image cut to the frame's stored rectangle
   bool manifest = false;
   bool uniqueNames = false;  // every table entry gets a file of its own
   int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/frame_selection.h"
 #include "cli/messages.h"
+#include "cli/sprite_alpha.h"
 #include "cli/suggestion.h"
 
 #ifndef DUSKWEAVE_VERSION
@@ -125,6 +126,24 @@ std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& ar
   return message;
 }
 
+// Help text wrapped at 78 columns.
+std::string WrappedText(const std::string& text) {
+  std::string out, line;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > 78) {
+      out += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  return out + line;
+}
+
 // CLI11 wants the arguments last to first.
 std::vector<std::string> Reversed(const std::vector<std::string>& args) {
   return std::vector<std::string>(args.rbegin(), args.rend());
@@ -172,13 +191,22 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       ->expected(1, -1);
   CLI::Option* exportFramesOption =
       exportCommand->add_option("-f,--frames", exportFrames, kFramesHelp)->type_name("LIST");
-  exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
+  CLI::Option* exportFormatOption =
+      exportCommand->add_option("--format", format, "Image format: bmp (default) or png")
       ->check(CLI::IsMember({"bmp", "png"}))
       ->type_name("FORMAT");
   exportCommand->add_flag("--transparent", exportRequest.transparent,
                           "PNG: make palette index 0 transparent");
   exportCommand->add_flag("--keep-special", exportRequest.keepSpecial,
                           "Keep shadow and outline runs as their palette index instead of 0");
+  exportCommand->add_flag("--alpha", exportRequest.alpha,
+                          "PNG: RGBA with shadows as black at alpha 64/128 and special "
+                          "indices transparent (implies --format png; see below)");
+  exportCommand->add_flag("--outline", exportRequest.outline,
+                          "With --alpha: keep the selection outline (index 5) opaque");
+  exportCommand->add_flag("--crop", exportRequest.crop,
+                          "Cut each image to the frame's stored rectangle; the manifest "
+                          "records where it lies in the full frame");
   exportCommand->add_flag("--unique-names", exportRequest.uniqueNames,
                           "Give every frame its own file: later frames of a name get name~2, "
                           "name~3, ... instead of replacing the first");
@@ -186,7 +214,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                           "Also write <archive>.json with the head, palette, blocks and frames");
   AddMaxOutput(*exportCommand, exportRequest.maxOutput);
   exportCommand->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
-  exportCommand->footer(kExportFooter);
+  exportCommand->footer(std::string(kExportFooter) + "\n\n" + WrappedText(kAlphaMappingText));
 
   StripRequest stripRequest;
   std::string stripFrames;
@@ -259,7 +287,18 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     if (!parseFrames(exportFramesOption, exportFrames, exportRequest.frames)) return kUsageStatus;
     exportRequest.outputFolder = exportPaths.back();
     exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
-    exportRequest.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+    exportRequest.format =
+        format == "png" || exportRequest.alpha ? ImageFormat::Png : ImageFormat::Bmp;
+    if (exportRequest.alpha && format == "bmp" && exportFormatOption->count() > 0) {
+      err << kProgramName << ": error: --alpha needs --format png\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
+    if (exportRequest.outline && !exportRequest.alpha) {
+      err << kProgramName << ": error: --outline goes with --alpha\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
     if (exportRequest.transparent && exportRequest.format != ImageFormat::Png) {
       err << kProgramName << ": error: --transparent needs --format png\n"
           << "Run with --help for more information.\n";

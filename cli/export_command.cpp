@@ -10,6 +10,7 @@
 #include "archive/frame_source.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_export.h"
+#include "archive/frame_info.h"
 #include "archive/stream.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
@@ -20,6 +21,8 @@
 #include "cli/open_archive.h"
 #include "cli/output_names.h"
 #include "cli/png_writer.h"
+#include "cli/sprite_alpha.h"
+#include "cli/sprite_crop.h"
 
 namespace dw::cli {
 namespace {
@@ -41,23 +44,45 @@ struct FrameOutcome {
   bool stopped = false;  // the archive's budget ran out
 };
 
-FrameOutcome ExportOne(FrameSource& source, int32_t index, const std::string& path,
-                       const ExportRequest& request, ProblemReport& problems, Messages& messages) {
+// Writes one image in the request's format; an empty string or what went wrong.
+std::string WriteImage(const std::string& path, const IndexedImage& image,
+                       const ExportRequest& request) {
+  if (request.format == ImageFormat::Bmp) {
+    StreamPtr file = CreateWriteStream(path);
+    const bool written = StreamOpened(*file) && WriteFrameBmp(image, *file);
+    FreeStream(file);
+    return written ? std::string() : "cannot write the file";
+  }
+  if (request.alpha) return WriteRgbaPng(path, image, AlphaColours(image.palette, request.outline));
+  return WritePng(path, ViewOf(image), request.transparent);
+}
+
+FrameOutcome ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, int32_t index,
+                       const std::string& path, const ExportRequest& request,
+                       ProblemReport& problems, Messages& messages, CropBox* crop) {
   const Archive& archive = source.archive();
   Diagnostics result;
-  if (request.format == ImageFormat::Bmp) {
+  if (request.format == ImageFormat::Bmp && !request.crop) {
+    // The window program's export, byte for byte.
     result = ExportFrame(source, index, path);
   } else {
-    const IndexedImage& image = source.Decode(index, result);
+    const IndexedImage& decoded = source.Decode(index, result);
     if (!result.budgetExhausted()) {
-      if (!source.budget().ReserveWritten(FrameBmpSize(image))) {
+      IndexedImage cut;
+      const IndexedImage* image = &decoded;
+      if (request.crop) {
+        const std::optional<FrameHeader> head = ReadFrameHeader(archive, bytes, index);
+        *crop = head ? StoredRectangle(*head, decoded) : CropBox{0, 0, 0, 0, true};
+        cut = Crop(decoded, *crop);
+        image = &cut;
+      }
+      if (!source.budget().ReserveWritten(FrameBmpSize(*image))) {
         Diagnostic d;
         d.kind = DiagnosticKind::BudgetExhausted;
         d.frame = index;
         d.value = source.budget().writtenLimit();
         result.Add(d);
-      } else if (const std::string error = WritePng(path, ViewOf(image), request.transparent);
-                 !error.empty()) {
+      } else if (const std::string error = WriteImage(path, *image, request); !error.empty()) {
         problems.Add(result);
         messages.Error(path + ": " + FrameLabel(archive, index) + ": " + error);
         return FrameOutcome{false, result.damaged(), false};
@@ -67,6 +92,23 @@ FrameOutcome ExportOne(FrameSource& source, int32_t index, const std::string& pa
   problems.Add(result);
   return FrameOutcome{!result.writeFailed() && !result.budgetExhausted(), result.damaged(),
                       result.budgetExhausted()};
+}
+
+// Where each cropped image lies in its full frame, for engines and pack.
+void AddCropBoxes(nlohmann::ordered_json& manifest, const std::map<int32_t, CropBox>& boxes) {
+  manifest["crop"] = true;
+  for (auto& block : manifest["blocks"]) {
+    for (auto& frame : block["frames"]) {
+      if (!frame["index"].is_number()) continue;
+      const auto box = boxes.find(frame["index"].get<int32_t>());
+      if (box == boxes.end()) continue;
+      frame["crop"] = {{"left", box->second.left},
+                       {"top", box->second.top},
+                       {"width", box->second.width},
+                       {"height", box->second.height}};
+      if (box->second.empty) frame["empty"] = true;
+    }
+  }
 }
 
 bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manifest,
@@ -120,12 +162,15 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                             ? request.maxOutput
                             : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
   DecodeBudget budget(limit);
-  FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.keepSpecial});
+  // --alpha maps shadow and outline codes, so their fill runs keep them.
+  FrameSource source(archive, opened->bytes, budget,
+                     DecodeOptions{request.keepSpecial || request.alpha});
   const std::vector<int32_t> indices = InTableOrder(resolved.indices);
   const OutputNames outputs = PlanOutputNames(
       archive, indices, request.format == ImageFormat::Png ? "png" : "bmp", request.uniqueNames);
   std::map<int32_t, std::string> files;  // table index -> the file that holds its image
   std::set<std::string> written;
+  std::map<int32_t, CropBox> boxes;
   {
     ProblemReport problems(archivePath, archive, messages);
     for (size_t k = 0; k < indices.size(); ++k) {
@@ -133,8 +178,10 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       messages.Progress(progressPrefix + ": frame " + std::to_string(k + 1) + "/" +
                         std::to_string(indices.size()));
       const std::string& fileName = outputs.files[k];
-      const FrameOutcome outcome =
-          ExportOne(source, index, folder + "/" + fileName, request, problems, messages);
+      CropBox box;
+      const FrameOutcome outcome = ExportOne(source, *opened->bytes, index, folder + "/" + fileName,
+                                             request, problems, messages, &box);
+      if (request.crop && outcome.written) boxes[index] = box;
       damaged = damaged || outcome.damaged;
       if (outcome.written) {
         written.insert(fileName);
@@ -158,7 +205,9 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     nlohmann::ordered_json manifest = BuildManifest(archive, report, files, opened->load);
     // pack encodes shadow and outline indices back as fill runs only when it
     // knows the images hold them.
-    manifest["keepSpecial"] = request.keepSpecial;
+    manifest["keepSpecial"] = request.keepSpecial || request.alpha;
+    if (request.alpha) manifest["alpha"] = true;
+    if (request.crop) AddCropBoxes(manifest, boxes);
     if (!WriteManifest(path, manifest, messages)) failed = true;
   }
   if (failed) {

@@ -54,8 +54,10 @@ std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const s
   }
   const PalettedImage* image = images.Load(file, error);
   if (image == nullptr) return std::nullopt;
-  const int64_t wantWidth = manifest.crop ? head.width : head.fullWidth;
-  const int64_t wantHeight = manifest.crop ? head.height : head.fullHeight;
+  // A cropped frame with no stored pixels was written as one background pixel.
+  const bool emptyCrop = manifest.crop && (head.width == 0 || head.height == 0);
+  const int64_t wantWidth = emptyCrop ? 1 : manifest.crop ? head.width : head.fullWidth;
+  const int64_t wantHeight = emptyCrop ? 1 : manifest.crop ? head.height : head.fullHeight;
   if (!SizeMatches(*image, wantWidth, wantHeight)) {
     error = images.PathOf(file) + ": " + std::to_string(image->width) + " x " +
             std::to_string(image->height) + " pixels, but " + frame.where + " wants " +

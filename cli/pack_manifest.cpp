@@ -128,7 +128,8 @@ ManifestFrame ExportFrame(const Json& value, const std::string& where) {
   const Json& frame =
       Object(value, where,
              {"index", "name", "nameHex", "offset", "dataSize", "compression", "fullWidth",
-              "fullHeight", "width", "height", "leftMargin", "topMargin", "file"});
+              "fullHeight", "width", "height", "leftMargin", "topMargin", "file", "crop",
+              "empty"});
   ManifestFrame out;
   out.where = where;
   out.name = FrameName(frame, where);
@@ -156,7 +157,7 @@ std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::st
   try {
     const Json root = Json::parse(text);
     Object(root, "", {"archive", "type", "width", "height", "blockCount", "palette", "blocks",
-                      "problems", "keepSpecial", "crop"});
+                      "problems", "keepSpecial", "crop", "alpha"});
     ExportManifest manifest;
     manifest.type = Int32(root, "", "type");
     manifest.width = Int32(root, "", "width");
@@ -164,6 +165,8 @@ std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::st
     manifest.palette = PaletteArray(Member(root, "", "palette"), "palette");
     manifest.keepSpecial = Flag(root, "keepSpecial");
     manifest.crop = Flag(root, "crop");
+    if (Flag(root, "alpha"))
+      Fail("alpha", "RGBA images hold no palette indices; export without --alpha to pack");
     const Json& blocks = Array(Member(root, "", "blocks"), "blocks");
     const int32_t blockCount = Int32(root, "", "blockCount");
     if (int64_t{blockCount} != int64_t(blocks.size()))

@@ -1,0 +1,105 @@
+#include "cli/sprite_crop.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace dw::testing {
+namespace {
+
+nlohmann::json ReadJson(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return nlohmann::json::parse(text.str());
+}
+
+IndexedImage Full(int32_t width, int32_t height) {
+  IndexedImage image;
+  image.width = width;
+  image.height = height;
+  image.stride = StrideOf(width);
+  image.pixels.resize(size_t(image.stride * height));
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) image.TopRow(y)[x] = uint8_t(10 * y + x);
+  return image;
+}
+
+TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
+  const IndexedImage full = Full(7, 5);
+  FrameHeader head;
+  head.width = 3;
+  head.height = 2;
+  head.leftMargin = 2;
+  head.topMargin = 1;
+  const cli::CropBox box = cli::StoredRectangle(head, full);
+  EXPECT_EQ((std::vector<int32_t>{box.left, box.top, box.width, box.height}),
+            (std::vector<int32_t>{2, 1, 3, 2}));
+  const IndexedImage cut = cli::Crop(full, box);
+  ASSERT_EQ(cut.width, 3);
+  EXPECT_EQ(cut.stride, 4);
+  EXPECT_EQ(cut.pixels, (std::vector<uint8_t>{22, 23, 24, 0, 12, 13, 14, 0}));  // bottom-up
+
+  head.leftMargin = 5;  // spills past the right edge; negative top counts as 0
+  head.topMargin = -4;
+  const cli::CropBox clipped = cli::StoredRectangle(head, full);
+  EXPECT_EQ((std::vector<int32_t>{clipped.left, clipped.top, clipped.width, clipped.height}),
+            (std::vector<int32_t>{5, 0, 2, 2}));
+  head.width = 0;
+  const cli::CropBox empty = cli::StoredRectangle(head, full);
+  EXPECT_TRUE(empty.empty);
+  const IndexedImage one = cli::Crop(full, empty);
+  EXPECT_EQ(one.width, 1);
+  EXPECT_EQ(one.height, 1);
+  EXPECT_EQ(one.pixels, (std::vector<uint8_t>{0, 0, 0, 0}));
+}
+
+// The cut images with their boxes place every frame back, and pack builds
+// the archive again from them.
+TEST(CropExport, ManifestPlacesEveryImageAndPackRebuildsTheArchive) {
+  TempDir dir;
+  ArchiveSpec plan = EightFrameSpec();
+  plan.frames[2] = MakeFrame(1, 12, 9, 0, 0, 0, 0, {});  // no stored pixels
+  const std::string archive = WriteArchive(dir, "units.def", plan);
+  ASSERT_EQ(RunCli({"export", "--crop", "--manifest", "--keep-special", archive, dir.File("c")})
+                .status,
+            0);
+  const nlohmann::json manifest = ReadJson(dir.File("c/units.json"));
+  EXPECT_EQ(manifest["crop"], true);
+  int frames = 0;
+  for (const auto& block : manifest["blocks"]) {
+    for (const auto& frame : block["frames"]) {
+      ++frames;
+      const int index = frame["index"];
+      const SpriteFrame& f = plan.frames[size_t(index)];
+      const IndexedPixels image = PixelsOfBmp(ReadFile(dir.File("c/" + frame["file"].get<std::string>())));
+      if (index == 2) {
+        EXPECT_EQ(frame["empty"], true);
+        EXPECT_EQ(image.width, 1);
+        continue;
+      }
+      EXPECT_EQ(frame["crop"]["left"], f.leftMargin);
+      EXPECT_EQ(frame["crop"]["top"], f.topMargin);
+      ASSERT_EQ(image.width, f.width);
+      ASSERT_EQ(image.height, f.height);
+      const IndexedPixels whole = PixelsOfBmp(ExpectedBmp(plan, f));
+      for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x)
+          ASSERT_EQ(image.At(x, y), whole.At(f.leftMargin + x, f.topMargin + y)) << index;
+    }
+  }
+  EXPECT_EQ(frames, 8);
+  const RunResult packed = RunCli({"pack", dir.File("c/units.json"), dir.File("packed.def")});
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  ASSERT_EQ(RunCli({"export", "--keep-special", dir.File("packed.def"), dir.File("again")}).status, 0);
+  ASSERT_EQ(RunCli({"export", "--keep-special", archive, dir.File("first")}).status, 0);
+  for (const std::string& file : FilesIn(dir.File("first")))
+    EXPECT_EQ(ReadFile(dir.File("again/" + file)), ReadFile(dir.File("first/" + file))) << file;
+}
+
+}  // namespace
+}  // namespace dw::testing
