@@ -56,6 +56,10 @@ struct LoadedArchive {
   Diagnostics diagnostics;
 };
 
+// For each directory entry (blocks in order, each block's entries in
+// order) its index in the frame table.
+std::vector<int32_t> TableIndicesOfDirectory(const Archive& archive);
+
 // The archive held in bytes (only read, never kept).
 LoadedArchive ReadArchive(const std::vector<uint8_t>& bytes);
 

@@ -126,6 +126,22 @@ LoadedArchive ReadArchive(const std::vector<uint8_t>& bytes) {
   return loaded;
 }
 
+std::vector<int32_t> TableIndicesOfDirectory(const Archive& archive) {
+  // The table is the directory sorted stably by offset: sorting the entry
+  // numbers the same way tells which table place each entry took.
+  std::vector<int32_t> offsets;
+  for (const BlockInfo& block : archive.blocks)
+    for (const FrameEntry& entry : block.frames) offsets.push_back(entry.offset);
+  std::vector<int32_t> order(offsets.size());
+  for (size_t d = 0; d < order.size(); ++d) order[d] = int32_t(d);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int32_t a, int32_t b) { return offsets[size_t(a)] < offsets[size_t(b)]; });
+  std::vector<int32_t> table(offsets.size(), -1);
+  for (size_t position = 0; position < order.size(); ++position)
+    table[size_t(order[position])] = int32_t(position);
+  return table;
+}
+
 LoadedArchive LoadArchiveFile(const std::string& path, ArchiveBytes& cache) {
   const auto bytes = cache.Current(path);
   LoadedArchive loaded;

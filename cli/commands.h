@@ -37,6 +37,29 @@ struct ExportRequest {
 };
 int RunExport(const ExportRequest& request, Messages& messages);
 
+struct AnimRequest {
+  std::vector<std::string> inputs;
+  std::string outputFolder;
+  bool webp = false;  // animated WebP instead of GIF
+  int delayMs = 100;
+  int64_t maxOutput = 0;
+};
+// One animation per block, frames in directory order (repeats kept), named
+// <archive stem>-<block identifier>.gif or .webp.
+int RunAnim(const AnimRequest& request, Messages& messages);
+
+struct SheetRequest {
+  std::vector<std::string> inputs;
+  std::string outputFolder;
+  int padding = 1;
+  bool crop = false;
+  bool alpha = false;
+  bool outline = false;
+  int64_t maxOutput = 0;
+};
+// One sprite sheet PNG and its JSON atlas per archive.
+int RunSheet(const SheetRequest& request, Messages& messages);
+
 struct StripRequest {
   std::string archive;
   std::string output;

@@ -64,7 +64,7 @@ const char* const kFramesHelp =
 class UsageFormatter : public CLI::Formatter {
  public:
   std::string make_usage(const CLI::App* app, std::string name) const override {
-    if (app->get_name() == "export") {
+    if (app->get_name() == "export" || app->get_name() == "anim" || app->get_name() == "sheet") {
       return "Usage: " + name + " [OPTIONS] INPUT... OUTDIR\n";
     }
     return CLI::Formatter::make_usage(app, std::move(name));
@@ -248,6 +248,46 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       "  duskweave-convert pack out/creature.json creature.def\n"
       "  duskweave-convert pack --from-folder frames/ creature.def");
 
+  AnimRequest animRequest;
+  std::vector<std::string> animPaths;
+  std::string animFormat = "gif";
+  CLI::App* anim = app.add_subcommand("anim", "Write one animated GIF or WebP per block");
+  anim->add_option("INPUT", animPaths, "DEF archives and folders of them, then OUTDIR")
+      ->required()
+      ->expected(2, -1);
+  anim->add_option("--format", animFormat, "gif (default) or webp")
+      ->check(CLI::IsMember({"gif", "webp"}))
+      ->type_name("FORMAT");
+  anim->add_option("--delay", animRequest.delayMs, "Milliseconds a frame shows (default 100)")
+      ->check(CLI::Range(10, 60000))
+      ->type_name("MS");
+  AddMaxOutput(*anim, animRequest.maxOutput);
+  anim->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
+  anim->footer(
+      "Frames play in directory order, repeated entries kept, all on one canvas the size of\n"
+      "the largest; index 0 is transparent. Files: <archive stem>-<block id>.gif (or .webp).\n\n"
+      "Example:\n  duskweave-convert anim --format webp --delay 80 creature.def anims/");
+
+  SheetRequest sheetRequest;
+  std::vector<std::string> sheetPaths;
+  CLI::App* sheet = app.add_subcommand("sheet", "Write a sprite sheet PNG and a JSON atlas");
+  sheet->add_option("INPUT", sheetPaths, "DEF archives and folders of them, then OUTDIR")
+      ->required()
+      ->expected(2, -1);
+  sheet->add_option("--padding", sheetRequest.padding, "Pixels between and around cells (default 1)")
+      ->check(CLI::Range(0, 1024))
+      ->type_name("N");
+  sheet->add_flag("--crop", sheetRequest.crop, "Cells hold the stored rectangles only");
+  sheet->add_flag("--alpha", sheetRequest.alpha, "RGBA by the sprite mapping of export --alpha");
+  sheet->add_flag("--outline", sheetRequest.outline, "With --alpha: keep the outline opaque");
+  AddMaxOutput(*sheet, sheetRequest.maxOutput);
+  sheet->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
+  sheet->footer(
+      "One row per block, frames in directory order. The atlas <stem>.json gives each frame's\n"
+      "name, block, index in the block, rectangle in the sheet (x, y, w, h), full size and the\n"
+      "left/top offsets of the rectangle within the full frame.\n\n"
+      "Example:\n  duskweave-convert sheet --crop --padding 2 creature.def sheets/");
+
   app.footer(kMainFooter);
 
   try {
@@ -307,6 +347,22 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     return RunExport(exportRequest, messages);
   }
   if (pack->parsed()) return RunPack(packRequest, messages);
+  if (anim->parsed()) {
+    animRequest.outputFolder = animPaths.back();
+    animRequest.inputs.assign(animPaths.begin(), animPaths.end() - 1);
+    animRequest.webp = animFormat == "webp";
+    return RunAnim(animRequest, messages);
+  }
+  if (sheet->parsed()) {
+    if (sheetRequest.outline && !sheetRequest.alpha) {
+      err << kProgramName << ": error: --outline goes with --alpha\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
+    sheetRequest.outputFolder = sheetPaths.back();
+    sheetRequest.inputs.assign(sheetPaths.begin(), sheetPaths.end() - 1);
+    return RunSheet(sheetRequest, messages);
+  }
   if (!parseFrames(stripFramesOption, stripFrames, stripRequest.frames)) return kUsageStatus;
   stripRequest.separator = !noSeparator;
   return RunStrip(stripRequest, out, messages);

@@ -22,26 +22,7 @@ std::string ToHex(const uint8_t* bytes, size_t size) {
 nlohmann::ordered_json BuildManifest(const Archive& archive, const ArchiveReport& report,
                                      const std::map<int32_t, std::string>& files,
                                      const Diagnostics& load) {
-  // The table is the directory sorted stably by offset; recover which table
-  // entry each directory entry became.
-  std::vector<const FrameEntry*> directory;
-  for (const BlockInfo& block : archive.blocks) {
-    for (const FrameEntry& entry : block.frames) directory.push_back(&entry);
-  }
-  std::vector<size_t> order(directory.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return directory[a]->offset < directory[b]->offset; });
-  std::vector<int32_t> tableIndex(directory.size(), -1);
-  for (size_t position = 0; position < order.size(); ++position) {
-    const size_t d = order[position];
-    if (position < report.frames.size() && static_cast<int32_t>(position) < archive.frameCount() &&
-        archive.frames[position].offset == directory[d]->offset &&
-        archive.frames[position].name == directory[d]->name) {
-      tableIndex[d] = static_cast<int32_t>(position);
-    }
-  }
-
+  const std::vector<int32_t> tableIndex = TableIndicesOfDirectory(archive);
   nlohmann::ordered_json manifest;
   manifest["archive"] = report.path.substr(report.path.find_last_of('/') + 1);
   manifest["type"] = report.type;

@@ -35,7 +35,7 @@ expect() {
   fi
 }
 
-expect "" "" "export info list pack strip"
+expect "" "" "anim export info list pack sheet strip"
 expect "" "ex" "export"
 expect "" "--v" "--version"
 expect "-q" "st" "strip"

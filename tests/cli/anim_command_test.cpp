@@ -1,0 +1,110 @@
+#include "cli/animation_writer.h"
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <webp/demux.h>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace dw::testing {
+namespace {
+
+// Two frames of one block and one of another; the first block lists frame 0
+// twice, so its animation has three frames.
+ArchiveSpec Blocks() {
+  ArchiveSpec plan;
+  plan.frames = {MakeFrame(0, 3, 2, 3, 2, 0, 0, {9, 0, 10, 11, 12, 0}),
+                 MakeFrame(0, 4, 1, 2, 1, 1, 0, {20, 21}),
+                 MakeFrame(0, 1, 1, 1, 1, 0, 0, {30})};
+  Block walk;
+  walk.identifier = 5;
+  walk.entries = {{"w0", 0, {}, {}}, {"w1", 1, {}, {}}, {"w0", 0, {}, {}}};
+  Block idle;
+  idle.identifier = 8;
+  idle.entries = {{"i0", 2, {}, {}}};
+  plan.blocks = {walk, idle};
+  return plan;
+}
+
+// Canvas 4 x 2, top row first.
+const std::vector<std::vector<uint8_t>> kWalk = {{9, 0, 10, 0, 11, 12, 0, 0},
+                                                 {0, 20, 21, 0, 0, 0, 0, 0},
+                                                 {9, 0, 10, 0, 11, 12, 0, 0}};
+
+TEST(AnimCommand, GifHasEveryEntryInDirectoryOrderOnOneCanvas) {
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "hero.def", Blocks());
+  const RunResult r = RunCli({"anim", "--delay", "250", archive, dir.File("a")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(FilesIn(dir.File("a")), (std::vector<std::string>{"hero-5.gif", "hero-8.gif"}));
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(dir.File("a/hero-5.gif").c_str(), &error);
+  ASSERT_NE(gif, nullptr);
+  ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+  EXPECT_EQ(gif->SWidth, 4);
+  EXPECT_EQ(gif->SHeight, 2);
+  ASSERT_EQ(gif->ImageCount, 3);
+  const ArchiveSpec plan = Blocks();
+  for (int i = 0; i < 3; ++i) {
+    const SavedImage& frame = gif->SavedImages[i];
+    EXPECT_EQ(std::vector<uint8_t>(frame.RasterBits, frame.RasterBits + 8), kWalk[size_t(i)]) << i;
+    GraphicsControlBlock control;
+    ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
+    EXPECT_EQ(control.TransparentColor, 0);
+    EXPECT_EQ(control.DelayTime, 25);
+    EXPECT_EQ(control.DisposalMode, DISPOSE_BACKGROUND);
+  }
+  const GifColorType c = gif->SColorMap->Colors[10];
+  EXPECT_EQ((std::vector<int>{c.Red, c.Green, c.Blue}),
+            (std::vector<int>{plan.palette[30], plan.palette[31], plan.palette[32]}));
+  DGifCloseFile(gif, &error);
+}
+
+TEST(AnimCommand, WebpFramesDecodeToThePaletteColoursWithIndexZeroClear) {
+  TempDir dir;
+  const ArchiveSpec plan = Blocks();
+  const std::string archive = WriteArchive(dir, "hero.def", plan);
+  ASSERT_EQ(RunCli({"anim", "--format", "webp", archive, dir.File("a")}).status, 0);
+  const std::vector<uint8_t> file = ReadFile(dir.File("a/hero-5.webp"));
+  WebPData data{file.data(), file.size()};
+  WebPAnimDecoderOptions options;
+  ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
+  options.color_mode = MODE_RGBA;
+  WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+  ASSERT_NE(decoder, nullptr);
+  WebPAnimInfo info;
+  ASSERT_TRUE(WebPAnimDecoderGetInfo(decoder, &info));
+  EXPECT_EQ(info.canvas_width, 4u);
+  EXPECT_EQ(info.frame_count, 3u);
+  for (int i = 0; WebPAnimDecoderHasMoreFrames(decoder); ++i) {
+    uint8_t* rgba = nullptr;
+    int timestamp = 0;
+    ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &rgba, &timestamp));
+    EXPECT_EQ(timestamp, 100 * (i + 1));
+    for (int p = 0; p < 8; ++p) {
+      const uint8_t index = kWalk[size_t(i)][size_t(p)];
+      const uint8_t* px = rgba + 4 * p;
+      if (index == 0) {
+        EXPECT_EQ(px[3], 0) << i << " " << p;
+      } else {
+        EXPECT_EQ((std::vector<uint8_t>{px[0], px[1], px[2], px[3]}),
+                  (std::vector<uint8_t>{plan.palette[3 * index], plan.palette[3 * index + 1],
+                                        plan.palette[3 * index + 2], 255}))
+            << i << " " << p;
+      }
+    }
+  }
+  WebPAnimDecoderDelete(decoder);
+}
+
+TEST(AnimCommand, AnimationOverTheLimitIsRefused) {
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "hero.def", Blocks());
+  const RunResult r = RunCli({"anim", "--max-output", "20", archive, dir.File("a")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("raise it with --max-output"), std::string::npos) << r.err;
+  EXPECT_TRUE(FilesIn(dir.File("a")).empty());
+}
+
+}  // namespace
+}  // namespace dw::testing
