@@ -30,6 +30,7 @@ struct ExportRequest {
   bool keepSpecial = false;
   bool manifest = false;
   int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size
+  int jobs = 0;           // archives converted at once; 0: one per core
 };
 int RunExport(const ExportRequest& request, Messages& messages);
 
