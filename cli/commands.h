@@ -34,6 +34,7 @@ struct ExportRequest {
   bool manifest = false;
   bool uniqueNames = false;  // every table entry gets a file of its own
   int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size
+  int jobs = 0;           // archives converted at once; 0: one per core
 };
 int RunExport(const ExportRequest& request, Messages& messages);
 

@@ -213,6 +213,12 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   exportCommand->add_flag("--manifest", exportRequest.manifest,
                           "Also write <archive>.json with the head, palette, blocks and frames");
   AddMaxOutput(*exportCommand, exportRequest.maxOutput);
+  exportCommand
+      ->add_option("-j,--jobs", exportRequest.jobs,
+                   "Archives converted at once (the output is the same for any number); "
+                   "default: one per core")
+      ->check(CLI::PositiveNumber)
+      ->type_name("N");
   exportCommand->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   exportCommand->footer(std::string(kExportFooter) + "\n\n" + WrappedText(kAlphaMappingText));
 

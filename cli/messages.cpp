@@ -24,6 +24,13 @@ void Messages::Note(const std::string& text) {
   Print("warning: ", text);
 }
 
+void Messages::Forward(const std::string& printed, bool failed) {
+  failed_ = failed_ || failed;
+  if (printed.empty()) return;
+  progress_.Finish();
+  err_ << printed;
+}
+
 void Messages::Summary(const std::string& text) {
   if (quiet_) return;
   Print("", text);

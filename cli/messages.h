@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ostream>
+#include <sstream>
 #include <string>
 
 #include "cli/progress.h"
@@ -23,6 +24,9 @@ class Messages {
   // Fails the run without printing (a problem counted but not shown).
   void Fail() { failed_ = true; }
   void Progress(const std::string& text) { progress_.Update(text); }
+  // Prints what another Messages printed into a buffer (one archive of a
+  // batch), failing the run when it failed.
+  void Forward(const std::string& printed, bool failed);
 
   bool failed() const { return failed_; }
   int ExitStatus() const { return failed_ ? 1 : 0; }
@@ -34,6 +38,13 @@ class Messages {
   bool quiet_;
   ProgressLine progress_;
   bool failed_ = false;
+};
+
+// The messages of one archive of a batch, kept until the batch prints them in
+// input order: no summary of its own, no progress line.
+struct MessageBuffer {
+  std::ostringstream printed;
+  Messages messages{printed, false, false};
 };
 
 inline constexpr const char* kProgramName = "duskweave-convert";

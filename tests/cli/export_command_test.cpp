@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -290,6 +293,108 @@ TEST(StripBudget, CompositionOverMaxOutputIsAnError) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("raise it with --max-output"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(dir.File("s.bmp")));
+}
+
+}  // namespace
+}  // namespace dw::testing
+
+namespace dw::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every regular file below folder, by path relative to it, with its bytes.
+std::map<std::string, std::vector<uint8_t>> TreeOf(const std::string& folder) {
+  std::map<std::string, std::vector<uint8_t>> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string relative = fs::relative(entry.path(), folder).string();
+    tree[relative] = entry.is_regular_file() ? ReadFile(entry.path().string())
+                                             : std::vector<uint8_t>{'/'};
+  }
+  return tree;
+}
+
+// A batch of good archives, damaged ones, an unreadable input, a missing one
+// and two archives exporting into the same folder.
+class ExportJobs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const ArchiveSpec plan = EightFrameSpec();
+    fs::create_directory(dir.File("defs"));
+    fs::create_directory(dir.File("more"));
+    for (int i = 0; i < 6; ++i) {
+      ArchiveSpec renamed = plan;
+      renamed.blocks[0].entries[0].name = "only" + std::to_string(i) + ".pcx";
+      WriteFile(dir.File("defs/good" + std::to_string(i) + ".def"), BuildArchive(renamed));
+    }
+    std::vector<uint8_t> cut = BuildArchive(plan);
+    cut.resize(cut.size() - 5);  // the last frame's rows end early
+    WriteFile(dir.File("defs/cut.def"), cut);
+    std::vector<uint8_t> outside = BuildArchive(plan);
+    // The first directory entry's offset points far outside the file.
+    const int32_t first = FrameOffsets(plan)[4];
+    for (size_t at = 800; at + 4 <= outside.size(); ++at) {
+      if (GetInt32(outside, at) == first) {
+        PutInt32(outside, at, 1 << 30);
+        break;
+      }
+    }
+    WriteFile(dir.File("defs/outside.def"), outside);
+    WriteFile(dir.File("defs/head.def"), {0x42, 0, 0});  // ends inside the head
+    // Same stem as defs/good1.def, other frames: its files must win there.
+    ArchiveSpec other = plan;
+    std::swap(other.frames[0], other.frames[1]);
+    WriteFile(dir.File("more/good1.def"), BuildArchive(other));
+    ASSERT_EQ(::mkfifo(dir.File("pipe.def").c_str(), 0600), 0);
+  }
+
+  RunResult Run(const std::string& jobs, const std::string& out) {
+    return RunCli({"export", "--jobs", jobs, "--manifest", dir.File("defs"), dir.File("pipe.def"),
+                   dir.File("missing.def"), dir.File("more"), out});
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ExportJobs, ManyJobsWriteTheSameFilesAndSayTheSameAsOne) {
+  const RunResult one = Run("1", dir.File("one"));
+  EXPECT_EQ(one.status, 1);
+  EXPECT_NE(one.err.find("pipe.def: cannot open or read the archive"), std::string::npos)
+      << one.err;
+  EXPECT_NE(one.err.find("cut.def: frame 7 (walk08.pcx): "), std::string::npos) << one.err;
+  EXPECT_NE(one.err.find("both export into"), std::string::npos) << one.err;
+  const auto expected = TreeOf(dir.File("one"));
+  EXPECT_NE(one.err.find("outside.def: frame"), std::string::npos) << one.err;
+  EXPECT_GT(expected.size(), 60u);
+
+  for (const char* jobs : {"4", "2", "16"}) {
+    const std::string out = dir.File(std::string("jobs") + jobs);
+    const RunResult many = Run(jobs, out);
+    EXPECT_EQ(many.status, one.status) << jobs;
+    std::string err = many.err;
+    // The summary names its own output folder.
+    const std::string name = std::string("jobs") + jobs;
+    for (size_t at = err.find(name); at != std::string::npos; at = err.find(name, at))
+      err.replace(at, name.size(), "one");
+    EXPECT_EQ(err, one.err) << jobs;
+    EXPECT_EQ(TreeOf(out) == expected, true) << jobs;
+  }
+}
+
+TEST_F(ExportJobs, TheLaterArchiveOfOneFolderWinsWhateverTheJobs) {
+  const ArchiveSpec plan = EightFrameSpec();
+  ASSERT_EQ(Run("4", dir.File("out")).status, 1);
+  // more/good1.def holds frame 1's pixels first.
+  EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
+}
+
+TEST_F(ExportJobs, ZeroOrNonNumberJobsIsWrongUsage) {
+  for (const char* jobs : {"0", "-1", "two", "", "1.5"}) {
+    const RunResult r = Run(jobs, dir.File("out"));
+    EXPECT_EQ(r.status, 2) << jobs;
+    EXPECT_NE(r.err.find("--jobs"), std::string::npos) << jobs << ": " << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir.File("out")));
 }
 
 }  // namespace
