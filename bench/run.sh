@@ -2,7 +2,7 @@
 # Builds the converter core and duskweave-convert in Release into build-bench/,
 # generates archives shaped like real ones, and prints the benchmark table.
 # Extra arguments go to the benchmark program (--repetitions N, --only LABEL,
-# --verbose, --keep).
+# --verbose, --keep, --no-scaling, --scaling-only).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_deps.sh

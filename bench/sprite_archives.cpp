@@ -171,8 +171,65 @@ std::string Describe(const ShapeParams& p) {
 
 }  // namespace
 
+namespace {
+
+BenchArchive WriteArchiveOf(const ShapeParams& p, const std::string& folder);
+
+}  // namespace
+
 BenchArchive WriteArchive(Shape shape, const std::string& folder) {
-  const ShapeParams p = ParamsFor(shape);
+  return WriteArchiveOf(ParamsFor(shape), folder);
+}
+
+BenchArchive WriteSyntheticArchive(int32_t frames, const std::string& label,
+                                   const std::string& folder) {
+  ShapeParams p = ParamsFor(Shape::Synthetic);
+  p.label = label.c_str();
+  p.entries = frames;
+  p.distinct = frames;
+  p.blocks = std::max(1, frames / 500);
+  return WriteArchiveOf(p, folder);
+}
+
+BenchArchive WriteSingleFrameArchive(int32_t side, const std::string& label,
+                                     const std::string& folder) {
+  ArchiveSpec plan;
+  plan.width = side;
+  plan.height = side;
+  SpriteFrame f;
+  f.compression = 1;
+  f.fullWidth = f.fullHeight = f.width = f.height = side;
+  // Each row: background, a 64-pixel literal band that wanders, background.
+  std::vector<RowRuns> rows(static_cast<size_t>(side));
+  constexpr int kBand = 64;
+  for (int32_t y = 0; y < side; ++y) {
+    std::vector<uint8_t> band(static_cast<size_t>(kBand));
+    for (int x = 0; x < kBand; ++x) band[size_t(x)] = uint8_t(64 + (x / 5 + y / 7) % 16);
+    const int left = (side - kBand) / 2 + int(y % 97) - 48;
+    rows[size_t(y)] = {Run{0, left, {}}, Run{0, kBand, band}, Run{0, side - kBand - left, {}}};
+  }
+  f.data = dw::testing::EncodeByteRuns(rows);
+  plan.frames.push_back(std::move(f));
+  Block block;
+  DirectoryEntry entry;
+  entry.name = "big.pcx";
+  block.entries.push_back(entry);
+  plan.blocks.push_back(std::move(block));
+  BenchArchive out;
+  out.label = label;
+  out.description = "1 frame of " + std::to_string(side) + "x" + std::to_string(side) +
+                    ", compression 1";
+  out.path = folder + "/" + label + ".def";
+  const std::vector<uint8_t> bytes = dw::testing::BuildArchive(plan);
+  dw::testing::WriteFile(out.path, bytes);
+  out.fileSize = int64_t(bytes.size());
+  out.entries = 1;
+  return out;
+}
+
+namespace {
+
+BenchArchive WriteArchiveOf(const ShapeParams& p, const std::string& folder) {
   ArchiveSpec plan;
   plan.archiveType = 0x42;
   plan.width = p.fullWidth;
@@ -205,4 +262,5 @@ BenchArchive WriteArchive(Shape shape, const std::string& folder) {
   return out;
 }
 
+}  // namespace
 }  // namespace dw::bench

@@ -28,4 +28,13 @@ struct BenchArchive {
 // Writes the archive of that shape as folder/<label>.def.
 BenchArchive WriteArchive(Shape shape, const std::string& folder);
 
+// The synthetic shape with `frames` frames of 32 x 32, as folder/<label>.def.
+BenchArchive WriteSyntheticArchive(int32_t frames, const std::string& label,
+                                   const std::string& folder);
+
+// One frame of side x side pixels in compression 1: a figure of literal runs
+// over background, so that the file stays small while the image is huge.
+BenchArchive WriteSingleFrameArchive(int32_t side, const std::string& label,
+                                     const std::string& folder);
+
 }  // namespace dw::bench

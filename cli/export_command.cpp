@@ -259,8 +259,11 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     const auto work = [&](size_t i) {
       buffers[i] = std::make_unique<MessageBuffer>();
       // Built piece by piece: g++ 12 at -O3 warns falsely on the chained form.
-      std::string prefix = "[" + std::to_string(i + 1);
-      prefix += "/" + std::to_string(count) + "] ";
+      std::string prefix = "[";
+      prefix += std::to_string(i + 1);
+      prefix += '/';
+      prefix += std::to_string(count);
+      prefix += "] ";
       prefix += PrintableName(fs::path(inputs.archives[i]).filename().string());
       ExportArchive(inputs.archives[i], folders[i], request, prefix, buffers[i]->messages,
                     archiveTotals[i]);

@@ -1,0 +1,359 @@
+#include "bench/scaling.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <iostream>
+#include <memory>
+
+#include "archive/archive.h"
+#include "archive/archive_bytes.h"
+#include "archive/frame_decoder.h"
+#include "archive/frame_export.h"
+#include "archive/stream.h"
+#include "bench/child_process.h"
+#include "bench/output_files.h"
+#include "bench/sprite_archives.h"
+#include "bench/table.h"
+#include "bench/timing.h"
+
+namespace dw::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kFloorLimit = 1.2;
+constexpr double kTenfoldLimit = 12;
+constexpr double kSpeedupGoal = 1.7;
+constexpr int64_t kSlack = int64_t{32} << 20;
+
+void Say(const std::string& text) {
+  std::cerr << "  " << text << std::endl;
+}
+
+struct Output {
+  std::vector<OutputFile> files;  // in export order
+  int64_t total = 0, largest = 0;
+};
+
+// Every frame decoded into memory once, named as the export names it.
+Output ExpectedOutput(const std::string& path) {
+  ArchiveBytes cache;
+  const Archive archive = LoadArchiveFile(path, cache).archive;
+  const auto bytes = cache.Current(path);
+  Output out;
+  for (int32_t i = 0; bytes && i < archive.frameCount(); ++i) {
+    Diagnostics found;
+    const IndexedImage image = DecodeFrameImage(archive, *bytes, i, {}, nullptr, found);
+    StreamPtr memory = CreateMemoryStream();
+    WriteFrameBmp(image, *memory);
+    OutputFile file{ExportFileName(archive.frames[size_t(i)].name), *MemoryStreamBytes(*memory)};
+    FreeStream(memory);
+    out.total += int64_t(file.bytes.size());
+    out.largest = std::max(out.largest, int64_t(file.bytes.size()));
+    out.files.push_back(std::move(file));
+  }
+  return out;
+}
+
+struct Timed {
+  Sample median;
+  double minWall = 0, maxWall = 0;
+  int64_t rss = 0;  // the largest of the runs
+  std::vector<double> walls;
+  std::string problem;
+};
+
+Timed Summarise(const std::vector<Sample>& samples) {
+  Timed t;
+  t.median = Median(samples);
+  for (const Sample& s : samples) t.walls.push_back(s.wallMs);
+  t.minWall = *std::min_element(t.walls.begin(), t.walls.end());
+  t.maxWall = *std::max_element(t.walls.begin(), t.walls.end());
+  return t;
+}
+
+// The files written from memory into fresh folders (one per subfolder name,
+// or the folder itself for ""), repetitions times.
+Timed Floor(const BenchOptions& options, const std::vector<std::string>& subfolders,
+            const Output& output, int repetitions) {
+  std::vector<Sample> samples;
+  for (int rep = 0; rep < repetitions; ++rep) {
+    const std::string folder = FreshFolder(options.workFolder, "floor");
+    for (const std::string& sub : subfolders) fs::create_directories(folder + "/" + sub);
+    SettleFileSystem(options.workFolder);
+    samples.push_back(Measure([&] {
+      for (const std::string& sub : subfolders)
+        WriteFilesOnce(sub.empty() ? folder : folder + "/" + sub, output.files);
+    }));
+    RemoveFolder(folder);
+    SettleFileSystem(options.workFolder);
+  }
+  return Summarise(samples);
+}
+
+// argv with "@" replaced by a fresh output folder, run repetitions times.
+Timed Child(const BenchOptions& options, std::vector<std::string> argv, int repetitions) {
+  std::vector<Sample> samples;
+  Timed result;
+  const auto at = std::find(argv.begin(), argv.end(), "@");
+  for (int rep = 0; rep < repetitions; ++rep) {
+    const std::string folder = FreshFolder(options.workFolder, "cli");
+    std::vector<std::string> args = argv;
+    if (at != argv.end()) args[size_t(at - argv.begin())] = folder + "/out";
+    SettleFileSystem(options.workFolder);
+    const ChildResult run = RunMeasured(args);
+    if (!run.started || run.exitStatus != 0) {
+      result.problem = "exit status " + std::to_string(run.exitStatus) + ": " + run.stderrHead;
+    }
+    samples.push_back(Sample{run.wallMs, run.cpuMs});
+    result.rss = std::max(result.rss, run.maxRssBytes);
+    RemoveFolder(folder);
+  }
+  SettleFileSystem(options.workFolder);
+  Timed t = Summarise(samples);
+  t.rss = result.rss;
+  t.problem = result.problem;
+  return t;
+}
+
+class ScalingReport {
+ public:
+  ScalingReport()
+      : table_({"case", "measure", "wall", "cpu", "peak memory", "x floor", "x linear", "target",
+                "result"},
+               {2, 3, 4, 5, 6}) {}
+  void Section(const std::string& text) {
+    table_.AddSection("");
+    table_.AddSection(text);
+  }
+  void Row(const std::string& label, const std::string& measure, const Timed& t, double floorMs,
+           double linear, const std::string& target = "", int verdict = -1) {
+    table_.AddRow({label, measure, FormatMs(t.median.wallMs), FormatMs(t.median.cpuMs),
+                   t.rss > 0 ? FormatBytes(t.rss) : "", floorMs > 0 ? FormatRatio(t.median.wallMs / floorMs) : "",
+                   linear > 0 ? FormatRatio(linear) : "", target,
+                   verdict < 0 ? "" : verdict ? "PASS" : "FAIL"});
+    if (verdict == 0) failed_ = true;
+    if (!t.problem.empty()) problems_.push_back(label + ", " + measure + ": " + t.problem);
+  }
+  void Raw(std::vector<std::string> cells, int verdict = -1) {
+    if (verdict >= 0) cells.push_back(verdict ? "PASS" : "FAIL");
+    if (verdict == 0) failed_ = true;
+    table_.AddRow(std::move(cells));
+  }
+  bool Print(std::ostream& out) const {
+    table_.Print(out);
+    for (const std::string& p : problems_) out << "problem: " << p << '\n';
+    return !failed_ && problems_.empty();
+  }
+
+ private:
+  Table table_;
+  std::vector<std::string> problems_;
+  bool failed_ = false;
+};
+
+std::string Limit(double value) {
+  return "<= " + FormatRatio(value);
+}
+
+void FrameCounts(const BenchOptions& options, ScalingReport& report) {
+  struct Size {
+    int32_t frames;
+    const char* label;
+    int repetitions;
+  };
+  const Size sizes[] = {{1000, "frames-1k", 3}, {10000, "frames-10k", 3}, {100000, "frames-100k", 1}};
+  double baseList = 0, baseExport = 0, tenKList = 0, tenKExport = 0;
+  for (const Size& size : sizes) {
+    Say(std::string(size.label) + ": generate, list, export, floor");
+    const BenchArchive archive = WriteSyntheticArchive(size.frames, size.label, options.workFolder);
+    const Output output = ExpectedOutput(archive.path);
+    const Timed list = Child(options, {options.converter, "list", archive.path}, 3 * size.repetitions);
+    const Timed exported =
+        Child(options, {options.converter, "export", "--quiet", archive.path, "@"}, size.repetitions);
+    const Timed floor = Floor(options, {""}, output, size.repetitions);
+    fs::remove(archive.path);
+    const double scale = double(size.frames) / sizes[0].frames;
+    if (baseList == 0) {
+      baseList = list.median.wallMs;
+      baseExport = exported.median.wallMs;
+    }
+    report.Section(archive.label + ": " + archive.description + "; " + FormatBytes(archive.fileSize) +
+                   ", " + std::to_string(output.files.size()) + " BMP files of " +
+                   FormatBytes(output.total));
+    report.Row(archive.label, "floor: same files from memory", floor, 0, 0);
+    report.Row(archive.label, "list (CLI)", list, 0, list.median.wallMs / (baseList * scale));
+    const bool floorPass = exported.median.wallMs <= kFloorLimit * floor.median.wallMs;
+    const int64_t memoryLimit = archive.fileSize + 2 * output.largest + kSlack;
+    report.Row(archive.label, "export (CLI)", exported, floor.median.wallMs,
+               exported.median.wallMs / (baseExport * scale),
+               Limit(kFloorLimit) + " x floor, < " + FormatBytes(memoryLimit),
+               floorPass && exported.rss < memoryLimit);
+    if (size.frames == 10000) {
+      tenKList = list.median.wallMs;
+      tenKExport = exported.median.wallMs;
+    }
+    if (size.frames == 100000) {
+      const double listTenfold = list.median.wallMs / tenKList;
+      const double exportTenfold = exported.median.wallMs / tenKExport;
+      report.Raw({archive.label, "list: 100k / 10k", "", "", "", "", FormatRatio(listTenfold),
+                  Limit(kTenfoldLimit)},
+                 listTenfold <= kTenfoldLimit);
+      report.Raw({archive.label, "export: 100k / 10k", "", "", "", "", FormatRatio(exportTenfold),
+                  Limit(kTenfoldLimit)},
+                 exportTenfold <= kTenfoldLimit);
+    }
+  }
+}
+
+void BigFrames(const BenchOptions& options, ScalingReport& report) {
+  for (const int32_t side : {4096, 16384}) {
+    const std::string label = "frame-" + std::to_string(side);
+    Say(label + ": generate, export, floor");
+    const BenchArchive archive = WriteSingleFrameArchive(side, label, options.workFolder);
+    const Output output = ExpectedOutput(archive.path);
+    const int reps = side > 4096 ? 1 : 3;
+    const Timed exported =
+        Child(options, {options.converter, "export", "--quiet", archive.path, "@"}, reps);
+    const Timed floor = Floor(options, {""}, output, reps);
+    fs::remove(archive.path);
+    const bool decoded = output.largest > int64_t(side) * side;
+    report.Section(label + ": " + archive.description + "; " + FormatBytes(archive.fileSize) +
+                   (decoded ? ", decoded: one BMP file of " + FormatBytes(output.total)
+                            : ", refused: over the pixel limit"));
+    report.Row(label, "floor: same file from memory", floor, 0, 0);
+    const int64_t memoryLimit = archive.fileSize + 2 * output.largest + kSlack;
+    report.Row(label, "export (CLI)", exported, floor.median.wallMs, 0,
+               Limit(kFloorLimit) + " x floor, < " + FormatBytes(memoryLimit),
+               decoded && exported.median.wallMs <= kFloorLimit * floor.median.wallMs &&
+                   exported.rss < memoryLimit);
+  }
+}
+
+void Strips(const BenchOptions& options, ScalingReport& report) {
+  Say("strips of 200 and 2,000 frames");
+  const BenchArchive archive = WriteArchive(Shape::Compose64, options.workFolder);
+  report.Section(archive.label + ": " + archive.description + "; " + FormatBytes(archive.fileSize));
+  double base = 0;
+  for (const int frames : {200, 2000}) {
+    const std::string list = "0-" + std::to_string(frames - 1);
+    const std::string folder = FreshFolder(options.workFolder, "strip");
+    const ChildResult first =
+        RunMeasured({options.converter, "strip", "--frames", list, archive.path, folder + "/s.bmp"});
+    Output output;
+    output.files.push_back(OutputFile{"s.bmp", {}});
+    {
+      std::ifstream in(folder + "/s.bmp", std::ios::binary);
+      output.files[0].bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    output.total = output.largest = int64_t(output.files[0].bytes.size());
+    RemoveFolder(folder);
+    const Timed strip = Child(
+        options, {options.converter, "strip", "--frames", list, archive.path, "@"}, 5);
+    // "@" becomes the strip's file name here.
+    const Timed floor = Floor(options, {""}, output, 5);
+    if (base == 0) base = strip.median.wallMs;
+    const std::string label = "strip-" + std::to_string(frames);
+    report.Row(label, "floor: the strip's bytes from memory", floor, 0, 0);
+    const int64_t memoryLimit = archive.fileSize + 2 * output.largest + kSlack;
+    Timed shown = strip;
+    if (!first.started || first.exitStatus != 0) shown.problem = "the first run failed";
+    report.Row(label, "strip (CLI), " + FormatBytes(output.total), shown, floor.median.wallMs,
+               strip.median.wallMs / (base * frames / 200), "< " + FormatBytes(memoryLimit),
+               strip.rss < memoryLimit);
+  }
+  fs::remove(archive.path);
+}
+
+void Batch(const BenchOptions& options, ScalingReport& report) {
+  Say("batch of 120 archives: generate");
+  const std::string folder = options.workFolder + "/batch";
+  fs::create_directories(folder);
+  std::vector<std::vector<std::string>> subfolders;  // per shape
+  std::vector<Output> outputs;
+  int64_t total = 0, largestArchive = 0, largestFrame = 0;
+  for (Shape shape : {Shape::Creature, Shape::MapObject, Shape::Terrain}) {
+    const BenchArchive archive = WriteArchive(shape, options.workFolder);
+    outputs.push_back(ExpectedOutput(archive.path));
+    largestArchive = std::max(largestArchive, archive.fileSize);
+    largestFrame = std::max(largestFrame, outputs.back().largest);
+    subfolders.emplace_back();
+    for (int k = 0; k < 40; ++k) {
+      const std::string stem = archive.label + "-" + std::to_string(k);
+      fs::copy_file(archive.path, folder + "/" + stem + ".def");
+      subfolders.back().push_back(stem);
+    }
+    total += 40 * outputs.back().total;
+    fs::remove(archive.path);
+  }
+  // The floor writes each shape's files 40 times, into folders named as the export's.
+  Say("batch of 120 archives: floor");
+  std::vector<Sample> floorSamples;
+  for (int rep = 0; rep < 2; ++rep) {
+    const std::string out = FreshFolder(options.workFolder, "batch-floor");
+    for (const auto& shape : subfolders)
+      for (const std::string& sub : shape) fs::create_directories(out + "/" + sub);
+    SettleFileSystem(options.workFolder);
+    floorSamples.push_back(Measure([&] {
+      for (size_t s = 0; s < outputs.size(); ++s)
+        for (const std::string& sub : subfolders[s]) WriteFilesOnce(out + "/" + sub, outputs[s].files);
+    }));
+    RemoveFolder(out);
+    SettleFileSystem(options.workFolder);
+  }
+  const Timed floor = Summarise(floorSamples);
+
+  Say("batch of 120 archives: --jobs 1 and --jobs 2, alternating");
+  std::vector<Sample> one, two;
+  int64_t rssOne = 0, rssTwo = 0;
+  std::string problem;
+  std::vector<double> speedups;
+  for (int rep = 0; rep < 3; ++rep) {
+    for (int jobs : {1, 2}) {
+      const Timed t = Child(options,
+                            {options.converter, "export", "--quiet", "--jobs",
+                             std::to_string(jobs), folder, "@"},
+                            1);
+      (jobs == 1 ? one : two).push_back(t.median);
+      (jobs == 1 ? rssOne : rssTwo) = std::max(jobs == 1 ? rssOne : rssTwo, t.rss);
+      if (!t.problem.empty()) problem = t.problem;
+    }
+    speedups.push_back(one.back().wallMs / two.back().wallMs);
+  }
+  Timed t1 = Summarise(one), t2 = Summarise(two);
+  t1.rss = rssOne;
+  t2.rss = rssTwo;
+  t2.problem = problem;
+  report.Section("batch: 120 archives (40 each of creature, mapobject, terrain), " +
+                 FormatBytes(total) + " of BMP files");
+  report.Row("batch", "floor: same files from memory, one thread", floor, 0, 0);
+  const int64_t limit1 = 1 * (largestArchive + 2 * largestFrame) + kSlack;
+  const int64_t limit2 = 2 * (largestArchive + 2 * largestFrame) + kSlack;
+  report.Row("batch", "export --jobs 1 (CLI)", t1, floor.median.wallMs, 0, "< " + FormatBytes(limit1), t1.rss < limit1);
+  report.Row("batch", "export --jobs 2 (CLI)", t2, floor.median.wallMs, 0, "< " + FormatBytes(limit2), t2.rss < limit2);
+  std::string each;
+  for (double s : speedups) each += (each.empty() ? "" : " ") + FormatRatio(s);
+  const double speedup = t1.median.wallMs / t2.median.wallMs;
+  report.Raw({"batch", "speed-up jobs 1 / jobs 2 (runs: " + each + ")", "", "", "", "",
+              FormatRatio(speedup), ">= " + FormatRatio(kSpeedupGoal)},
+             speedup >= kSpeedupGoal);
+  RemoveFolder(folder);
+}
+
+}  // namespace
+
+bool MeasureScaling(const BenchOptions& options, std::ostream& out) {
+  ScalingReport report;
+  FrameCounts(options, report);
+  BigFrames(options, report);
+  Strips(options, report);
+  Batch(options, report);
+  out << "\nScaling (duskweave-convert as a child process; wall and cpu are medians, peak memory "
+         "the largest max RSS of the runs; x linear: the time over the smallest size's time "
+         "scaled by the size)\n\n";
+  return report.Print(out);
+}
+
+}  // namespace dw::bench
