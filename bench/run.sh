@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_deps.sh
-ensure_deps
+ensure_build_deps
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DDUSKWEAVE_GUI=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target duskweave-bench duskweave-convert >/dev/null
