@@ -66,17 +66,10 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
 }  // namespace
 
 int RunAnim(const AnimRequest& request, Messages& messages) {
-  const ArchiveInputs inputs = CollectArchives(request.inputs);
-  for (const std::string& error : inputs.errors) messages.Error(error);
-  for (const std::string& warning : inputs.warnings) messages.Damage(warning);
-  std::error_code ec;
-  std::filesystem::create_directories(request.outputFolder, ec);
-  if (!std::filesystem::is_directory(request.outputFolder, ec)) {
-    messages.Error(request.outputFolder + ": cannot create the output folder");
-    return messages.ExitStatus();
-  }
+  const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
+  if (!archives) return messages.ExitStatus();
   int files = 0;
-  for (const std::string& archive : inputs.archives) files += AnimateArchive(archive, request, messages);
+  for (const std::string& archive : *archives) files += AnimateArchive(archive, request, messages);
   messages.Summary(std::to_string(files) + " animation" + (files == 1 ? "" : "s") +
                    " written into " + request.outputFolder);
   return messages.ExitStatus();

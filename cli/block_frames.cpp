@@ -1,6 +1,26 @@
 #include "cli/block_frames.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "cli/archive_inputs.h"
+
 namespace dw::cli {
+
+std::optional<std::vector<std::string>> ArchivesForOutput(const std::vector<std::string>& inputs,
+                                                         const std::string& outputFolder,
+                                                         Messages& messages) {
+  ArchiveInputs found = CollectArchives(inputs);
+  for (const std::string& error : found.errors) messages.Error(error);
+  for (const std::string& warning : found.warnings) messages.Damage(warning);
+  std::error_code ec;
+  std::filesystem::create_directories(outputFolder, ec);
+  if (!std::filesystem::is_directory(outputFolder, ec)) {
+    messages.Error(outputFolder + ": cannot create the output folder");
+    return std::nullopt;
+  }
+  return std::move(found.archives);
+}
 
 std::vector<std::vector<BlockEntry>> EntriesByBlock(const Archive& archive) {
   const std::vector<int32_t> table = TableIndicesOfDirectory(archive);

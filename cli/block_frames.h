@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "archive/archive.h"
@@ -16,6 +18,13 @@ struct BlockEntry {
   int32_t tableIndex = -1;
   int32_t positionInBlock = 0;
 };
+
+// The archives named by inputs (files and folders, as export takes them),
+// with what could not be found reported, once the output folder exists;
+// nothing when it cannot be made.
+std::optional<std::vector<std::string>> ArchivesForOutput(const std::vector<std::string>& inputs,
+                                                         const std::string& outputFolder,
+                                                         Messages& messages);
 
 // Per block, its entries in directory order with their table indices.
 std::vector<std::vector<BlockEntry>> EntriesByBlock(const Archive& archive);

@@ -152,16 +152,9 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
 }  // namespace
 
 int RunSheet(const SheetRequest& request, Messages& messages) {
-  const ArchiveInputs inputs = CollectArchives(request.inputs);
-  for (const std::string& error : inputs.errors) messages.Error(error);
-  for (const std::string& warning : inputs.warnings) messages.Damage(warning);
-  std::error_code ec;
-  std::filesystem::create_directories(request.outputFolder, ec);
-  if (!std::filesystem::is_directory(request.outputFolder, ec)) {
-    messages.Error(request.outputFolder + ": cannot create the output folder");
-    return messages.ExitStatus();
-  }
-  for (const std::string& archive : inputs.archives) SheetArchive(archive, request, messages);
+  const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
+  if (!archives) return messages.ExitStatus();
+  for (const std::string& archive : *archives) SheetArchive(archive, request, messages);
   return messages.ExitStatus();
 }
 

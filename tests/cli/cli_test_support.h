@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,6 +99,18 @@ inline IndexedPixels PixelsOfBmp(const std::vector<uint8_t>& bmp) {
     }
   }
   return image;
+}
+
+// A whole text file, and one parsed as JSON.
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline nlohmann::json ReadJson(const std::string& path) {
+  return nlohmann::json::parse(ReadText(path));
 }
 
 // The names in a folder, sorted.

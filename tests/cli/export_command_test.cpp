@@ -16,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string FrameFile(int i) {
   return "walk0" + std::to_string(i + 1) + ".bmp";
 }

@@ -18,11 +18,6 @@ std::string FromHex(const std::string& hex) {
   return bytes;
 }
 
-nlohmann::json ReadJson(const std::string& path) {
-  std::ifstream in(path);
-  return nlohmann::json::parse(in);
-}
-
 // Rebuilds an archive from a manifest and the images exported beside it:
 // each distinct offset becomes one frame, cut from its image at the stored
 // rectangle and encoded again in its compression.

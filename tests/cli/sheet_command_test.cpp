@@ -10,13 +10,6 @@
 namespace dw::testing {
 namespace {
 
-nlohmann::json ReadJson(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return nlohmann::json::parse(text.str());
-}
-
 ArchiveSpec TwoBlocks() {
   ArchiveSpec plan;
   plan.frames = {MakeFrame(0, 3, 2, 3, 2, 0, 0, {1, 2, 3, 4, 5, 6}),

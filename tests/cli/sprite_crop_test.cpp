@@ -11,13 +11,6 @@
 namespace dw::testing {
 namespace {
 
-nlohmann::json ReadJson(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return nlohmann::json::parse(text.str());
-}
-
 IndexedImage Full(int32_t width, int32_t height) {
   IndexedImage image;
   image.width = width;
