@@ -30,6 +30,7 @@ struct ExportRequest {
   bool keepSpecial = false;
   bool manifest = false;
   bool uniqueNames = false;  // every table entry gets a file of its own
+  bool lodFiles = false;     // folders also contribute their LOD containers' DEF entries
   int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size
 };
 int RunExport(const ExportRequest& request, Messages& messages);

@@ -6,7 +6,7 @@ ensure_deps() {
     cmake make g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev
-    libcli11-dev nlohmann-json3-dev libpng-dev
+    libcli11-dev nlohmann-json3-dev libpng-dev zlib1g-dev
     clang libclang-rt-14-dev
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
   )
