@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "archive/file_listing.h"
+#include "cli/lod_input.h"
 
 namespace dw::cli {
 namespace {
@@ -31,22 +32,34 @@ std::vector<std::string> DefFilesInFolder(const std::string& folder, std::string
   return paths;
 }
 
-ArchiveInputs CollectArchives(const std::vector<std::string>& inputs) {
+ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFiles) {
   ArchiveInputs result;
   for (const std::string& input : inputs) {
     std::error_code ec;
     const fs::file_status status = fs::status(input, ec);
-    if (ec || !fs::exists(status)) {
+    if (SplitLodInput(input)) {
+      result.archives.push_back(input);
+    } else if (ec || !fs::exists(status)) {
       result.errors.push_back(input + ": no such file or folder");
     } else if (fs::is_directory(status)) {
       std::string error;
       std::vector<std::string> files = DefFilesInFolder(input, error);
+      if (lodFiles && error.empty()) {
+        // Matched as DEF files are, so the two kinds of input never disagree.
+        for (const std::string& name : ListMatchingFiles(input, "*.lod")) {
+          const std::vector<std::string> entries = LodDefInputs(JoinPath(input, name), result.errors);
+          files.insert(files.end(), entries.begin(), entries.end());
+        }
+      }
       if (!error.empty()) {
         result.errors.push_back(input + ": cannot list folder: " + error);
       } else if (files.empty()) {
         result.warnings.push_back(input + ": the folder holds no DEF files");
       }
       result.archives.insert(result.archives.end(), files.begin(), files.end());
+    } else if (HasLodExtension(input)) {
+      const std::vector<std::string> entries = LodDefInputs(input, result.errors);
+      result.archives.insert(result.archives.end(), entries.begin(), entries.end());
     } else {
       result.archives.push_back(input);
     }
@@ -56,7 +69,10 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs) {
   return result;
 }
 
-std::string ArchiveStem(const std::string& path) {
+std::string ArchiveStem(const std::string& given) {
+  const size_t colon = given.find_last_of(':');
+  const bool lodEntry = colon != std::string::npos && HasLodExtension(given.substr(0, colon));
+  const std::string path = lodEntry ? given.substr(colon + 1) : given;
   const size_t slash = path.find_last_of('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const size_t dot = name.find_last_of('.');

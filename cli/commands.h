@@ -33,6 +33,7 @@ struct ExportRequest {
   bool crop = false;     // each image cut to the frame's stored rectangle
   bool manifest = false;
   bool uniqueNames = false;  // every table entry gets a file of its own
+  bool lodFiles = false;     // folders also contribute their LOD containers' DEF entries
   int64_t maxOutput = 0;  // bytes one archive may decode and write; 0: from its size
   int jobs = 0;           // archives converted at once; 0: one per core
 };

@@ -212,6 +212,8 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                           "name~3, ... instead of replacing the first");
   exportCommand->add_flag("--manifest", exportRequest.manifest,
                           "Also write <archive>.json with the head, palette, blocks and frames");
+  exportCommand->add_flag("--lod", exportRequest.lodFiles,
+                          "Folders also contribute the DEF archives inside their *.lod files");
   AddMaxOutput(*exportCommand, exportRequest.maxOutput);
   exportCommand
       ->add_option("-j,--jobs", exportRequest.jobs,

@@ -133,7 +133,7 @@ struct Totals {
 void ExportArchive(const std::string& archivePath, const std::string& folder,
                    const ExportRequest& request, const std::string& progressPrefix,
                    Messages& messages, Totals& totals) {
-  const std::optional<OpenedArchive> opened = OpenArchive(archivePath, messages);
+  const std::optional<OpenedArchive> opened = OpenArchive(archivePath, messages, request.maxOutput);
   if (!opened) {
     ++totals.failedArchives;
     return;
@@ -234,7 +234,7 @@ std::string WithoutTrailingSlashes(std::string folder) {
 int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   ExportRequest request = givenRequest;
   request.outputFolder = WithoutTrailingSlashes(request.outputFolder);
-  const ArchiveInputs inputs = CollectArchives(request.inputs);
+  const ArchiveInputs inputs = CollectArchives(request.inputs, request.lodFiles);
   for (const std::string& error : inputs.errors) messages.Error(error);
   for (const std::string& warning : inputs.warnings) messages.Damage(warning);
   Totals totals;

@@ -1,6 +1,7 @@
 #include "cli/archive_report.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
+#include "cli/lod_listing.h"
 #include "cli/open_archive.h"
 
 namespace dw::cli {
@@ -9,6 +10,7 @@ namespace {
 // One archive's report, with every problem stderr shows also in the JSON.
 std::optional<nlohmann::ordered_json> ListOne(const std::string& path, bool json,
                                               std::ostream& out, Messages& messages) {
+  if (IsLodContainerInput(path)) return ListLodContainer(path, json, out, messages);
   std::optional<OpenedArchive> opened = OpenArchive(path, messages);
   if (!opened) return std::nullopt;
   const ArchiveReport report = ReportArchive(opened->archive, *opened->bytes);

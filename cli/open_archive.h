@@ -19,6 +19,9 @@ struct OpenedArchive {
 
 // Reads the archive at path and reports what the loader found: an archive
 // that cannot be read is an error (and nothing is returned), damage a warning.
-std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& messages);
+// A path "X.lod:NAME.def" reads that entry of the LOD container, inflating at
+// most maxBytes (0: the default budget for the container's size).
+std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& messages,
+                                         int64_t maxBytes = 0);
 
 }  // namespace dw::cli

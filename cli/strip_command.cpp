@@ -16,7 +16,7 @@
 namespace dw::cli {
 
 int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages) {
-  const std::optional<OpenedArchive> opened = OpenArchive(request.archive, messages);
+  const std::optional<OpenedArchive> opened = OpenArchive(request.archive, messages, request.maxOutput);
   if (!opened) return messages.ExitStatus();
   const Archive& archive = opened->archive;
   std::vector<std::string> names;
