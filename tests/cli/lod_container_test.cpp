@@ -101,5 +101,25 @@ TEST(LodInputs, ExportOfAnEntryMatchesTheLooseFileByteForByte) {
   EXPECT_NE(list.out.find("stored"), std::string::npos);
 }
 
+// One damaged entry fails the run with an error naming it; the others are
+// still converted, and listing an entry lists the DEF inside.
+TEST(LodInputs, DamagedEntryFailsAloneAndEntriesListAsArchives) {
+  TempDir dir;
+  const std::vector<uint8_t> def = BuildArchive(EightFrameSpec());
+  std::vector<uint8_t> lod = BuildLod({{"good.def", def, true}, {"bad.def", def, true}});
+  const int32_t badData = GetInt32(lod, 92 + 32 + 16);
+  lod[size_t(badData)] ^= 0xFF;  // its zlib header
+  WriteFile(dir.File("game.lod"), lod);
+  const RunResult r = RunCli({"export", dir.File("game.lod"), dir.File("out")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("game.lod:bad.def"), std::string::npos) << r.err;
+  EXPECT_EQ(FilesIn(dir.File("out/good")).size(), 8u);
+  const RunResult listed = RunCli({"list", dir.File("game.lod") + ":GOOD.def"});
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_NE(listed.out.find("Frames:  8"), std::string::npos) << listed.out;
+  const RunResult json = RunCli({"info", "--json", dir.File("game.lod")});
+  EXPECT_NO_THROW(nlohmann::json::parse(json.out)) << json.out;
+}
+
 }  // namespace
 }  // namespace dw::testing
