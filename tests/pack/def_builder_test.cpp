@@ -13,11 +13,11 @@ FrameName Name(const std::string& text) { return *NameField(text); }
 
 TEST(BuildDef, LaysOutTheArchiveAsTheTestWriterDoes) {
   // Two blocks, three entries, two stored frames; the third entry shares frame 0.
-  dw::testing::ArchiveSpec spec;
-  spec.archiveType = 0x43;
-  spec.width = 9;
-  spec.height = 8;
-  spec.frames = {dw::testing::MakeFrame(0, 4, 3, 2, 1, 1, 2, {7, 8}),
+  dw::testing::ArchiveSpec oracle;
+  oracle.archiveType = 0x43;
+  oracle.width = 9;
+  oracle.height = 8;
+  oracle.frames = {dw::testing::MakeFrame(0, 4, 3, 2, 1, 1, 2, {7, 8}),
                  dw::testing::MakeFrame(0, 5, 5, 1, 1, 0, 0, {9})};
   dw::testing::Block first;
   first.identifier = 3;
@@ -26,13 +26,13 @@ TEST(BuildDef, LaysOutTheArchiveAsTheTestWriterDoes) {
   dw::testing::Block second;
   second.identifier = 4;
   second.entries = {{"a.pcx", 0, {}, {}}};
-  spec.blocks = {first, second};
+  oracle.blocks = {first, second};
 
   ArchivePlan plan;
   plan.archiveType = 0x43;
   plan.width = 9;
   plan.height = 8;
-  std::copy(spec.palette.begin(), spec.palette.end(), plan.palette.begin());
+  std::copy(oracle.palette.begin(), oracle.palette.end(), plan.palette.begin());
   plan.blocks = {BlockPlan{3, first.reserved, {{Name("a.pcx"), 0}, {Name("b.pcx"), 1}}},
                  BlockPlan{4, {}, {{Name("a.pcx"), 0}}}};
   FrameHeader head0{0, 0, 4, 3, 2, 1, 1, 2};
@@ -41,7 +41,7 @@ TEST(BuildDef, LaysOutTheArchiveAsTheTestWriterDoes) {
   std::string error;
   const auto bytes = BuildDef(plan, error);
   ASSERT_TRUE(bytes) << error;
-  EXPECT_EQ(*bytes, dw::testing::BuildArchive(spec));
+  EXPECT_EQ(*bytes, dw::testing::BuildArchive(oracle));
 }
 
 TEST(BuildDef, WritesTheDataLengthAsDataSize) {
