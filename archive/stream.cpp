@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,32 +81,77 @@ class FileReadStream final : public FileStream {
 
 class FileWriteStream final : public FileStream {
  public:
-  using FileStream::FileStream;
+  // knownSize: the file's size when the opening already tells it (a file
+  // just created is empty), else -1.
+  FileWriteStream(int fd, int64_t knownSize) : FileStream(fd), size_(knownSize) {}
 
   int32_t Read(void*, int32_t) override { return 0; }
 
   // The file always ends with the last byte written, so a shorter image
   // written over a longer file replaces it completely.
   int32_t Write(const void* source, int32_t count) override {
-    if (fd_ < 0 || count <= 0 || position_ + count > kMaxPosition) return 0;
-    const auto* in = static_cast<const uint8_t*>(source);
-    int32_t done = 0;
-    while (done < count) {
-      const ssize_t put = ::pwrite(fd_, in + done, size_t(count - done), off_t(position_ + done));
+    const BytePiece piece{source, count};
+    return WritePieces(std::span(&piece, 1));
+  }
+
+  int32_t WritePieces(std::span<const BytePiece> pieces) override {
+    int64_t total = 0;
+    std::vector<iovec> vectors;
+    vectors.reserve(pieces.size());
+    for (const BytePiece& piece : pieces) {
+      if (piece.count <= 0) continue;
+      total += piece.count;
+      vectors.push_back(iovec{const_cast<void*>(piece.data), size_t(piece.count)});
+    }
+    if (fd_ < 0 || total <= 0 || position_ + total > kMaxPosition) return 0;
+    int64_t done = 0;
+    size_t first = 0;  // the first vector not yet written completely
+    while (done < total) {
+      const ssize_t put = ::pwritev(fd_, vectors.data() + first, int(vectors.size() - first),
+                                    off_t(position_ + done));
       if (put < 0 && errno == EINTR) continue;
       if (put <= 0) break;
-      done += static_cast<int32_t>(put);
+      done += put;
+      // Drop what a short write did store from the front of the vectors.
+      for (size_t left = size_t(put); left > 0;) {
+        iovec& v = vectors[first];
+        const size_t used = std::min(left, v.iov_len);
+        v.iov_base = static_cast<uint8_t*>(v.iov_base) + used;
+        v.iov_len -= used;
+        left -= used;
+        if (v.iov_len == 0) ++first;
+      }
     }
     if (done == 0) return 0;
     position_ += done;
-    // Asking first is cheaper than a truncation that changes nothing.
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || st.st_size > position_) (void)!::ftruncate(fd_, off_t(position_));
-    return done;
+    EndFileAtPosition();
+    return static_cast<int32_t>(done);
+  }
+
+  void SetSize(int32_t size) override {
+    FileStream::SetSize(size);
+    size_ = -1;
   }
 
  protected:
   bool writable() const override { return true; }
+
+ private:
+  // The stream writes the file without sharing, so it keeps the file's size
+  // itself and asks the system only when it does not know it.
+  void EndFileAtPosition() {
+    if (size_ < 0) {
+      struct stat st {};
+      size_ = ::fstat(fd_, &st) == 0 ? int64_t(st.st_size) : std::numeric_limits<int64_t>::max();
+    }
+    if (size_ > position_ && ::ftruncate(fd_, off_t(position_)) != 0) {
+      size_ = -1;
+      return;
+    }
+    size_ = position_;
+  }
+
+  int64_t size_;
 };
 
 class MemoryStream final : public Stream {
@@ -166,8 +212,12 @@ StreamPtr CreateReadStream(const std::string& path) {
 }
 
 StreamPtr CreateWriteStream(const std::string& path) {
-  return std::make_unique<FileWriteStream>(
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  // Most exports write into fresh folders: a file that did not exist is
+  // known to be empty, which saves asking for its size on every write.
+  const int created = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (created >= 0) return std::make_unique<FileWriteStream>(created, 0);
+  return std::make_unique<FileWriteStream>(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666),
+                                           -1);
 }
 
 StreamPtr CreateMemoryStream() {
@@ -180,6 +230,22 @@ int32_t ReadBytes(Stream& stream, void* destination, int32_t count) {
 
 int32_t WriteBytes(Stream& stream, const void* source, int32_t count) {
   return stream.Write(source, count);
+}
+
+int32_t Stream::WritePieces(std::span<const BytePiece> pieces) {
+  int64_t done = 0;
+  for (const BytePiece& piece : pieces) {
+    if (piece.count <= 0) continue;
+    if (done + piece.count > kMaxPosition) break;
+    const int32_t put = Write(piece.data, piece.count);
+    done += put;
+    if (put < piece.count) break;
+  }
+  return static_cast<int32_t>(done);
+}
+
+int32_t WritePieces(Stream& stream, std::span<const BytePiece> pieces) {
+  return stream.WritePieces(pieces);
 }
 
 int32_t SeekTo(Stream& stream, int32_t offset, SeekOrigin origin) {

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,16 +25,26 @@ namespace dw {
 
 enum class SeekOrigin { Beginning, Current };
 
+// One piece of a gathered write.
+struct BytePiece {
+  const void* data = nullptr;
+  int32_t count = 0;
+};
+
 class Stream {
  public:
   virtual ~Stream() = default;
-  // The six operations every kind provides.
+  // The six operations every kind provides, and a gathered write.
   virtual int32_t Seek(int32_t offset, SeekOrigin origin) = 0;
   virtual int32_t Size() = 0;
   virtual void SetSize(int32_t size) = 0;
   virtual int32_t Read(void* destination, int32_t count) = 0;
   virtual int32_t Write(const void* source, int32_t count) = 0;
   virtual void Close() = 0;
+  // The pieces one after another, as consecutive Writes would store them;
+  // stops at the first piece that is not stored completely. File writers
+  // store them in one system call.
+  virtual int32_t WritePieces(std::span<const BytePiece> pieces);
 };
 
 using StreamPtr = std::unique_ptr<Stream>;
@@ -48,6 +59,7 @@ StreamPtr CreateMemoryStream();
 
 int32_t ReadBytes(Stream& stream, void* destination, int32_t count);
 int32_t WriteBytes(Stream& stream, const void* source, int32_t count);
+int32_t WritePieces(Stream& stream, std::span<const BytePiece> pieces);
 int32_t SeekTo(Stream& stream, int32_t offset, SeekOrigin origin = SeekOrigin::Beginning);
 int32_t CurrentPosition(Stream& stream);
 int32_t StreamSize(Stream& stream);

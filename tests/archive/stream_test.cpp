@@ -82,6 +82,32 @@ TEST(FileStream, WriteEndsTheFileAtTheLastByteWrittenButOpeningAloneKeepsIt) {
   EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 1}));
 }
 
+// A file the stream created knows its size without asking; it must still
+// end where the last write stopped.
+TEST(FileStream, PiecesStoreAsConsecutiveWritesInNewAndExistingFilesAndMemory) {
+  TempDir dir;
+  WriteFile(dir.File("old.bin"), std::vector<uint8_t>(100, 0xEE));
+  const uint8_t a[3] = {1, 2, 3}, b[2] = {4, 5}, c[1] = {9};
+  const BytePiece first[] = {{a, 3}, {nullptr, 0}, {b, 2}};
+  const BytePiece second[] = {{c, 1}};
+  for (const char* name : {"new.bin", "old.bin", ""}) {
+    const std::string path = dir.File(name);
+    StreamPtr s = *name ? CreateWriteStream(path) : CreateMemoryStream();
+    EXPECT_EQ(WritePieces(*s, first), 5) << name;
+    if (*name) EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3, 4, 5})) << name;
+    SeekTo(*s, 1);
+    EXPECT_EQ(WritePieces(*s, second), 1) << name;
+    if (*name) {
+      EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 9})) << name;
+    } else {
+      EXPECT_EQ(*MemoryStreamBytes(*s), (std::vector<uint8_t>{1, 9, 3, 4, 5}));
+    }
+    FreeStream(s);
+  }
+  StreamPtr unopened = CreateWriteStream(dir.File("no/such/folder"));
+  EXPECT_EQ(WritePieces(*unopened, first), 0);
+}
+
 TEST(FileStream, ReadReportsPositionAndLeavesTheDestinationPastTheEnd) {
   TempDir dir;
   const std::string path = dir.File("f.bin");
