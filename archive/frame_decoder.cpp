@@ -1,9 +1,11 @@
 #include "archive/frame_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
+#include "archive/band_pipeline.h"
 #include "archive/bmp_layout.h"
 #include "archive/byte_cursor.h"
 #include "archive/def_format.h"
@@ -83,46 +85,55 @@ ImageSize DecodedImageSize(const Archive& archive, const std::vector<uint8_t>& b
   return ImageSize{head->fullWidth, head->fullHeight};
 }
 
-IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>& bytes,
-                              int32_t frameIndex, const DecodeOptions& options,
-                              DecodeBudget* budget, Diagnostics& diagnostics,
-                              int64_t maxPixelBytes) {
+std::optional<PlannedFrame> PlanFrameDecode(const Archive& archive,
+                                            const std::vector<uint8_t>& bytes, int32_t frameIndex,
+                                            DecodeBudget* budget, Diagnostics& diagnostics,
+                                            int64_t maxPixelBytes) {
   std::optional<FrameHeader> head;
   if (std::optional<Diagnostic> refusal =
           RefusalOf(archive, bytes, frameIndex, maxPixelBytes, head)) {
     diagnostics.Add(std::move(*refusal));
-    return EmptyImage(archive);
+    return std::nullopt;
   }
   const FrameHeader& h = *head;
-  const int64_t stride = StrideOf(h.fullWidth);
-  const int64_t pixelBytes = stride * h.fullHeight;
-  if (budget != nullptr && !budget->ReserveDecoded(pixelBytes)) {
+  PlannedFrame plan;
+  plan.frameIndex = frameIndex;
+  plan.head = h;
+  plan.stride = StrideOf(h.fullWidth);
+  plan.pixelBytes = plan.stride * h.fullHeight;
+  if (budget != nullptr && !budget->ReserveDecoded(plan.pixelBytes)) {
     Diagnostic d = About(DiagnosticKind::BudgetExhausted, frameIndex);
     d.value = budget->decodedLimit();
     diagnostics.Add(d);
-    return EmptyImage(archive);
+    return std::nullopt;
   }
   if (h.width < 0 || h.height < 0)
     diagnostics.Add(SizeProblem(DiagnosticKind::NegativeStoredSize, frameIndex, h.width, h.height));
   else if (!FitsFullImage(h))
     diagnostics.Add(About(DiagnosticKind::RectangleOutside, frameIndex));
-
-  IndexedImage image;
-  image.width = h.fullWidth;
-  image.height = h.fullHeight;
-  image.stride = stride;
-  image.palette = archive.palette;
-  image.pixels.assign(size_t(pixelBytes), 0);
   if (h.compression < 0 || h.compression > 3) {
     Diagnostic d = About(DiagnosticKind::UnknownCompression, frameIndex);
     d.value = h.compression;
     diagnostics.Add(d);
-    return image;
   }
+  return plan;
+}
+
+namespace {
+
+// Decodes the rows of band into pixels (zero on entry).
+RowTrouble DecodeBand(const Archive& archive, const std::vector<uint8_t>& bytes,
+                      const PlannedFrame& plan, const DecodeOptions& options, const RowBand& band,
+                      uint8_t* pixels) {
+  const FrameHeader& h = plan.head;
+  if (h.compression < 0 || h.compression > 3) return RowTrouble{};
   ByteCursor in(bytes.data(), int64_t(bytes.size()));
-  const int32_t offset = archive.frames[size_t(frameIndex)].offset;
-  const RowTrouble trouble = DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression,
-                                          Place(h, stride), options, image.pixels.data());
+  const int32_t offset = archive.frames[size_t(plan.frameIndex)].offset;
+  return DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression, Place(h, plan.stride),
+                      options, band, pixels);
+}
+
+void ReportRowTrouble(const RowTrouble& trouble, int32_t frameIndex, Diagnostics& diagnostics) {
   if (trouble.outside > 0) {
     Diagnostic d = About(DiagnosticKind::RowsOutside, frameIndex);
     d.row = trouble.firstOutside;
@@ -135,7 +146,81 @@ IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>
     d.count = trouble.cutShort;
     diagnostics.Add(d);
   }
+}
+
+std::array<uint8_t, kBmpPixelOffset> BmpHeadOf(int32_t width, int32_t height, int64_t pixelBytes,
+                                               const Palette& palette) {
+  std::array<uint8_t, kBmpPixelOffset> head{};
+  SerializeBmpHeader(FrameBmpHeader(std::max(width, 0), std::max(height, 0), pixelBytes),
+                     head.data());
+  std::memcpy(head.data() + kBmpHeaderSize, palette.data(), kBmpColourTableSize);
+  return head;
+}
+
+}  // namespace
+
+IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>& bytes,
+                              int32_t frameIndex, const DecodeOptions& options,
+                              DecodeBudget* budget, Diagnostics& diagnostics,
+                              int64_t maxPixelBytes) {
+  const std::optional<PlannedFrame> plan =
+      PlanFrameDecode(archive, bytes, frameIndex, budget, diagnostics, maxPixelBytes);
+  if (!plan) return EmptyImage(archive);
+  IndexedImage image;
+  image.width = plan->head.fullWidth;
+  image.height = plan->head.fullHeight;
+  image.stride = plan->stride;
+  image.palette = archive.palette;
+  image.pixels.assign(size_t(plan->pixelBytes), 0);
+  const RowTrouble trouble = DecodeBand(archive, bytes, *plan, options,
+                                        RowBand{0, plan->head.fullHeight}, image.pixels.data());
+  ReportRowTrouble(trouble, frameIndex, diagnostics);
   return image;
+}
+
+bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& bytes,
+                          const PlannedFrame& plan, const DecodeOptions& options,
+                          Diagnostics& diagnostics, Stream& target, int64_t bandBytes,
+                          bool decodeAhead) {
+  const FrameHeader& h = plan.head;
+  const auto head = BmpHeadOf(h.fullWidth, h.fullHeight, plan.pixelBytes, archive.palette);
+  SeekTo(target, 0);
+  if (plan.pixelBytes == 0) {
+    // No rows (fullWidth or fullHeight 0): the head alone, as WriteFrameBmp writes it.
+    const bool complete = WriteBytes(target, head.data(), int32_t(head.size())) == int32_t(head.size());
+    SeekTo(target, 0);
+    return complete;
+  }
+  const int64_t bandRows =
+      std::max<int64_t>(1, std::min<int64_t>(bandBytes / plan.stride, h.fullHeight));
+  const int64_t bands = (int64_t{h.fullHeight} + bandRows - 1) / bandRows;
+  // The file holds the bottom row first: bands go from the bottom up, the
+  // head travelling with the first of them.
+  const auto rowsOf = [&](int64_t band) {
+    const int64_t below = h.fullHeight - band * bandRows;  // rows from here up are not written yet
+    const int64_t rows = std::min(bandRows, below);
+    return RowBand{below - rows, rows};
+  };
+  RowTrouble trouble;  // touched by the maker alone
+  bool complete = true;
+  RunBands(
+      bands, bandRows * plan.stride, decodeAhead,
+      [&](int64_t band, uint8_t* pixels) {
+        const RowBand rows = rowsOf(band);
+        std::fill_n(pixels, size_t(rows.rows * plan.stride), uint8_t{0});
+        MergeRowTrouble(trouble, DecodeBand(archive, bytes, plan, options, rows, pixels));
+      },
+      [&](int64_t band, const uint8_t* pixels) {
+        // Once a write falls short the rest is only decoded, for the diagnostics.
+        if (!complete) return;
+        const auto size = static_cast<int32_t>(rowsOf(band).rows * plan.stride);
+        const int32_t headSize = band == 0 ? int32_t(head.size()) : 0;
+        const BytePiece pieces[] = {{head.data(), headSize}, {pixels, size}};
+        complete = WritePieces(target, pieces) == headSize + size;
+      });
+  SeekTo(target, 0);
+  ReportRowTrouble(trouble, plan.frameIndex, diagnostics);
+  return complete;
 }
 
 int64_t FrameBmpSize(const IndexedImage& image) {
@@ -144,16 +229,11 @@ int64_t FrameBmpSize(const IndexedImage& image) {
 
 bool WriteFrameBmp(const IndexedImage& image, Stream& target) {
   const int64_t pixelBytes = int64_t(image.pixels.size());
-  uint8_t head[kBmpPixelOffset];
-  SerializeBmpHeader(FrameBmpHeader(std::max(image.width, 0), std::max(image.height, 0), pixelBytes),
-                     head);
-  std::memcpy(head + kBmpHeaderSize, image.palette.data(), kBmpColourTableSize);
+  const auto head = BmpHeadOf(image.width, image.height, pixelBytes, image.palette);
+  const BytePiece pieces[] = {{head.data(), int32_t(head.size())},
+                              {image.pixels.data(), static_cast<int32_t>(pixelBytes)}};
   SeekTo(target, 0);
-  bool complete = WriteBytes(target, head, kBmpPixelOffset) == kBmpPixelOffset;
-  if (complete && pixelBytes > 0) {
-    complete = WriteBytes(target, image.pixels.data(), static_cast<int32_t>(pixelBytes)) ==
-               static_cast<int32_t>(pixelBytes);
-  }
+  const bool complete = WritePieces(target, pieces) == FrameBmpSize(image);
   SeekTo(target, 0);
   return complete;
 }

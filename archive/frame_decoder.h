@@ -16,10 +16,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "archive/archive.h"
 #include "archive/decode_budget.h"
+#include "archive/def_format.h"
 #include "archive/diagnostics.h"
 #include "archive/indexed_image.h"
 #include "archive/stream.h"
@@ -43,6 +45,37 @@ IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>
                               int32_t frameIndex, const DecodeOptions& options,
                               DecodeBudget* budget, Diagnostics& diagnostics,
                               int64_t maxPixelBytes = kMaxPixelBytes);
+
+// A frame DecodeFrameImage would give pixels for: its head passed the checks
+// and its pixel bytes were drawn from the budget (when one was given), and
+// the diagnostics of its sizes and compression were added. nullopt, with
+// the diagnostic that says why, wherever DecodeFrameImage gives a 0 x 0
+// image.
+struct PlannedFrame {
+  int32_t frameIndex = 0;
+  FrameHeader head;
+  int64_t stride = 0;
+  int64_t pixelBytes = 0;  // stride x fullHeight, within the pixel limit
+};
+std::optional<PlannedFrame> PlanFrameDecode(const Archive& archive,
+                                            const std::vector<uint8_t>& bytes, int32_t frameIndex,
+                                            DecodeBudget* budget, Diagnostics& diagnostics,
+                                            int64_t maxPixelBytes = kMaxPixelBytes);
+
+// How much of an image a banded write holds at once.
+inline constexpr int64_t kBandBytes = int64_t{256} << 10;
+
+// Writes the BMP file of a planned frame to target from position 0, decoding
+// bandBytes of rows at a time (at least one row): the bytes that
+// WriteFrameBmp writes of DecodeFrameImage's image and the same diagnostics,
+// without ever holding the whole image. Leaves target at position 0; false
+// when not every byte arrived (the rows are still decoded to the end, so the
+// diagnostics are complete). With decodeAhead a helper thread decodes the
+// next bands while this one writes.
+bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& bytes,
+                          const PlannedFrame& plan, const DecodeOptions& options,
+                          Diagnostics& diagnostics, Stream& target,
+                          int64_t bandBytes = kBandBytes, bool decodeAhead = false);
 
 // The size DecodeFrameImage gives the frame, read from its head alone: 0 x 0
 // wherever the decode would give an empty image (budgets aside).

@@ -33,8 +33,32 @@ std::string ExportFilePath(const std::string& folder, const Archive& archive, in
          ExportFileName(archive.HasFrame(frameIndex) ? archive.frames[size_t(frameIndex)].name : "");
 }
 
+namespace {
+
+void AddWriteFailed(int32_t frameIndex, const std::string& path, Diagnostics& diagnostics) {
+  Diagnostic d;
+  d.kind = DiagnosticKind::WriteFailed;
+  d.frame = frameIndex;
+  d.path = path;
+  diagnostics.Add(d);
+}
+
+}  // namespace
+
 Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::string& path) {
   Diagnostics diagnostics;
+  if (source.WritesInBands(frameIndex)) {
+    // A large image nothing else needs goes to its file a band at a time,
+    // so it is never held whole.
+    bool opened = true;
+    const bool complete = source.WriteInBands(frameIndex, diagnostics, [&] {
+      StreamPtr file = CreateWriteStream(path);
+      opened = StreamOpened(*file);
+      return file;
+    });
+    if (!opened || !complete) AddWriteFailed(frameIndex, path, diagnostics);
+    return diagnostics;
+  }
   const IndexedImage& image = source.Decode(frameIndex, diagnostics);
   // An archive that can no longer be read still gives its empty image.
   if (diagnostics.budgetExhausted()) return diagnostics;
@@ -48,13 +72,7 @@ Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::stri
     return diagnostics;
   }
   StreamPtr file = CreateWriteStream(path);
-  if (!StreamOpened(*file) || !WriteFrameBmp(image, *file)) {
-    Diagnostic d;
-    d.kind = DiagnosticKind::WriteFailed;
-    d.frame = frameIndex;
-    d.path = path;
-    diagnostics.Add(d);
-  }
+  if (!StreamOpened(*file) || !WriteFrameBmp(image, *file)) AddWriteFailed(frameIndex, path, diagnostics);
   FreeStream(file);
   return diagnostics;
 }

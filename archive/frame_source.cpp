@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "archive/bmp_layout.h"
+
 namespace dw {
 
 FrameSource::FrameSource(const Archive& archive, std::shared_ptr<const std::vector<uint8_t>> bytes,
@@ -37,6 +39,39 @@ const IndexedImage& FrameSource::Decode(int32_t frameIndex, Diagnostics& diagnos
     cachedOffset_ = archive_.frames[size_t(frameIndex)].offset;
   }
   return image_;
+}
+
+bool FrameSource::WritesInBands(int32_t frameIndex) const {
+  if (!bytes_ || !archive_.HasFrame(frameIndex)) return false;
+  const ImageSize size = DecodedImageSize(archive_, *bytes_, frameIndex);
+  if (StrideOf(size.width) * size.height <= 2 * kBandBytes) return false;
+  // The table is sorted by offset, so entries of one head stand together.
+  const auto& frames = archive_.frames;
+  const auto i = size_t(frameIndex);
+  const int32_t offset = frames[i].offset;
+  return !(i > 0 && frames[i - 1].offset == offset) &&
+         !(i + 1 < frames.size() && frames[i + 1].offset == offset);
+}
+
+std::optional<PlannedFrame> FrameSource::PlanBanded(int32_t frameIndex, Diagnostics& diagnostics) {
+  std::optional<PlannedFrame> plan =
+      PlanFrameDecode(archive_, *bytes_, frameIndex, &budget_, diagnostics);
+  if (!plan) return std::nullopt;
+  if (!budget_.ReserveWritten(kBmpPixelOffset + plan->pixelBytes)) {
+    Diagnostic d;
+    d.kind = DiagnosticKind::BudgetExhausted;
+    d.frame = frameIndex;
+    d.value = budget_.writtenLimit();
+    diagnostics.Add(d);
+    return std::nullopt;
+  }
+  return plan;
+}
+
+bool FrameSource::WriteBanded(const PlannedFrame& plan, Stream& target, Diagnostics& diagnostics) {
+  ++decodeCount_;
+  return WritePlannedFrameBmp(archive_, *bytes_, plan, options_, diagnostics, target, kBandBytes,
+                              decodeAhead_);
 }
 
 }  // namespace dw

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "archive/archive.h"
@@ -18,6 +19,7 @@
 #include "archive/diagnostics.h"
 #include "archive/frame_decoder.h"
 #include "archive/indexed_image.h"
+#include "archive/stream.h"
 
 namespace dw {
 
@@ -29,6 +31,22 @@ class FrameSource {
   // The image of frame frameIndex, valid until the next call. What the decode
   // found is added to diagnostics, for a reused image too (under this index).
   const IndexedImage& Decode(int32_t frameIndex, Diagnostics& diagnostics);
+
+  // True when frame frameIndex is better written to its file band by band
+  // than decoded whole: its image is larger than a few bands and no other
+  // entry names its head, so nothing would reuse the decoded image.
+  bool WritesInBands(int32_t frameIndex) const;
+  // Writes frame frameIndex as its BMP file to the stream that open gives,
+  // band by band: the same budget draws, diagnostics and bytes as Decode and
+  // WriteFrameBmp. open is called only once both the decode and the file's
+  // bytes are drawn from the budget; otherwise a BudgetExhausted diagnostic
+  // says which refused. False only when the file did not take every byte.
+  template <typename Open>
+  bool WriteInBands(int32_t frameIndex, Diagnostics& diagnostics, Open open);
+
+  // Lets a banded write decode its next bands on a helper thread, for a
+  // caller that has a core to spare.
+  void SetDecodeAhead(bool ahead) { decodeAhead_ = ahead; }
 
   const Archive& archive() const { return archive_; }
   DecodeBudget& budget() { return budget_; }
@@ -45,6 +63,21 @@ class FrameSource {
   IndexedImage image_;
   Diagnostics found_;  // what the cached decode found, frame numbers as decoded
   int64_t decodeCount_ = 0;
+  bool decodeAhead_ = false;
+
+  // The steps of WriteInBands around the caller's stream.
+  std::optional<PlannedFrame> PlanBanded(int32_t frameIndex, Diagnostics& diagnostics);
+  bool WriteBanded(const PlannedFrame& plan, Stream& target, Diagnostics& diagnostics);
 };
+
+template <typename Open>
+bool FrameSource::WriteInBands(int32_t frameIndex, Diagnostics& diagnostics, Open open) {
+  const std::optional<PlannedFrame> plan = PlanBanded(frameIndex, diagnostics);
+  if (!plan) return true;
+  StreamPtr target = open();
+  const bool complete = WriteBanded(*plan, *target, diagnostics);
+  FreeStream(target);
+  return complete;
+}
 
 }  // namespace dw

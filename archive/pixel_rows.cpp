@@ -11,14 +11,17 @@ namespace {
 
 class RowWriter {
  public:
-  RowWriter(const FramePlacement& p, uint8_t* pixels) : p_(p), pixels_(pixels) {}
-  // Stored row r, from the rectangle's first visible column on.
+  RowWriter(const FramePlacement& p, const RowBand& band, uint8_t* pixels)
+      : p_(p), band_(band), pixels_(pixels) {}
+  // Stored row r, from the rectangle's first visible column on; it must lie
+  // in the band.
   uint8_t* Row(int64_t r) const {
-    return pixels_ + (p_.fullHeight - 1 - (p_.top + r)) * p_.stride + p_.left;
+    return pixels_ + (band_.rows - 1 - (p_.top + r - band_.first)) * p_.stride + p_.left;
   }
 
  private:
   const FramePlacement& p_;
+  const RowBand& band_;
   uint8_t* pixels_;
 };
 
@@ -104,22 +107,37 @@ void NoteOutside(int64_t r, int64_t rows, RowTrouble& trouble) {
   trouble.outside += rows;
 }
 
+void First(int64_t& into, int64_t row) {
+  if (row >= 0 && (into < 0 || row < into)) into = row;
+}
+
 }  // namespace
 
+void MergeRowTrouble(RowTrouble& into, const RowTrouble& band) {
+  into.outside += band.outside;
+  into.cutShort += band.cutShort;
+  First(into.firstOutside, band.firstOutside);
+  First(into.firstCutShort, band.firstCutShort);
+}
+
 RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
-                        const FramePlacement& p, const DecodeOptions& options, uint8_t* pixels) {
+                        const FramePlacement& p, const DecodeOptions& options,
+                        const RowBand& band, uint8_t* pixels) {
   RowTrouble trouble;
-  const RowWriter rows(p, pixels);
+  const RowWriter rows(p, band, pixels);
   if (p.visibleColumns <= 0) return trouble;
+  // The stored rows that land in the band.
+  const int64_t begin = std::clamp<int64_t>(band.first - p.top, 0, p.visibleRows);
+  const int64_t end = std::clamp<int64_t>(band.first + band.rows - p.top, 0, p.visibleRows);
 
   if (compression == 0) {
-    for (int64_t r = 0; r < p.visibleRows; ++r)
+    for (int64_t r = begin; r < end; ++r)
       Note(RawRow(in, dataStart, r, p, rows.Row(r)), r, trouble);
     return trouble;
   }
 
   const RowTable table = TableOf(compression, p.width);
-  for (int64_t r = 0; r < p.visibleRows; ++r) {
+  for (int64_t r = begin; r < end; ++r) {
     // Entries stand at non-decreasing positions: once one is missing, so are
     // all that follow.
     std::optional<int64_t> entry;
@@ -131,7 +149,7 @@ RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
       }
     }
     if (!entry) {
-      NoteOutside(r, p.visibleRows - r, trouble);
+      NoteOutside(r, end - r, trouble);
       break;
     }
     const int64_t start = dataStart + *entry;

@@ -27,11 +27,22 @@ struct RowTrouble {
   int64_t cutShort = 0, firstCutShort = -1;  // data ends inside the row
 };
 
-// Decodes the rectangle of a frame of compression 0, 1, 2 or 3 whose data
-// starts at dataStart. It reads the archive and writes nothing but pixels:
-// fullHeight rows of stride bytes, bottom row first, all zero on entry.
+// Image rows first .. first + rows - 1, counted from the top.
+struct RowBand {
+  int64_t first = 0;
+  int64_t rows = 0;
+};
+
+// Two bands' troubles as one decode of both would count them.
+void MergeRowTrouble(RowTrouble& into, const RowTrouble& band);
+
+// Decodes the part of a frame of compression 0, 1, 2 or 3 whose data starts
+// at dataStart that falls into band. It reads the archive and writes nothing
+// but pixels: band.rows rows of stride bytes, the band's bottom row first,
+// all zero on entry. The whole image is the band {0, fullHeight}; the
+// troubles of the bands of an image, merged, are those of the whole image.
 RowTrouble DecodePixels(ByteCursor& archive, int64_t dataStart, int32_t compression,
                         const FramePlacement& placement, const DecodeOptions& options,
-                        uint8_t* pixels);
+                        const RowBand& band, uint8_t* pixels);
 
 }  // namespace dw

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -79,7 +80,36 @@ class DecodeFrameTest : public ::testing::Test {
     StreamPtr target = CreateMemoryStream();
     EXPECT_TRUE(WriteFrameBmp(image, *target));
     EXPECT_EQ(CurrentPosition(*target), 0);
-    return *MemoryStreamBytes(*target);
+    const Bytes whole = *MemoryStreamBytes(*target);
+    ExpectBandedWritesAlike(index, options, whole);
+    return whole;
+  }
+  // Every decode of these tests is also written band by band, in bands of
+  // one, two and three rows and of the whole image: the same bytes and the
+  // same problems.
+  void ExpectBandedWritesAlike(int32_t index, DecodeOptions options, const Bytes& whole) {
+    const auto bytes = cache_.Current(path_);
+    if (!bytes) return;
+    for (const int64_t rows : {1, 2, 3, 1 << 20, -1}) {
+      // -1: bands of one row, decoded ahead on a helper thread
+      Diagnostics found;
+      const std::optional<PlannedFrame> plan =
+          PlanFrameDecode(archive_, *bytes, index, nullptr, found);
+      Bytes banded;
+      if (plan) {
+        StreamPtr target = CreateMemoryStream();
+        EXPECT_TRUE(WritePlannedFrameBmp(archive_, *bytes, *plan, options, found, *target,
+                                         std::abs(rows) * plan->stride, rows < 0));
+        EXPECT_EQ(CurrentPosition(*target), 0);
+        banded = *MemoryStreamBytes(*target);
+      } else {
+        banded = whole;  // a refused frame is the empty image, written whole
+      }
+      EXPECT_EQ(banded, whole) << "bands of " << rows << " rows";
+      std::vector<std::string> texts;
+      for (const Diagnostic& d : found.items) texts.push_back(FormatDiagnostic(d));
+      EXPECT_EQ(texts, Problems()) << "bands of " << rows << " rows";
+    }
   }
   std::vector<std::string> Problems() const {
     std::vector<std::string> texts;

@@ -8,7 +8,9 @@
 
 #include "archive/archive.h"
 #include "archive/decode_budget.h"
+#include "archive/frame_decoder.h"
 #include "archive/frame_source.h"
+#include "archive/stream.h"
 #include "tests/support/def_writer.h"
 
 namespace dw {
@@ -95,6 +97,76 @@ TEST_F(ExportFrameTest, UnwritableFileIsReportedAndSkipped) {
   EXPECT_EQ(d.items[0].path, dir_.File("none/x.bmp"));
   EXPECT_FALSE(d.damaged());  // a write failure says nothing about the archive
   EXPECT_FALSE(std::filesystem::exists(dir_.File("none")));
+}
+
+// Images larger than a few bands that no other entry shares go to their file
+// (compressions 0 and 1: the others address only 64 KiB of data)
+// band by band; the file, the budget's counts and the problems are those of a
+// whole decode, for an archive cut short inside the last frame too.
+TEST_F(ExportFrameTest, LargeFramesOfTheirOwnHeadAreWrittenInBandsWithTheSameBytes) {
+  Bytes pixels(1500 * 1300);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i % 7 == 0 ? 0 : i % 251);
+  ArchiveSpec plan;
+  plan.frames = {MakeFrame(1, 1601, 1400, 1500, 1300, 50, 60, pixels),
+                 MakeFrame(0, 1600, 1400, 1500, 1300, 0, 100, pixels)};
+  Block b;
+  b.entries = {{"runs.pcx", 0, {}, {}}, {"raw.pcx", 1, {}, {}}};
+  plan.blocks = {b};
+  for (const bool cut : {false, true}) {
+    Bytes bytes = BuildArchive(plan);
+    if (cut) bytes.resize(bytes.size() - 5000);
+    bytes_ = std::make_shared<const Bytes>(bytes);
+    archive_ = ReadArchive(*bytes_).archive;
+    DecodeBudget budget(1 << 30);
+    FrameSource source(archive_, bytes_, budget);
+    int64_t files = 0;
+    for (int32_t i = 0; i < 2; ++i) {
+      ASSERT_TRUE(source.WritesInBands(i));
+      const std::string out = dir_.File("f" + std::to_string(i) + ".bmp");
+      const Diagnostics got = ExportFrame(source, i, out);
+      Diagnostics whole;
+      const IndexedImage image = DecodeFrameImage(archive_, *bytes_, i, {}, nullptr, whole);
+      StreamPtr memory = CreateMemoryStream();
+      WriteFrameBmp(image, *memory);
+      EXPECT_EQ(ReadFile(out), *MemoryStreamBytes(*memory)) << i << cut;
+      if (!cut) {
+        EXPECT_EQ(ReadFile(out), ExpectedBmp(plan, plan.frames[size_t(i)])) << i;
+      }
+      std::vector<std::string> a, e;
+      for (const Diagnostic& d : got.items) a.push_back(FormatDiagnostic(d));
+      for (const Diagnostic& d : whole.items) e.push_back(FormatDiagnostic(d));
+      EXPECT_EQ(a, e) << i << cut;
+      EXPECT_EQ(cut && i == 1, !e.empty());
+      files += int64_t(ReadFile(out).size());
+    }
+    EXPECT_EQ(source.decodeCount(), 2);
+    EXPECT_EQ(budget.written(), files);
+    EXPECT_EQ(budget.decoded(), files - 2 * 1078);
+  }
+}
+
+TEST_F(ExportFrameTest, LargeFramesThatShareAHeadAreDecodedOnceNotInBands) {
+  Open(SharedHead(MakeFrame(0, 2048, 2048, 0, 0, 0, 0, {}), 2));
+  DecodeBudget budget(1 << 30);
+  FrameSource source(archive_, bytes_, budget);
+  EXPECT_FALSE(source.WritesInBands(0));
+  EXPECT_FALSE(source.WritesInBands(1));
+}
+
+TEST_F(ExportFrameTest, BandedFileTheBudgetCannotHoldIsNotCreatedAndAnUnwritableOneIsReported) {
+  Open(SharedHead(MakeFrame(0, 2048, 2048, 0, 0, 0, 0, {}), 1));
+  DecodeBudget small(int64_t{1} << 30, 2048 * 2048);
+  FrameSource source(archive_, bytes_, small);
+  ASSERT_TRUE(source.WritesInBands(0));
+  const Diagnostics refused = ExportFrame(source, 0, dir_.File("x.bmp"));
+  EXPECT_TRUE(refused.budgetExhausted());
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("x.bmp")));
+
+  DecodeBudget budget(int64_t{1} << 30);
+  FrameSource other(archive_, bytes_, budget);
+  const Diagnostics failed = ExportFrame(other, 0, dir_.File("none/x.bmp"));
+  ASSERT_EQ(failed.items.size(), 1u);
+  EXPECT_EQ(failed.items[0].kind, DiagnosticKind::WriteFailed);
 }
 
 // A small archive whose many entries name one tall frame: each file costs
