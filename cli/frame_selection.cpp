@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <numeric>
 
+#include "archive/text_encoding.h"
 #include "archive/wildcard.h"
 
 namespace dw::cli {
@@ -115,19 +117,21 @@ std::optional<FrameSelection> ParseFrameSelection(const std::string& text, std::
   return selection;
 }
 
-ResolvedFrames ResolveFrames(const FrameSelection& selection,
-                             const std::vector<std::string>& names) {
+namespace {
+
+template <typename NameOf>
+ResolvedFrames Resolve(const FrameSelection& selection, int32_t count, NameOf nameOf) {
   ResolvedFrames resolved;
-  const auto count = static_cast<int32_t>(names.size());
   if (selection.selectors.empty()) {
-    for (int32_t i = 0; i < count; ++i) resolved.indices.push_back(i);
+    resolved.indices.resize(size_t(count));
+    std::iota(resolved.indices.begin(), resolved.indices.end(), 0);
     return resolved;
   }
   for (const FrameSelector& selector : selection.selectors) {
     if (selector.kind == FrameSelector::Kind::Pattern) {
       const size_t before = resolved.indices.size();
       for (int32_t i = 0; i < count; ++i) {
-        if (MatchesNamePattern(selector.pattern, names[i])) resolved.indices.push_back(i);
+        if (MatchesNamePattern(selector.pattern, nameOf(i))) resolved.indices.push_back(i);
       }
       if (resolved.indices.size() == before) resolved.unmatched.push_back(selector.text);
       continue;
@@ -138,6 +142,19 @@ ResolvedFrames ResolveFrames(const FrameSelection& selection,
     }
   }
   return resolved;
+}
+
+}  // namespace
+
+ResolvedFrames ResolveFrames(const FrameSelection& selection,
+                             const std::vector<std::string>& names) {
+  return Resolve(selection, static_cast<int32_t>(names.size()),
+                 [&](int32_t i) -> const std::string& { return names[size_t(i)]; });
+}
+
+ResolvedFrames ResolveFrames(const FrameSelection& selection, const Archive& archive) {
+  return Resolve(selection, archive.frameCount(),
+                 [&](int32_t i) { return Cp1251ToUtf8(archive.frames[size_t(i)].name); });
 }
 
 std::vector<int32_t> InTableOrder(std::vector<int32_t> indices) {

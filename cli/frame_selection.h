@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive.h"
+
 namespace dw::cli {
 
 struct FrameSelector {
@@ -38,6 +40,8 @@ struct ResolvedFrames {
 // contributes its matches in table order. An empty selection gives every frame.
 ResolvedFrames ResolveFrames(const FrameSelection& selection,
                              const std::vector<std::string>& names);
+// The same over an archive's table; names are made only for patterns.
+ResolvedFrames ResolveFrames(const FrameSelection& selection, const Archive& archive);
 
 // Sorted, each index once: the frames an export writes.
 std::vector<int32_t> InTableOrder(std::vector<int32_t> indices);

@@ -1,7 +1,8 @@
 #include "cli/output_names.h"
 
-#include <map>
-#include <set>
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "archive/frame_export.h"
@@ -29,9 +30,10 @@ OutputNames PlanOutputNames(const Archive& archive, const std::vector<int32_t>& 
   OutputNames plan;
   plan.files.reserve(indices.size());
   plan.overwritten.assign(indices.size(), false);
+  plan.fileSlot.reserve(indices.size());
   if (unique) {
     std::unordered_set<std::string> taken;
-    std::map<std::string, int> nextNumber;  // base name -> the number to try next
+    std::unordered_map<std::string, int> nextNumber;  // base name -> the number to try next
     for (int32_t index : indices) {
       const std::string base = BaseName(archive, index, extension);
       std::string name = base;
@@ -43,21 +45,35 @@ OutputNames PlanOutputNames(const Archive& archive, const std::vector<int32_t>& 
       }
       taken.insert(name);
       plan.files.push_back(std::move(name));
+      plan.fileSlot.push_back(plan.fileCount++);
     }
     return plan;
   }
+  for (int32_t index : indices) plan.files.push_back(BaseName(archive, index, extension));
+  // Equal names share one slot; sorting needs far less memory than a hash of
+  // every name.
+  std::vector<int32_t> byName(indices.size());
+  std::iota(byName.begin(), byName.end(), 0);
+  std::stable_sort(byName.begin(), byName.end(),
+                   [&](int32_t a, int32_t b) { return plan.files[size_t(a)] < plan.files[size_t(b)]; });
+  plan.fileSlot.assign(indices.size(), 0);
+  for (size_t j = 0; j < byName.size(); ++j) {
+    const auto k = size_t(byName[j]);
+    const bool same = j > 0 && plan.files[size_t(byName[j - 1])] == plan.files[k];
+    plan.fileSlot[k] = same ? plan.fileSlot[size_t(byName[j - 1])] : plan.fileCount++;
+  }
   // The last entry of a name is what stays on disk; earlier entries of another
   // head are lost (entries of the same head write the same bytes).
-  std::map<std::string, int32_t> lastHead;
-  for (int32_t index : indices) plan.files.push_back(BaseName(archive, index, extension));
+  std::vector<int32_t> lastHead(size_t(plan.fileCount));
   for (size_t k = 0; k < indices.size(); ++k)
-    lastHead[plan.files[k]] = archive.frames[size_t(indices[k])].offset;
-  std::set<std::pair<std::string, int32_t>> lost;  // each lost frame counted once
+    lastHead[size_t(plan.fileSlot[k])] = archive.frames[size_t(indices[k])].offset;
+  std::unordered_set<uint64_t> lost;  // (file, head): each lost frame counted once
   for (size_t k = 0; k < indices.size(); ++k) {
     const int32_t head = archive.frames[size_t(indices[k])].offset;
-    if (head != lastHead[plan.files[k]]) {
+    const int32_t slot = plan.fileSlot[k];
+    if (head != lastHead[size_t(slot)]) {
       plan.overwritten[k] = true;
-      lost.emplace(plan.files[k], head);
+      lost.insert(uint64_t(uint32_t(slot)) << 32 | uint32_t(head));
     }
   }
   plan.overwrittenCount = static_cast<int>(lost.size());

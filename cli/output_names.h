@@ -24,6 +24,9 @@ struct OutputNames {
   // image is lost unless unique names are asked for.
   std::vector<bool> overwritten;
   int overwrittenCount = 0;  // distinct frames (heads) lost that way
+  // Per requested index, which distinct file it writes: 0 .. fileCount - 1.
+  std::vector<int32_t> fileSlot;
+  int32_t fileCount = 0;
 };
 
 // indices: table indices in the order they are written (table order).

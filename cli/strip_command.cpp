@@ -19,12 +19,10 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
   const std::optional<OpenedArchive> opened = OpenArchive(request.archive, messages, request.maxOutput);
   if (!opened) return messages.ExitStatus();
   const Archive& archive = opened->archive;
-  std::vector<std::string> names;
-  for (const FrameEntry& frame : archive.frames) names.push_back(Cp1251ToUtf8(frame.name));
-  const ResolvedFrames resolved = ResolveFrames(request.frames, names);
+  const ResolvedFrames resolved = ResolveFrames(request.frames, archive);
   for (const std::string& missing : resolved.outOfRange) {
     messages.Error(request.archive + ": no frame " + missing + " (the archive has " +
-                   std::to_string(names.size()) + " frames)");
+                   std::to_string(archive.frameCount()) + " frames)");
   }
   if (resolved.indices.empty()) {
     messages.Error(request.archive + ": no frames to join");
