@@ -217,8 +217,9 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   AddMaxOutput(*exportCommand, exportRequest.maxOutput);
   exportCommand
       ->add_option("-j,--jobs", exportRequest.jobs,
-                   "Archives converted at once (the output is the same for any number); "
-                   "default: one per core")
+                   "Threads: archives converted at once, and the frames of an archive when "
+                   "there are fewer archives than threads (the output is the same for any "
+                   "number); default: one per core")
       ->check(CLI::PositiveNumber)
       ->type_name("N");
   exportCommand->add_flag("-q,--quiet", quiet, "Print errors and warnings only");

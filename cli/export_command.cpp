@@ -3,10 +3,10 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <set>
 #include <system_error>
 
 #include "archive/archive.h"
+#include "archive/bmp_layout.h"
 #include "archive/decode_budget.h"
 #include "archive/frame_source.h"
 #include "archive/frame_decoder.h"
@@ -19,6 +19,7 @@
 #include "cli/batch_runner.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
+#include "cli/frame_jobs.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
 #include "cli/output_names.h"
@@ -40,10 +41,18 @@ bool MakeFolder(const std::string& folder, Messages& messages) {
   return false;
 }
 
-struct FrameOutcome {
+// What exporting one frame gave, kept until the frames are reported in table
+// order.
+struct FrameResult {
   bool written = false;
   bool damaged = false;
   bool stopped = false;  // the archive's budget ran out
+  struct Detail {
+    Diagnostics found;
+    std::string error;  // a write that failed in a way the diagnostics do not say
+    CropBox box;
+  };
+  std::unique_ptr<Detail> detail;  // only when there is something to tell or a crop box
 };
 
 // Writes one image in the request's format; an empty string or what went wrong.
@@ -59,23 +68,24 @@ std::string WriteImage(const std::string& path, const IndexedImage& image,
   return WritePng(path, ViewOf(image), request.transparent);
 }
 
-FrameOutcome ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, int32_t index,
-                       const std::string& path, const ExportRequest& request,
-                       ProblemReport& problems, Messages& messages, CropBox* crop) {
+FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, int32_t index,
+                      const std::string& path, const ExportRequest& request) {
   const Archive& archive = source.archive();
-  Diagnostics result;
+  Diagnostics found;
+  std::string error;
+  CropBox box;
   if (request.format == ImageFormat::Bmp && !request.crop) {
     // The window program's export, byte for byte.
-    result = ExportFrame(source, index, path);
+    found = ExportFrame(source, index, path);
   } else {
-    const IndexedImage& decoded = source.Decode(index, result);
-    if (!result.budgetExhausted()) {
+    const IndexedImage& decoded = source.Decode(index, found);
+    if (!found.budgetExhausted()) {
       IndexedImage cut;
       const IndexedImage* image = &decoded;
       if (request.crop) {
         const std::optional<FrameHeader> head = ReadFrameHeader(archive, bytes, index);
-        *crop = head ? StoredRectangle(*head, decoded) : CropBox{0, 0, 0, 0, true};
-        cut = Crop(decoded, *crop);
+        box = head ? StoredRectangle(*head, decoded) : CropBox{0, 0, 0, 0, true};
+        cut = Crop(decoded, box);
         image = &cut;
       }
       if (!source.budget().ReserveWritten(FrameBmpSize(*image))) {
@@ -83,17 +93,38 @@ FrameOutcome ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, i
         d.kind = DiagnosticKind::BudgetExhausted;
         d.frame = index;
         d.value = source.budget().writtenLimit();
-        result.Add(d);
-      } else if (const std::string error = WriteImage(path, *image, request); !error.empty()) {
-        problems.Add(result);
-        messages.Error(path + ": " + FrameLabel(archive, index) + ": " + error);
-        return FrameOutcome{false, result.damaged(), false};
+        found.Add(d);
+      } else {
+        error = WriteImage(path, *image, request);
       }
     }
   }
-  problems.Add(result);
-  return FrameOutcome{!result.writeFailed() && !result.budgetExhausted(), result.damaged(),
-                      result.budgetExhausted()};
+  FrameResult result;
+  result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
+  result.damaged = found.damaged();
+  result.stopped = found.budgetExhausted();
+  if (!found.ok() || !error.empty() || request.crop) {
+    result.detail = std::make_unique<FrameResult::Detail>(
+        FrameResult::Detail{std::move(found), std::move(error), box});
+  }
+  return result;
+}
+
+// Frames may be exported on several threads only when no order of their
+// decodes and writes can exhaust the budget: then every order gives the same
+// files as one thread does. Each entry is counted as decoded anew, its file
+// at least as large as the 1 x 1 image of an empty crop.
+bool BudgetHoldsInAnyOrder(const Archive& archive, const std::vector<uint8_t>& bytes,
+                           const std::vector<int32_t>& indices, int64_t limit) {
+  int64_t decoded = 0, written = 0;
+  for (const int32_t index : indices) {
+    const ImageSize size = DecodedImageSize(archive, bytes, index);
+    const int64_t pixels = StrideOf(size.width) * size.height;
+    decoded += pixels;
+    written += std::max<int64_t>(kBmpPixelOffset + pixels, kBmpPixelOffset + 4);
+    if (decoded > limit || written > limit) return false;
+  }
+  return true;
 }
 
 // Where each cropped image lies in its full frame, for engines and pack.
@@ -131,8 +162,8 @@ struct Totals {
 };
 
 void ExportArchive(const std::string& archivePath, const std::string& folder,
-                   const ExportRequest& request, const std::string& progressPrefix,
-                   Messages& messages, Totals& totals) {
+                   const ExportRequest& request, int frameJobs, Messages& messages,
+                   Totals& totals) {
   const std::optional<OpenedArchive> opened = OpenArchive(archivePath, messages, request.maxOutput);
   if (!opened) {
     ++totals.failedArchives;
@@ -140,15 +171,11 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   }
   const Archive& archive = opened->archive;
   bool damaged = opened->load.damaged();
-  const ArchiveReport report = ReportArchive(archive, *opened->bytes);
-
-  std::vector<std::string> names;
-  for (const FrameReport& frame : report.frames) names.push_back(frame.name);
-  const ResolvedFrames resolved = ResolveFrames(request.frames, names);
+  const ResolvedFrames resolved = ResolveFrames(request.frames, archive);
   bool failed = false;
   for (const std::string& missing : resolved.outOfRange) {
     messages.Error(archivePath + ": no frame " + missing + " (the archive has " +
-                   std::to_string(names.size()) + " frames)");
+                   std::to_string(archive.frameCount()) + " frames)");
     failed = true;
   }
   for (const std::string& pattern : resolved.unmatched) {
@@ -165,37 +192,63 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                             : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
   DecodeBudget budget(limit);
   // --alpha maps shadow and outline codes, so their fill runs keep them.
-  FrameSource source(archive, opened->bytes, budget,
-                     DecodeOptions{request.keepSpecial || request.alpha});
+  const DecodeOptions options{request.keepSpecial || request.alpha};
   const std::vector<int32_t> indices = InTableOrder(resolved.indices);
   const OutputNames outputs = PlanOutputNames(
       archive, indices, request.format == ImageFormat::Png ? "png" : "bmp", request.uniqueNames);
-  std::map<int32_t, std::string> files;  // table index -> the file that holds its image
-  std::set<std::string> written;
+  std::map<int32_t, std::string> files;  // for the manifest: table index -> the file of its image
+  std::vector<bool> written(size_t(outputs.fileCount));
+  int writtenFiles = 0;
   std::map<int32_t, CropBox> boxes;
   {
     ProblemReport problems(archivePath, archive, messages);
-    for (size_t k = 0; k < indices.size(); ++k) {
+    const auto pathOf = [&](size_t k) { return folder + "/" + outputs.files[k]; };
+    // Reports frame k and counts it; true when the export stops there.
+    const auto record = [&](size_t k, const FrameResult& result) {
       const int32_t index = indices[k];
-      messages.Progress(progressPrefix + ": frame " + std::to_string(k + 1) + "/" +
-                        std::to_string(indices.size()));
-      const std::string& fileName = outputs.files[k];
-      CropBox box;
-      const FrameOutcome outcome = ExportOne(source, *opened->bytes, index, folder + "/" + fileName,
-                                             request, problems, messages, &box);
-      if (request.crop && outcome.written) boxes[index] = box;
-      damaged = damaged || outcome.damaged;
-      if (outcome.written) {
-        written.insert(fileName);
+      if (result.detail) {
+        problems.Add(result.detail->found);
+        if (!result.detail->error.empty())
+          messages.Error(pathOf(k) + ": " + FrameLabel(archive, index) + ": " + result.detail->error);
+        if (request.crop && result.written) boxes[index] = result.detail->box;
+      }
+      damaged = damaged || result.damaged;
+      if (result.written) {
+        const auto slot = size_t(outputs.fileSlot[k]);
+        writtenFiles += written[slot] ? 0 : 1;
+        written[slot] = true;
         // A file a later frame of another head replaced no longer holds this one.
-        if (!outputs.overwritten[k]) files[index] = fileName;
+        if (request.manifest && !outputs.overwritten[k]) files[indices[k]] = outputs.files[k];
       } else {
         failed = true;
       }
-      if (outcome.stopped) break;
+      return result.stopped;
+    };
+    if (frameJobs > 1 && indices.size() > 1 &&
+        BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit)) {
+      // Each thread decodes through a source of its own; the results wait
+      // for the report in table order.
+      std::vector<std::unique_ptr<FrameSource>> sources;
+      for (int w = 0; w < frameJobs; ++w)
+        sources.push_back(std::make_unique<FrameSource>(archive, opened->bytes, budget, options));
+      std::vector<FrameResult> results(indices.size());
+      RunFrameJobs(outputs.fileSlot, frameJobs, [&](int worker, size_t k) {
+        results[k] = ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
+      });
+      for (size_t k = 0; k < indices.size(); ++k) {
+        if (record(k, results[k])) break;
+      }
+    } else {
+      FrameSource source(archive, opened->bytes, budget, options);
+      // Cores the frames cannot use (one frame, or a budget that keeps them
+      // in order) decode the bands of large images ahead.
+      source.SetDecodeAhead(frameJobs > 1);
+      for (size_t k = 0; k < indices.size(); ++k) {
+        if (record(k, ExportOne(source, *opened->bytes, indices[k], pathOf(k), request))) break;
+      }
     }
   }
-  totals.files += int(written.size());
+  totals.files += writtenFiles;
   if (outputs.overwrittenCount > 0) {
     messages.Note(archivePath + ": " + std::to_string(outputs.overwrittenCount) +
                   (outputs.overwrittenCount == 1 ? " frame was" : " frames were") +
@@ -204,7 +257,8 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
 
   if (request.manifest) {
     const std::string path = folder + "/" + ArchiveStem(archivePath) + ".json";
-    nlohmann::ordered_json manifest = BuildManifest(archive, report, files, opened->load);
+    nlohmann::ordered_json manifest =
+        BuildManifest(archive, ReportArchive(archive, *opened->bytes), files, opened->load);
     // pack encodes shadow and outline indices back as fill runs only when it
     // knows the images hold them.
     manifest["keepSpecial"] = request.keepSpecial || request.alpha;
@@ -255,17 +309,13 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     // Each archive prints into its own buffer and counts into its own totals;
     // both reach the user in input order, whatever order the jobs end in.
     std::vector<std::unique_ptr<MessageBuffer>> buffers(count);
+    // Cores the batch leaves idle go to the frames of its archives.
+    const int jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
+    const int frameJobs = std::max(1, jobs / int(std::min<size_t>(count, size_t(jobs))));
     std::vector<Totals> archiveTotals(count);
     const auto work = [&](size_t i) {
       buffers[i] = std::make_unique<MessageBuffer>();
-      // Built piece by piece: g++ 12 at -O3 warns falsely on the chained form.
-      std::string prefix = "[";
-      prefix += std::to_string(i + 1);
-      prefix += '/';
-      prefix += std::to_string(count);
-      prefix += "] ";
-      prefix += PrintableName(fs::path(inputs.archives[i]).filename().string());
-      ExportArchive(inputs.archives[i], folders[i], request, prefix, buffers[i]->messages,
+      ExportArchive(inputs.archives[i], folders[i], request, frameJobs, buffers[i]->messages,
                     archiveTotals[i]);
     };
     const auto finish = [&](size_t i) {
@@ -278,7 +328,7 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
       totals.failedArchives += archiveTotals[i].failedArchives;
       messages.Progress(std::to_string(i + 1) + "/" + std::to_string(count) + " archives done");
     };
-    RunBatch(folders, request.jobs > 0 ? request.jobs : DefaultJobs(), work, finish);
+    RunBatch(folders, jobs, work, finish);
   }
   std::string summary = Plural(totals.files, "file") + " written from " +
                         Plural(totals.archives, "archive") + " into " + request.outputFolder;

@@ -381,6 +381,75 @@ TEST_F(ExportJobs, TheLaterArchiveOfOneFolderWinsWhateverTheJobs) {
   EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
 }
 
+// One archive, so that the threads share its frames: 400 entries over 200
+// frames in every compression, entries sharing a head, names that clash
+// across heads (the last must win), damaged rows, a head outside the file and
+// a frame large enough to be written in bands.
+class ExportFrameJobs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ArchiveSpec plan;
+    for (int i = 0; i < 200; ++i) {
+      const int compression = i % 4;
+      const int width = compression >= 2 ? 40 : 9 + i % 13;
+      plan.frames.push_back(MakeFrame(compression, width + 2, 8 + i % 5, width, 6, 1, 1,
+                                      PatternPixels(width, 6, i)));
+    }
+    plan.frames.push_back(MakeFrame(1, 1600, 1400, 1500, 1300, 10, 20, PatternPixels(1500, 1300, 3)));
+    Block block;
+    for (int i = 0; i < 400; ++i) {
+      DirectoryEntry entry;
+      entry.frame = i < 2 ? 200 : i / 2;  // pairs of entries share a head
+      entry.name = i % 9 == 0 ? "clash.pcx" : "e" + std::to_string(i) + ".pcx";
+      block.entries.push_back(entry);
+    }
+    plan.blocks = {block};
+    std::vector<uint8_t> bytes = BuildArchive(plan);
+    const std::vector<int32_t> offsets = FrameOffsets(plan);
+    PutInt32(bytes, size_t(offsets[41]) + 32, 1 << 30);  // frame 41's first row lies outside
+    for (size_t at = 800; at + 4 <= bytes.size(); ++at) {  // the entries of frame 77 point away
+      if (GetInt32(bytes, at) == offsets[77]) PutInt32(bytes, at, 1 << 30);
+    }
+    WriteFile(dir.File("big.def"), bytes);
+  }
+
+  RunResult Run(const std::string& jobs, const std::string& out, std::vector<std::string> options) {
+    std::vector<std::string> args = {"export", "--jobs", jobs};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(dir.File("big.def"));
+    args.push_back(out);
+    return RunCli(args);
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ExportFrameJobs, FramesSharedAmongThreadsWriteTheSameFilesAndSayTheSameAsOne) {
+  const std::vector<std::vector<std::string>> optionSets = {
+      {}, {"--unique-names", "--manifest"}, {"--crop", "--manifest"}, {"--format", "png"},
+      {"--max-output", "3M"}};
+  int set = 0;
+  for (const auto& options : optionSets) {
+    const std::string label = "options " + std::to_string(set++);
+    const RunResult one = Run("1", dir.File(label + "-one"), options);
+    EXPECT_EQ(one.status, 1) << label;  // damaged rows, a head outside the file
+    EXPECT_NE(one.err.find("big.def: frame"), std::string::npos) << label << one.err;
+    const auto expected = TreeOf(dir.File(label + "-one"));
+    EXPECT_GT(expected.size(), options.empty() ? 300u : 2u) << label;
+    for (const char* jobs : {"2", "4"}) {
+      const std::string out = dir.File(label + "-" + jobs);
+      const RunResult many = Run(jobs, out, options);
+      EXPECT_EQ(many.status, one.status) << label << jobs;
+      std::string err = many.err;
+      const std::string name = label + "-" + jobs;
+      for (size_t at = err.find(name); at != std::string::npos; at = err.find(name, at))
+        err.replace(at, name.size(), label + "-one");
+      EXPECT_EQ(err, one.err) << label << jobs;
+      EXPECT_EQ(TreeOf(out) == expected, true) << label << jobs;
+    }
+  }
+}
+
 TEST_F(ExportJobs, ZeroOrNonNumberJobsIsWrongUsage) {
   for (const char* jobs : {"0", "-1", "two", "", "1.5"}) {
     const RunResult r = Run(jobs, dir.File("out"));

@@ -1,0 +1,76 @@
+#include "cli/frame_jobs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace dw::cli {
+namespace {
+
+struct Done {
+  int worker = -1;
+  int times = 0;
+};
+
+// Every item once; items of one file on one worker, in ascending order.
+void ExpectChainsKept(const std::vector<int32_t>& fileOf, int jobs) {
+  std::mutex mutex;
+  std::vector<Done> done(fileOf.size());
+  std::map<int32_t, std::vector<size_t>> orderOfFile;
+  RunFrameJobs(fileOf, jobs, [&](int worker, size_t k) {
+    EXPECT_GE(worker, 0);
+    EXPECT_LT(worker, std::max(jobs, 1));
+    std::lock_guard lock(mutex);
+    done[k].worker = worker;
+    ++done[k].times;
+    orderOfFile[fileOf[k]].push_back(k);
+  });
+  for (size_t k = 0; k < fileOf.size(); ++k) EXPECT_EQ(done[k].times, 1) << k;
+  for (const auto& [file, order] : orderOfFile) {
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << "file " << file;
+    for (size_t k : order) EXPECT_EQ(done[k].worker, done[order.front()].worker) << k;
+  }
+}
+
+TEST(FrameJobs, EveryItemRunsOnceAndItemsOfOneFileStayInOrderOnOneThread) {
+  std::vector<int32_t> clashing;  // every fifth item writes file 0, the others a file each
+  for (int32_t k = 0; k < 5000; ++k) clashing.push_back(k % 5 == 0 ? 0 : k);
+  std::vector<int32_t> distinct;
+  for (int32_t k = 0; k < 3000; ++k) distinct.push_back(k);
+  for (int jobs : {0, 1, 2, 3, 8}) {
+    ExpectChainsKept(clashing, jobs);
+    ExpectChainsKept(distinct, jobs);
+    ExpectChainsKept({}, jobs);
+    ExpectChainsKept({0}, jobs);
+    ExpectChainsKept({4, 4, 4, 0, 4}, jobs);
+  }
+}
+
+TEST(FrameJobs, OneThreadRunsTheItemsInOrderOnTheCallingThread) {
+  std::vector<size_t> order;
+  RunFrameJobs({3, 1, 2, 0}, 1, [&](int worker, size_t k) {
+    EXPECT_EQ(worker, 0);
+    order.push_back(k);
+  });
+  EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3}));
+}
+
+TEST(FrameJobs, AnExceptionIsRethrownAfterTheThreadsStopped) {
+  std::vector<int32_t> fileOf;
+  for (int32_t k = 0; k < 2000; ++k) fileOf.push_back(k);
+  for (int jobs : {1, 4}) {
+    EXPECT_THROW(RunFrameJobs(fileOf, jobs,
+                              [&](int, size_t k) {
+                                if (k == 700) throw std::runtime_error("no room");
+                              }),
+                 std::runtime_error)
+        << jobs;
+  }
+}
+
+}  // namespace
+}  // namespace dw::cli
