@@ -6,6 +6,8 @@
 //   duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] [--keep] [--verbose]
 //                   [--no-scaling | --scaling-only]
 
+#include <sys/statfs.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,6 +79,27 @@ void Progress(const std::string& text) {
 
 const char* Verdict(bool pass) {
   return pass ? "PASS" : "FAIL";
+}
+
+// The kind of file system the files go to: the floor and the exports pay its
+// costs alike, but a disk's vary far more from run to run than memory's.
+std::string FileSystemKind(const std::string& folder) {
+  struct statfs fs {};
+  if (::statfs(folder.c_str(), &fs) != 0) return "unknown file system";
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x01021994:
+      return "tmpfs";
+    case 0xEF53:
+      return "ext4";
+    case 0x9123683E:
+      return "btrfs";
+    case 0x58465342:
+      return "xfs";
+    case 0x794C7630:
+      return "overlayfs";
+    default:
+      return "file system type " + std::to_string(fs.f_type);
+  }
 }
 
 // The machine's load average over the last minute, to judge how noisy a run was.
@@ -232,7 +255,8 @@ int Run(const Options& options) {
             << " repetitions (open: " << 3 * run.bench.repetitions << "), "
             << std::thread::hardware_concurrency() << " CPUs, load average " << loadBefore
             << " before and " << LoadAverage() << " after, files written under "
-            << std::filesystem::path(run.bench.workFolder).parent_path().string() << "\n\n";
+            << std::filesystem::path(run.bench.workFolder).parent_path().string() << " ("
+            << FileSystemKind(run.bench.workFolder) << ")\n\n";
   if (run.shapes) report.Print(std::cout);
   std::cout << scalingTable.str();
   std::cout
