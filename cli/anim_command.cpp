@@ -7,6 +7,7 @@
 #include "archive/frame_source.h"
 #include "cli/animation_writer.h"
 #include "cli/archive_inputs.h"
+#include "cli/batch_runner.h"
 #include "cli/block_frames.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
@@ -68,8 +69,12 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
 int RunAnim(const AnimRequest& request, Messages& messages) {
   const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
   if (!archives) return messages.ExitStatus();
-  int files = 0;
-  for (const std::string& archive : *archives) files += AnimateArchive(archive, request, messages);
+  std::vector<std::string> stems;  // archives of one stem write the same files
+  for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
+  const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,
+                                    [&](const std::string& archive, Messages& out) {
+                                      return AnimateArchive(archive, request, out);
+                                    });
   messages.Summary(std::to_string(files) + " animation" + (files == 1 ? "" : "s") +
                    " written into " + request.outputFolder);
   return messages.ExitStatus();

@@ -1,9 +1,12 @@
 #include "cli/batch_runner.h"
 
+#include "cli/messages.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -107,6 +110,28 @@ void RunBatch(const std::vector<std::string>& keys, int jobs,
     pool.Await(i);
     finish(i);
   }
+}
+
+int RunArchiveBatch(const std::vector<std::string>& archives, const std::vector<std::string>& keys,
+                    int jobs, Messages& messages,
+                    const std::function<int(const std::string& archive, Messages& messages)>& convert) {
+  std::vector<std::unique_ptr<MessageBuffer>> buffers(archives.size());
+  std::vector<int> counts(archives.size(), 0);
+  int total = 0;
+  RunBatch(
+      keys, jobs > 0 ? jobs : DefaultJobs(),
+      [&](size_t i) {
+        buffers[i] = std::make_unique<MessageBuffer>();
+        counts[i] = convert(archives[i], buffers[i]->messages);
+      },
+      [&](size_t i) {
+        messages.Forward(buffers[i]->printed.str(), buffers[i]->messages.failed());
+        buffers[i].reset();
+        total += counts[i];
+        messages.Progress(std::to_string(i + 1) + "/" + std::to_string(archives.size()) +
+                          " archives done");
+      });
+  return total;
 }
 
 }  // namespace dw::cli

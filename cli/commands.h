@@ -45,6 +45,7 @@ struct AnimRequest {
   bool webp = false;  // animated WebP instead of GIF
   int delayMs = 100;
   int64_t maxOutput = 0;
+  int jobs = 0;  // archives converted at once; 0: one per core
 };
 // One animation per block, frames in directory order (repeats kept), named
 // <archive stem>-<block identifier>.gif or .webp.
@@ -58,6 +59,7 @@ struct SheetRequest {
   bool alpha = false;
   bool outline = false;
   int64_t maxOutput = 0;
+  int jobs = 0;  // archives converted at once; 0: one per core
 };
 // One sprite sheet PNG and its JSON atlas per archive.
 int RunSheet(const SheetRequest& request, Messages& messages);

@@ -82,6 +82,10 @@ void AddMaxOutput(CLI::App& command, int64_t& bytes) {
       ->type_name("SIZE");
 }
 
+void AddJobs(CLI::App& command, int& jobs, const char* what) {
+  command.add_option("-j,--jobs", jobs, what)->check(CLI::PositiveNumber)->type_name("N");
+}
+
 std::vector<std::string> SubcommandNames(const CLI::App& app) {
   std::vector<std::string> names;
   for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
@@ -271,6 +275,9 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       ->check(CLI::Range(10, 60000))
       ->type_name("MS");
   AddMaxOutput(*anim, animRequest.maxOutput);
+  AddJobs(*anim, animRequest.jobs,
+          "Archives converted at once (the output is the same for any number); default: one per "
+          "core");
   anim->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   anim->footer(
       "Frames play in directory order, repeated entries kept, all on one canvas the size of\n"
@@ -290,6 +297,9 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   sheet->add_flag("--alpha", sheetRequest.alpha, "RGBA by the sprite mapping of export --alpha");
   sheet->add_flag("--outline", sheetRequest.outline, "With --alpha: keep the outline opaque");
   AddMaxOutput(*sheet, sheetRequest.maxOutput);
+  AddJobs(*sheet, sheetRequest.jobs,
+          "Archives converted at once (the output is the same for any number); default: one per "
+          "core");
   sheet->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   sheet->footer(
       "One row per block, frames in directory order. The atlas <stem>.json gives each frame's\n"

@@ -11,6 +11,7 @@
 #include "archive/frame_source.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
+#include "cli/batch_runner.h"
 #include "cli/block_frames.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
@@ -154,7 +155,13 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
 int RunSheet(const SheetRequest& request, Messages& messages) {
   const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
   if (!archives) return messages.ExitStatus();
-  for (const std::string& archive : *archives) SheetArchive(archive, request, messages);
+  std::vector<std::string> stems;  // archives of one stem write the same files
+  for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
+  RunArchiveBatch(*archives, stems, request.jobs, messages,
+                  [&](const std::string& archive, Messages& out) {
+                    SheetArchive(archive, request, out);
+                    return 0;
+                  });
   return messages.ExitStatus();
 }
 

@@ -450,6 +450,29 @@ TEST_F(ExportFrameJobs, FramesSharedAmongThreadsWriteTheSameFilesAndSayTheSameAs
   }
 }
 
+TEST_F(ExportJobs, AnimationsAndSheetsAreTheSameWhateverTheJobs) {
+  for (const char* command : {"anim", "sheet"}) {
+    std::map<std::string, std::vector<uint8_t>> expected;
+    RunResult first;
+    for (const char* jobs : {"1", "2", "4"}) {
+      const std::string out = dir.File(std::string(command) + "-out");
+      fs::remove_all(out);
+      const RunResult r = RunCli({command, "--jobs", jobs, dir.File("defs"), dir.File("pipe.def"),
+                                  dir.File("missing.def"), dir.File("more"), out});
+      if (std::string(jobs) == "1") {
+        first = r;
+        expected = TreeOf(out);
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_GT(expected.size(), 6u) << command;
+        continue;
+      }
+      EXPECT_EQ(r.status, first.status) << command << jobs;
+      EXPECT_EQ(r.err, first.err) << command << jobs;
+      EXPECT_EQ(TreeOf(out) == expected, true) << command << jobs;
+    }
+  }
+}
+
 TEST_F(ExportJobs, ZeroOrNonNumberJobsIsWrongUsage) {
   for (const char* jobs : {"0", "-1", "two", "", "1.5"}) {
     const RunResult r = Run(jobs, dir.File("out"));
