@@ -5,7 +5,6 @@
 #include <cstring>
 #include <optional>
 
-#include "archive/band_pipeline.h"
 #include "archive/bmp_layout.h"
 #include "archive/byte_cursor.h"
 #include "archive/def_format.h"
@@ -180,8 +179,7 @@ IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>
 
 bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& bytes,
                           const PlannedFrame& plan, const DecodeOptions& options,
-                          Diagnostics& diagnostics, Stream& target, int64_t bandBytes,
-                          bool decodeAhead) {
+                          Diagnostics& diagnostics, Stream& target, int64_t bandBytes) {
   const FrameHeader& h = plan.head;
   const auto head = BmpHeadOf(h.fullWidth, h.fullHeight, plan.pixelBytes, archive.palette);
   SeekTo(target, 0);
@@ -201,23 +199,20 @@ bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& by
     const int64_t rows = std::min(bandRows, below);
     return RowBand{below - rows, rows};
   };
-  RowTrouble trouble;  // touched by the maker alone
+  std::vector<uint8_t> pixels(size_t(bandRows * plan.stride));
+  RowTrouble trouble;
   bool complete = true;
-  RunBands(
-      bands, bandRows * plan.stride, decodeAhead,
-      [&](int64_t band, uint8_t* pixels) {
-        const RowBand rows = rowsOf(band);
-        std::fill_n(pixels, size_t(rows.rows * plan.stride), uint8_t{0});
-        MergeRowTrouble(trouble, DecodeBand(archive, bytes, plan, options, rows, pixels));
-      },
-      [&](int64_t band, const uint8_t* pixels) {
-        // Once a write falls short the rest is only decoded, for the diagnostics.
-        if (!complete) return;
-        const auto size = static_cast<int32_t>(rowsOf(band).rows * plan.stride);
-        const int32_t headSize = band == 0 ? int32_t(head.size()) : 0;
-        const BytePiece pieces[] = {{head.data(), headSize}, {pixels, size}};
-        complete = WritePieces(target, pieces) == headSize + size;
-      });
+  for (int64_t band = 0; band < bands; ++band) {
+    const RowBand rows = rowsOf(band);
+    const auto size = static_cast<int32_t>(rows.rows * plan.stride);
+    std::fill_n(pixels.begin(), size, uint8_t{0});
+    MergeRowTrouble(trouble, DecodeBand(archive, bytes, plan, options, rows, pixels.data()));
+    // Once a write falls short the rest is only decoded, for the diagnostics.
+    if (!complete) continue;
+    const int32_t headSize = band == 0 ? int32_t(head.size()) : 0;
+    const BytePiece pieces[] = {{head.data(), headSize}, {pixels.data(), size}};
+    complete = WritePieces(target, pieces) == headSize + size;
+  }
   SeekTo(target, 0);
   ReportRowTrouble(trouble, plan.frameIndex, diagnostics);
   return complete;

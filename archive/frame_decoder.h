@@ -70,12 +70,11 @@ inline constexpr int64_t kBandBytes = int64_t{256} << 10;
 // WriteFrameBmp writes of DecodeFrameImage's image and the same diagnostics,
 // without ever holding the whole image. Leaves target at position 0; false
 // when not every byte arrived (the rows are still decoded to the end, so the
-// diagnostics are complete). With decodeAhead a helper thread decodes the
-// next bands while this one writes.
+// diagnostics are complete).
 bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& bytes,
                           const PlannedFrame& plan, const DecodeOptions& options,
                           Diagnostics& diagnostics, Stream& target,
-                          int64_t bandBytes = kBandBytes, bool decodeAhead = false);
+                          int64_t bandBytes = kBandBytes);
 
 // The size DecodeFrameImage gives the frame, read from its head alone: 0 x 0
 // wherever the decode would give an empty image (budgets aside).

@@ -70,8 +70,7 @@ std::optional<PlannedFrame> FrameSource::PlanBanded(int32_t frameIndex, Diagnost
 
 bool FrameSource::WriteBanded(const PlannedFrame& plan, Stream& target, Diagnostics& diagnostics) {
   ++decodeCount_;
-  return WritePlannedFrameBmp(archive_, *bytes_, plan, options_, diagnostics, target, kBandBytes,
-                              decodeAhead_);
+  return WritePlannedFrameBmp(archive_, *bytes_, plan, options_, diagnostics, target);
 }
 
 }  // namespace dw

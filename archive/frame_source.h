@@ -44,10 +44,6 @@ class FrameSource {
   template <typename Open>
   bool WriteInBands(int32_t frameIndex, Diagnostics& diagnostics, Open open);
 
-  // Lets a banded write decode its next bands on a helper thread, for a
-  // caller that has a core to spare.
-  void SetDecodeAhead(bool ahead) { decodeAhead_ = ahead; }
-
   const Archive& archive() const { return archive_; }
   DecodeBudget& budget() { return budget_; }
   // How many frames were really decoded, for tests and benchmarks.
@@ -63,7 +59,6 @@ class FrameSource {
   IndexedImage image_;
   Diagnostics found_;  // what the cached decode found, frame numbers as decoded
   int64_t decodeCount_ = 0;
-  bool decodeAhead_ = false;
 
   // The steps of WriteInBands around the caller's stream.
   std::optional<PlannedFrame> PlanBanded(int32_t frameIndex, Diagnostics& diagnostics);

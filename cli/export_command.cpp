@@ -240,9 +240,6 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       }
     } else {
       FrameSource source(archive, opened->bytes, budget, options);
-      // Cores the frames cannot use (one frame, or a budget that keeps them
-      // in order) decode the bands of large images ahead.
-      source.SetDecodeAhead(frameJobs > 1);
       for (size_t k = 0; k < indices.size(); ++k) {
         if (record(k, ExportOne(source, *opened->bytes, indices[k], pathOf(k), request))) break;
       }
