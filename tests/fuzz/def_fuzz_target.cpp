@@ -76,6 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(dw::CurrentPosition(*target) == 0);
     CheckImage(*dw::MemoryStreamBytes(*target), archive);
 
+    // Written in bands of three rows, the same file and the same problems.
+    dw::Diagnostics banded;
+    if (const auto plan = dw::PlanFrameDecode(archive, *bytes, i, nullptr, banded, kMaxFuzzPixelBytes)) {
+      dw::StreamPtr bands = dw::CreateMemoryStream();
+      Require(dw::WritePlannedFrameBmp(archive, *bytes, *plan, options, banded, *bands, 3 * plan->stride));
+      Require(*dw::MemoryStreamBytes(*bands) == *dw::MemoryStreamBytes(*target));
+    }
+    Require(banded.items.size() == found.items.size());
+    for (size_t d = 0; d < found.items.size(); ++d) {
+      Require(banded.items[d].kind == found.items[d].kind);
+      Require(banded.items[d].row == found.items[d].row && banded.items[d].count == found.items[d].count);
+    }
+
     dw::Diagnostics viaSource;
     const dw::IndexedImage& shared = source.Decode(i, viaSource);
     Require(shared.pixels.size() <= size_t(kMaxFuzzPixelBytes));
