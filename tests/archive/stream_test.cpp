@@ -94,7 +94,9 @@ TEST(FileStream, PiecesStoreAsConsecutiveWritesInNewAndExistingFilesAndMemory) {
     const std::string path = dir.File(name);
     StreamPtr s = *name ? CreateWriteStream(path) : CreateMemoryStream();
     EXPECT_EQ(WritePieces(*s, first), 5) << name;
-    if (*name) EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3, 4, 5})) << name;
+    if (*name) {
+      EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3, 4, 5})) << name;
+    }
     SeekTo(*s, 1);
     EXPECT_EQ(WritePieces(*s, second), 1) << name;
     if (*name) {
