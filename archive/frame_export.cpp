@@ -50,27 +50,21 @@ Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::stri
   if (source.WritesInBands(frameIndex)) {
     // A large image nothing else needs goes to its file a band at a time,
     // so it is never held whole.
-    bool opened = true;
-    const bool complete = source.WriteInBands(frameIndex, diagnostics, [&] {
-      StreamPtr file = CreateWriteStream(path);
-      opened = StreamOpened(*file);
-      return file;
-    });
-    if (!opened || !complete) AddWriteFailed(frameIndex, path, diagnostics);
+    const std::optional<PlannedFrame> plan = source.PlanBanded(frameIndex, diagnostics);
+    if (!plan) return diagnostics;
+    StreamPtr file = CreateWriteStream(path);
+    // An unopened file takes nothing, but the rows are still decoded for the diagnostics.
+    const bool opened = StreamOpened(*file);
+    if (!source.WriteBanded(*plan, *file, diagnostics) || !opened)
+      AddWriteFailed(frameIndex, path, diagnostics);
+    FreeStream(file);
     return diagnostics;
   }
   const IndexedImage& image = source.Decode(frameIndex, diagnostics);
   // An archive that can no longer be read still gives its empty image.
   if (diagnostics.budgetExhausted()) return diagnostics;
-  DecodeBudget& budget = source.budget();
-  if (!budget.ReserveWritten(FrameBmpSize(image))) {
-    Diagnostic d;
-    d.kind = DiagnosticKind::BudgetExhausted;
-    d.frame = frameIndex;
-    d.value = budget.writtenLimit();
-    diagnostics.Add(d);
+  if (!ReserveFileBytes(source.budget(), FrameBmpSize(image), frameIndex, diagnostics))
     return diagnostics;
-  }
   StreamPtr file = CreateWriteStream(path);
   if (!StreamOpened(*file) || !WriteFrameBmp(image, *file)) AddWriteFailed(frameIndex, path, diagnostics);
   FreeStream(file);

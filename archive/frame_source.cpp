@@ -57,20 +57,25 @@ std::optional<PlannedFrame> FrameSource::PlanBanded(int32_t frameIndex, Diagnost
   std::optional<PlannedFrame> plan =
       PlanFrameDecode(archive_, *bytes_, frameIndex, &budget_, diagnostics);
   if (!plan) return std::nullopt;
-  if (!budget_.ReserveWritten(kBmpPixelOffset + plan->pixelBytes)) {
-    Diagnostic d;
-    d.kind = DiagnosticKind::BudgetExhausted;
-    d.frame = frameIndex;
-    d.value = budget_.writtenLimit();
-    diagnostics.Add(d);
+  if (!ReserveFileBytes(budget_, kBmpPixelOffset + plan->pixelBytes, frameIndex, diagnostics))
     return std::nullopt;
-  }
   return plan;
 }
 
 bool FrameSource::WriteBanded(const PlannedFrame& plan, Stream& target, Diagnostics& diagnostics) {
   ++decodeCount_;
   return WritePlannedFrameBmp(archive_, *bytes_, plan, options_, diagnostics, target);
+}
+
+bool ReserveFileBytes(DecodeBudget& budget, int64_t bytes, int32_t frameIndex,
+                      Diagnostics& diagnostics) {
+  if (budget.ReserveWritten(bytes)) return true;
+  Diagnostic d;
+  d.kind = DiagnosticKind::BudgetExhausted;
+  d.frame = frameIndex;
+  d.value = budget.writtenLimit();
+  diagnostics.Add(d);
+  return false;
 }
 
 }  // namespace dw

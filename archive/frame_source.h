@@ -36,13 +36,15 @@ class FrameSource {
   // than decoded whole: its image is larger than a few bands and no other
   // entry names its head, so nothing would reuse the decoded image.
   bool WritesInBands(int32_t frameIndex) const;
-  // Writes frame frameIndex as its BMP file to the stream that open gives,
-  // band by band: the same budget draws, diagnostics and bytes as Decode and
-  // WriteFrameBmp. open is called only once both the decode and the file's
-  // bytes are drawn from the budget; otherwise a BudgetExhausted diagnostic
-  // says which refused. False only when the file did not take every byte.
-  template <typename Open>
-  bool WriteInBands(int32_t frameIndex, Diagnostics& diagnostics, Open open);
+  // A banded write in two steps: PlanBanded draws the frame's decode and its
+  // file's bytes from the budget (or adds the BudgetExhausted diagnostic that
+  // says which refused, and gives nullopt); WriteBanded then writes the BMP
+  // file band by band, with the bytes and diagnostics of Decode and
+  // WriteFrameBmp. Create the file between the two, so that a refused frame
+  // touches no file. WriteBanded is false when the target did not take every
+  // byte.
+  std::optional<PlannedFrame> PlanBanded(int32_t frameIndex, Diagnostics& diagnostics);
+  bool WriteBanded(const PlannedFrame& plan, Stream& target, Diagnostics& diagnostics);
 
   const Archive& archive() const { return archive_; }
   DecodeBudget& budget() { return budget_; }
@@ -59,20 +61,11 @@ class FrameSource {
   IndexedImage image_;
   Diagnostics found_;  // what the cached decode found, frame numbers as decoded
   int64_t decodeCount_ = 0;
-
-  // The steps of WriteInBands around the caller's stream.
-  std::optional<PlannedFrame> PlanBanded(int32_t frameIndex, Diagnostics& diagnostics);
-  bool WriteBanded(const PlannedFrame& plan, Stream& target, Diagnostics& diagnostics);
 };
 
-template <typename Open>
-bool FrameSource::WriteInBands(int32_t frameIndex, Diagnostics& diagnostics, Open open) {
-  const std::optional<PlannedFrame> plan = PlanBanded(frameIndex, diagnostics);
-  if (!plan) return true;
-  StreamPtr target = open();
-  const bool complete = WriteBanded(*plan, *target, diagnostics);
-  FreeStream(target);
-  return complete;
-}
+// Draws a file of bytes for frame frameIndex from budget; when it has no
+// room, adds the BudgetExhausted diagnostic and is false.
+bool ReserveFileBytes(DecodeBudget& budget, int64_t bytes, int32_t frameIndex,
+                      Diagnostics& diagnostics);
 
 }  // namespace dw

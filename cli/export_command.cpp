@@ -88,15 +88,8 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
         cut = Crop(decoded, box);
         image = &cut;
       }
-      if (!source.budget().ReserveWritten(FrameBmpSize(*image))) {
-        Diagnostic d;
-        d.kind = DiagnosticKind::BudgetExhausted;
-        d.frame = index;
-        d.value = source.budget().writtenLimit();
-        found.Add(d);
-      } else {
+      if (ReserveFileBytes(source.budget(), FrameBmpSize(*image), index, found))
         error = WriteImage(path, *image, request);
-      }
     }
   }
   FrameResult result;
