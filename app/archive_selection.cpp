@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
+#include "app/command_line.h"
 #include "app/preview.h"
 #include "app/program_state.h"
 #include "archive/text_encoding.h"
@@ -18,13 +20,16 @@ void PrepareConversion(MainWindow& window, ui::Control& /*sender*/) {
   ui::SetInitialFolder(*window.defFolderDialog, state.startFolder);
   ui::SetInitialFolder(*window.saveFolderDialog, state.startFolder);
   state.hasComposite = false;
+  if (!window.startArchive.empty()) OpenStartArchive(window, std::exchange(window.startArchive, {}));
 }
 
 void SelectArchive(MainWindow& window, ui::Control& sender) {
   const int item = ui::CurrentIndex(*window.defList);
   if (item < 0) return;
+  // The item's bytes, not its text: a name that is not UTF-8 is shown in its
+  // Windows-1251 reading but opened by its real bytes.
   const std::string path =
-      ui::ChosenFolder(*window.defFolderDialog) + "/" + ui::ItemText(*window.defList, item);
+      ui::ChosenFolder(*window.defFolderDialog) + "/" + ui::ItemData(*window.defList, item);
 
   ConversionState& state = ProgramState();
   LoadArchive(state, path);  // a damaged archive lists what could be read

@@ -8,7 +8,8 @@
 namespace dw {
 
 // Show handler of the main window. Runs once per window: a fresh shown image,
-// the folders of the state, and the start folder in both folder dialogs.
+// the folders of the state, and the start folder in both folder dialogs;
+// then the DEF file named on the command line, if any, is opened.
 void PrepareConversion(MainWindow& window, ui::Control& sender);
 
 // Selection-change and double-click handler of the DEF list: loads the

@@ -5,6 +5,8 @@
 // that fired; the form owns the record.
 #pragma once
 
+#include <string>
+
 #include "ui/window_layer.h"
 
 namespace dw {
@@ -34,6 +36,9 @@ struct MainWindow {
   // The conversion state is set up once, at the first showing; restoring the
   // window from minimised must not empty the preview again.
   bool conversionPrepared = false;
+  // The DEF file named on the command line, opened once the window is
+  // prepared (OpenStartArchive); empty for none.
+  std::string startArchive;
 };
 
 // Menu item numbers, in template order.

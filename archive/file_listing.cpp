@@ -12,15 +12,21 @@ char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string FoldAll(std::string text) {
   for (char& c : text) c = Fold(c);
   return text;
 }
 
+// Compares the upper-case forms, as the platform the format comes from lists
+// names: "_", "[", "\\", "]" and "^" sort after "Z".
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const char x = Fold(a[i]), y = Fold(b[i]);
+    const char x = Upper(a[i]), y = Upper(b[i]);
     if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
   }
   if (a.size() != b.size()) return a.size() < b.size();

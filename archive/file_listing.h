@@ -1,8 +1,9 @@
 // Which files of a folder a listing shows: the regular files (and links to
 // regular files) whose names match a pattern without regard to letter case,
 // hidden ones included, folders never (not even ones whose names match),
-// sorted by name without regard to case. The window program's DEF list and
-// the converter's folder inputs both list through here, so they always agree.
+// sorted by their upper-case forms ("_" after "Z"). The window program's DEF
+// list and the converter's folder inputs both list through here, so they
+// always agree.
 #pragma once
 
 #include <string>

@@ -86,4 +86,18 @@ std::string Utf8ToCp1251(const std::string& text) {
   return out;
 }
 
+bool IsUtf8(const std::string& text) {
+  for (size_t at = 0; at < text.size();) {
+    const size_t start = at;
+    // A malformed sequence decodes to U+FFFD from one byte; the real
+    // character takes three.
+    if (NextCodePoint(text, at) == kReplacement && at - start == 1) return false;
+  }
+  return true;
+}
+
+std::string FileNameAsUtf8(const std::string& bytes) {
+  return IsUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes);
+}
+
 }  // namespace dw

@@ -10,4 +10,11 @@ std::string Cp1251ToUtf8(const std::string& bytes);
 // The reverse, for characters that code page has; others become "?".
 std::string Utf8ToCp1251(const std::string& text);
 
+// Whether text is well-formed UTF-8.
+bool IsUtf8(const std::string& text);
+// A file name as the program shows it: the name itself when it is UTF-8,
+// otherwise its Windows-1251 reading (names unpacked from old archives keep
+// their Windows bytes).
+std::string FileNameAsUtf8(const std::string& bytes);
+
 }  // namespace dw

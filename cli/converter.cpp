@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/frame_selection.h"
+#include "cli/help_format.h"
 #include "cli/messages.h"
 #include "cli/sprite_alpha.h"
 #include "cli/suggestion.h"
@@ -58,18 +59,6 @@ Examples:
 const char* const kFramesHelp =
     "Frames to use, comma-separated: indices (4), ranges (3-7), name patterns (walk*); "
     "default: all";
-
-// Usage lines that CLI11 cannot derive from the options: the export command's
-// last path is the output folder.
-class UsageFormatter : public CLI::Formatter {
- public:
-  std::string make_usage(const CLI::App* app, std::string name) const override {
-    if (app->get_name() == "export" || app->get_name() == "anim" || app->get_name() == "sheet") {
-      return "Usage: " + name + " [OPTIONS] INPUT... OUTDIR\n";
-    }
-    return CLI::Formatter::make_usage(app, std::move(name));
-  }
-};
 
 // Sizes as 4G, 512M, 100k (powers of 1024) or plain bytes.
 void AddMaxOutput(CLI::App& command, int64_t& bytes) {
@@ -161,9 +150,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
                kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);
   app.require_subcommand(1);
-  auto formatter = std::make_shared<UsageFormatter>();
-  formatter->column_width(28);
-  app.formatter(formatter);
+  app.formatter(MakeHelpFormatter());
 
   bool quiet = false;
   app.add_flag("-q,--quiet", quiet, "Print errors and warnings only");

@@ -2,11 +2,14 @@
 # Writes the duskweave-convert manual page from the program's own --help, and
 # the --help of every subcommand that --help lists, so that the page says what
 # the installed program does.
-# Usage: convert_manpage.sh PROGRAM HELP2MAN OUTPUT
+# EXTRA, a help2man include file, adds what --help is too short for (the
+# LOD syntax, pack.json and the JSON formats).
+# Usage: convert_manpage.sh PROGRAM HELP2MAN OUTPUT [EXTRA]
 set -eu
 program=$1
 help2man=$2
 output=$3
+extra=${4:-}
 include="$output.include"
 
 # Help text as troff: kept verbatim, with a leading dot or quote and every
@@ -37,6 +40,10 @@ fi
     inside && /^[^ ]/ { exit }
     inside { print }' | verbatim
   printf '[SEE ALSO]\n.BR duskweave (1)\n'
+  if [ -n "$extra" ]; then
+    printf '\n'
+    cat "$extra"
+  fi
 } > "$include"
 
 "$help2man" --no-info --no-discard-stderr --section=1 \

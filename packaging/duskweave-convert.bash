@@ -20,11 +20,30 @@ _duskweave_convert_help_of() {
   _duskweave_convert_text=${_duskweave_convert_help[$key]}
 }
 
-# Prints the lines of one "Heading:" section of a help text on stdin.
+# Prints the entries of one "Heading:" section of a help text on stdin: the
+# lines indented by two spaces (a description's continued lines are indented
+# further).
 _duskweave_convert_section() {
   awk -v heading="$1:" '$0 == heading { inside = 1; next }
     inside && /^[^ ]/ { exit }
-    inside && NF { print }'
+    inside && /^  [^ ]/ { print }'
+}
+
+# Prints "NAME VALUE" for each option name of the option entries on stdin. An
+# entry reads "  -f, --frames LIST    description": the names, the value the
+# option takes, then two spaces or more (or the end of the line) before the
+# description. VALUE is "-" for a flag; a value with fixed choices reads
+# "bmp|png".
+_duskweave_convert_options() {
+  awk '/^  -/ {
+      head = substr($0, 3)
+      cut = index(head, "  ")
+      if (cut) head = substr(head, 1, cut - 1)
+      n = split(head, words, " ")
+      value = "-"
+      if (words[n] !~ /^-/) { value = words[n]; n-- }
+      for (k = 1; k <= n; k++) { name = words[k]; sub(/,$/, "", name); print name, value }
+    }'
 }
 
 # Completes file names: with $1 "archives", archives and folders; with $1
@@ -72,7 +91,8 @@ _duskweave_convert() {
 
   if [[ -z $sub ]]; then
     local options
-    options=$(_duskweave_convert_section Options <<<"$top" | awk '{ print $1 }' | tr ',' '\n')
+    options=$(_duskweave_convert_section Options <<<"$top" | _duskweave_convert_options |
+      awk '{ print $1 }')
     if [[ $cur == -* ]]; then
       mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     else
@@ -81,33 +101,23 @@ _duskweave_convert() {
     return 0
   fi
 
-  # Option lines read "  -f,--frames LIST  ..." or "  --format FORMAT:{bmp,png} ...":
-  # a name in capitals one space after the option's names is the value it
-  # takes, and a set in braces lists that value's choices.
-  local help optionLines
+  local help optionTable valueOptions
   _duskweave_convert_help_of "$program" "$sub"
   help=$_duskweave_convert_text
-  optionLines=$(_duskweave_convert_section Options <<<"$help")
-
-  local valueLines valueOptions
-  valueLines=$(grep -E '^ +-[^ ]+ [A-Z][A-Z0-9_]*(:\{[^}]*\})?( |$)' <<<"$optionLines")
-  valueOptions=$(awk '{ print $1 }' <<<"$valueLines" | tr ',' '\n')
+  optionTable=$(_duskweave_convert_section Options <<<"$help" | _duskweave_convert_options)
+  valueOptions=$(awk '$2 != "-" { print $1 }' <<<"$optionTable")
 
   if [[ $prev == -* ]] && grep -qxF -- "$prev" <<<"$valueOptions"; then
     local choices
-    choices=$(awk -v option="$prev" '{
-        n = split($1, names, ",")
-        for (k = 1; k <= n; k++) if (names[k] == option && match($2, /[{][^}]*[}]/))
-          print substr($2, RSTART + 1, RLENGTH - 2)
-      }' <<<"$valueLines" | tr ',' '\n')
+    choices=$(awk -v option="$prev" '$1 == option && $2 ~ /[|]/ { print $2 }' <<<"$optionTable" |
+      tr '|' '\n')
     # A value without a fixed set of choices (a frame list) is the user's to type.
     [[ -n $choices ]] && mapfile -t COMPREPLY < <(compgen -W "$choices" -- "$cur")
     return 0
   fi
 
   if [[ $cur == -* ]]; then
-    mapfile -t COMPREPLY < <(compgen -W "$(awk '{ print $1 }' <<<"$optionLines" | tr ',' '\n')" \
-      -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W "$(awk '{ print $1 }' <<<"$optionTable")" -- "$cur")
     return 0
   fi
 
@@ -115,7 +125,7 @@ _duskweave_convert() {
   # and the values they take.
   local -a positionals
   mapfile -t positionals < <(_duskweave_convert_section Positionals <<<"$help" |
-    awk '{ print $1 ($3 == "..." ? "..." : "") }')
+    awk '{ print $1 }')
   local count=0
   for ((i = subIndex + 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}

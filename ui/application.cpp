@@ -2,6 +2,9 @@
 // that owns every top-level window, and the message loop.
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 
 #include "ui/control_impl.h"
@@ -19,7 +22,14 @@ void EnsureQApplication(const std::string& caption) {
     static int argc = 1;
     static char name[] = "duskweave";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    auto* application = new QApplication(argc, argv);
+    // Qt's own texts (the file dialogs' buttons and columns) in the user's
+    // language; without a translation for it they stay English.
+    auto* translator = new QTranslator(application);
+    if (translator->load(QLocale(), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(translator);
+    }
   }
   // Closing windows is the layer's business, not Qt's.
   QGuiApplication::setQuitOnLastWindowClosed(false);

@@ -109,6 +109,10 @@ std::string ChosenFolder(const FolderDialog& dialog) {
   return dialog.chosen;
 }
 
+void SetChosenFolder(FolderDialog& dialog, const std::string& folder) {
+  dialog.chosen = NormaliseFolder(folder);
+}
+
 void SetInitialFolder(FolderDialog& dialog, const std::string& folder) {
   dialog.initialFolder = folder;
 }

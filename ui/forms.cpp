@@ -15,6 +15,24 @@ namespace dw::ui {
 
 namespace {
 constexpr int kExposureWaitMs = 1000;
+
+// Every other window of the application belongs to its main window, as the
+// application object owns them on the original platform: the window manager
+// keeps them above it and minimises and restores them with it, so a
+// minimised dialog never leaves a blocked main window with nothing to click.
+void KeepWithMainForm(Control& form) {
+  Control* application = ApplicationOf(form);
+  Control* main = application != nullptr ? ImplOf(*application).mainForm : nullptr;
+  if (main == nullptr || main == &form || main->widget == nullptr) return;
+  // Both platform windows must exist before the owner can be named.
+  main->widget->winId();
+  form.widget->winId();
+  QWindow* owner = main->widget->windowHandle();
+  QWindow* handle = form.widget->windowHandle();
+  if (owner != nullptr && handle != nullptr && handle->transientParent() != owner) {
+    handle->setTransientParent(owner);
+  }
+}
 }  // namespace
 
 Control& CreateForm(Control& application, const std::string& caption) {
@@ -133,6 +151,7 @@ void SetVisible(Control& control, bool visible) {
       if (QWidget* active = QApplication::activeWindow(); active != widget) {
         impl.activatedFrom = active;
       }
+      KeepWithMainForm(control);
       widget->show();
       widget->raise();
       widget->activateWindow();

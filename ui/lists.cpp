@@ -3,6 +3,7 @@
 #include <QItemSelectionModel>
 #include <QListWidget>
 
+#include "archive/text_encoding.h"
 #include "ui/control_impl.h"
 #include "ui/directory_listing.h"
 #include "ui/widgets.h"
@@ -44,10 +45,28 @@ int AddItem(Control& list, const std::string& text) {
   return index;
 }
 
+int AddItem(Control& list, const std::string& text, const std::string& data) {
+  const int index = AddItem(list, text);
+  if (index >= 0) {
+    ListOf(list)->item(index)->setData(Qt::UserRole,
+                                       QByteArray(data.data(), qsizetype(data.size())));
+  }
+  return index;
+}
+
 std::string ItemText(const Control& list, int index) {
   QListWidget* widget = ListOf(list);
   if (widget == nullptr || !ValidIndex(*widget, index)) return std::string();
   return widget->item(index)->text().toStdString();
+}
+
+std::string ItemData(const Control& list, int index) {
+  QListWidget* widget = ListOf(list);
+  if (widget == nullptr || !ValidIndex(*widget, index)) return std::string();
+  const QVariant data = widget->item(index)->data(Qt::UserRole);
+  if (!data.isValid()) return ItemText(list, index);
+  const QByteArray bytes = data.toByteArray();
+  return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
 bool IsItemSelected(const Control& list, int index) {
@@ -104,7 +123,7 @@ void ClearItems(Control& list) {
 }
 
 void AddDirectoryListing(Control& list, const std::string& mask) {
-  for (const std::string& name : ListMatchingFiles(mask)) AddItem(list, name);
+  for (const std::string& name : ListMatchingFiles(mask)) AddItem(list, FileNameAsUtf8(name), name);
 }
 
 }  // namespace dw::ui

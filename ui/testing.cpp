@@ -252,6 +252,13 @@ FrameLook FrameLookOf(Control& form) {
   look.maximiseBox = flags.testFlag(Qt::WindowMaximizeButtonHint);
   look.closeBox = flags.testFlag(Qt::WindowCloseButtonHint);
   look.resizable = form.widget->minimumSize() != form.widget->maximumSize();
+  const QWindow* handle = form.widget->windowHandle();
+  const QWindow* owner = handle != nullptr ? handle->transientParent() : nullptr;
+  if (Control* application = ApplicationOf(form); application != nullptr && owner != nullptr) {
+    for (auto& other : application->children) {
+      if (other->widget != nullptr && other->widget->windowHandle() == owner) look.owner = other.get();
+    }
+  }
   return look;
 }
 

@@ -83,6 +83,9 @@ struct FrameLook {
   bool maximiseBox = false;
   bool closeBox = false;
   bool resizable = false;  // the user can change its size
+  // The window of the application that the window manager keeps this one
+  // with (its transient parent); nullptr for none.
+  Control* owner = nullptr;
 };
 FrameLook FrameLookOf(Control& form);
 std::string WindowTitle(Control& form);

@@ -218,7 +218,12 @@ void PerformClick(Control& control);
 // the current item fires it once.
 int ItemCount(const Control& list);
 int AddItem(Control& list, const std::string& text);
+// An item that stands for bytes other than its text (a file name that is not
+// UTF-8, shown in a readable form): ItemData gives those bytes back, and the
+// text for items added without them.
+int AddItem(Control& list, const std::string& text, const std::string& data);
 std::string ItemText(const Control& list, int index);
+std::string ItemData(const Control& list, int index);
 bool IsItemSelected(const Control& list, int index);
 void SelectItem(Control& list, int index, bool selected);
 int SelectedCount(const Control& list);
@@ -226,7 +231,9 @@ int CurrentIndex(const Control& list);
 void SetCurrentIndex(Control& list, int index);
 void ClearItems(Control& list);
 // Adds the names of the regular files matching mask ("folder/*.def"), hidden
-// ones included, folders never, letter case ignored, sorted without regard to case.
+// ones included, folders never, letter case ignored, sorted by their upper-case
+// forms. Each item shows its name as UTF-8 (FileNameAsUtf8) and keeps the
+// name's bytes as its data.
 void AddDirectoryListing(Control& list, const std::string& mask);
 
 // Event slots.
@@ -275,6 +282,9 @@ FolderDialog& CreateFolderDialog(Control& form, const std::string& title,
                                  FolderDialogOptions options = {});
 bool RunFolderDialog(FolderDialog& dialog);
 std::string ChosenFolder(const FolderDialog& dialog);
+// Records folder as the dialog's answer, as if the user had chosen it (a
+// folder named on the command line).
+void SetChosenFolder(FolderDialog& dialog, const std::string& folder);
 void SetInitialFolder(FolderDialog& dialog, const std::string& folder);
 std::string InitialFolder(const FolderDialog& dialog);
 

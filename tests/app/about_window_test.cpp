@@ -20,12 +20,13 @@ TEST_F(AboutWindowTest, HasAFixedFrameWithoutCloseMinimiseOrMaximise) {
   EXPECT_EQ(TextLookOf(*aboutWindow->dateCaption).colour, ui::SystemWindowTextColour());
 }
 
-TEST_F(AboutWindowTest, RunsModallyUntilClosedByItsButtonAndShowsAgain) {
+TEST_F(AboutWindowTest, RunsModallyAboveTheMainWindowUntilClosedByItsButtonAndShowsAgain) {
   ui::Rect firstPlace;
   int runs = 0;
   auto inspectAndClose = [&] {
     if (++runs == 1) firstPlace = ScreenBounds(*aboutWindow->form);
     EXPECT_EQ(ScreenBounds(*aboutWindow->form), firstPlace);
+    EXPECT_EQ(FrameLookOf(*aboutWindow->form).owner, window->form);
     EXPECT_FALSE(IsWindowEnabledOnScreen(*window->form));
     ClickCloseBox(*aboutWindow->form);  // refused: the run goes on
     ProcessEvents();

@@ -9,7 +9,7 @@ namespace {
 
 using WaitWindowTest = ProgramTest;
 
-TEST_F(WaitWindowTest, ShowsEachTextPaintedAndHidesAgain) {
+TEST_F(WaitWindowTest, ShowsEachTextPaintedAboveTheMainWindowAndHidesAgain) {
   ui::Control& form = *waitWindow->form;
   EXPECT_FALSE(FrameLookOf(form).minimiseBox || FrameLookOf(form).maximiseBox);
   EXPECT_EQ(WindowTitle(form), "Пожалуйста, подождите...");
@@ -20,6 +20,7 @@ TEST_F(WaitWindowTest, ShowsEachTextPaintedAndHidesAgain) {
   for (const std::string text : {"Компануем спрайты...", "Сохраняем спрайты..."}) {
     ShowWaitMessage(text);  // no event processing: it must be on screen already
     EXPECT_TRUE(IsShownOnScreen(form));
+    EXPECT_EQ(FrameLookOf(form).owner, window->form);
     EXPECT_EQ(TextLookOf(*waitWindow->messageLabel).text, text);
     const ScreenImage label = GrabControl(*waitWindow->messageLabel);
     const size_t inked = std::count_if(label.pixels.begin(), label.pixels.end(), [&](uint32_t p) {

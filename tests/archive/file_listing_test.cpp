@@ -18,10 +18,10 @@ void Touch(const testing::TempDir& dir, const std::string& name) {
   std::ofstream(dir.File(name)) << "x";
 }
 
-TEST(FileListing, ListsMatchingFilesOfAnyCaseSortedWithoutRegardToCase) {
+TEST(FileListing, ListsMatchingFilesOfAnyCaseSortedByUpperCaseNames) {
   testing::TempDir dir;
   for (const char* name : {"b.def", "A.DEF", "c.Def", ".hidden.def", "readonly.def", "notes.txt",
-                           "x.def.bak", "def"}) {
+                           "x.def.bak", "def", "_under.def", "[x.def", "^hat.def", "zed.DEF"}) {
     Touch(dir, name);
   }
   fs::permissions(dir.File("readonly.def"), fs::perms::owner_read);
@@ -32,9 +32,10 @@ TEST(FileListing, ListsMatchingFilesOfAnyCaseSortedWithoutRegardToCase) {
 
   EXPECT_EQ(ListMatchingFiles(dir.path(), "*.def"),
             (std::vector<std::string>{".hidden.def", "A.DEF", "b.def", "c.Def", "link.def",
-                                      "readonly.def"}));
+                                      "readonly.def", "zed.DEF", "[x.def", "^hat.def",
+                                      "_under.def"}));
   // A root-like folder path with its slash doubled lists the same.
-  EXPECT_EQ(ListMatchingFiles(dir.path() + "//", "*.def").size(), 6u);
+  EXPECT_EQ(ListMatchingFiles(dir.path() + "//", "*.def").size(), 10u);
 }
 
 TEST(FileListing, AFolderThatCannotBeListedGivesNothingAndSaysWhy) {

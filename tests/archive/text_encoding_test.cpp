@@ -29,5 +29,16 @@ TEST(Cp1251, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp1251("\xFF\x80z"), "??z");
 }
 
+TEST(Cp1251, FileNamesShowAsUtf8WhateverTheirBytes) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"knight.def", "knight.def"},
+      {"конь.def", "конь.def"},                // already UTF-8
+      {"\uFFFD.def", "\uFFFD.def"},            // a real replacement character
+      {"\xEA\xEE\xED\xFC.def", "конь.def"},  // Windows-1251 bytes
+      {"\xD0.def", "Р.def"},                  // a UTF-8 lead byte without its tail
+  };
+  for (const auto& [bytes, shown] : cases) EXPECT_EQ(FileNameAsUtf8(bytes), shown) << bytes;
+}
+
 }  // namespace
 }  // namespace dw

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <nlohmann/json.hpp>
 
 #include "tests/cli/cli_test_support.h"
@@ -176,6 +178,30 @@ TEST_F(Usage, HelpListsSubcommandsAndExamples) {
   EXPECT_NE(exportHelp.out.find("Usage: duskweave-convert export [OPTIONS] INPUT... OUTDIR"),
             std::string::npos)
       << exportHelp.out;
+}
+
+TEST_F(Usage, EveryHelpFitsEightyColumnsWithoutParserTypeNames) {
+  // The subcommands as the top-level help lists them, so that new ones are checked too.
+  std::vector<std::vector<std::string>> helps{{"--help"}};
+  std::istringstream top(RunCli({"--help"}).out);
+  bool inside = false;
+  for (std::string line; std::getline(top, line);) {
+    if (inside && (line.empty() || line[0] != ' ')) break;
+    if (inside && line.rfind("  ", 0) == 0 && line[2] != ' ')
+      helps.push_back({line.substr(2, line.find(' ', 2) - 2), "--help"});
+    inside = inside || line == "Subcommands:";
+  }
+  ASSERT_GE(helps.size(), 8u);
+  for (const auto& args : helps) {
+    const RunResult r = RunCli(args);
+    EXPECT_EQ(r.status, 0) << args[0];
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(line.size(), 80u) << args[0] << ": " << line;
+      for (const char* noise : {" TEXT", " UINT", " INT", "REQUIRED", "SIZE:", "[...]", ":{"})
+        EXPECT_EQ(line.find(noise), std::string::npos) << args[0] << ": " << line;
+    }
+  }
 }
 
 }  // namespace

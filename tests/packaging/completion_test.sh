@@ -44,6 +44,11 @@ expect "export" "--format" "--format"
 expect "export --format" "" "bmp png"
 expect "export --format" "p" "png"
 expect "export --frames" "" ""
+expect "export -j" "" ""
+expect "anim --format" "" "gif webp"
+expect "anim --delay" "" ""
+expect "export --max-output 4G" "" "TERRAIN.DEF heroes.lod knight.def sprites walk"
+expect "strip --frames 0-3 knight.def" "" "TERRAIN.DEF heroes.lod knight.def notes.txt sprites walk"
 expect "info" "--" "--help --json"
 expect "list" "" "TERRAIN.DEF heroes.lod knight.def sprites walk"
 expect "list" "k" "knight.def"
@@ -52,8 +57,8 @@ expect "strip knight.def" "" "TERRAIN.DEF heroes.lod knight.def notes.txt sprite
 expect "strip" "n" ""
 
 # The help is read once per shell and program, then reused.
-if [[ ${#_duskweave_convert_help[@]} -ne 5 ]]; then
-  echo "FAIL: expected 5 cached help texts, found ${#_duskweave_convert_help[@]}"
+if [[ ${#_duskweave_convert_help[@]} -ne 6 ]]; then
+  echo "FAIL: expected 6 cached help texts, found ${#_duskweave_convert_help[@]}"
   failures=$((failures + 1))
 fi
 echo "$passes passed, $failures failed"

@@ -29,7 +29,7 @@ for lib in libc6 libstdc++6 libpng16-16; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 if [ "$window" = ON ]; then
-  for lib in libqt6widgets6 fonts-dejavu-extra; do
+  for lib in libqt6widgets6 fonts-dejavu-extra qt6-translations-l10n; do
     echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
   done
 fi
@@ -37,6 +37,8 @@ fi
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 convert="$root/usr/bin/duskweave-convert"
+grep -q '^License: GPL-3.0-or-later' "$root/usr/share/doc/duskweave/copyright" ||
+  fail "no copyright file naming the licence"
 if readelf --sections "$convert" | grep -q '\.debug_'; then fail "duskweave-convert is not stripped"; fi
 "$convert" --version | grep -qx 'duskweave-convert [0-9.]*' || fail "--version: $("$convert" --version)"
 "$convert" list "$sample" >"$work/list.txt" || fail "list failed"

@@ -36,11 +36,16 @@ TEST_F(DirectoryList, AddsTheListingToAListBoxWithNothingSelected) {
   TempFolder folder;
   folder.File("Zed.def");
   folder.File("alpha.def");
+  folder.File("\xEA\xEE\xED\xFC.def");  // "конь" in Windows-1251, as unzip leaves it
   ui::Control& list = ui::CreateListBox(MakeForm());
   ui::AddDirectoryListing(list, folder.path().string() + "/*.def");
-  ASSERT_EQ(ui::ItemCount(list), 2);
-  EXPECT_EQ(ui::ItemText(list, 0), "alpha.def");
-  EXPECT_EQ(ui::ItemText(list, 1), "Zed.def");
+  ASSERT_EQ(ui::ItemCount(list), 3);
+  const std::pair<std::string, std::string> expected[] = {
+      {"alpha.def", "alpha.def"}, {"Zed.def", "Zed.def"}, {"конь.def", "\xEA\xEE\xED\xFC.def"}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ui::ItemText(list, i), expected[i].first);
+    EXPECT_EQ(ui::ItemData(list, i), expected[i].second);
+  }
   EXPECT_EQ(ui::CurrentIndex(list), -1);
 }
 

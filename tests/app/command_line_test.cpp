@@ -1,0 +1,72 @@
+#include "app/command_line.h"
+
+#include <map>
+
+#include "app/program_state.h"
+#include "tests/app/program_fixture.h"
+
+namespace dw::testing {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, ArgumentsChooseWhatTheProgramDoes) {
+  struct Row {
+    std::vector<const char*> arguments;
+    Action action;
+    std::string file;
+  };
+  const Row rows[] = {
+      {{}, Action::Run, ""},
+      {{"a.def"}, Action::Run, "a.def"},
+      {{"--", "-x.def"}, Action::Run, "-x.def"},
+      {{"-"}, Action::Run, "-"},
+      {{"--help"}, Action::Help, ""},
+      {{"-h", "a.def"}, Action::Help, ""},
+      {{"--version"}, Action::Version, ""},
+      {{"--frames"}, Action::Wrong, ""},
+      {{"a.def", "b.def"}, Action::Wrong, ""},
+  };
+  for (const Row& row : rows) {
+    std::vector<const char*> argv{"duskweave"};
+    argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+    const CommandLine line = ParseCommandLine(int(argv.size()), argv.data());
+    EXPECT_EQ(line.action, row.action) << argv.size();
+    EXPECT_EQ(line.file, row.file);
+  }
+}
+
+TEST(CommandLine, ADisplayIsNamedOrAPlatformChosen) {
+  const std::pair<std::map<std::string, std::string>, bool> rows[] = {
+      {{}, false},
+      {{{"DISPLAY", ""}}, false},
+      {{{"DISPLAY", ":0"}}, true},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, true},
+      {{{"QT_QPA_PLATFORM", "offscreen"}}, true},
+  };
+  for (const auto& [variables, expected] : rows) {
+    EXPECT_EQ(HasDisplay([&](const char* name) {
+                const auto at = variables.find(name);
+                return at == variables.end() ? nullptr : at->second.c_str();
+              }),
+              expected);
+  }
+}
+
+using StartArchiveTest = ProgramTest;
+
+TEST_F(StartArchiveTest, AFileOnTheCommandLineIsOpenedAsIfChosenByHand) {
+  const ArchiveSpec plan = EightFrames();
+  WriteFile(temp.File("a.def"), BuildArchive(plan));
+  WriteFile(temp.File("\xEA\xEE\xED\xFC.def"), BuildArchive(plan));
+  OpenStartArchive(*window, temp.File("sub/../\xEA\xEE\xED\xFC.def"));
+  EXPECT_EQ(Items(*window->defList), (std::vector<std::string>{"a.def", "конь.def"}));
+  EXPECT_EQ(ui::CurrentIndex(*window->defList), 1);
+  EXPECT_EQ(ui::InitialFolder(*window->defFolderDialog), temp.path());
+  EXPECT_EQ(ProgramState().archive.path, temp.File("\xEA\xEE\xED\xFC.def"));
+  EXPECT_EQ(ui::ItemCount(*window->frameList), 8);
+  ExpectFrame(plan.frames[0]);
+}
+
+}  // namespace
+}  // namespace dw::testing
