@@ -20,13 +20,20 @@ verbatim() {
   printf '.fi\n'
 }
 
+# Entries are indented by two spaces; a wrapped description's lines further.
 subcommands=$("$program" --help | awk '/^Subcommands:/ { inside = 1; next }
   inside && /^[^ ]/ { exit }
-  inside && NF { print $1 }')
+  inside && /^  [^ ]/ { print $1 }')
 if [ -z "$subcommands" ]; then
   echo "convert_manpage.sh: $program --help lists no subcommands" >&2
   exit 1
 fi
+for sub in $subcommands; do
+  if ! "$program" "$sub" --help | grep -q "^Usage: [^ ]* $sub "; then
+    echo "convert_manpage.sh: '$sub' read from --help is no subcommand" >&2
+    exit 1
+  fi
+done
 
 {
   printf '[SUBCOMMANDS]\n'
