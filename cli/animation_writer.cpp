@@ -23,7 +23,21 @@ std::string GifError(int code) {
   return text != nullptr ? text : "cannot write the GIF";
 }
 
+// Every frame a key frame: the encoder then keeps a frame that repeats the
+// one before it instead of lengthening the earlier one.
+constexpr int kEveryFrameKey = 1;
+// Full-canvas RGBA buffers the encoder holds at once (its canvases, the
+// candidates it compares) plus the lossless coder's work, measured on large
+// canvases.
+constexpr int64_t kWebpCanvasCopies = 12;
+
 }  // namespace
+
+int GifDelay(int delayMs) { return (std::max(delayMs, kMinGifDelayMs) + 5) / 10; }
+
+int64_t WebpEncoderBytes(const Animation& a) {
+  return int64_t{a.width} * a.height * 4 * kWebpCanvasCopies;
+}
 
 std::string WriteGif(const std::string& path, const Animation& a) {
   if (a.width <= 0 || a.height <= 0 || a.width > 65535 || a.height > 65535 || a.frames.empty())
@@ -55,7 +69,7 @@ std::string WriteGif(const std::string& path, const Animation& a) {
   for (const IndexedImage* frame : a.frames) {
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_BACKGROUND;  // transparent pixels show no earlier frame
-    control.DelayTime = std::max(1, a.delayMs / 10);
+    control.DelayTime = GifDelay(a.delayMs);
     control.TransparentColor = 0;
     GifByteType extension[4];
     const size_t length = EGifGCBToExtension(&control, extension);
@@ -82,6 +96,8 @@ std::string WriteWebp(const std::string& path, const Animation& a) {
   if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config))
     return "the WebP library does not match its headers";
   options.anim_params.loop_count = 0;
+  options.kmin = kEveryFrameKey;
+  options.kmax = kEveryFrameKey;
   config.lossless = 1;
   WebPAnimEncoder* encoder = WebPAnimEncoderNew(a.width, a.height, &options);
   if (encoder == nullptr) return "out of memory";
@@ -93,14 +109,7 @@ std::string WriteWebp(const std::string& path, const Animation& a) {
     for (int32_t y = 0; y < a.height; ++y) {
       CanvasRow(a, *frame, y, row.data());
       uint8_t* out = rgba.data() + size_t(y) * size_t(a.width) * 4;
-      for (int32_t x = 0; x < a.width; ++x) {
-        const ColourQuad& c = a.palette[row[size_t(x)]];
-        const bool clear = row[size_t(x)] == 0;
-        out[4 * x] = clear ? 0 : c.red;
-        out[4 * x + 1] = clear ? 0 : c.green;
-        out[4 * x + 2] = clear ? 0 : c.blue;
-        out[4 * x + 3] = clear ? 0 : 255;
-      }
+      for (int32_t x = 0; x < a.width; ++x) std::memcpy(out + 4 * x, &a.colours[row[size_t(x)]], 4);
     }
     WebPPicture picture;
     if (!WebPPictureInit(&picture)) {
