@@ -165,7 +165,8 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
         cell.box = head ? StoredRectangle(*head, *full) : CropBox{0, 0, 0, 0, true};
         if (cell.box.empty) cell.box.width = cell.box.height = 0;
       } else {
-        cell.box = CropBox{0, 0, full->width, full->height, full->Empty()};
+        cell.box = full->Empty() ? CropBox{0, 0, 0, 0, true}
+                                 : CropBox{0, 0, full->width, full->height, false};
       }
       cellOfOffset.emplace(offset, cells.size());
       cellOfEntry.push_back(cells.size());
