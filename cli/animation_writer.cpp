@@ -23,9 +23,9 @@ std::string GifError(int code) {
   return text != nullptr ? text : "cannot write the GIF";
 }
 
-// Full-canvas RGBA buffers the encoder holds at once (its canvases, the
-// candidates it compares) plus the lossless coder's work, measured on large
-// canvases.
+// What encoding one frame holds, in RGBA canvases: our canvas, the picture's
+// copy and the lossless coder's work (measured: about 9 canvases on a
+// 2000 x 2000 frame of noise, fewer on sprites).
 constexpr int64_t kWebpCanvasCopies = 12;
 
 }  // namespace
