@@ -28,7 +28,7 @@ struct ExportRequest {
   ImageFormat format = ImageFormat::Bmp;
   bool transparent = false;
   bool keepSpecial = false;
-  bool alpha = false;    // PNG: RGBA by the sprite mapping (implies the fill codes)
+  bool alpha = false;    // PNG: RGBA by the colour rule (implies the fill codes)
   bool outline = false;  // with alpha: the selection outline stays opaque
   bool layers = false;   // PNG: body, shadow and overlay images by the colour rule
   bool vcmi = false;     // PNG: <stem>.json and <stem>/ as the engine loads them

@@ -56,6 +56,8 @@ TEST(ListCommand, InfoPrintsTheSameAsJson) {
   const std::string path = WriteArchive(dir, "units.def", ListedSpec());
   const RunResult r = RunCli({"info", "--json", path});
   EXPECT_EQ(r.status, 1);
+  WriteFile(dir.File("info.json"), std::vector<uint8_t>(r.out.begin(), r.out.end()));
+  ExpectMatchesSchema("info", dir.File("info.json"));
   const nlohmann::json json = nlohmann::json::parse(r.out);
   EXPECT_EQ(json["archive"], path);
   for (const auto& [key, value] : {std::pair{"type", 66},
