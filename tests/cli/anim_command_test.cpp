@@ -97,32 +97,6 @@ TEST(AnimCommand, WebpFramesDecodeToThePaletteColoursWithIndexZeroClear) {
   WebPAnimDecoderDelete(decoder);
 }
 
-// With --alpha the WebP's pixels follow the colour rule: shadows keep their alpha.
-TEST(AnimCommand, WebpAlphaFollowsTheColourRule) {
-  TempDir dir;
-  ArchiveSpec plan;
-  plan.frames = {MakeFrame(0, 3, 1, 3, 1, 0, 0, {1, 4, 9})};
-  Block block;
-  block.entries = {{"s", 0, {}, {}}};
-  plan.blocks = {block};
-  const std::string archive = WriteArchive(dir, "s.def", plan);
-  ASSERT_EQ(RunCli({"anim", "--format", "webp", "--alpha", archive, dir.File("a")}).status, 0);
-  const std::vector<uint8_t> file = ReadFile(dir.File("a/s-0.webp"));
-  WebPData data{file.data(), file.size()};
-  WebPAnimDecoderOptions options;
-  ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
-  options.color_mode = MODE_RGBA;
-  WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
-  ASSERT_NE(decoder, nullptr);
-  uint8_t* rgba = nullptr;
-  int timestamp = 0;
-  ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &rgba, &timestamp));
-  EXPECT_EQ(std::vector<uint8_t>(rgba, rgba + 12),
-            (std::vector<uint8_t>{0, 0, 0, 64, 0, 0, 0, 128, plan.palette[27], plan.palette[28],
-                                  plan.palette[29], 255}));
-  WebPAnimDecoderDelete(decoder);
-}
-
 TEST(AnimCommand, GifDelaysRoundToHundredthsAndShortOnesAreRaisedWithAWarning) {
   for (const auto& [ms, hundredths] :
        std::vector<std::pair<int, int>>{{10, 2}, {19, 2}, {20, 2}, {24, 2}, {25, 3}, {104, 10}})

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <webp/demux.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -23,10 +24,25 @@ struct RgbaImage {
   }
 };
 
+// A PNG file, or the first frame of an animated WebP.
 RgbaImage ReadRgba(const std::string& path) {
+  RgbaImage out;
+  if (path.ends_with(".webp")) {
+    const std::vector<uint8_t> file = ReadFile(path);
+    const WebPData data{file.data(), file.size()};
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, nullptr);  // RGBA by default
+    WebPAnimInfo info;
+    uint8_t* rgba = nullptr;
+    int timestamp = 0;
+    if (decoder != nullptr && WebPAnimDecoderGetInfo(decoder, &info) &&
+        WebPAnimDecoderGetNext(decoder, &rgba, &timestamp))
+      out = {info.canvas_width, info.canvas_height,
+             std::vector<uint8_t>(rgba, rgba + 4 * size_t(info.canvas_width) * info.canvas_height), true};
+    WebPAnimDecoderDelete(decoder);
+    return out;
+  }
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  RgbaImage out;
   if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
   out.rgba = image.format == PNG_FORMAT_RGBA;
   image.format = PNG_FORMAT_RGBA;
@@ -82,7 +98,9 @@ TEST_P(ColourRule, LiteralAndRunPixelsReadBackByTheRule) {
   args.push_back(dir.File("out"));
   const RunResult r = RunCli(args);
   ASSERT_EQ(r.status, 0) << r.err;
-  if (!c.folder.empty()) EXPECT_EQ(FilesIn(dir.File("out")), c.folder);
+  if (!c.folder.empty()) {
+    EXPECT_EQ(FilesIn(dir.File("out")), c.folder);
+  }
   const RgbaImage image = ReadRgba(dir.File("out/" + c.file));
   ASSERT_EQ(image.width, 8u);
   ASSERT_EQ(image.height, 2u);
@@ -114,6 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {Light, Light, Dark, Dark, Clear, Clear, Clear, Clear}, {}},
         RuleCase{"Overlay", 0x42, {"export", "--layers"}, "f-overlay.png",
                  {Clear, Clear, Clear, Clear, White, Clear, Clear, Clear}, {}},
+        RuleCase{"AnimWebp", 0x42, {"anim", "--format", "webp", "--alpha"}, "s-0.webp", kWhole, {}},
         RuleCase{"Sheet", 0x42, {"sheet", "--alpha", "--padding", "0"}, "s.png", kWhole, {}},
         RuleCase{"NoShadowAlpha", 0x47, {"export", "--alpha"}, "f.png", kPlain, {}},
         RuleCase{"NoShadowLayers", 0x40, {"export", "--layers"}, "f.png", kPlain, {"f.png"}},
