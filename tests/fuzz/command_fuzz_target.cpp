@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/converter.h"
@@ -19,15 +20,21 @@
 
 namespace {
 
+// A folder of the process's own, removed when it ends.
+struct Folder {
+  std::string path = (std::filesystem::temp_directory_path() /
+                      ("duskweave-fuzz-" + std::to_string(getpid())))
+                         .string();
+  Folder() { std::filesystem::create_directories(path); }
+  ~Folder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
 const std::string& WorkFolder() {
-  static const std::string folder = [] {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("duskweave-fuzz-" + std::to_string(getpid())))
-                           .string();
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return folder;
+  static const Folder folder;
+  return folder.path;
 }
 
 }  // namespace
