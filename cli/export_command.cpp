@@ -331,7 +331,9 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       }
       return result.stopped;
     };
-    if (frameJobs > 1 && indices.size() > 1 &&
+    // Layer files are named beside the planned ones (a frame "a-shadow" and
+    // the shadow of "a" share a file), so layers are written on one thread.
+    if (frameJobs > 1 && indices.size() > 1 && !request.layers &&
         BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit)) {
       // Each thread decodes through a source of its own; the results wait
       // for the report in table order.
