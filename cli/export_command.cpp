@@ -3,6 +3,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <system_error>
 
 #include "archive/archive.h"
@@ -359,6 +360,18 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     messages.Note(archivePath + ": " + std::to_string(outputs.overwrittenCount) +
                   (outputs.overwrittenCount == 1 ? " frame was" : " frames were") +
                   " overwritten by later frames of the same name; --unique-names keeps them");
+  }
+  if (request.layers) {
+    const std::set<std::string> planned(outputs.files.begin(), outputs.files.end());
+    int clashes = 0;
+    for (const std::string& file : planned)
+      for (const char* suffix : {"-shadow", "-overlay"})
+        clashes += planned.count(LayerPath(file, suffix)) > 0 ? 1 : 0;
+    if (clashes > 0)
+      messages.Note(archivePath + ": the image of " + std::to_string(clashes) +
+                    (clashes == 1 ? " frame has" : " frames have") +
+                    " the name of another frame's shadow or overlay file; whichever is written "
+                    "later replaces the other");
   }
 
   if (request.vcmi) {

@@ -139,6 +139,18 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"NoShadowSheet", 0x46, {"sheet", "--alpha", "--padding", "0"}, "s.png", kPlain, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(ColourRule, ALayerNamedLikeAnotherFramesImageIsWarnedOf) {
+  TempDir dir;
+  ArchiveSpec plan = SpecialCodes(0x42);
+  plan.blocks[0].entries.push_back({"f-shadow.pcx", 0, {}, {}});
+  const RunResult r = RunCli({"export", "--layers", WriteArchive(dir, "s.def", plan), dir.File("o")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("the image of 1 frame has the name of another frame's shadow or overlay "
+                       "file; whichever is written later replaces the other"),
+            std::string::npos)
+      << r.err;
+}
+
 TEST(ColourRule, PixelsOfTheWholeImageReadBackToTheirSpecialIndex) {
   EXPECT_EQ(cli::SpecialIndexFor(Rgba{9, 9, 9, 0}), 0);
   EXPECT_EQ(cli::SpecialIndexFor(Rgba{0, 0, 0, 64}), 1);
