@@ -18,6 +18,7 @@
 #include "cli/archive_inputs.h"
 #include "cli/archive_report.h"
 #include "cli/batch_runner.h"
+#include "cli/block_frames.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/frame_jobs.h"
@@ -25,7 +26,6 @@
 #include "cli/open_archive.h"
 #include "cli/output_names.h"
 #include "cli/png_writer.h"
-#include "cli/block_frames.h"
 #include "cli/sprite_colour_rule.h"
 #include "cli/sprite_crop.h"
 
@@ -105,12 +105,10 @@ std::string WriteImage(const std::string& path, const IndexedImage& image, int32
   };
   const SpecialIndices special = SpecialIndicesOf(image.palette, archiveType);
   const SpecialIndices used = LowIndicesUsed(image);
-  bool shadow = false, overlay = false;
-  for (int i = 1; i < kSpecialCount; ++i) {
-    const bool held = special[size_t(i)] && used[size_t(i)];
-    shadow = shadow || (held && kSpecialCodes[size_t(i)].shadowAlpha > 0);
-  }
-  overlay = special[kOutlineIndex] && used[kOutlineIndex];
+  bool shadow = false;
+  for (int i = 1; i < kSpecialCount; ++i)
+    shadow = shadow || (special[size_t(i)] && used[size_t(i)] && kSpecialCodes[size_t(i)].shadowAlpha > 0);
+  const bool overlay = special[kOutlineIndex] && used[kOutlineIndex];
   const Layer layers[] = {{SpriteLayer::Body, "", true},
                           {SpriteLayer::Shadow, "-shadow", shadow},
                           {SpriteLayer::Overlay, "-overlay", overlay}};
@@ -213,8 +211,8 @@ bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manife
 std::vector<int32_t> FirstOfEachFrame(const Archive& archive, const std::vector<int32_t>& indices) {
   std::vector<int32_t> first;
   for (const int32_t index : indices) {
-    if (first.empty() || archive.frames[size_t(first.back())].offset != archive.frames[size_t(index)].offset)
-      first.push_back(index);
+    const int32_t offset = archive.frames[size_t(index)].offset;
+    if (first.empty() || archive.frames[size_t(first.back())].offset != offset) first.push_back(index);
   }
   return first;
 }
