@@ -91,6 +91,11 @@ bool LayOut(std::vector<Cell>& cells, const std::vector<bool>& startsBlock,
     pages.back().width = std::max(pages.back().width, x);
     pages.back().height = std::max(pages.back().height, y + h + pad);
   }
+  // Empty frames alone without padding still make a (1 x 1) image.
+  for (Page& page : pages) {
+    page.width = std::max<int64_t>(page.width, 1);
+    page.height = std::max<int64_t>(page.height, 1);
+  }
   return true;
 }
 

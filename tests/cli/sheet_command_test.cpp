@@ -110,6 +110,13 @@ TEST(SheetCommand, SharedFramesShareACellAndPagesWrapUnderMaxSize) {
   ASSERT_TRUE(first && second) << error;
   EXPECT_EQ(first->pixels[size_t(12) * 23 + 12], 23);
   EXPECT_EQ(second->pixels[size_t(1) * 13 + 1], 24);
+  // Empty frames alone, without padding, still make an image.
+  ArchiveSpec empty;
+  empty.frames = {plan.frames[5]};
+  empty.blocks = {Block{}};
+  empty.blocks[0].entries = {{"none", 0, {}, {}}};
+  ASSERT_EQ(RunCli({"sheet", "--padding", "0", WriteArchive(dir, "e.def", empty), dir.File("e")}).status, 0);
+  EXPECT_EQ(ReadJson(dir.File("e/e.json"))["pages"][0]["width"], 1);
   // A frame no page can hold is refused by name, and nothing is written.
   const RunResult small =
       RunCli({"sheet", "--max-size", "16", "--padding", "4", archive, dir.File("t")});
