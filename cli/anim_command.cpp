@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <system_error>
 
@@ -16,6 +17,15 @@
 namespace dw::cli {
 namespace {
 
+// Without --alpha: every index its palette colour, index 0 transparent.
+std::array<Rgba, 256> IndexZeroClear(const Palette& palette) {
+  std::array<Rgba, 256> colours;
+  for (size_t i = 0; i < colours.size(); ++i)
+    colours[i] = Rgba{palette[i].red, palette[i].green, palette[i].blue, 255};
+  colours[0] = Rgba{};
+  return colours;
+}
+
 // One archive: an animation per block that lists frames.
 int AnimateArchive(const std::string& path, const AnimRequest& request, Messages& messages) {
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
@@ -24,7 +34,7 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
   DecodeBudget budget(request.maxOutput > 0
                           ? request.maxOutput
                           : DecodeBudget::LimitFor(int64_t(opened->bytes->size())));
-  FrameSource source(archive, opened->bytes, budget, DecodeOptions{});
+  FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   const std::vector<std::vector<BlockEntry>> blocks = EntriesByBlock(archive);
   const std::string extension = request.webp ? ".webp" : ".gif";
@@ -35,6 +45,9 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
     Animation animation;
     animation.palette = archive.palette;
     animation.delayMs = request.delayMs;
+    animation.colours = request.alpha ? ColoursFor(archive.palette, archive.head.archiveType,
+                                                   SpriteLayer::Whole, request.outline)
+                                      : IndexZeroClear(archive.palette);
     for (const BlockEntry& entry : blocks[b]) {
       const IndexedImage* image = heads.Decode(entry.tableIndex, problems);
       if (image == nullptr) break;
@@ -45,10 +58,14 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
     if (heads.exhausted()) return written;
     const std::string file = request.outputFolder + "/" + ArchiveStem(path) + "-" +
                              std::to_string(archive.blocks[b].identifier) + extension;
-    // What the encoder is handed: every frame on the whole canvas.
+    // What the encoder is handed (every frame on the whole canvas) is written
+    // at most; what it holds meanwhile is drawn before it starts.
     const int64_t canvas = int64_t{animation.width} * animation.height * (request.webp ? 4 : 1);
-    if (!budget.ReserveWritten(canvas * int64_t(animation.frames.size()))) {
-      messages.Error(file + ": the animation would pass the limit of " +
+    const int64_t held = request.webp ? WebpEncoderBytes(animation) : animation.width;
+    if (!budget.ReserveDecoded(held) ||
+        !budget.ReserveWritten(canvas * int64_t(animation.frames.size()))) {
+      messages.Error(file + ": the animation of " + std::to_string(animation.width) + " x " +
+                     std::to_string(animation.height) + " pixels would pass the limit of " +
                      std::to_string(budget.writtenLimit()) +
                      " bytes for one archive (raise it with --max-output)");
       return written;
@@ -69,6 +86,9 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
 int RunAnim(const AnimRequest& request, Messages& messages) {
   const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
   if (!archives) return messages.ExitStatus();
+  if (!request.webp && request.delayMs < kMinGifDelayMs)
+    messages.Note("a GIF delay of " + std::to_string(request.delayMs) + " ms is raised to " +
+                  std::to_string(kMinGifDelayMs) + " ms: browsers play shorter delays at 100 ms");
   std::vector<std::string> stems;  // archives of one stem write the same files
   for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
   const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,

@@ -1,7 +1,7 @@
 // Animated GIF and WebP files of decoded frames, for looking at a block's
 // animation. Every frame is drawn on one canvas of the given size at its top
-// left corner; index 0 and whatever a frame does not cover are transparent,
-// and no frame shows through the next.
+// left corner; whatever a frame does not cover is transparent, and no frame
+// shows through the next. Every entry is a frame of its own, repeats too.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 
 #include "archive/indexed_image.h"
 #include "archive/palette.h"
+#include "cli/sprite_colour_rule.h"
 
 namespace dw::cli {
 
@@ -18,14 +19,26 @@ struct Animation {
   Palette palette{};
   std::vector<const IndexedImage*> frames;  // in playing order; repeats allowed
   int delayMs = 100;
+  std::array<Rgba, 256> colours{};  // WebP: the colour of each index
 };
+
+// The shortest GIF delay browsers play as given; shorter ones they slow down.
+inline constexpr int kMinGifDelayMs = 20;
+// The GIF delay of delayMs, in hundredths of a second: rounded to the
+// nearest, at least kMinGifDelayMs.
+int GifDelay(int delayMs);
+
+// What the WebP encoder holds while it encodes the animation, as far as it
+// can be known beforehand: the canvas we draw, its copy in the picture and
+// the encoder's own canvases, candidates and lossless work buffers.
+int64_t WebpEncoderBytes(const Animation& animation);
 
 // Each writes or replaces the file and returns an empty string, or what went
 // wrong (the file is then removed).
 // GIF: one global colour table, index 0 transparent, looping forever; delays
-// are kept to the GIF's hundredths of a second.
+// as GifDelay gives them.
 std::string WriteGif(const std::string& path, const Animation& animation);
-// WebP: lossless RGBA frames, looping forever.
+// WebP: lossless RGBA frames through colours, looping forever.
 std::string WriteWebp(const std::string& path, const Animation& animation);
 
 }  // namespace dw::cli

@@ -64,6 +64,17 @@ ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& 
     frame.head = ReadFrameHeader(archive, bytes, i);
     report.frames.push_back(std::move(frame));
   }
+  // Each table entry is one directory entry: where it stands in its block.
+  const std::vector<int32_t> table = TableIndicesOfDirectory(archive);
+  size_t d = 0;
+  for (size_t b = 0; b < archive.blocks.size(); ++b) {
+    for (size_t k = 0; k < archive.blocks[b].frames.size() && d < table.size(); ++k, ++d) {
+      FrameReport& frame = report.frames[size_t(table[d])];
+      frame.blockIdentifier = archive.blocks[b].identifier;
+      frame.blockPosition = int32_t(b);
+      frame.indexInBlock = int32_t(k);
+    }
+  }
   return report;
 }
 
@@ -76,24 +87,27 @@ std::string FormatReport(const ArchiveReport& report) {
       << "Frames:  " << report.frames.size() << '\n';
   if (report.frames.empty()) return out.str();
 
-  constexpr size_t kColumns = 7;
-  const std::array<std::string, kColumns> titles = {"Index", "Name",   "Offset", "Compression",
-                                                    "Full",  "Stored", "Margins"};
-  const std::array<bool, kColumns> rightAligned = {true, false, true, true, false, false, false};
+  constexpr size_t kColumns = 9;
+  const std::array<std::string, kColumns> titles = {
+      "Index", "Name", "Block", "In block", "Offset", "Compression", "Full", "Stored", "Margins"};
+  const std::array<bool, kColumns> rightAligned = {true, false, true,  true, true,
+                                                   true, false, false, false};
   std::vector<std::array<std::string, kColumns>> rows;
   for (const FrameReport& frame : report.frames) {
     std::array<std::string, kColumns> row;
     row[0] = std::to_string(frame.index);
     row[1] = PrintableName(frame.name);
-    row[2] = std::to_string(frame.offset);
+    row[2] = std::to_string(frame.blockIdentifier);
+    row[3] = std::to_string(frame.indexInBlock);
+    row[4] = std::to_string(frame.offset);
     if (frame.head) {
       const FrameHeader& h = *frame.head;
-      row[3] = std::to_string(h.compression);
-      row[4] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
-      row[5] = std::to_string(h.width) + "x" + std::to_string(h.height);
-      row[6] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
+      row[5] = std::to_string(h.compression);
+      row[6] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
+      row[7] = std::to_string(h.width) + "x" + std::to_string(h.height);
+      row[8] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
     } else {
-      row[3] = row[4] = row[5] = row[6] = "-";
+      row[5] = row[6] = row[7] = row[8] = "-";
     }
     rows.push_back(std::move(row));
   }
@@ -149,6 +163,8 @@ nlohmann::ordered_json ReportToJson(const ArchiveReport& report) {
     nlohmann::ordered_json item;
     item["index"] = frame.index;
     item["name"] = frame.name;
+    item["block"] = {{"identifier", frame.blockIdentifier}, {"position", frame.blockPosition}};
+    item["indexInBlock"] = frame.indexInBlock;
     item["offset"] = frame.offset;
     AddFrameHead(item, frame.head);
     json["frames"].push_back(std::move(item));

@@ -19,6 +19,9 @@ struct FrameReport {
   int32_t index = 0;
   std::string name;  // UTF-8
   int32_t offset = 0;
+  int32_t blockIdentifier = 0;
+  int32_t blockPosition = 0;  // the block's place among the blocks
+  int32_t indexInBlock = 0;
   std::optional<FrameHeader> head;  // none when the head lies outside the file
 };
 

@@ -28,8 +28,10 @@ struct ExportRequest {
   ImageFormat format = ImageFormat::Bmp;
   bool transparent = false;
   bool keepSpecial = false;
-  bool alpha = false;    // PNG: RGBA by the sprite mapping (implies the fill codes)
+  bool alpha = false;    // PNG: RGBA by the colour rule (implies the fill codes)
   bool outline = false;  // with alpha: the selection outline stays opaque
+  bool layers = false;   // PNG: body, shadow and overlay images by the colour rule
+  bool vcmi = false;     // PNG: <stem>.json and <stem>/ as the engine loads them
   bool crop = false;     // each image cut to the frame's stored rectangle
   bool manifest = false;
   bool uniqueNames = false;  // every table entry gets a file of its own
@@ -43,6 +45,8 @@ struct AnimRequest {
   std::vector<std::string> inputs;
   std::string outputFolder;
   bool webp = false;  // animated WebP instead of GIF
+  bool alpha = false;    // WebP: colours and alpha by the colour rule
+  bool outline = false;  // with alpha: the selection outline stays opaque
   int delayMs = 100;
   int64_t maxOutput = 0;
   int jobs = 0;  // archives converted at once; 0: one per core
@@ -55,13 +59,15 @@ struct SheetRequest {
   std::vector<std::string> inputs;
   std::string outputFolder;
   int padding = 1;
+  int maxSize = 4096;  // no page wider or taller
   bool crop = false;
   bool alpha = false;
   bool outline = false;
   int64_t maxOutput = 0;
   int jobs = 0;  // archives converted at once; 0: one per core
 };
-// One sprite sheet PNG and its JSON atlas per archive.
+// Sprite sheet PNG pages and a JSON atlas per archive: one cell per stored
+// frame, every directory entry pointing at its cell.
 int RunSheet(const SheetRequest& request, Messages& messages);
 
 struct StripRequest {

@@ -7,7 +7,7 @@
 #include "cli/frame_selection.h"
 #include "cli/help_format.h"
 #include "cli/messages.h"
-#include "cli/sprite_alpha.h"
+#include "cli/sprite_colour_rule.h"
 #include "cli/suggestion.h"
 
 #ifndef DUSKWEAVE_VERSION
@@ -46,7 +46,8 @@ unless --unique-names is given.
 Examples:
   duskweave-convert export creature.def out/
   duskweave-convert export --frames 'walk*,0-3' creature.def out/
-  duskweave-convert export --format png --transparent --manifest defs/ png/)";
+  duskweave-convert export --format png --transparent --manifest defs/ png/
+  duskweave-convert export --vcmi creature.def mymod/content/sprites/)";
 
 const char* const kStripFooter =
     R"(The strip has the height of the first frame; a separator column of index 0
@@ -191,10 +192,17 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   exportCommand->add_flag("--keep-special", exportRequest.keepSpecial,
                           "Keep shadow and outline runs as their palette index instead of 0");
   exportCommand->add_flag("--alpha", exportRequest.alpha,
-                          "PNG: RGBA with shadows as black at alpha 64/128 and special "
-                          "indices transparent (implies --format png; see below)");
+                          "PNG: RGBA by the engine's colour rule, shadows black at alpha 64/128 "
+                          "(implies --format png; see below)");
   exportCommand->add_flag("--outline", exportRequest.outline,
-                          "With --alpha: keep the selection outline (index 5) opaque");
+                          "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+  exportCommand->add_flag("--layers", exportRequest.layers,
+                          "PNG: per frame NAME.png (the body), NAME-shadow.png and "
+                          "NAME-overlay.png (when the frame has them), by the colour rule");
+  exportCommand->add_flag("--vcmi", exportRequest.vcmi,
+                          "Write OUTDIR/<stem>.json and the images in OUTDIR/<stem>/, the "
+                          "animation the VCMI engine loads in place of the DEF (implies "
+                          "--alpha unless --layers)");
   exportCommand->add_flag("--crop", exportRequest.crop,
                           "Cut each image to the frame's stored rectangle; the manifest "
                           "records where it lies in the full frame");
@@ -214,7 +222,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       ->check(CLI::PositiveNumber)
       ->type_name("N");
   exportCommand->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
-  exportCommand->footer(std::string(kExportFooter) + "\n\n" + WrappedText(kAlphaMappingText));
+  exportCommand->footer(std::string(kExportFooter) + "\n\n" + WrappedText(kColourRuleText));
 
   StripRequest stripRequest;
   std::string stripFrames;
@@ -258,7 +266,13 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   anim->add_option("--format", animFormat, "gif (default) or webp")
       ->check(CLI::IsMember({"gif", "webp"}))
       ->type_name("FORMAT");
-  anim->add_option("--delay", animRequest.delayMs, "Milliseconds a frame shows (default 100)")
+  anim->add_flag("--alpha", animRequest.alpha,
+                 "WebP: colours and alpha by the colour rule of export --alpha (shadows)");
+  anim->add_flag("--outline", animRequest.outline,
+                 "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+  anim->add_option("--delay", animRequest.delayMs,
+                   "Milliseconds a frame shows (default 100); GIF rounds to hundredths of a "
+                   "second and raises delays under 20 ms to 20")
       ->check(CLI::Range(10, 60000))
       ->type_name("MS");
   AddMaxOutput(*anim, animRequest.maxOutput);
@@ -267,8 +281,10 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
           "core");
   anim->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   anim->footer(
-      "Frames play in directory order, repeated entries kept, all on one canvas the size of\n"
-      "the largest; index 0 is transparent. Files: <archive stem>-<block id>.gif (or .webp).\n\n"
+      "Frames play in directory order, every entry a frame of its own (repeats too), all on\n"
+      "one canvas the size of the largest, each for --delay. GIF keeps index 0 transparent\n"
+      "and every other index opaque (it has no partial alpha; --alpha is for WebP). Files:\n"
+      "<archive stem>-<block id>.gif (or .webp).\n\n"
       "Example:\n  duskweave-convert anim --format webp --delay 80 creature.def anims/");
 
   SheetRequest sheetRequest;
@@ -280,18 +296,28 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   sheet->add_option("--padding", sheetRequest.padding, "Pixels between and around cells (default 1)")
       ->check(CLI::Range(0, 1024))
       ->type_name("N");
+  sheet->add_option("--max-size", sheetRequest.maxSize,
+                    "Most pixels a page may be wide or tall (default 4096); rows wrap and "
+                    "further pages <stem>-1.png, ... open where one would pass it")
+      ->check(CLI::Range(16, 65535))
+      ->type_name("N");
   sheet->add_flag("--crop", sheetRequest.crop, "Cells hold the stored rectangles only");
-  sheet->add_flag("--alpha", sheetRequest.alpha, "RGBA by the sprite mapping of export --alpha");
-  sheet->add_flag("--outline", sheetRequest.outline, "With --alpha: keep the outline opaque");
+  sheet->add_flag("--alpha", sheetRequest.alpha, "RGBA by the colour rule of export --alpha");
+  sheet->add_flag("--outline", sheetRequest.outline,
+                  "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
   AddMaxOutput(*sheet, sheetRequest.maxOutput);
   AddJobs(*sheet, sheetRequest.jobs,
           "Archives converted at once (the output is the same for any number); default: one per "
           "core");
   sheet->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   sheet->footer(
-      "One row per block, frames in directory order. The atlas <stem>.json gives each frame's\n"
-      "name, block, index in the block, rectangle in the sheet (x, y, w, h), full size and the\n"
-      "left/top offsets of the rectangle within the full frame.\n\n"
+      "One cell per stored frame (entries naming the same frame share it), a new row for\n"
+      "each block, frames in directory order; rows wrap and pages <stem>.png, <stem>-1.png,\n"
+      "... open so that no page passes --max-size. A frame too large for a page alone is\n"
+      "refused, naming the frame. The atlas <stem>.json lists the pages; each cell's page,\n"
+      "rectangle (x, y, w, h), full size, left/top offsets within the full frame and offset\n"
+      "in the archive; and every directory entry (table index, name, block, index in the\n"
+      "block, offset) with the cell it shows.\n\n"
       "Example:\n  duskweave-convert sheet --crop --padding 2 creature.def sheets/");
 
   app.footer(kMainFooter);
@@ -333,13 +359,21 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     if (!parseFrames(exportFramesOption, exportFrames, exportRequest.frames)) return kUsageStatus;
     exportRequest.outputFolder = exportPaths.back();
     exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
-    exportRequest.format =
-        format == "png" || exportRequest.alpha ? ImageFormat::Png : ImageFormat::Bmp;
-    if (exportRequest.alpha && format == "bmp" && exportFormatOption->count() > 0) {
-      err << kProgramName << ": error: --alpha needs --format png\n"
+    const auto usage = [&](const std::string& problem) {
+      err << kProgramName << ": error: " << problem << "\n"
           << "Run with --help for more information.\n";
       return kUsageStatus;
-    }
+    };
+    if (exportRequest.layers && exportRequest.alpha)
+      return usage("--layers and --alpha are two ways of colouring: choose one");
+    if (exportRequest.vcmi && (exportFramesOption->count() > 0 || exportRequest.crop))
+      return usage("--vcmi writes every frame whole: it does not go with --frames or --crop");
+    if (exportRequest.vcmi && !exportRequest.layers) exportRequest.alpha = true;
+    const bool rgba = exportRequest.alpha || exportRequest.layers;
+    exportRequest.format = format == "png" || rgba ? ImageFormat::Png : ImageFormat::Bmp;
+    if (rgba && format == "bmp" && exportFormatOption->count() > 0)
+      return usage(std::string(exportRequest.alpha ? "--alpha" : "--layers") +
+                   " needs --format png");
     if (exportRequest.outline && !exportRequest.alpha) {
       err << kProgramName << ": error: --outline goes with --alpha\n"
           << "Run with --help for more information.\n";
@@ -357,6 +391,16 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
     animRequest.outputFolder = animPaths.back();
     animRequest.inputs.assign(animPaths.begin(), animPaths.end() - 1);
     animRequest.webp = animFormat == "webp";
+    if (animRequest.alpha && !animRequest.webp) {
+      err << kProgramName << ": error: --alpha needs --format webp (GIF keeps index 0 transparent)\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
+    if (animRequest.outline && !animRequest.alpha) {
+      err << kProgramName << ": error: --outline goes with --alpha\n"
+          << "Run with --help for more information.\n";
+      return kUsageStatus;
+    }
     return RunAnim(animRequest, messages);
   }
   if (sheet->parsed()) {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <system_error>
 
 #include "archive/archive.h"
@@ -17,6 +18,7 @@
 #include "cli/archive_inputs.h"
 #include "cli/archive_report.h"
 #include "cli/batch_runner.h"
+#include "cli/block_frames.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/frame_jobs.h"
@@ -24,7 +26,7 @@
 #include "cli/open_archive.h"
 #include "cli/output_names.h"
 #include "cli/png_writer.h"
-#include "cli/sprite_alpha.h"
+#include "cli/sprite_colour_rule.h"
 #include "cli/sprite_crop.h"
 
 namespace dw::cli {
@@ -47,6 +49,7 @@ struct FrameResult {
   bool written = false;
   bool damaged = false;
   bool stopped = false;  // the archive's budget ran out
+  int layerFiles = 0;     // shadow and overlay files beside the frame's own
   struct Detail {
     Diagnostics found;
     std::string error;  // a write that failed in a way the diagnostics do not say
@@ -55,17 +58,71 @@ struct FrameResult {
   std::unique_ptr<Detail> detail;  // only when there is something to tell or a crop box
 };
 
-// Writes one image in the request's format; an empty string or what went wrong.
-std::string WriteImage(const std::string& path, const IndexedImage& image,
-                       const ExportRequest& request) {
+// The file of one layer beside the body's: NAME.png -> NAME-shadow.png.
+std::string LayerPath(const std::string& body, const char* suffix) {
+  const size_t dot = body.rfind('.');
+  return body.substr(0, dot) + suffix + body.substr(dot);
+}
+
+// Which of the low indices the image holds.
+SpecialIndices LowIndicesUsed(const IndexedImage& image) {
+  SpecialIndices used{};
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint8_t* row = image.TopRow(y);
+    for (int32_t x = 0; x < image.width; ++x)
+      if (row[x] < kSpecialCount) used[row[x]] = true;
+  }
+  return used;
+}
+
+// Writes one image in the request's format (with --layers, the body and the
+// layers the frame has), each file's bytes drawn from the budget first; an
+// empty string or what went wrong. files counts the files written.
+std::string WriteImage(const std::string& path, const IndexedImage& image, int32_t archiveType,
+                       const ExportRequest& request, DecodeBudget& budget, int32_t index,
+                       Diagnostics& found, int& files) {
+  if (!ReserveFileBytes(budget, FrameBmpSize(image), index, found)) return {};
   if (request.format == ImageFormat::Bmp) {
     StreamPtr file = CreateWriteStream(path);
     const bool written = StreamOpened(*file) && WriteFrameBmp(image, *file);
     FreeStream(file);
+    files += written ? 1 : 0;
     return written ? std::string() : "cannot write the file";
   }
-  if (request.alpha) return WriteRgbaPng(path, image, AlphaColours(image.palette, request.outline));
-  return WritePng(path, ViewOf(image), request.transparent);
+  std::string error;
+  if (!request.layers) {
+    error = request.alpha ? WriteRgbaPng(path, ViewOf(image),
+                                         ColoursFor(image.palette, archiveType, SpriteLayer::Whole,
+                                                    request.outline))
+                          : WritePng(path, ViewOf(image), request.transparent);
+    files += error.empty() ? 1 : 0;
+    return error;
+  }
+  struct Layer {
+    SpriteLayer layer;
+    const char* suffix;
+    bool wanted;
+  };
+  const SpecialIndices special = SpecialIndicesOf(image.palette, archiveType);
+  const SpecialIndices used = LowIndicesUsed(image);
+  bool shadow = false;
+  for (int i = 1; i < kSpecialCount; ++i)
+    shadow = shadow || (special[size_t(i)] && used[size_t(i)] && kSpecialCodes[size_t(i)].shadowAlpha > 0);
+  const bool overlay = special[kOutlineIndex] && used[kOutlineIndex];
+  const Layer layers[] = {{SpriteLayer::Body, "", true},
+                          {SpriteLayer::Shadow, "-shadow", shadow},
+                          {SpriteLayer::Overlay, "-overlay", overlay}};
+  for (const Layer& layer : layers) {
+    if (!layer.wanted) continue;
+    if (layer.layer != SpriteLayer::Body &&
+        !ReserveFileBytes(budget, FrameBmpSize(image), index, found))
+      return {};
+    const std::string file = layer.layer == SpriteLayer::Body ? path : LayerPath(path, layer.suffix);
+    error = WriteRgbaPng(file, ViewOf(image), ColoursFor(image.palette, archiveType, layer.layer));
+    if (!error.empty()) return error;
+    ++files;
+  }
+  return {};
 }
 
 FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, int32_t index,
@@ -74,9 +131,11 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
   Diagnostics found;
   std::string error;
   CropBox box;
+  int files = 0;
   if (request.format == ImageFormat::Bmp && !request.crop) {
     // The window program's export, byte for byte.
     found = ExportFrame(source, index, path);
+    files = 1;
   } else {
     const IndexedImage& decoded = source.Decode(index, found);
     if (!found.budgetExhausted()) {
@@ -88,14 +147,15 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
         cut = Crop(decoded, box);
         image = &cut;
       }
-      if (ReserveFileBytes(source.budget(), FrameBmpSize(*image), index, found))
-        error = WriteImage(path, *image, request);
+      error = WriteImage(path, *image, archive.head.archiveType, request, source.budget(), index,
+                         found, files);
     }
   }
   FrameResult result;
   result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
   result.damaged = found.damaged();
   result.stopped = found.budgetExhausted();
+  result.layerFiles = result.written ? std::max(0, files - 1) : 0;
   if (!found.ok() || !error.empty() || request.crop) {
     result.detail = std::make_unique<FrameResult::Detail>(
         FrameResult::Detail{std::move(found), std::move(error), box});
@@ -147,6 +207,54 @@ bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manife
   return false;
 }
 
+// The first table index of each stored frame among indices (in table order).
+std::vector<int32_t> FirstOfEachFrame(const Archive& archive, const std::vector<int32_t>& indices) {
+  std::vector<int32_t> first;
+  for (const int32_t index : indices) {
+    const int32_t offset = archive.frames[size_t(index)].offset;
+    if (first.empty() || archive.frames[size_t(first.back())].offset != offset) first.push_back(index);
+  }
+  return first;
+}
+
+// Gives every entry the file of the first entry naming its frame.
+void ShareFilesOfOneFrame(const Archive& archive, std::map<int32_t, std::string>& files) {
+  std::map<int32_t, std::string> byOffset;
+  for (const auto& [index, file] : files) byOffset.emplace(archive.frames[size_t(index)].offset, file);
+  for (int32_t i = 0; i < archive.frameCount(); ++i) {
+    const auto found = byOffset.find(archive.frames[size_t(i)].offset);
+    if (found != byOffset.end()) files.emplace(i, found->second);
+  }
+}
+
+// The animation file the engine loads in place of the archive: <stem>.json
+// beside the folder <stem>/ of images, a sequence of file names per block.
+bool WriteVcmiAnimation(const Archive& archive, const std::string& archivePath,
+                        const std::map<int32_t, std::string>& files, const std::string& outputFolder,
+                        Messages& messages) {
+  const std::string stem = ArchiveStem(archivePath);
+  nlohmann::ordered_json animation;
+  animation["basepath"] = stem + "/";
+  animation["sequences"] = nlohmann::ordered_json::array();
+  const std::vector<std::vector<BlockEntry>> blocks = EntriesByBlock(archive);
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    if (blocks[b].empty()) continue;
+    nlohmann::ordered_json frames = nlohmann::ordered_json::array();
+    for (const BlockEntry& entry : blocks[b]) {
+      const auto file = files.find(entry.tableIndex);
+      if (file == files.end()) {
+        messages.Error(outputFolder + "/" + stem + ".json: " + FrameLabel(archive, entry.tableIndex) +
+                       " has no image, so the animation is not written");
+        return false;
+      }
+      frames.push_back(file->second);
+    }
+    animation["sequences"].push_back(
+        {{"group", archive.blocks[b].identifier}, {"frames", std::move(frames)}});
+  }
+  return WriteManifest(outputFolder + "/" + stem + ".json", animation, messages);
+}
+
 struct Totals {
   int archives = 0;
   int files = 0;
@@ -184,11 +292,15 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                             ? request.maxOutput
                             : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
   DecodeBudget budget(limit);
-  // --alpha maps shadow and outline codes, so their fill runs keep them.
-  const DecodeOptions options{request.keepSpecial || request.alpha};
-  const std::vector<int32_t> indices = InTableOrder(resolved.indices);
-  const OutputNames outputs = PlanOutputNames(
-      archive, indices, request.format == ImageFormat::Png ? "png" : "bmp", request.uniqueNames);
+  // The colour rule reads shadow and outline codes, so their fill runs keep them.
+  const DecodeOptions options{request.keepSpecial || request.alpha || request.layers};
+  std::vector<int32_t> indices = InTableOrder(resolved.indices);
+  // For the engine, one file per stored frame: entries naming one frame
+  // (neighbours in the table) share the first one's file.
+  if (request.vcmi) indices = FirstOfEachFrame(archive, indices);
+  const OutputNames outputs =
+      PlanOutputNames(archive, indices, request.format == ImageFormat::Png ? "png" : "bmp",
+                      request.uniqueNames || request.vcmi);
   std::map<int32_t, std::string> files;  // for the manifest: table index -> the file of its image
   std::vector<bool> written(size_t(outputs.fileCount));
   int writtenFiles = 0;
@@ -208,16 +320,19 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       damaged = damaged || result.damaged;
       if (result.written) {
         const auto slot = size_t(outputs.fileSlot[k]);
-        writtenFiles += written[slot] ? 0 : 1;
+        writtenFiles += written[slot] ? 0 : 1 + result.layerFiles;
         written[slot] = true;
         // A file a later frame of another head replaced no longer holds this one.
-        if (request.manifest && !outputs.overwritten[k]) files[indices[k]] = outputs.files[k];
+        if ((request.manifest || request.vcmi) && !outputs.overwritten[k])
+          files[indices[k]] = outputs.files[k];
       } else {
         failed = true;
       }
       return result.stopped;
     };
-    if (frameJobs > 1 && indices.size() > 1 &&
+    // Layer files are named beside the planned ones (a frame "a-shadow" and
+    // the shadow of "a" share a file), so layers are written on one thread.
+    if (frameJobs > 1 && indices.size() > 1 && !request.layers &&
         BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit)) {
       // Each thread decodes through a source of its own; the results wait
       // for the report in table order.
@@ -244,15 +359,32 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                   (outputs.overwrittenCount == 1 ? " frame was" : " frames were") +
                   " overwritten by later frames of the same name; --unique-names keeps them");
   }
+  if (request.layers) {
+    const std::set<std::string> planned(outputs.files.begin(), outputs.files.end());
+    int clashes = 0;
+    for (const std::string& file : planned)
+      for (const char* suffix : {"-shadow", "-overlay"})
+        clashes += planned.count(LayerPath(file, suffix)) > 0 ? 1 : 0;
+    if (clashes > 0)
+      messages.Note(archivePath + ": the image of " + std::to_string(clashes) +
+                    (clashes == 1 ? " frame has" : " frames have") +
+                    " the name of another frame's shadow or overlay file; whichever is written "
+                    "later replaces the other");
+  }
 
+  if (request.vcmi) {
+    ShareFilesOfOneFrame(archive, files);
+    if (!failed && !WriteVcmiAnimation(archive, archivePath, files, request.outputFolder, messages))
+      failed = true;
+  }
   if (request.manifest) {
     const std::string path = folder + "/" + ArchiveStem(archivePath) + ".json";
     nlohmann::ordered_json manifest =
         BuildManifest(archive, ReportArchive(archive, *opened->bytes), files, opened->load);
     // pack encodes shadow and outline indices back as fill runs only when it
     // knows the images hold them.
-    manifest["keepSpecial"] = request.keepSpecial || request.alpha;
-    if (request.alpha) manifest["alpha"] = true;
+    manifest["keepSpecial"] = options.keepSpecial;
+    if (request.alpha || request.layers) manifest["alpha"] = true;
     if (request.crop) AddCropBoxes(manifest, boxes);
     if (!WriteManifest(path, manifest, messages)) failed = true;
   }
@@ -288,7 +420,7 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     std::map<std::string, std::string> firstInFolder;  // output folder -> archive exported there
     for (size_t i = 0; i < count; ++i) {
       const std::string& archive = inputs.archives[i];
-      folders[i] = inputs.singleFile ? request.outputFolder
+      folders[i] = inputs.singleFile && !request.vcmi ? request.outputFolder
                                      : request.outputFolder + "/" + ArchiveStem(archive);
       const auto [previous, isNew] = firstInFolder.emplace(folders[i], archive);
       if (!isNew) {

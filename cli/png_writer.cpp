@@ -9,6 +9,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+#include <algorithm>
 
 namespace dw::cli {
 namespace {
@@ -32,16 +34,20 @@ void OnPngError(png_structp png, png_const_charp message) {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// What the encoder writes: the image's indices as they are, or each index
+// through colours as RGBA (then rgbaRow holds one converted row).
+struct Target {
+  const png_color* palette = nullptr;  // palettised when set
+  bool transparentZero = false;
+  const Rgba* colours = nullptr;  // RGBA when set
+  png_bytep rgbaRow = nullptr;
+};
+
 // Kept free of objects with destructors: libpng leaves it by longjmp on errors.
-bool EncodePng(std::FILE* file, const BmpView& image, const png_color* palette,
-               bool transparentZero, png_bytepp rows, char* message) {
+bool EncodePng(std::FILE* file, const BmpView& image, const Target& target, char* message) {
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
-  if (png == nullptr) {
-    std::snprintf(message, kMessageSize, "out of memory");
-    return false;
-  }
-  png_infop info = png_create_info_struct(png);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {
     png_destroy_write_struct(&png, nullptr);
     std::snprintf(message, kMessageSize, "out of memory");
@@ -54,16 +60,50 @@ bool EncodePng(std::FILE* file, const BmpView& image, const png_color* palette,
   png_init_io(png, file);
   png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  const bool rgba = target.colours != nullptr;
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_PALETTE,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_PLTE(png, info, palette, 256);
+               static_cast<png_uint_32>(image.height), 8,
+               rgba ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_byte alpha[1] = {0};
-  if (transparentZero) png_set_tRNS(png, info, alpha, 1, nullptr);
-  png_set_rows(png, info, rows);
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  if (!rgba) {
+    png_set_PLTE(png, info, target.palette, 256);
+    if (target.transparentZero) png_set_tRNS(png, info, alpha, 1, nullptr);
+  }
+  png_write_info(png, info);
+  // PNG stores the top row first, the BMP the bottom row.
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint8_t* indices = image.pixels + (int64_t{image.height} - 1 - y) * image.stride;
+    if (!rgba) {
+      png_write_row(png, indices);
+      continue;
+    }
+    for (int32_t x = 0; x < image.width; ++x)
+      std::memcpy(target.rgbaRow + 4 * int64_t{x}, &target.colours[indices[x]], 4);
+    png_write_row(png, target.rgbaRow);
+  }
+  png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return true;
+}
+
+// Creates or replaces the file with the encoded image.
+std::string WriteFile(const std::string& path, const BmpView& image, const Target& target) {
+  if (image.width <= 0 || image.height <= 0) {
+    return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+           " pixels cannot be stored as PNG";
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return std::strerror(errno);
+  char message[kMessageSize] = {};
+  const bool encoded = EncodePng(file, image, target, message);
+  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
+  const int savedErrno = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (encoded && flushed && closed) return {};
+  std::remove(path.c_str());
+  if (!encoded) return message;
+  return std::strerror(savedErrno != 0 ? savedErrno : EIO);
 }
 
 }  // namespace
@@ -104,32 +144,25 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
 }
 
 std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero) {
-  if (image.width <= 0 || image.height <= 0) {
-    return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-           " pixels cannot be stored as PNG";
-  }
   png_color palette[256];
-  for (int i = 0; i < 256; ++i) {
+  for (int i = 0; i < 256 && image.colourTable != nullptr; ++i) {
     palette[i].red = image.colourTable[4 * i + 2];
     palette[i].green = image.colourTable[4 * i + 1];
     palette[i].blue = image.colourTable[4 * i];
   }
-  // PNG stores the top row first, the BMP the bottom row.
-  std::vector<png_bytep> rows(static_cast<size_t>(image.height));
-  for (int32_t y = 0; y < image.height; ++y) {
-    rows[y] = const_cast<png_bytep>(image.pixels + (int64_t{image.height} - 1 - y) * image.stride);
-  }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return std::strerror(errno);
-  char message[kMessageSize] = {};
-  const bool encoded = EncodePng(file, image, palette, transparentZero, rows.data(), message);
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (encoded && flushed && closed) return {};
-  std::remove(path.c_str());
-  if (!encoded) return message;
-  return std::strerror(savedErrno != 0 ? savedErrno : EIO);
+  Target target;
+  target.palette = palette;
+  target.transparentZero = transparentZero;
+  return WriteFile(path, image, target);
+}
+
+std::string WriteRgbaPng(const std::string& path, const BmpView& image,
+                         const std::array<Rgba, 256>& colours) {
+  std::vector<png_byte> row(size_t(std::max(image.width, 0)) * 4);
+  Target target;
+  target.colours = colours.data();
+  target.rgbaRow = row.data();
+  return WriteFile(path, image, target);
 }
 
 }  // namespace dw::cli

@@ -1,13 +1,18 @@
-// Writing an 8-bit BMP image, as the frame decoder makes it, as a palettised
-// PNG file: bit depth 8, the BMP's colour table as palette, the same pixel
-// indices row for row. Optionally index 0 is marked fully transparent (tRNS).
+// Writing an 8-bit BMP image, as the frame decoder makes it, as a PNG file,
+// straight from its rows (no second copy of the image): either palettised
+// (bit depth 8, the BMP's colour table as palette, the same pixel indices row
+// for row, optionally index 0 fully transparent through tRNS) or as 8-bit
+// RGBA, each index through a table of colours. Rows are stored unfiltered:
+// on sprites that is faster and smaller than adaptive filters.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "archive/indexed_image.h"
+#include "cli/sprite_colour_rule.h"
 
 namespace dw::cli {
 
@@ -28,5 +33,8 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
 
 // Creates or replaces the file. Returns an empty string, or what went wrong.
 std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero);
+// The same as RGBA, index i of every pixel becoming colours[i].
+std::string WriteRgbaPng(const std::string& path, const BmpView& image,
+                         const std::array<Rgba, 256>& colours);
 
 }  // namespace dw::cli

@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,21 +20,21 @@
 #include "cli/diagnostic_report.h"
 #include "cli/open_archive.h"
 #include "cli/png_writer.h"
-#include "cli/sprite_alpha.h"
+#include "cli/sprite_colour_rule.h"
 #include "cli/sprite_crop.h"
 
 namespace dw::cli {
 namespace {
 
-// The largest sheet made: as large as a bitmap may be.
+// The largest page made: as large as a bitmap may be.
 constexpr int64_t kMaxSheetPixels = int64_t{256} << 20;
 
+// One stored frame on a page; every entry naming the frame points at it.
 struct Cell {
-  int32_t block = 0, position = 0, tableIndex = 0;
-  int32_t x = 0, y = 0;
-  IndexedImage image;  // what the cell shows (cut when cropping)
-  CropBox box;         // where it lies in the full frame
-  int32_t fullWidth = 0, fullHeight = 0;
+  const IndexedImage* full = nullptr;  // the decoded frame
+  CropBox box;                         // the part shown (the whole frame unless cropping)
+  int32_t tableIndex = 0;              // the first entry naming the frame
+  int32_t page = 0, x = 0, y = 0;
 };
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -39,6 +42,97 @@ bool WriteText(const std::string& path, const std::string& text) {
   out << text;
   out.close();
   return bool(out);
+}
+
+struct Page {
+  int64_t width = 0, height = 0;
+};
+
+std::string PagePath(const std::string& stem, size_t page) {
+  return stem + (page == 0 ? std::string() : "-" + std::to_string(page)) + ".png";
+}
+
+// Places the cells left to right, a new row for each block and wherever the
+// next cell would pass maxSize, a new page wherever the next row would.
+// Cells of a block that starts mid-page begin a new row. False (with the
+// message) when a frame cannot fit on a page at all.
+bool LayOut(std::vector<Cell>& cells, const std::vector<bool>& startsBlock,
+            const SheetRequest& request, const Archive& archive, const std::string& path,
+            std::vector<Page>& pages, Messages& messages) {
+  const int64_t pad = request.padding, limit = request.maxSize;
+  int64_t x = pad, y = pad, rowHeight = 0;
+  pages.assign(1, Page{});
+  for (size_t c = 0; c < cells.size(); ++c) {
+    Cell& cell = cells[c];
+    const int64_t w = cell.box.width, h = cell.box.height;
+    if (w + 2 * pad > limit || h + 2 * pad > limit) {
+      messages.Error(path + ": " + FrameLabel(archive, cell.tableIndex) + " is " +
+                     std::to_string(w) + " x " + std::to_string(h) +
+                     " pixels, more than a sheet page of --max-size " + std::to_string(limit) +
+                     " holds with --padding " + std::to_string(pad) + " (raise --max-size)");
+      return false;
+    }
+    if (x > pad && (startsBlock[c] || x + w + pad > limit)) {
+      y += rowHeight + pad;
+      x = pad;
+      rowHeight = 0;
+    }
+    if (y > pad && y + h + pad > limit) {
+      pages.push_back(Page{});
+      x = pad;
+      y = pad;
+      rowHeight = 0;
+    }
+    cell.page = int32_t(pages.size() - 1);
+    cell.x = int32_t(x);
+    cell.y = int32_t(y);
+    x += w + pad;
+    rowHeight = std::max(rowHeight, h);
+    pages.back().width = std::max(pages.back().width, x);
+    pages.back().height = std::max(pages.back().height, y + h + pad);
+  }
+  // Empty frames alone without padding still make a (1 x 1) image.
+  for (Page& page : pages) {
+    page.width = std::max<int64_t>(page.width, 1);
+    page.height = std::max<int64_t>(page.height, 1);
+  }
+  return true;
+}
+
+// A page's image: its cells copied from their frames, index 0 elsewhere.
+IndexedImage DrawPage(const std::vector<Cell>& cells, int32_t page, const Page& size,
+                      const Palette& palette) {
+  IndexedImage image;
+  image.width = int32_t(size.width);
+  image.height = int32_t(size.height);
+  image.stride = StrideOf(size.width);
+  image.palette = palette;
+  image.pixels.assign(size_t(image.stride * image.height), 0);
+  for (const Cell& cell : cells) {
+    // An empty frame has an empty cell: nothing to copy.
+    if (cell.page != page || cell.box.empty || cell.box.width <= 0 || cell.box.height <= 0)
+      continue;
+    for (int32_t row = 0; row < cell.box.height; ++row)
+      std::memcpy(image.TopRow(cell.y + row) + cell.x,
+                  cell.full->TopRow(cell.box.top + row) + cell.box.left, size_t(cell.box.width));
+  }
+  return image;
+}
+
+nlohmann::ordered_json CellJson(const Cell& cell, const Archive& archive) {
+  nlohmann::ordered_json json;
+  json["page"] = cell.page;
+  json["x"] = cell.x;
+  json["y"] = cell.y;
+  json["w"] = cell.box.width;
+  json["h"] = cell.box.height;
+  json["fullWidth"] = cell.full->width;
+  json["fullHeight"] = cell.full->height;
+  json["left"] = cell.box.left;
+  json["top"] = cell.box.top;
+  json["offset"] = archive.frames[size_t(cell.tableIndex)].offset;
+  if (cell.box.empty || cell.box.width <= 0 || cell.box.height <= 0) json["empty"] = true;
+  return json;
 }
 
 void SheetArchive(const std::string& path, const SheetRequest& request, Messages& messages) {
@@ -52,98 +146,107 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
   ProblemReport problems(path, archive, messages);
   DecodedHeads heads(source);
   const std::vector<std::vector<BlockEntry>> blocks = EntriesByBlock(archive);
-  const int32_t pad = request.padding;
 
-  // Layout: one row per block, cells left to right in directory order.
+  // One cell per stored frame, in the order the directory first names them.
   std::vector<Cell> cells;
-  int64_t y = pad, width = 0;
-  for (size_t b = 0; b < blocks.size(); ++b) {
-    if (blocks[b].empty()) continue;
-    int64_t x = pad, rowHeight = 0;
-    for (const BlockEntry& entry : blocks[b]) {
+  std::vector<bool> startsBlock;
+  std::map<int32_t, size_t> cellOfOffset;
+  std::vector<size_t> cellOfEntry;  // directory order
+  for (const std::vector<BlockEntry>& block : blocks) {
+    bool first = true;
+    for (const BlockEntry& entry : block) {
+      const int32_t offset = archive.frames[size_t(entry.tableIndex)].offset;
+      if (const auto found = cellOfOffset.find(offset); found != cellOfOffset.end()) {
+        cellOfEntry.push_back(found->second);
+        continue;
+      }
       const IndexedImage* full = heads.Decode(entry.tableIndex, problems);
       if (full == nullptr) return;  // the budget ran out; reported
       Cell cell;
-      cell.block = int32_t(b);
-      cell.position = entry.positionInBlock;
+      cell.full = full;
       cell.tableIndex = entry.tableIndex;
-      cell.fullWidth = full->width;
-      cell.fullHeight = full->height;
       if (request.crop) {
         const auto head = ReadFrameHeader(archive, *opened->bytes, entry.tableIndex);
         cell.box = head ? StoredRectangle(*head, *full) : CropBox{0, 0, 0, 0, true};
-        cell.image = Crop(*full, cell.box);
+        if (cell.box.empty) cell.box.width = cell.box.height = 0;
       } else {
-        cell.box = CropBox{0, 0, full->width, full->height, full->Empty()};
-        cell.image = *full;
+        cell.box = full->Empty() ? CropBox{0, 0, 0, 0, true}
+                                 : CropBox{0, 0, full->width, full->height, false};
       }
-      cell.x = int32_t(std::min<int64_t>(x, INT32_MAX));
-      cell.y = int32_t(std::min<int64_t>(y, INT32_MAX));
-      x += int64_t{cell.image.width} + pad;
-      rowHeight = std::max<int64_t>(rowHeight, cell.image.height);
-      width = std::max(width, x);
-      cells.push_back(std::move(cell));
-      if (x > INT32_MAX) break;
+      cellOfOffset.emplace(offset, cells.size());
+      cellOfEntry.push_back(cells.size());
+      cells.push_back(cell);
+      startsBlock.push_back(first);
+      first = false;
     }
-    y += rowHeight + pad;
-    if (y > INT32_MAX) break;
   }
   const std::string stem = request.outputFolder + "/" + ArchiveStem(path);
   if (cells.empty()) {
     messages.Error(path + ": no frames to put on a sheet");
     return;
   }
-  const int64_t height = y;
-  const int64_t bytes = StrideOf(width) * height * (request.alpha ? 4 : 1);
-  if (width > INT32_MAX || height > INT32_MAX || StrideOf(width) * height > kMaxSheetPixels) {
-    messages.Error(stem + ".png: a sheet of " + std::to_string(width) + " x " +
-                   std::to_string(height) + " pixels is too large (at most 256 Mi pixels)");
-    return;
+  std::vector<Page> pages;
+  if (!LayOut(cells, startsBlock, request, archive, path, pages, messages)) return;
+  // Every page is held once and written once: draw both before any is made,
+  // so that a refusal leaves no file.
+  int64_t held = 0;
+  for (size_t p = 0; p < pages.size(); ++p) {
+    const int64_t pixels = StrideOf(pages[p].width) * pages[p].height;
+    if (pixels > kMaxSheetPixels) {
+      messages.Error(PagePath(stem, p) + ": a sheet page of " + std::to_string(pages[p].width) +
+                     " x " + std::to_string(pages[p].height) +
+                     " pixels is too large (at most 256 Mi pixels; lower --max-size)");
+      return;
+    }
+    held += pixels;
   }
-  if (!budget.ReserveWritten(bytes)) {
+  const int64_t written = held * (request.alpha ? 4 : 1);
+  if (!budget.ReserveDecoded(held) || !budget.ReserveWritten(written)) {
     messages.Error(stem + ".png: the sheet would pass the limit of " +
                    std::to_string(budget.writtenLimit()) +
                    " bytes for one archive (raise it with --max-output)");
     return;
   }
-  IndexedImage sheet;
-  sheet.width = int32_t(width);
-  sheet.height = int32_t(height);
-  sheet.stride = StrideOf(width);
-  sheet.palette = archive.palette;
-  sheet.pixels.assign(size_t(sheet.stride * sheet.height), 0);
+
   nlohmann::ordered_json atlas;
   atlas["archive"] = path.substr(path.find_last_of('/') + 1);
-  atlas["image"] = ArchiveStem(path) + ".png";
-  atlas["width"] = sheet.width;
-  atlas["height"] = sheet.height;
-  atlas["frames"] = nlohmann::ordered_json::array();
-  for (const Cell& cell : cells) {
-    for (int32_t row = 0; row < cell.image.height; ++row)
-      std::memcpy(sheet.TopRow(cell.y + row) + cell.x, cell.image.TopRow(row),
-                  size_t(cell.image.width));
-    const BlockInfo& block = archive.blocks[size_t(cell.block)];
-    nlohmann::ordered_json frame;
-    frame["name"] = Cp1251ToUtf8(block.frames[size_t(cell.position)].name);
-    frame["block"] = {{"identifier", block.identifier}, {"position", cell.block}};
-    frame["index"] = cell.position;
-    frame["x"] = cell.x;
-    frame["y"] = cell.y;
-    frame["w"] = cell.image.width;
-    frame["h"] = cell.image.height;
-    frame["fullWidth"] = cell.fullWidth;
-    frame["fullHeight"] = cell.fullHeight;
-    frame["left"] = cell.box.left;
-    frame["top"] = cell.box.top;
-    if (request.crop && cell.box.empty) frame["empty"] = true;
-    atlas["frames"].push_back(std::move(frame));
+  atlas["pages"] = nlohmann::ordered_json::array();
+  for (size_t p = 0; p < pages.size(); ++p) {
+    const std::string file = PagePath(stem, p);
+    atlas["pages"].push_back({{"image", file.substr(file.find_last_of('/') + 1)},
+                              {"width", pages[p].width},
+                              {"height", pages[p].height}});
   }
-  const std::string error =
-      request.alpha ? WriteRgbaPng(stem + ".png", sheet, AlphaColours(sheet.palette, request.outline))
-                    : WritePng(stem + ".png", ViewOf(sheet), true);
-  if (!error.empty()) {
-    messages.Error(stem + ".png: " + error);
-    return;
+  atlas["cells"] = nlohmann::ordered_json::array();
+  for (const Cell& cell : cells) atlas["cells"].push_back(CellJson(cell, archive));
+  atlas["frames"] = nlohmann::ordered_json::array();
+  size_t d = 0;
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    const BlockInfo& block = archive.blocks[b];
+    for (const BlockEntry& entry : blocks[b]) {
+      nlohmann::ordered_json frame;
+      frame["index"] = entry.tableIndex;
+      frame["name"] = Cp1251ToUtf8(block.frames[size_t(entry.positionInBlock)].name);
+      frame["block"] = {{"identifier", block.identifier}, {"position", int32_t(b)}};
+      frame["indexInBlock"] = entry.positionInBlock;
+      frame["offset"] = archive.frames[size_t(entry.tableIndex)].offset;
+      frame["cell"] = cellOfEntry[d++];
+      atlas["frames"].push_back(std::move(frame));
+    }
+  }
+
+  const std::array<Rgba, 256> colours =
+      ColoursFor(archive.palette, archive.head.archiveType, SpriteLayer::Whole, request.outline);
+  for (size_t p = 0; p < pages.size(); ++p) {
+    const IndexedImage page = DrawPage(cells, int32_t(p), pages[p], archive.palette);
+    const std::string file = PagePath(stem, p);
+    const std::string error = request.alpha ? WriteRgbaPng(file, ViewOf(page), colours)
+                                            : WritePng(file, ViewOf(page), true);
+    if (!error.empty()) {
+      messages.Error(file + ": " + error);
+      for (size_t q = 0; q < p; ++q) std::remove(PagePath(stem, q).c_str());
+      return;
+    }
   }
   if (!WriteText(stem + ".json",
                  atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n"))

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "archive/archive.h"
@@ -32,6 +33,25 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
                             ? request.maxOutput
                             : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
   DecodeBudget budget(limit);
+  // The joined image is held whole (twice when it goes to standard output)
+  // and written whole: its size, from the heads alone, is drawn first.
+  const int64_t height = DecodedImageSize(archive, *opened->bytes, resolved.indices[0]).height;
+  int64_t width = 0;
+  for (size_t k = 0; k < resolved.indices.size(); ++k)
+    width += DecodedImageSize(archive, *opened->bytes, resolved.indices[k]).width +
+             (k > 0 && request.separator ? 1 : 0);
+  const int64_t most = std::numeric_limits<int64_t>::max() / 4;
+  const int64_t pixels = width > std::numeric_limits<int32_t>::max() ||
+                                 (height > 0 && StrideOf(width) > most / height)
+                             ? most
+                             : StrideOf(width) * height;
+  if (!budget.ReserveDecoded(pixels * (request.output == "-" ? 2 : 1)) ||
+      !budget.ReserveWritten(kBmpPixelOffset + pixels)) {
+    messages.Error(request.output + ": the strip of " + std::to_string(width) + " x " +
+                   std::to_string(height) + " pixels would pass the limit of " +
+                   std::to_string(limit) + " bytes (raise it with --max-output)");
+    return messages.ExitStatus();
+  }
   Diagnostics decoded;
   const std::unique_ptr<Bitmap> strip =
       ComposeStrip(archive, opened->bytes, resolved.indices, request.separator, budget, &decoded);

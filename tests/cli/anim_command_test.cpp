@@ -10,7 +10,7 @@ namespace dw::testing {
 namespace {
 
 // Two frames of one block and one of another; the first block lists frame 0
-// twice, so its animation has three frames.
+// twice in a row, so its animation has three frames.
 ArchiveSpec Blocks() {
   ArchiveSpec plan;
   plan.frames = {MakeFrame(0, 3, 2, 3, 2, 0, 0, {9, 0, 10, 11, 12, 0}),
@@ -18,7 +18,7 @@ ArchiveSpec Blocks() {
                  MakeFrame(0, 1, 1, 1, 1, 0, 0, {30})};
   Block walk;
   walk.identifier = 5;
-  walk.entries = {{"w0", 0, {}, {}}, {"w1", 1, {}, {}}, {"w0", 0, {}, {}}};
+  walk.entries = {{"w0", 0, {}, {}}, {"w0", 0, {}, {}}, {"w1", 1, {}, {}}};
   Block idle;
   idle.identifier = 8;
   idle.entries = {{"i0", 2, {}, {}}};
@@ -28,8 +28,8 @@ ArchiveSpec Blocks() {
 
 // Canvas 4 x 2, top row first.
 const std::vector<std::vector<uint8_t>> kWalk = {{9, 0, 10, 0, 11, 12, 0, 0},
-                                                 {0, 20, 21, 0, 0, 0, 0, 0},
-                                                 {9, 0, 10, 0, 11, 12, 0, 0}};
+                                                 {9, 0, 10, 0, 11, 12, 0, 0},
+                                                 {0, 20, 21, 0, 0, 0, 0, 0}};
 
 TEST(AnimCommand, GifHasEveryEntryInDirectoryOrderOnOneCanvas) {
   TempDir dir;
@@ -95,6 +95,18 @@ TEST(AnimCommand, WebpFramesDecodeToThePaletteColoursWithIndexZeroClear) {
     }
   }
   WebPAnimDecoderDelete(decoder);
+}
+
+TEST(AnimCommand, GifDelaysRoundToHundredthsAndShortOnesAreRaisedWithAWarning) {
+  for (const auto& [ms, hundredths] :
+       std::vector<std::pair<int, int>>{{10, 2}, {19, 2}, {20, 2}, {24, 2}, {25, 3}, {104, 10}})
+    EXPECT_EQ(cli::GifDelay(ms), hundredths) << ms;
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "hero.def", Blocks());
+  const RunResult r = RunCli({"anim", "--delay", "15", archive, dir.File("a")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("warning: a GIF delay of 15 ms is raised to 20 ms"), std::string::npos)
+      << r.err;
 }
 
 TEST(AnimCommand, AnimationOverTheLimitIsRefused) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -111,6 +112,17 @@ inline std::string ReadText(const std::string& path) {
 
 inline nlohmann::json ReadJson(const std::string& path) {
   return nlohmann::json::parse(ReadText(path));
+}
+
+// A JSON file against docs/<schema>.schema.json (skipped without python3's
+// jsonschema).
+inline void ExpectMatchesSchema(const std::string& schema, const std::string& json) {
+  if (std::system("python3 -c 'import jsonschema' 2>/dev/null") != 0)
+    GTEST_SKIP() << "python3 with jsonschema is not installed";
+  const std::string command = "python3 -c 'import json, sys, jsonschema; jsonschema.validate("
+                              "json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))' " +
+                              std::string(DUSKWEAVE_DOCS_DIR) + "/" + schema + ".schema.json " + json;
+  EXPECT_EQ(std::system(command.c_str()), 0) << json;
 }
 
 // The names in a folder, sorted.

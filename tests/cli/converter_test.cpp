@@ -41,11 +41,11 @@ TEST(ListCommand, PrintsHeadAndFramesInOffsetOrderInAlignedColumns) {
                        "Blocks:  1\n"
                        "Frames:  4\n"
                        "\n"
-                       "Index  Name        Offset  Compression  Full   Stored  Margins\n"
-                       "    0  дом.pcx        868            0  4x3    2x2     1,1\n"
-                       "    1  walk02.pcx     868            0  4x3    2x2     1,1\n"
-                       "    2  walk01.pcx     904            0  12x10  3x1     9,0\n"
-                       "    3  broken.pcx    5000            -  -      -       -\n");
+                       "Index  Name        Block  In block  Offset  Compression  Full   Stored  Margins\n"
+                       "    0  дом.pcx         0         1     868            0  4x3    2x2     1,1\n"
+                       "    1  walk02.pcx      0         3     868            0  4x3    2x2     1,1\n"
+                       "    2  walk01.pcx      0         0     904            0  12x10  3x1     9,0\n"
+                       "    3  broken.pcx      0         2    5000            -  -      -       -\n");
   // The frame whose head lies outside the file makes the archive damaged.
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("frame 3 (broken.pcx): head at 5000 lies outside the file"),
@@ -58,6 +58,8 @@ TEST(ListCommand, InfoPrintsTheSameAsJson) {
   const std::string path = WriteArchive(dir, "units.def", ListedSpec());
   const RunResult r = RunCli({"info", "--json", path});
   EXPECT_EQ(r.status, 1);
+  WriteFile(dir.File("info.json"), std::vector<uint8_t>(r.out.begin(), r.out.end()));
+  ExpectMatchesSchema("info", dir.File("info.json"));
   const nlohmann::json json = nlohmann::json::parse(r.out);
   EXPECT_EQ(json["archive"], path);
   for (const auto& [key, value] : {std::pair{"type", 66},
@@ -69,7 +71,7 @@ TEST(ListCommand, InfoPrintsTheSameAsJson) {
   }
   ASSERT_EQ(json["frames"].size(), 4u);
   EXPECT_EQ(json["frames"][0], nlohmann::json::parse(R"({"index": 0, "name": "дом.pcx",
-      "offset": 868, "dataSize": 4, "compression": 0, "fullWidth": 4, "fullHeight": 3,
+      "block": {"identifier": 0, "position": 0}, "indexInBlock": 1, "offset": 868, "dataSize": 4, "compression": 0, "fullWidth": 4, "fullHeight": 3,
       "width": 2, "height": 2, "leftMargin": 1, "topMargin": 1})"));
   EXPECT_EQ(json["frames"][2]["name"], "walk01.pcx");
   EXPECT_TRUE(json["frames"][3]["compression"].is_null());

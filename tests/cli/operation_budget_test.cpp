@@ -1,0 +1,70 @@
+// Small archives that ask for much: each operation draws what it holds and
+// writes from its one budget, and refuses (exit 1, the limit named, no file)
+// what cannot fit.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "tests/cli/cli_test_support.h"
+#include "tests/support/hostile_archives.h"
+
+namespace dw::testing {
+namespace {
+
+struct BudgetCase {
+  const char* name;
+  std::function<ArchiveSpec()> archive;
+  std::vector<std::string> command;  // the archive and then the output follow
+  std::string output;                // a file or folder under the test folder
+  int status;
+  std::string message;  // in stderr
+};
+
+class OperationBudget : public ::testing::TestWithParam<BudgetCase> {};
+
+TEST_P(OperationBudget, RefusesWhatCannotFitAndWritesNothing) {
+  const BudgetCase& c = GetParam();
+  TempDir dir;
+  std::vector<std::string> args = c.command;
+  args.push_back(WriteArchive(dir, "h.def", c.archive()));
+  args.push_back(dir.File(c.output));
+  const RunResult r = RunCli(args);
+  EXPECT_EQ(r.status, c.status) << r.err;
+  EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  if (c.status == 0) return;
+  const std::string output = dir.File(c.output);
+  EXPECT_TRUE(!std::filesystem::exists(output) ||
+              (std::filesystem::is_directory(output) && FilesIn(output).empty()));
+}
+
+const std::string kRaise = "bytes for one archive (raise it with --max-output)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OperationBudget,
+    ::testing::Values(
+        // Entries naming one frame share its one cell: no copy per entry.
+        BudgetCase{"SheetOfOneFrameManyTimes", [] { return OneFrameManyEntries(1000, 64, 64); },
+                   {"sheet", "--max-output", "64K"}, "s", 0, ""},
+        BudgetCase{"SheetOfACrossedCanvas", [] { return CrossedFrames(400); },
+                   {"sheet", "--max-output", "64K"}, "s", 1,
+                   "s/h.png: the sheet would pass the limit of 65536 " + kRaise},
+        BudgetCase{"GifOfACrossedCanvas", [] { return CrossedFrames(400); },
+                   {"anim", "--max-output", "64K"}, "a", 1,
+                   "a/h-0.gif: the animation of 400 x 400 pixels would pass the limit of 65536 " +
+                       kRaise},
+        BudgetCase{"WebpEncoderOfACrossedCanvas", [] { return CrossedFrames(400); },
+                   {"anim", "--format", "webp", "--max-output", "4M"}, "a", 1,
+                   "a/h-0.webp: the animation of 400 x 400 pixels would pass the limit of 4194304 " +
+                       kRaise},
+        BudgetCase{"StripOfACrossedCanvas", [] { return CrossedFrames(400); },
+                   {"strip", "--max-output", "64K"}, "s.bmp", 1,
+                   "s.bmp: the strip of 402 x 400 pixels would pass the limit of 65536 bytes "
+                   "(raise it with --max-output)"},
+        BudgetCase{"StripOfManyThinFrames", [] { return OneFrameManyEntries(1000, 100, 1); },
+                   {"strip", "--max-output", "64K"}, "s.bmp", 1,
+                   "s.bmp: the strip of 100999 x 1 pixels would pass the limit of 65536"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace dw::testing
