@@ -5,6 +5,7 @@
 #include "archive/decode_budget.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_source.h"
+#include "archive/stop_request.h"
 #include "cli/animation_writer.h"
 #include "cli/archive_inputs.h"
 #include "cli/batch_runner.h"
@@ -12,12 +13,14 @@
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/open_archive.h"
+#include "cli/output_file.h"
 
 namespace dw::cli {
 namespace {
 
 // One archive: an animation per block that lists frames.
-int AnimateArchive(const std::string& path, const AnimRequest& request, Messages& messages) {
+int AnimateArchive(const std::string& path, const std::string& stem, const AnimRequest& request,
+                   Messages& messages) {
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
@@ -31,6 +34,7 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
   int written = 0;
   for (size_t b = 0; b < blocks.size(); ++b) {
     if (blocks[b].empty()) continue;
+    if (OutputHalted()) return written;
     DecodedHeads heads(source);  // one block's images at a time
     Animation animation;
     animation.palette = archive.palette;
@@ -43,7 +47,7 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
       animation.frames.push_back(image);
     }
     if (heads.exhausted()) return written;
-    const std::string file = request.outputFolder + "/" + ArchiveStem(path) + "-" +
+    const std::string file = request.outputFolder + "/" + stem + "-" +
                              std::to_string(archive.blocks[b].identifier) + extension;
     // What the encoder is handed: every frame on the whole canvas.
     const int64_t canvas = int64_t{animation.width} * animation.height * (request.webp ? 4 : 1);
@@ -53,12 +57,14 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
                      " bytes for one archive (raise it with --max-output)");
       return written;
     }
-    const std::string error =
-        request.webp ? WriteWebp(file, animation) : WriteGif(file, animation);
-    if (error.empty()) {
+    const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
+      return request.webp ? WriteWebp(out, animation) : WriteGif(out, animation);
+    });
+    NoteOutcome(outcome);
+    if (outcome.ok()) {
       ++written;
-    } else {
-      messages.Error(file + ": " + error);
+    } else if (!StopRequested()) {
+      messages.Error(file + ": " + outcome.error);
     }
   }
   return written;
@@ -69,14 +75,15 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
 int RunAnim(const AnimRequest& request, Messages& messages) {
   const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
   if (!archives) return messages.ExitStatus();
-  std::vector<std::string> stems;  // archives of one stem write the same files
-  for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
+  // Archives of one stem write units-1.gif, then units~2-1.gif, ...
+  const std::vector<std::string> stems = UniqueStems(*archives);
   const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,
-                                    [&](const std::string& archive, Messages& out) {
-                                      return AnimateArchive(archive, request, out);
+                                    [&](size_t i, Messages& out) {
+                                      return AnimateArchive((*archives)[i], stems[i], request, out);
                                     });
   messages.Summary(std::to_string(files) + " animation" + (files == 1 ? "" : "s") +
-                   " written into " + request.outputFolder);
+                   " written into " + request.outputFolder +
+                   (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
 }
 

@@ -10,6 +10,7 @@
 
 #include "archive/indexed_image.h"
 #include "archive/palette.h"
+#include "archive/stream.h"
 
 namespace dw::cli {
 
@@ -20,12 +21,12 @@ struct Animation {
   int delayMs = 100;
 };
 
-// Each writes or replaces the file and returns an empty string, or what went
-// wrong (the file is then removed).
+// Each encodes the animation into the file and returns an empty string, or
+// what the encoder refused (a failed write is the file's own error).
 // GIF: one global colour table, index 0 transparent, looping forever; delays
 // are kept to the GIF's hundredths of a second.
-std::string WriteGif(const std::string& path, const Animation& animation);
+std::string WriteGif(AtomicFile& file, const Animation& animation);
 // WebP: lossless RGBA frames, looping forever.
-std::string WriteWebp(const std::string& path, const Animation& animation);
+std::string WriteWebp(AtomicFile& file, const Animation& animation);
 
 }  // namespace dw::cli

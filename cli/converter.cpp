@@ -1,11 +1,16 @@
 #include "cli/converter.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <memory>
 
+#include "archive/stop_request.h"
 #include "cli/commands.h"
+#include "cli/diagnostic_report.h"
 #include "cli/frame_selection.h"
 #include "cli/messages.h"
+#include "cli/output_file.h"
 #include "cli/sprite_alpha.h"
 #include "cli/suggestion.h"
 
@@ -153,10 +158,8 @@ std::vector<std::string> Reversed(const std::vector<std::string>& args) {
   return std::vector<std::string>(args.rbegin(), args.rend());
 }
 
-}  // namespace
-
-int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 const Terminal& terminal) {
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const Terminal& terminal) {
   CLI::App app("duskweave-convert: convert DEF sprite archives into 8-bit BMP or PNG images",
                kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);
@@ -384,7 +387,37 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (!parseFrames(stripFramesOption, stripFrames, stripRequest.frames)) return kUsageStatus;
   stripRequest.separator = !noSeparator;
+  if (stripRequest.output == "-" && terminal.stdoutIsTerminal) {
+    err << kProgramName << ": error: strip: standard output is a terminal; "
+        << "redirect it to a file or name an output file\n";
+    return 1;
+  }
   return RunStrip(stripRequest, out, messages);
+}
+
+}  // namespace
+
+int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 const Terminal& terminal) {
+  BeginOutputRun();
+  int status = RunCommand(args, out, err, terminal);
+  RemoveEmptyOutputFolders();
+  // What went to standard output must have arrived: a full disk or a closed
+  // pipe is a failure, not a silent loss.
+  errno = 0;
+  out.flush();
+  if (!out) {
+    const int error = errno != 0 ? errno : EIO;
+    err << kProgramName << ": error: cannot write to standard output: " << SystemReason(error)
+        << '\n';
+    status = std::max(status, 1);
+  }
+  if (StopRequested()) {
+    err << kProgramName << ": error: interrupted; the files reported as written are complete, "
+        << "no other file was left behind\n";
+    return kStoppedStatus;
+  }
+  return status;
 }
 
 }  // namespace dw::cli

@@ -1,9 +1,24 @@
 #include "cli/diagnostic_report.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "archive/text_encoding.h"
 #include "cli/archive_report.h"
 
 namespace dw::cli {
+
+std::string SystemReason(int error) {
+  return std::strerror(error);
+}
+
+std::string CannotWrite(int error) {
+  return "cannot write the file: " + SystemReason(error);
+}
+
+bool DiskFull(int error) {
+  return error == ENOSPC || error == EDQUOT;
+}
 
 std::string FrameLabel(const Archive& archive, int32_t frameIndex) {
   std::string label = "frame " + std::to_string(frameIndex);
@@ -23,7 +38,7 @@ std::string DiagnosticLine(const std::string& archivePath, const Archive& archiv
     case DiagnosticKind::WriteFailed:
       return (d.path.empty() ? archivePath : d.path) +
              (ofFrame ? ": " + FrameLabel(archive, d.frame) : std::string()) +
-             ": cannot write the file";
+             ": " + CannotWrite(d.value != 0 ? int(d.value) : EIO);
     case DiagnosticKind::BudgetExhausted:
       return archivePath + ": stopped" +
              (ofFrame ? " at " + FrameLabel(archive, d.frame) : std::string()) +

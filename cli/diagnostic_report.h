@@ -11,6 +11,16 @@
 
 namespace dw::cli {
 
+// The system's words for an error number: "No space left on device".
+std::string SystemReason(int error);
+
+// "cannot write the file: reason", for every output file that failed.
+std::string CannotWrite(int error);
+
+// Whether an error number means the disk (or the user's quota) is full, after
+// which no later file can be written either.
+bool DiskFull(int error);
+
 // "frame 3 (walk01.pcx)", the name shown safely for a terminal.
 std::string FrameLabel(const Archive& archive, int32_t frameIndex);
 

@@ -1,6 +1,4 @@
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -13,6 +11,7 @@
 #include "archive/frame_export.h"
 #include "archive/frame_info.h"
 #include "archive/stream.h"
+#include "archive/stop_request.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
 #include "cli/archive_report.h"
@@ -22,7 +21,7 @@
 #include "cli/frame_jobs.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
-#include "cli/output_names.h"
+#include "cli/output_file.h"
 #include "cli/png_writer.h"
 #include "cli/sprite_alpha.h"
 #include "cli/sprite_crop.h"
@@ -30,23 +29,13 @@
 namespace dw::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-bool MakeFolder(const std::string& folder, Messages& messages) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!ec && fs::is_directory(folder, ec)) return true;
-  messages.Error(folder + ": cannot create the output folder" +
-                 (ec ? ": " + ec.message() : ": a file of that name is in the way"));
-  return false;
-}
-
 // What exporting one frame gave, kept until the frames are reported in table
 // order.
 struct FrameResult {
   bool written = false;
   bool damaged = false;
   bool stopped = false;  // the archive's budget ran out
+  bool skipped = false;  // not tried: the run was halted
   struct Detail {
     Diagnostics found;
     std::string error;  // a write that failed in a way the diagnostics do not say
@@ -55,21 +44,26 @@ struct FrameResult {
   std::unique_ptr<Detail> detail;  // only when there is something to tell or a crop box
 };
 
-// Writes one image in the request's format; an empty string or what went wrong.
-std::string WriteImage(const std::string& path, const IndexedImage& image,
-                       const ExportRequest& request) {
-  if (request.format == ImageFormat::Bmp) {
-    StreamPtr file = CreateWriteStream(path);
-    const bool written = StreamOpened(*file) && WriteFrameBmp(image, *file);
-    FreeStream(file);
-    return written ? std::string() : "cannot write the file";
-  }
-  if (request.alpha) return WriteRgbaPng(path, image, AlphaColours(image.palette, request.outline));
-  return WritePng(path, ViewOf(image), request.transparent);
+// Writes one image in the request's format.
+WriteOutcome WriteImage(const std::string& path, const IndexedImage& image,
+                        const ExportRequest& request) {
+  return WriteOutputFile(path, [&](AtomicFile& file) -> std::string {
+    if (request.format == ImageFormat::Bmp) {
+      WriteFrameBmp(image, file.stream());  // a short write is the file's own error
+      return {};
+    }
+    if (request.alpha) return WriteRgbaPng(file, image, AlphaColours(image.palette, request.outline));
+    return WritePng(file, ViewOf(image), request.transparent);
+  });
 }
 
 FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, int32_t index,
                       const std::string& path, const ExportRequest& request) {
+  if (OutputHalted()) {
+    FrameResult result;
+    result.skipped = true;
+    return result;
+  }
   const Archive& archive = source.archive();
   Diagnostics found;
   std::string error;
@@ -77,6 +71,9 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
   if (request.format == ImageFormat::Bmp && !request.crop) {
     // The window program's export, byte for byte.
     found = ExportFrame(source, index, path);
+    for (const Diagnostic& d : found.items) {
+      if (d.kind == DiagnosticKind::WriteFailed) NoteSystemError(int(d.value));
+    }
   } else {
     const IndexedImage& decoded = source.Decode(index, found);
     if (!found.budgetExhausted()) {
@@ -88,11 +85,19 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
         cut = Crop(decoded, box);
         image = &cut;
       }
-      if (ReserveFileBytes(source.budget(), FrameBmpSize(*image), index, found))
-        error = WriteImage(path, *image, request);
+      if (ReserveFileBytes(source.budget(), FrameBmpSize(*image), index, found)) {
+        const WriteOutcome outcome = WriteImage(path, *image, request);
+        NoteOutcome(outcome);
+        error = outcome.error;
+      }
     }
   }
   FrameResult result;
+  // A frame stopped by an interrupt is not written and not reported.
+  if (StopRequested() && (!error.empty() || found.writeFailed())) {
+    result.skipped = true;
+    return result;
+  }
   result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
   result.damaged = found.damaged();
   result.stopped = found.budgetExhausted();
@@ -139,17 +144,19 @@ void AddCropBoxes(nlohmann::ordered_json& manifest, const std::map<int32_t, Crop
 
 bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manifest,
                    Messages& messages) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-  out.close();
-  if (out) return true;
-  messages.Error(path + ": cannot write the manifest");
+  const std::string text =
+      manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+  const WriteOutcome outcome = WriteOutputFile(path, text.data(), text.size());
+  NoteOutcome(outcome);
+  if (outcome.ok()) return true;
+  messages.Error(path + ": " + outcome.error);
   return false;
 }
 
 struct Totals {
   int archives = 0;
   int files = 0;
+  int renamed = 0;
   int damagedArchives = 0;
   int failedArchives = 0;
 };
@@ -175,7 +182,8 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     messages.Error(archivePath + ": no frame matches '" + PrintableName(pattern) + "'");
     failed = true;
   }
-  if (!MakeFolder(folder, messages)) {
+  if (OutputHalted()) return;
+  if (!MakeOutputFolder(folder, messages)) {
     ++totals.failedArchives;
     return;
   }
@@ -187,8 +195,16 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   // --alpha maps shadow and outline codes, so their fill runs keep them.
   const DecodeOptions options{request.keepSpecial || request.alpha};
   const std::vector<int32_t> indices = InTableOrder(resolved.indices);
-  const OutputNames outputs = PlanOutputNames(
+  const ExportNames outputs = PlanExportNames(
       archive, indices, request.format == ImageFormat::Png ? "png" : "bmp", request.uniqueNames);
+  // Entries that share a file with an earlier one (one stored frame, one
+  // name) write nothing themselves.
+  std::vector<int32_t> firstOfSlot(size_t(outputs.fileCount), -1);
+  for (size_t k = 0; k < indices.size(); ++k) {
+    int32_t& first = firstOfSlot[size_t(outputs.fileSlot[k])];
+    if (first < 0) first = int32_t(k);
+  }
+  const auto writes = [&](size_t k) { return firstOfSlot[size_t(outputs.fileSlot[k])] == int32_t(k); };
   std::map<int32_t, std::string> files;  // for the manifest: table index -> the file of its image
   std::vector<bool> written(size_t(outputs.fileCount));
   int writtenFiles = 0;
@@ -199,6 +215,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     // Reports frame k and counts it; true when the export stops there.
     const auto record = [&](size_t k, const FrameResult& result) {
       const int32_t index = indices[k];
+      if (result.skipped) return true;
       if (result.detail) {
         problems.Add(result.detail->found);
         if (!result.detail->error.empty())
@@ -210,8 +227,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
         const auto slot = size_t(outputs.fileSlot[k]);
         writtenFiles += written[slot] ? 0 : 1;
         written[slot] = true;
-        // A file a later frame of another head replaced no longer holds this one.
-        if (request.manifest && !outputs.overwritten[k]) files[indices[k]] = outputs.files[k];
+        if (request.manifest) files[indices[k]] = outputs.files[k];
       } else {
         failed = true;
       }
@@ -226,26 +242,36 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
         sources.push_back(std::make_unique<FrameSource>(archive, opened->bytes, budget, options));
       std::vector<FrameResult> results(indices.size());
       RunFrameJobs(outputs.fileSlot, frameJobs, [&](int worker, size_t k) {
-        results[k] = ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
+        if (writes(k))
+          results[k] = ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
       });
       for (size_t k = 0; k < indices.size(); ++k) {
+        if (!writes(k)) {
+          if (written[size_t(outputs.fileSlot[k])] && request.manifest) files[indices[k]] = outputs.files[k];
+          continue;
+        }
         if (record(k, results[k])) break;
       }
     } else {
       FrameSource source(archive, opened->bytes, budget, options);
       for (size_t k = 0; k < indices.size(); ++k) {
+        if (!writes(k)) {
+          if (written[size_t(outputs.fileSlot[k])] && request.manifest) files[indices[k]] = outputs.files[k];
+          continue;
+        }
         if (record(k, ExportOne(source, *opened->bytes, indices[k], pathOf(k), request))) break;
       }
     }
   }
   totals.files += writtenFiles;
-  if (outputs.overwrittenCount > 0) {
-    messages.Note(archivePath + ": " + std::to_string(outputs.overwrittenCount) +
-                  (outputs.overwrittenCount == 1 ? " frame was" : " frames were") +
-                  " overwritten by later frames of the same name; --unique-names keeps them");
+  if (outputs.renamed > 0 && !request.uniqueNames) {
+    messages.Note(archivePath + ": " + std::to_string(outputs.renamed) +
+                  (outputs.renamed == 1 ? " file was" : " files were") +
+                  " named NAME~2, NAME~3, ... because another frame already had the name");
   }
+  totals.renamed += outputs.renamed;
 
-  if (request.manifest) {
+  if (request.manifest && !OutputHalted()) {
     const std::string path = folder + "/" + ArchiveStem(archivePath) + ".json";
     nlohmann::ordered_json manifest =
         BuildManifest(archive, ReportArchive(archive, *opened->bytes), files, opened->load);
@@ -282,19 +308,15 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   for (const std::string& error : inputs.errors) messages.Error(error);
   for (const std::string& warning : inputs.warnings) messages.Damage(warning);
   Totals totals;
-  if (!inputs.archives.empty() && MakeFolder(request.outputFolder, messages)) {
+  if (!inputs.archives.empty() && MakeOutputFolder(request.outputFolder, messages)) {
     const size_t count = inputs.archives.size();
+    // Archives of one stem get folders of their own: units, units~2, ...
+    const std::vector<std::string> stems = UniqueStems(inputs.archives);
     std::vector<std::string> folders(count), notes(count);
-    std::map<std::string, std::string> firstInFolder;  // output folder -> archive exported there
     for (size_t i = 0; i < count; ++i) {
-      const std::string& archive = inputs.archives[i];
-      folders[i] = inputs.singleFile ? request.outputFolder
-                                     : request.outputFolder + "/" + ArchiveStem(archive);
-      const auto [previous, isNew] = firstInFolder.emplace(folders[i], archive);
-      if (!isNew) {
-        notes[i] = archive + " and " + previous->second + " both export into " + folders[i] +
-                   "; files of the same name are replaced";
-      }
+      folders[i] = inputs.singleFile ? request.outputFolder : request.outputFolder + "/" + stems[i];
+      if (!inputs.singleFile && stems[i] != ArchiveStem(inputs.archives[i]))
+        notes[i] = inputs.archives[i] + ": another input has the same name; its files go to " + folders[i];
     }
     // Each archive prints into its own buffer and counts into its own totals;
     // both reach the user in input order, whatever order the jobs end in.
@@ -314,6 +336,7 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
       buffers[i].reset();
       ++totals.archives;
       totals.files += archiveTotals[i].files;
+      totals.renamed += archiveTotals[i].renamed;
       totals.damagedArchives += archiveTotals[i].damagedArchives;
       totals.failedArchives += archiveTotals[i].failedArchives;
       messages.Progress(std::to_string(i + 1) + "/" + std::to_string(count) + " archives done");
@@ -322,11 +345,13 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   }
   std::string summary = Plural(totals.files, "file") + " written from " +
                         Plural(totals.archives, "archive") + " into " + request.outputFolder;
+  if (totals.renamed > 0) summary += " (" + std::to_string(totals.renamed) + " renamed NAME~N)";
   if (totals.damagedArchives > 0)
     summary += "; " + Plural(totals.damagedArchives, "damaged archive");
   if (totals.failedArchives > 0) {
     summary += "; " + Plural(totals.failedArchives, "archive") + " with errors";
   }
+  if (DiskFullSeen()) summary += "; stopped: the disk is full";
   messages.Summary(summary);
   return messages.ExitStatus();
 }

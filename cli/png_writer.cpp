@@ -103,7 +103,7 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
   return true;
 }
 
-std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero) {
+std::string WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
   if (image.width <= 0 || image.height <= 0) {
     return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
            " pixels cannot be stored as PNG";
@@ -119,17 +119,11 @@ std::string WritePng(const std::string& path, const BmpView& image, bool transpa
   for (int32_t y = 0; y < image.height; ++y) {
     rows[y] = const_cast<png_bytep>(image.pixels + (int64_t{image.height} - 1 - y) * image.stride);
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return std::strerror(errno);
+  std::FILE* file = out.file();
+  if (file == nullptr) return {};  // the file says why
   char message[kMessageSize] = {};
   const bool encoded = EncodePng(file, image, palette, transparentZero, rows.data(), message);
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (encoded && flushed && closed) return {};
-  std::remove(path.c_str());
-  if (!encoded) return message;
-  return std::strerror(savedErrno != 0 ? savedErrno : EIO);
+  return encoded ? std::string() : message;
 }
 
 }  // namespace dw::cli

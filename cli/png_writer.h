@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/indexed_image.h"
+#include "archive/stream.h"
 
 namespace dw::cli {
 
@@ -26,7 +27,8 @@ BmpView ViewOf(const IndexedImage& image);
 // Checks that bmp is an uncompressed 8-bit image whose rows all lie inside it.
 bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error);
 
-// Creates or replaces the file. Returns an empty string, or what went wrong.
-std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero);
+// Encodes the image into the file. Returns an empty string, or what the
+// encoder refused (a failed write is the file's own error).
+std::string WritePng(AtomicFile& file, const BmpView& image, bool transparentZero);
 
 }  // namespace dw::cli

@@ -9,6 +9,7 @@
 #include "archive/frame_decoder.h"
 #include "archive/frame_info.h"
 #include "archive/frame_source.h"
+#include "archive/stop_request.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
 #include "cli/batch_runner.h"
@@ -16,6 +17,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/open_archive.h"
+#include "cli/output_file.h"
 #include "cli/png_writer.h"
 #include "cli/sprite_alpha.h"
 #include "cli/sprite_crop.h"
@@ -34,16 +36,12 @@ struct Cell {
   int32_t fullWidth = 0, fullHeight = 0;
 };
 
-bool WriteText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  return bool(out);
-}
-
-void SheetArchive(const std::string& path, const SheetRequest& request, Messages& messages) {
+// One archive's sheet: the number of files written (the PNG and the JSON).
+int SheetArchive(const std::string& path, const std::string& stemName, const SheetRequest& request,
+                 Messages& messages) {
+  if (OutputHalted()) return 0;
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
-  if (!opened) return;
+  if (!opened) return 0;
   const Archive& archive = opened->archive;
   DecodeBudget budget(request.maxOutput > 0
                           ? request.maxOutput
@@ -62,7 +60,7 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
     int64_t x = pad, rowHeight = 0;
     for (const BlockEntry& entry : blocks[b]) {
       const IndexedImage* full = heads.Decode(entry.tableIndex, problems);
-      if (full == nullptr) return;  // the budget ran out; reported
+      if (full == nullptr) return 0;  // the budget ran out; reported
       Cell cell;
       cell.block = int32_t(b);
       cell.position = entry.positionInBlock;
@@ -88,23 +86,23 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
     y += rowHeight + pad;
     if (y > INT32_MAX) break;
   }
-  const std::string stem = request.outputFolder + "/" + ArchiveStem(path);
+  const std::string stem = request.outputFolder + "/" + stemName;
   if (cells.empty()) {
     messages.Error(path + ": no frames to put on a sheet");
-    return;
+    return 0;
   }
   const int64_t height = y;
   const int64_t bytes = StrideOf(width) * height * (request.alpha ? 4 : 1);
   if (width > INT32_MAX || height > INT32_MAX || StrideOf(width) * height > kMaxSheetPixels) {
     messages.Error(stem + ".png: a sheet of " + std::to_string(width) + " x " +
                    std::to_string(height) + " pixels is too large (at most 256 Mi pixels)");
-    return;
+    return 0;
   }
   if (!budget.ReserveWritten(bytes)) {
     messages.Error(stem + ".png: the sheet would pass the limit of " +
                    std::to_string(budget.writtenLimit()) +
                    " bytes for one archive (raise it with --max-output)");
-    return;
+    return 0;
   }
   IndexedImage sheet;
   sheet.width = int32_t(width);
@@ -114,7 +112,7 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
   sheet.pixels.assign(size_t(sheet.stride * sheet.height), 0);
   nlohmann::ordered_json atlas;
   atlas["archive"] = path.substr(path.find_last_of('/') + 1);
-  atlas["image"] = ArchiveStem(path) + ".png";
+  atlas["image"] = stemName + ".png";
   atlas["width"] = sheet.width;
   atlas["height"] = sheet.height;
   atlas["frames"] = nlohmann::ordered_json::array();
@@ -138,16 +136,22 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
     if (request.crop && cell.box.empty) frame["empty"] = true;
     atlas["frames"].push_back(std::move(frame));
   }
-  const std::string error =
-      request.alpha ? WriteRgbaPng(stem + ".png", sheet, AlphaColours(sheet.palette, request.outline))
-                    : WritePng(stem + ".png", ViewOf(sheet), true);
-  if (!error.empty()) {
-    messages.Error(stem + ".png: " + error);
-    return;
+  const WriteOutcome image = WriteOutputFile(stem + ".png", [&](AtomicFile& file) {
+    return request.alpha ? WriteRgbaPng(file, sheet, AlphaColours(sheet.palette, request.outline))
+                         : WritePng(file, ViewOf(sheet), true);
+  });
+  NoteOutcome(image);
+  if (!image.ok()) {
+    if (!StopRequested()) messages.Error(stem + ".png: " + image.error);
+    return 0;
   }
-  if (!WriteText(stem + ".json",
-                 atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n"))
-    messages.Error(stem + ".json: cannot write the atlas");
+  const std::string text =
+      atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  const WriteOutcome json = WriteOutputFile(stem + ".json", text.data(), text.size());
+  NoteOutcome(json);
+  if (json.ok()) return 2;
+  if (!StopRequested()) messages.Error(stem + ".json: " + json.error);
+  return 1;
 }
 
 }  // namespace
@@ -155,13 +159,15 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
 int RunSheet(const SheetRequest& request, Messages& messages) {
   const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
   if (!archives) return messages.ExitStatus();
-  std::vector<std::string> stems;  // archives of one stem write the same files
-  for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
-  RunArchiveBatch(*archives, stems, request.jobs, messages,
-                  [&](const std::string& archive, Messages& out) {
-                    SheetArchive(archive, request, out);
-                    return 0;
-                  });
+  // Archives of one stem write units.png, then units~2.png, ...
+  const std::vector<std::string> stems = UniqueStems(*archives);
+  const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,
+                                    [&](size_t i, Messages& out) {
+                                      return SheetArchive((*archives)[i], stems[i], request, out);
+                                    });
+  messages.Summary(std::to_string(files) + " file" + (files == 1 ? "" : "s") +
+                   " written into " + request.outputFolder +
+                   (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
 }
 

@@ -92,24 +92,18 @@ std::array<Rgba, 256> AlphaColours(const Palette& palette, bool outline) {
   return colours;
 }
 
-std::string WriteRgbaPng(const std::string& path, const IndexedImage& image,
+std::string WriteRgbaPng(AtomicFile& out, const IndexedImage& image,
                          const std::array<Rgba, 256>& colours) {
   if (image.Empty()) {
     return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
            " pixels cannot be stored as PNG";
   }
   std::vector<png_byte> row(size_t(image.width) * 4);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return std::strerror(errno);
+  std::FILE* file = out.file();
+  if (file == nullptr) return {};  // the file says why
   char message[kMessageSize] = {};
   const bool encoded = Encode(file, image, colours.data(), row.data(), message);
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (encoded && flushed && closed) return {};
-  std::remove(path.c_str());
-  if (!encoded) return message;
-  return std::strerror(savedErrno != 0 ? savedErrno : EIO);
+  return encoded ? std::string() : message;
 }
 
 }  // namespace dw::cli

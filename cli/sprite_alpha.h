@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/stream.h"
 #include "archive/indexed_image.h"
 #include "archive/palette.h"
 
@@ -27,10 +28,10 @@ std::array<Rgba, 256> AlphaColours(const Palette& palette, bool outline);
 // The same rule in words, for --help and the README.
 extern const char* const kAlphaMappingText;
 
-// Writes the image as an 8-bit RGBA PNG (created or replaced) through
-// colours. Returns an empty string, or what went wrong; a failed file is
-// removed.
-std::string WriteRgbaPng(const std::string& path, const IndexedImage& image,
+// Encodes the image as an 8-bit RGBA PNG into the file through colours.
+// Returns an empty string, or what the encoder refused (a failed write is
+// the file's own error).
+std::string WriteRgbaPng(AtomicFile& file, const IndexedImage& image,
                          const std::array<Rgba, 256>& colours);
 
 }  // namespace dw::cli

@@ -29,9 +29,10 @@ class SpriteExportTest : public ProgramTest {
   TempDir out;
 };
 
+// A name another frame already took gets ~2; a hidden one unnamed-<index>.
 TEST_F(SpriteExportTest, WritesEachSelectedFrameNamedAfterItInListOrder) {
   const ArchiveSpec plan = EightFrames({"walk01.pcx", "hero.big.pcx", "idle", "hero.x",
-                                        "\xEA\xEE\xED\xFC.pcx", "a/b.pcx", "x.pcx", "last"});
+                                        "\xEA\xEE\xED\xFC.pcx", "a/b.pcx", "x.pcx", ".last"});
   Open(plan);
   WriteFile(out.File("walk01.bmp"), std::vector<uint8_t>(5000, 0xAB));
   std::filesystem::create_directory(out.File("x.bmp"));  // cannot be written: skipped
@@ -42,8 +43,9 @@ TEST_F(SpriteExportTest, WritesEachSelectedFrameNamedAfterItInListOrder) {
   ui::PerformClick(*window->saveSelectedButton);
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].initialFolder, ProgramState().startFolder);
-  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"walk01.bmp", "", "", "hero.bmp",
-                                                        "конь.bmp", "a_b.bmp", "", "last.bmp"}));
+  EXPECT_EQ(FolderContents(out.path()),
+            Expected(plan, {"walk01.bmp", "hero.bmp", "", "hero~2.bmp", "конь.bmp", "a_b.bmp", "",
+                            "unnamed-7.bmp"}));
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 7);
   EXPECT_EQ(ui::InitialFolder(*window->saveFolderDialog), out.path());
   EXPECT_EQ(ui::Text(*waitWindow->messageLabel), "Сохраняем спрайты...");

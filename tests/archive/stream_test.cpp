@@ -1,7 +1,11 @@
 #include "archive/stream.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "tests/support/def_writer.h"
@@ -145,6 +149,78 @@ TEST(FileStream, UnopenableFilesReadAndStoreNothing) {
   EXPECT_FALSE(StreamOpened(*writer));
   StreamPtr none;
   FreeStream(none);  // ignored
+}
+
+}  // namespace
+}  // namespace dw
+
+namespace dw {
+namespace {
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// What stands at the final name after one write, and what the folder holds.
+struct AtomicCase {
+  const char* what;
+  bool plantLink;     // a link to a file outside stands at the final name
+  int64_t faultAfter; // injected ENOSPC after this many bytes; -1: none
+  bool commit;
+  bool written;       // the new bytes are in place
+  int error;
+};
+
+// Either the whole new file is in place under its name, or the old one
+// untouched: no temporary file stays, and a planted link is replaced, never
+// written through.
+TEST(AtomicFile, AppearsWholeOrNotAtAllAndNeverWritesThroughALink) {
+  const AtomicCase cases[] = {
+      {"committed", false, -1, true, true, 0},
+      {"abandoned", false, -1, false, false, 0},
+      {"disk full", false, 3, true, false, ENOSPC},
+      {"link planted", true, -1, true, true, 0},
+  };
+  const mode_t mask = ::umask(022);
+  for (const AtomicCase& c : cases) {
+    TempDir dir;
+    const std::string target = dir.File("target"), path = dir.File("a.bmp");
+    WriteFile(target, {9, 9});
+    if (c.plantLink) {
+      std::filesystem::create_symlink(target, path);
+    } else {
+      WriteFile(path, {7});
+    }
+    {
+      AtomicFile file(path);
+      InjectWriteFault(c.faultAfter, ENOSPC);
+      file.Write("12345", 5);
+      InjectWriteFault(-1, 0);
+      if (c.commit) {
+        EXPECT_EQ(file.Commit(), c.written) << c.what;
+      }
+      EXPECT_EQ(file.error(), c.error) << c.what;
+    }
+    EXPECT_EQ(ReadFile(target), (std::vector<uint8_t>{9, 9})) << c.what;
+    EXPECT_EQ(std::filesystem::is_symlink(path), c.plantLink && !c.written) << c.what;
+    if (!c.plantLink) {
+      const std::vector<uint8_t> fresh{'1', '2', '3', '4', '5'}, old{7};
+      EXPECT_EQ(ReadFile(path), c.written ? fresh : old) << c.what;
+    }
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a.bmp", "target"})) << c.what;
+    if (c.written) {
+      EXPECT_EQ(std::filesystem::status(path).permissions(),
+                std::filesystem::perms(0644)) << c.what;
+    }
+  }
+  ::umask(mask);
+  AtomicFile missing("/nonexistent-folder/x.bmp");
+  EXPECT_FALSE(missing.Commit());
+  EXPECT_EQ(missing.error(), ENOENT);
 }
 
 }  // namespace

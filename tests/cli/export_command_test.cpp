@@ -35,21 +35,21 @@ TEST_F(ExportCommand, OneArchiveWritesEveryFrameWithTheWindowProgramsNamesAndByt
   EXPECT_EQ(RunCli({"export", "--quiet", archive, out}).err, "");
 }
 
-TEST_F(ExportCommand, LaterFrameWithTheSameFileNameReplacesTheEarlierOne) {
+TEST_F(ExportCommand, FrameWhoseFileNameIsTakenGetsANumberedFileAndNoneIsLost) {
   ArchiveSpec named = plan;
   named.blocks[1].entries[0].name = "hero.big.pcx";   // frame 0
   named.blocks[1].entries[1].name = "hero.pcx";       // frame 1
   named.blocks[0].entries[0].name = "a/../../x.pcx";  // frame 4
   const RunResult r = RunCli({"export", WriteArchive(dir, "named.def", named), out});
   ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(plan, plan.frames[1]));
+  EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(plan, plan.frames[0]));
+  EXPECT_EQ(ReadFile(out + "/hero~2.bmp"), ExpectedBmp(plan, plan.frames[1]));
   EXPECT_EQ(ReadFile(out + "/a_.bmp"), ExpectedBmp(plan, plan.frames[4]));
   EXPECT_FALSE(fs::exists(dir.File("x.bmp")));
-  EXPECT_EQ(FilesIn(out).size(), 7u);
-  // The count is of files on disk, and the lost frame is named in a warning.
-  EXPECT_NE(r.err.find("7 files written from 1 archive"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("named.def: 1 frame was overwritten by later frames of the same name; "
-                       "--unique-names keeps them"),
+  EXPECT_EQ(FilesIn(out).size(), 8u);
+  EXPECT_NE(r.err.find("named.def: 1 file was named NAME~2, NAME~3, ... because another frame "
+                       "already had the name\nduskweave-convert: 8 files written from 1 archive "
+                       "into " + out + " (1 renamed NAME~N)\n"),
             std::string::npos)
       << r.err;
 }
@@ -79,16 +79,20 @@ TEST_F(ExportCommand, UniqueNamesKeepEveryEntryAndTheManifestRecordsEach) {
     for (const auto& frame : block["frames"]) files.insert(frame["file"].get<std::string>());
   EXPECT_EQ(files.size(), 9u);
 
-  // Without it, the same archive loses seven frames and says so, exit 0.
+  // Without it, every stored frame still gets a file; the head listed twice
+  // writes one, and the manifest gives both entries that file.
   const RunResult plain = RunCli({"export", "--manifest", path, dir.File("plain")});
   EXPECT_EQ(plain.status, 0);
-  EXPECT_NE(plain.err.find("7 frames were overwritten"), std::string::npos) << plain.err;
-  EXPECT_NE(plain.err.find("1 file written"), std::string::npos) << plain.err;
-  const nlohmann::json lossy = nlohmann::json::parse(ReadText(dir.File("plain/named.json")));
-  int withFile = 0;
-  for (const auto& block : lossy["blocks"])
-    for (const auto& frame : block["frames"]) withFile += frame["file"].is_null() ? 0 : 1;
-  EXPECT_EQ(withFile, 1);  // only the frame whose image the file holds
+  EXPECT_NE(plain.err.find("8 files written from 1 archive into " + dir.File("plain") +
+                           " (7 renamed NAME~N)"),
+            std::string::npos)
+      << plain.err;
+  const nlohmann::json kept = nlohmann::json::parse(ReadText(dir.File("plain/named.json")));
+  std::multiset<std::string> plainFiles;
+  for (const auto& block : kept["blocks"])
+    for (const auto& frame : block["frames"]) plainFiles.insert(frame["file"].get<std::string>());
+  EXPECT_EQ(plainFiles.size(), 9u);
+  EXPECT_EQ(plainFiles.count("CS_Reconstruc~5.bmp"), 2u);
 }
 
 TEST_F(ExportCommand, PatternMatchingNoFrameAndFolderWithoutDefsFail) {
@@ -334,7 +338,7 @@ class ExportJobs : public ::testing::Test {
     }
     WriteFile(dir.File("defs/outside.def"), outside);
     WriteFile(dir.File("defs/head.def"), {0x42, 0, 0});  // ends inside the head
-    // Same stem as defs/good1.def, other frames: its files must win there.
+    // Same stem as defs/good1.def, other frames: its files go to good1~2.
     ArchiveSpec other = plan;
     std::swap(other.frames[0], other.frames[1]);
     WriteFile(dir.File("more/good1.def"), BuildArchive(other));
@@ -355,7 +359,10 @@ TEST_F(ExportJobs, ManyJobsWriteTheSameFilesAndSayTheSameAsOne) {
   EXPECT_NE(one.err.find("pipe.def: cannot open or read the archive"), std::string::npos)
       << one.err;
   EXPECT_NE(one.err.find("cut.def: frame 7 (walk08.pcx): "), std::string::npos) << one.err;
-  EXPECT_NE(one.err.find("both export into"), std::string::npos) << one.err;
+  EXPECT_NE(one.err.find("more/good1.def: another input has the same name; its files go to " +
+                         dir.File("one/good1~2")),
+            std::string::npos)
+      << one.err;
   const auto expected = TreeOf(dir.File("one"));
   EXPECT_NE(one.err.find("outside.def: frame"), std::string::npos) << one.err;
   EXPECT_GT(expected.size(), 60u);
@@ -374,16 +381,17 @@ TEST_F(ExportJobs, ManyJobsWriteTheSameFilesAndSayTheSameAsOne) {
   }
 }
 
-TEST_F(ExportJobs, TheLaterArchiveOfOneFolderWinsWhateverTheJobs) {
+TEST_F(ExportJobs, ArchivesOfOneStemKeepTheirOwnFilesWhateverTheJobs) {
   const ArchiveSpec plan = EightFrameSpec();
   ASSERT_EQ(Run("4", dir.File("out")).status, 1);
   // more/good1.def holds frame 1's pixels first.
-  EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
+  EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[0]));
+  EXPECT_EQ(ReadFile(dir.File("out/good1~2/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
 }
 
 // One archive, so that the threads share its frames: 400 entries over 200
 // frames in every compression, entries sharing a head, names that clash
-// across heads (the last must win), damaged rows, a head outside the file and
+// across heads (numbered ~N), damaged rows, a head outside the file and
 // a frame large enough to be written in bands.
 class ExportFrameJobs : public ::testing::Test {
  protected:
