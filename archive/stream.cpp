@@ -12,6 +12,8 @@
 #include <cstring>
 #include <limits>
 
+#include "archive/stop_request.h"
+
 namespace dw {
 namespace {
 
@@ -27,6 +29,12 @@ std::atomic<int> faultError{0};
 bool FaultAllows(int64_t count) {
   int64_t left = faultBytes.load();
   while (left >= 0) {
+    if (left < count && faultError == EINTR) {
+      // An interrupt arriving during this write: it still completes.
+      faultBytes = -1;
+      RequestStop();
+      return true;
+    }
     if (left < count) {
       errno = faultError.load();
       return false;
@@ -321,6 +329,8 @@ bool AtomicFile::Commit() {
   }
   auto& file = static_cast<FileWriteStream&>(*stream_);
   if (file.error() != 0) Fail(file.error());
+  // A stop requested while the file was written abandons it.
+  if (StopRequested()) Fail(EINTR);
   // Some file systems report a failed write only when the file is closed.
   if (ok() && !file.CloseReporting()) Fail(errno);
   if (ok() && ::rename(temporary_.c_str(), path_.c_str()) != 0) Fail(errno);

@@ -109,7 +109,8 @@ class AtomicFile {
   // its writes reach the file through Write.
   std::FILE* file();
   // Completes the file and renames it into place; false (and the temporary
-  // file removed) when anything failed on the way.
+  // file removed) when anything failed on the way or a stop was requested
+  // (see stop_request.h).
   bool Commit();
 
  private:
@@ -125,7 +126,9 @@ class AtomicFile {
 };
 
 // For tests: every file write after `bytes` more bytes fails with `error`
-// (ENOSPC for a disk that fills up); a negative count writes normally again.
+// (ENOSPC for a disk that fills up; EINTR: that write succeeds but requests
+// a stop, as SIGINT arriving then would); a negative count writes normally
+// again.
 void InjectWriteFault(int64_t bytes, int error);
 
 }  // namespace dw

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -35,7 +36,8 @@ struct FrameResult {
   bool written = false;
   bool damaged = false;
   bool stopped = false;  // the archive's budget ran out
-  bool skipped = false;  // not tried: the run was halted
+  bool skipped = false;  // not tried, or abandoned: the run was halted
+  bool diskFull = false;  // its write found the disk full
   struct Detail {
     Diagnostics found;
     std::string error;  // a write that failed in a way the diagnostics do not say
@@ -68,11 +70,12 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
   Diagnostics found;
   std::string error;
   CropBox box;
+  bool diskFull = false;
   if (request.format == ImageFormat::Bmp && !request.crop) {
     // The window program's export, byte for byte.
     found = ExportFrame(source, index, path);
     for (const Diagnostic& d : found.items) {
-      if (d.kind == DiagnosticKind::WriteFailed) NoteSystemError(int(d.value));
+      if (d.kind == DiagnosticKind::WriteFailed) diskFull = DiskFull(int(d.value));
     }
   } else {
     const IndexedImage& decoded = source.Decode(index, found);
@@ -87,7 +90,7 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
       }
       if (ReserveFileBytes(source.budget(), FrameBmpSize(*image), index, found)) {
         const WriteOutcome outcome = WriteImage(path, *image, request);
-        NoteOutcome(outcome);
+        diskFull = outcome.diskFull();
         error = outcome.error;
       }
     }
@@ -98,6 +101,8 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
     result.skipped = true;
     return result;
   }
+  result.diskFull = diskFull;
+  if (diskFull) NoteSystemError(ENOSPC);
   result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
   result.damaged = found.damaged();
   result.stopped = found.budgetExhausted();
@@ -213,9 +218,12 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     ProblemReport problems(archivePath, archive, messages);
     const auto pathOf = [&](size_t k) { return folder + "/" + outputs.files[k]; };
     // Reports frame k and counts it; true when the export stops there.
+    // After a full disk only files that still arrived (on other threads) are
+    // counted; their failures are not told again.
+    bool full = false;
     const auto record = [&](size_t k, const FrameResult& result) {
       const int32_t index = indices[k];
-      if (result.skipped) return true;
+      if (result.skipped || (full && !result.written)) return false;
       if (result.detail) {
         problems.Add(result.detail->found);
         if (!result.detail->error.empty())
@@ -231,6 +239,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       } else {
         failed = true;
       }
+      full = full || result.diskFull;
       return result.stopped;
     };
     if (frameJobs > 1 && indices.size() > 1 &&
