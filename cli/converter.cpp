@@ -158,6 +158,15 @@ std::vector<std::string> Reversed(const std::vector<std::string>& args) {
   return std::vector<std::string>(args.rbegin(), args.rend());
 }
 
+// "-" names standard input or output, never a folder.
+bool OutputFolderGiven(const std::string& folder, std::ostream& err) {
+  if (folder != "-") return true;
+  err << kProgramName << ": error: OUTDIR cannot be '-': images go into a folder "
+      << "(only strip writes to standard output)\n"
+      << "Run with --help for more information.\n";
+  return false;
+}
+
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const Terminal& terminal) {
   CLI::App app("duskweave-convert: convert DEF sprite archives into 8-bit BMP or PNG images",
@@ -347,6 +356,7 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
       return kUsageStatus;
     }
     if (!parseFrames(exportFramesOption, exportFrames, exportRequest.frames)) return kUsageStatus;
+    if (!OutputFolderGiven(exportPaths.back(), err)) return kUsageStatus;
     exportRequest.outputFolder = exportPaths.back();
     exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
     exportRequest.format =
@@ -370,6 +380,7 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   if (pack->parsed()) return RunPack(packRequest, messages);
   if (anim->parsed()) {
+    if (!OutputFolderGiven(animPaths.back(), err)) return kUsageStatus;
     animRequest.outputFolder = animPaths.back();
     animRequest.inputs.assign(animPaths.begin(), animPaths.end() - 1);
     animRequest.webp = animFormat == "webp";
@@ -381,6 +392,7 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
           << "Run with --help for more information.\n";
       return kUsageStatus;
     }
+    if (!OutputFolderGiven(sheetPaths.back(), err)) return kUsageStatus;
     sheetRequest.outputFolder = sheetPaths.back();
     sheetRequest.inputs.assign(sheetPaths.begin(), sheetPaths.end() - 1);
     return RunSheet(sheetRequest, messages);
@@ -403,8 +415,8 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   int status = RunCommand(args, out, err, terminal);
   RemoveEmptyOutputFolders();
   // What went to standard output must have arrived: a full disk or a closed
-  // pipe is a failure, not a silent loss.
-  errno = 0;
+  // pipe is a failure, not a silent loss. A failed write leaves its reason
+  // in errno, which later calls that succeed do not change.
   out.flush();
   if (!out) {
     const int error = errno != 0 ? errno : EIO;

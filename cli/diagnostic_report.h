@@ -7,6 +7,7 @@
 
 #include "archive/archive.h"
 #include "archive/diagnostics.h"
+#include "cli/frame_selection.h"
 #include "cli/messages.h"
 
 namespace dw::cli {
@@ -60,6 +61,13 @@ class ProblemReport {
   int64_t hidden_ = 0;
   bool finished_ = false;
 };
+
+// Reports what --frames asked for and the archive lacks: indices past its end
+// and patterns that match nothing are errors (with the archive's first names
+// as a hint), a range reaching past the end one warning. True when there was
+// an error.
+bool ReportSelection(const std::string& archivePath, const Archive& archive,
+                     const ResolvedFrames& resolved, Messages& messages);
 
 // The text of a problem as stderr shows it, without the archive's path in
 // front, for JSON reports that list the same problems.

@@ -177,16 +177,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   const Archive& archive = opened->archive;
   bool damaged = opened->load.damaged();
   const ResolvedFrames resolved = ResolveFrames(request.frames, archive);
-  bool failed = false;
-  for (const std::string& missing : resolved.outOfRange) {
-    messages.Error(archivePath + ": no frame " + missing + " (the archive has " +
-                   std::to_string(archive.frameCount()) + " frames)");
-    failed = true;
-  }
-  for (const std::string& pattern : resolved.unmatched) {
-    messages.Error(archivePath + ": no frame matches '" + PrintableName(pattern) + "'");
-    failed = true;
-  }
+  bool failed = ReportSelection(archivePath, archive, resolved, messages);
   if (OutputHalted()) return;
   if (!MakeOutputFolder(folder, messages)) {
     ++totals.failedArchives;

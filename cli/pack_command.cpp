@@ -1,6 +1,9 @@
 // `pack`: builds the archive wholly in memory, then writes it to a temporary
 // file beside OUT and renames it over OUT, so that a failed run leaves no
 // partial archive behind and an existing OUT untouched.
+#include <filesystem>
+#include <system_error>
+
 #include "cli/commands.h"
 #include "cli/output_file.h"
 #include "cli/pack_plan.h"
@@ -9,6 +12,11 @@
 namespace dw::cli {
 
 int RunPack(const PackRequest& request, Messages& messages) {
+  std::error_code ec;
+  if (!request.fromFolder && std::filesystem::is_directory(request.input, ec)) {
+    messages.Error(request.input + ": is a folder; to pack the images in it, add --from-folder");
+    return messages.ExitStatus();
+  }
   std::string error;
   const std::optional<pack::ArchivePlan> plan =
       request.fromFolder ? PlanFromFolder(request.input, error)

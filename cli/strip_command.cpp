@@ -1,4 +1,3 @@
-#include <cerrno>
 
 #include "archive/archive.h"
 #include "archive/bmp_layout.h"
@@ -20,10 +19,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
   if (!opened) return messages.ExitStatus();
   const Archive& archive = opened->archive;
   const ResolvedFrames resolved = ResolveFrames(request.frames, archive);
-  for (const std::string& missing : resolved.outOfRange) {
-    messages.Error(request.archive + ": no frame " + missing + " (the archive has " +
-                   std::to_string(archive.frameCount()) + " frames)");
-  }
+  ReportSelection(request.archive, archive, resolved, messages);
   if (resolved.indices.empty()) {
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
@@ -52,9 +48,8 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
     StreamPtr bmp = CreateMemoryStream();
     strip->SaveToStream(*bmp);
     const std::vector<uint8_t>& bytes = *MemoryStreamBytes(*bmp);
+    // A failed write to standard output is told once the command ends.
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.flush();
-    if (!out) messages.Error("cannot write the strip to standard output: " + SystemReason(errno));
     return messages.ExitStatus();
   }
   if (const int error = strip->SaveToFile(request.output); error != 0 && !StopRequested())

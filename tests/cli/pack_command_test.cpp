@@ -183,7 +183,7 @@ class PackRefuses : public ::testing::Test {
     const RunResult result = RunCli({"pack", dir.File("x/units.json"), dir.File("out.def")});
     EXPECT_EQ(result.status, 1);
     EXPECT_FALSE(fs::exists(dir.File("out.def")));
-    for (const std::string& name : FilesIn(dir.path())) EXPECT_EQ(name.find(".out.def"), std::string::npos);
+    for (const std::string& name : FilesIn(dir.path())) EXPECT_EQ(name.find(".dw-"), std::string::npos);
     return result.err;
   }
   std::string FileOf(int block, int frame) {
@@ -271,6 +271,13 @@ TEST_F(PackRefuses, AManifestOfAPartialExport) {
 TEST_F(PackRefuses, AManifestThatIsNotJson) {
   WriteFile(dir.File("x/units.json"), {'{', '"'});
   EXPECT_NE(PackFails(false).find("units.json: not valid JSON"), std::string::npos);
+}
+
+TEST_F(PackRefuses, AFolderWithoutFromFolder) {
+  const RunResult r = RunCli({"pack", dir.File("x"), dir.File("out.def")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "duskweave-convert: error: " + dir.File("x") +
+                       ": is a folder; to pack the images in it, add --from-folder\n");
 }
 
 TEST_F(PackRefuses, AndLeavesAnExistingArchiveUntouched) {
