@@ -1,9 +1,11 @@
 #include "app/sprite_export.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "app/program_state.h"
 #include "app/wait_window.h"
+#include "archive/stream.h"
 #include "tests/app/program_fixture.h"
 
 namespace dw::testing {
@@ -96,6 +98,30 @@ TEST_F(SpriteExportTest, ClickOnThePreviewSavesTheShownImageAsBmp) {
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[2].initialFileName, out.path() + "/a.def");
   EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"strip.bmp"}));
+
+  // A full disk leaves the old image whole and no other file.
+  Answer(out.File("strip.bmp"));
+  InjectWriteFault(100, ENOSPC);
+  ClickControl(*window->previewArea);
+  InjectWriteFault(-1, 0);
+  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"strip.bmp"}));
+}
+
+// A disk that fills up during an export leaves complete images only.
+TEST_F(SpriteExportTest, FullDiskLeavesOnlyCompleteImages) {
+  const ArchiveSpec plan = EightFrames();
+  Open(plan);
+  ui::ChooseMenuItem(*window->mainMenu, kMarkAllItem);
+  Answer(out.path());
+  InjectWriteFault(3000, ENOSPC);
+  ui::PerformClick(*window->saveSelectedButton);
+  InjectWriteFault(-1, 0);
+  const Contents left = FolderContents(out.path());
+  const Contents whole = Expected(plan, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp", "f5.bmp",
+                                         "f6.bmp", "f7.bmp"});
+  EXPECT_FALSE(left.empty());
+  EXPECT_LT(left.size(), whole.size());
+  for (const auto& [name, bytes] : left) EXPECT_EQ(bytes, whole.at(name)) << name;
 }
 
 }  // namespace
