@@ -260,9 +260,10 @@ class MemoryStream final : public Stream {
 // and unique within the process and among processes.
 std::string TemporaryPath(const std::string& path, int attempt) {
   static std::atomic<uint32_t> counter{0};
+  static const pid_t process = ::getpid();  // asked once: no system call per file
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  return folder + ".dw-" + std::to_string(::getpid()) + "-" +
+  return folder + ".dw-" + std::to_string(process) + "-" +
          std::to_string(counter.fetch_add(1) + uint32_t(attempt)) + ".tmp";
 }
 
