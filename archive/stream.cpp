@@ -361,15 +361,6 @@ StreamPtr CreateReadStream(const std::string& path) {
   return std::make_unique<FileReadStream>(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
-StreamPtr CreateWriteStream(const std::string& path) {
-  // Most exports write into fresh folders: a file that did not exist is
-  // known to be empty, which saves asking for its size on every write.
-  const int created = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (created >= 0) return std::make_unique<FileWriteStream>(created, 0);
-  return std::make_unique<FileWriteStream>(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666),
-                                           -1);
-}
-
 StreamPtr CreateMemoryStream() {
   return std::make_unique<MemoryStream>();
 }

@@ -1,6 +1,6 @@
 // Byte streams: the decoded images, the bitmaps' loads and saves and every
 // BMP file go through a Stream. Three kinds exist: a file opened for reading,
-// a file opened for writing, and a growable memory buffer.
+// the temporary file of an AtomicFile (below), and a growable memory buffer.
 //
 // Paths that do not: ArchiveBytes reads a whole archive with plain POSIX
 // reads (it must see the file's identity too).
@@ -53,9 +53,6 @@ using StreamPtr = std::unique_ptr<Stream>;
 
 // Opens an existing file for reading; position 0.
 StreamPtr CreateReadStream(const std::string& path);
-// Opens the file for writing, creating it when missing; an existing file is
-// not truncated on opening, but every write ends the file where it stopped.
-StreamPtr CreateWriteStream(const std::string& path);
 // An empty growable buffer: size 0, position 0.
 StreamPtr CreateMemoryStream();
 
@@ -102,7 +99,8 @@ class AtomicFile {
   // The system's error number of the first failure, 0 while none.
   int error() const;
 
-  // Writes into the temporary file; a Stream for the BMP writers.
+  // Writes into the temporary file; a Stream for the BMP writers. Every
+  // write ends the file where it stopped.
   Stream& stream();
   bool Write(const void* data, size_t size);
   // The same file as a stdio stream, for encoders that write through one;

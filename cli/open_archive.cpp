@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "archive/archive_bytes.h"
+#include "archive/stop_request.h"
 #include "cli/archive_inputs.h"
 #include "cli/diagnostic_report.h"
 #include "cli/file_kind.h"
@@ -25,7 +26,10 @@ std::shared_ptr<const std::vector<uint8_t>> ReadStandardInput(Messages& messages
   std::vector<uint8_t> chunk(size_t(1) << 16);
   for (;;) {
     const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
-    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EINTR) {
+      if (StopRequested()) return nullptr;  // interrupted while waiting: told at the end
+      continue;
+    }
     if (got < 0) {
       messages.Error("-: cannot read standard input: " + SystemReason(errno));
       return nullptr;
