@@ -1,9 +1,9 @@
 #include "archive/frame_export.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unordered_map>
 #include <unordered_set>
-#include <cerrno>
 
 #include "archive/frame_decoder.h"
 #include "archive/stream.h"
@@ -121,7 +121,8 @@ Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::stri
   if (!ReserveFileBytes(source.budget(), FrameBmpSize(image), frameIndex, diagnostics))
     return diagnostics;
   AtomicFile file(path);
-  if (!WriteFrameBmp(image, file.stream()) || !file.Commit()) AddWriteFailed(frameIndex, file, diagnostics);
+  if (!WriteFrameBmp(image, file.stream()) || !file.Commit())
+    AddWriteFailed(frameIndex, file, diagnostics);
   return diagnostics;
 }
 

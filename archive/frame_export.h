@@ -42,10 +42,10 @@ ExportNames PlanExportNames(const Archive& archive, const std::vector<int32_t>& 
                             const std::string& extension, bool unique = false);
 
 // Decodes frame frameIndex through source and writes it as the file at path
-// (it appears whole, replacing what stood there, or not at all). The file's bytes are drawn from the
-// source's budget before it is created: when the budget has no room, or the
-// decode was refused by it, no file is touched and the result says
-// BudgetExhausted. A file that cannot be written gives WriteFailed.
+// (it appears whole, replacing what stood there, or not at all). The file's bytes are drawn from
+// the source's budget before it is created: when the budget has no room, or the decode was refused
+// by it, no file is touched and the result says BudgetExhausted. A file that cannot be written
+// gives WriteFailed.
 Diagnostics ExportFrame(FrameSource& source, int32_t frameIndex, const std::string& path);
 
 }  // namespace dw

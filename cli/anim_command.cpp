@@ -60,10 +60,10 @@ int AnimateArchive(const std::string& path, const std::string& stem, const AnimR
     const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
       return request.webp ? WriteWebp(out, animation) : WriteGif(out, animation);
     });
-    NoteOutcome(outcome);
+    const bool tell = NoteOutcome(outcome);
     if (outcome.ok()) {
       ++written;
-    } else if (!StopRequested()) {
+    } else if (tell && !StopRequested()) {
       messages.Error(file + ": " + outcome.error);
     }
   }
@@ -77,10 +77,10 @@ int RunAnim(const AnimRequest& request, Messages& messages) {
   if (!archives) return messages.ExitStatus();
   // Archives of one stem write units-1.gif, then units~2-1.gif, ...
   const std::vector<std::string> stems = UniqueStems(*archives);
-  const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,
-                                    [&](size_t i, Messages& out) {
-                                      return AnimateArchive((*archives)[i], stems[i], request, out);
-                                    });
+  const int files =
+      RunArchiveBatch(*archives, stems, request.jobs, messages, [&](size_t i, Messages& out) {
+        return AnimateArchive((*archives)[i], stems[i], request, out);
+      });
   messages.Summary(std::to_string(files) + " animation" + (files == 1 ? "" : "s") +
                    " written into " + request.outputFolder +
                    (DiskFullSeen() ? "; stopped: the disk is full" : ""));

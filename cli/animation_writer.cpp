@@ -31,7 +31,7 @@ std::string WriteGif(AtomicFile& file, const Animation& a) {
   int error = 0;
   const OutputFunc put = [](GifFileType* gif, const GifByteType* data, int size) {
     return static_cast<AtomicFile*>(gif->UserData)->Write(data, size_t(std::max(size, 0))) ? size
-                                                                                            : 0;
+                                                                                           : 0;
   };
   GifFileType* gif = EGifOpen(&file, put, &error);
   if (gif == nullptr) return GifError(error);

@@ -1,11 +1,10 @@
 #include "cli/block_frames.h"
 
-#include "cli/output_file.h"
-
 #include <filesystem>
 #include <system_error>
 
 #include "cli/archive_inputs.h"
+#include "cli/output_file.h"
 
 namespace dw::cli {
 

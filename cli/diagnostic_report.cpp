@@ -38,8 +38,8 @@ std::string DiagnosticLine(const std::string& archivePath, const Archive& archiv
                                     : ": cannot open or read the archive");
     case DiagnosticKind::WriteFailed:
       return (d.path.empty() ? archivePath : d.path) +
-             (ofFrame ? ": " + FrameLabel(archive, d.frame) : std::string()) +
-             ": " + CannotWrite(d.value != 0 ? int(d.value) : EIO);
+             (ofFrame ? ": " + FrameLabel(archive, d.frame) : std::string()) + ": " +
+             CannotWrite(d.value != 0 ? int(d.value) : EIO);
     case DiagnosticKind::BudgetExhausted:
       return archivePath + ": stopped" +
              (ofFrame ? " at " + FrameLabel(archive, d.frame) : std::string()) +
@@ -98,12 +98,15 @@ bool ReportSelection(const std::string& archivePath, const Archive& archive,
                      const ResolvedFrames& resolved, Messages& messages) {
   const std::string count = std::to_string(archive.frameCount());
   for (const std::string& missing : resolved.outOfRange)
-    messages.Error(archivePath + ": no frame " + missing + " (the archive has " + count + " frames)");
+    messages.Error(archivePath + ": no frame " + missing + " (the archive has " + count +
+                   " frames)");
   if (!resolved.pastEnd.empty()) {
     std::string ranges;
-    for (const std::string& range : resolved.pastEnd) ranges += (ranges.empty() ? "" : ", ") + range;
-    messages.Note(archivePath + ": --frames " + ranges + " reaches past the last frame (the archive has " +
-                  count + " frames); the frames that exist are used");
+    for (const std::string& range : resolved.pastEnd)
+      ranges += (ranges.empty() ? "" : ", ") + range;
+    messages.Note(archivePath + ": --frames " + ranges +
+                  " reaches past the last frame (the archive has " + count +
+                  " frames); the frames that exist are used");
   }
   if (!resolved.unmatched.empty()) {
     std::string hint;

@@ -7,12 +7,12 @@
 #include "archive/archive.h"
 #include "archive/bmp_layout.h"
 #include "archive/decode_budget.h"
-#include "archive/frame_source.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_export.h"
 #include "archive/frame_info.h"
-#include "archive/stream.h"
+#include "archive/frame_source.h"
 #include "archive/stop_request.h"
+#include "archive/stream.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
 #include "cli/archive_report.h"
@@ -54,7 +54,8 @@ WriteOutcome WriteImage(const std::string& path, const IndexedImage& image,
       WriteFrameBmp(image, file.stream());  // a short write is the file's own error
       return {};
     }
-    if (request.alpha) return WriteRgbaPng(file, image, AlphaColours(image.palette, request.outline));
+    if (request.alpha)
+      return WriteRgbaPng(file, image, AlphaColours(image.palette, request.outline));
     return WritePng(file, ViewOf(image), request.transparent);
   });
 }
@@ -96,13 +97,14 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
     }
   }
   FrameResult result;
-  // A frame stopped by an interrupt is not written and not reported.
-  if (StopRequested() && (!error.empty() || found.writeFailed())) {
+  // A frame stopped by an interrupt is not written and not reported, nor is
+  // one that found the disk full after another frame told it.
+  if ((StopRequested() && (!error.empty() || found.writeFailed())) ||
+      (diskFull && !NoteSystemError(ENOSPC))) {
     result.skipped = true;
     return result;
   }
   result.diskFull = diskFull;
-  if (diskFull) NoteSystemError(ENOSPC);
   result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
   result.damaged = found.damaged();
   result.stopped = found.budgetExhausted();
@@ -152,9 +154,8 @@ bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manife
   const std::string text =
       manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
   const WriteOutcome outcome = WriteOutputFile(path, text.data(), text.size());
-  NoteOutcome(outcome);
   if (outcome.ok()) return true;
-  messages.Error(path + ": " + outcome.error);
+  if (NoteOutcome(outcome)) messages.Error(path + ": " + outcome.error);
   return false;
 }
 
@@ -200,7 +201,9 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     int32_t& first = firstOfSlot[size_t(outputs.fileSlot[k])];
     if (first < 0) first = int32_t(k);
   }
-  const auto writes = [&](size_t k) { return firstOfSlot[size_t(outputs.fileSlot[k])] == int32_t(k); };
+  const auto writes = [&](size_t k) {
+    return firstOfSlot[size_t(outputs.fileSlot[k])] == int32_t(k);
+  };
   std::map<int32_t, std::string> files;  // for the manifest: table index -> the file of its image
   std::vector<bool> written(size_t(outputs.fileCount));
   int writtenFiles = 0;
@@ -243,11 +246,13 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       std::vector<FrameResult> results(indices.size());
       RunFrameJobs(outputs.fileSlot, frameJobs, [&](int worker, size_t k) {
         if (writes(k))
-          results[k] = ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
+          results[k] =
+              ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
       });
       for (size_t k = 0; k < indices.size(); ++k) {
         if (!writes(k)) {
-          if (written[size_t(outputs.fileSlot[k])] && request.manifest) files[indices[k]] = outputs.files[k];
+          if (written[size_t(outputs.fileSlot[k])] && request.manifest)
+            files[indices[k]] = outputs.files[k];
           continue;
         }
         if (record(k, results[k])) break;
@@ -256,7 +261,8 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       FrameSource source(archive, opened->bytes, budget, options);
       for (size_t k = 0; k < indices.size(); ++k) {
         if (!writes(k)) {
-          if (written[size_t(outputs.fileSlot[k])] && request.manifest) files[indices[k]] = outputs.files[k];
+          if (written[size_t(outputs.fileSlot[k])] && request.manifest)
+            files[indices[k]] = outputs.files[k];
           continue;
         }
         if (record(k, ExportOne(source, *opened->bytes, indices[k], pathOf(k), request))) break;
@@ -316,7 +322,8 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     for (size_t i = 0; i < count; ++i) {
       folders[i] = inputs.singleFile ? request.outputFolder : request.outputFolder + "/" + stems[i];
       if (!inputs.singleFile && stems[i] != ArchiveStem(inputs.archives[i]))
-        notes[i] = inputs.archives[i] + ": another input has the same name; its files go to " + folders[i];
+        notes[i] =
+            inputs.archives[i] + ": another input has the same name; its files go to " + folders[i];
     }
     // Each archive prints into its own buffer and counts into its own totals;
     // both reach the user in input order, whatever order the jobs end in.

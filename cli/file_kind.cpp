@@ -47,7 +47,8 @@ std::optional<std::string> ForeignFileKind(const std::vector<uint8_t>& bytes) {
   // Too short for a head: a line of text is still text, anything else a
   // damaged head.
   if (bytes.size() < 16)
-    return !bytes.empty() && LooksLikeText(bytes) ? std::optional<std::string>("text") : std::nullopt;
+    return !bytes.empty() && LooksLikeText(bytes) ? std::optional<std::string>("text")
+                                                  : std::nullopt;
   if (std::find(bytes.begin(), bytes.begin() + 16, uint8_t{0}) != bytes.begin() + 16)
     return std::nullopt;
   return std::string(LooksLikeText(bytes) ? "text" : "another kind of file");

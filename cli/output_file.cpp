@@ -39,12 +39,12 @@ bool DiskFullSeen() {
   return diskFull;
 }
 
-void NoteSystemError(int error) {
-  if (DiskFull(error)) diskFull = true;
+bool NoteSystemError(int error) {
+  return !DiskFull(error) || !diskFull.exchange(true);
 }
 
-void NoteOutcome(const WriteOutcome& outcome) {
-  NoteSystemError(outcome.systemError);
+bool NoteOutcome(const WriteOutcome& outcome) {
+  return outcome.ok() || NoteSystemError(outcome.systemError);
 }
 
 bool MakeOutputFolder(const std::string& folder, Messages& messages) {

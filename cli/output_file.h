@@ -14,8 +14,8 @@ namespace dw::cli {
 class Messages;
 
 struct WriteOutcome {
-  std::string error;     // empty when the file is in place; else why not, without the path
-  int systemError = 0;   // the system's error number when the system refused
+  std::string error;    // empty when the file is in place; else why not, without the path
+  int systemError = 0;  // the system's error number when the system refused
   bool ok() const { return error.empty(); }
   // The disk or the user's quota is full: no later file can be written either.
   bool diskFull() const;
@@ -36,9 +36,11 @@ WriteOutcome WriteOutputFile(const std::string& path, const void* data, size_t s
 void BeginOutputRun();
 bool OutputHalted();
 bool DiskFullSeen();
-// Marks the run as halted by a full disk when outcome says so.
-void NoteOutcome(const WriteOutcome& outcome);
-void NoteSystemError(int error);
+// Marks the run as halted by a full disk when outcome says so. True when the
+// failure is to be told: any failure but a full disk another file (on
+// another thread) has already told.
+bool NoteOutcome(const WriteOutcome& outcome);
+bool NoteSystemError(int error);
 
 // Creates folder and the parents it lacks; false (with a message) when it
 // cannot be made or a file is in the way.

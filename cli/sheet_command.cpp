@@ -140,17 +140,15 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
     return request.alpha ? WriteRgbaPng(file, sheet, AlphaColours(sheet.palette, request.outline))
                          : WritePng(file, ViewOf(sheet), true);
   });
-  NoteOutcome(image);
   if (!image.ok()) {
-    if (!StopRequested()) messages.Error(stem + ".png: " + image.error);
+    if (NoteOutcome(image) && !StopRequested()) messages.Error(stem + ".png: " + image.error);
     return 0;
   }
   const std::string text =
       atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   const WriteOutcome json = WriteOutputFile(stem + ".json", text.data(), text.size());
-  NoteOutcome(json);
   if (json.ok()) return 2;
-  if (!StopRequested()) messages.Error(stem + ".json: " + json.error);
+  if (NoteOutcome(json) && !StopRequested()) messages.Error(stem + ".json: " + json.error);
   return 1;
 }
 
@@ -161,13 +159,12 @@ int RunSheet(const SheetRequest& request, Messages& messages) {
   if (!archives) return messages.ExitStatus();
   // Archives of one stem write units.png, then units~2.png, ...
   const std::vector<std::string> stems = UniqueStems(*archives);
-  const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,
-                                    [&](size_t i, Messages& out) {
-                                      return SheetArchive((*archives)[i], stems[i], request, out);
-                                    });
-  messages.Summary(std::to_string(files) + " file" + (files == 1 ? "" : "s") +
-                   " written into " + request.outputFolder +
-                   (DiskFullSeen() ? "; stopped: the disk is full" : ""));
+  const int files =
+      RunArchiveBatch(*archives, stems, request.jobs, messages, [&](size_t i, Messages& out) {
+        return SheetArchive((*archives)[i], stems[i], request, out);
+      });
+  messages.Summary(std::to_string(files) + " file" + (files == 1 ? "" : "s") + " written into " +
+                   request.outputFolder + (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
 }
 

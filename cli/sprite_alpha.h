@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/stream.h"
 #include "archive/indexed_image.h"
 #include "archive/palette.h"
+#include "archive/stream.h"
 
 namespace dw::cli {
 

@@ -117,8 +117,8 @@ TEST_F(SpriteExportTest, FullDiskLeavesOnlyCompleteImages) {
   ui::PerformClick(*window->saveSelectedButton);
   InjectWriteFault(-1, 0);
   const Contents left = FolderContents(out.path());
-  const Contents whole = Expected(plan, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp", "f5.bmp",
-                                         "f6.bmp", "f7.bmp"});
+  const Contents whole = Expected(
+      plan, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp", "f5.bmp", "f6.bmp", "f7.bmp"});
   EXPECT_FALSE(left.empty());
   EXPECT_LT(left.size(), whole.size());
   for (const auto& [name, bytes] : left) EXPECT_EQ(bytes, whole.at(name)) << name;

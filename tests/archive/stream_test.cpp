@@ -138,7 +138,8 @@ TEST(AtomicFile, AppearsWholeOrNotAtAllAndNeverWritesThroughALink) {
     bool plantLink, commit;
     int64_t faultAfter;  // injected ENOSPC after this many bytes; -1: none
     int error;
-  } cases[] = {{false, true, -1, 0}, {false, false, -1, 0}, {false, true, 3, ENOSPC}, {true, true, -1, 0}};
+  } cases[] = {
+      {false, true, -1, 0}, {false, false, -1, 0}, {false, true, 3, ENOSPC}, {true, true, -1, 0}};
   const mode_t mask = ::umask(022);
   for (const auto& c : cases) {
     TempDir dir;

@@ -1,10 +1,9 @@
-#include "cli/animation_writer.h"
-
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <webp/demux.h>
 
+#include "cli/animation_writer.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -113,14 +112,16 @@ TEST(AnimCommand, InputsOfOneStemKeepTheirOwnFilesInAnimAndSheet) {
     const char* command;
     std::vector<std::string> files;
     const char* summary;
-  } cases[] = {{"anim", {"hero-5.gif", "hero-8.gif", "hero~2-5.gif", "hero~2-8.gif"}, "4 animations"},
-               {"sheet", {"hero.json", "hero.png", "hero~2.json", "hero~2.png"}, "4 files"}};
+  } cases[] = {
+      {"anim", {"hero-5.gif", "hero-8.gif", "hero~2-5.gif", "hero~2-8.gif"}, "4 animations"},
+      {"sheet", {"hero.json", "hero.png", "hero~2.json", "hero~2.png"}, "4 files"}};
   for (const auto& c : cases) {
     const std::string out = dir.File(c.command);
     const RunResult r = RunCli({c.command, first, second, out});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(FilesIn(out), c.files);
-    EXPECT_EQ(r.err, "duskweave-convert: " + std::string(c.summary) + " written into " + out + "\n");
+    EXPECT_EQ(r.err,
+              "duskweave-convert: " + std::string(c.summary) + " written into " + out + "\n");
   }
 }
 

@@ -1,13 +1,11 @@
 #include "cli/converter.h"
 
-#include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <streambuf>
 
@@ -121,7 +119,8 @@ TEST(ListCommand, ControlCharactersInNamesAreNotSentToTheTerminal) {
 TEST(ListCommand, UnreadableArchiveExitsOne) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("folder.def"));
-  WriteFile(dir.File("note.def"), std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
+  WriteFile(dir.File("note.def"),
+            std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
   const std::pair<std::string, std::string> cases[] = {
       {"missing.def", ": no such file"},
       {"folder.def", ": is a folder, not a DEF archive"},
@@ -148,8 +147,10 @@ TEST(ListCommand, DashReadsTheArchiveFromStandardInput) {
   ::close(saved);
   const RunResult fromFile = RunCli({"list", archive});
   EXPECT_EQ(fromInput.status, 0) << fromInput.err;
-  EXPECT_EQ(fromInput.out.substr(fromInput.out.find('\n')), fromFile.out.substr(fromFile.out.find('\n')));
-  EXPECT_NE(twice.err.find("-: standard input can be read only once"), std::string::npos) << twice.err;
+  EXPECT_EQ(fromInput.out.substr(fromInput.out.find('\n')),
+            fromFile.out.substr(fromFile.out.find('\n')));
+  EXPECT_NE(twice.err.find("-: standard input can be read only once"), std::string::npos)
+      << twice.err;
   // A terminal gets no image.
   std::ostringstream out, err;
   EXPECT_EQ(cli::RunConverter({"strip", archive, "-"}, out, err, cli::Terminal{false, true}), 1);
@@ -167,13 +168,14 @@ TEST(ListCommand, LostStandardOutputExitsOne) {
   std::ostream out(&full);
   TempDir dir;
   const std::string archive = WriteArchive(dir, "units.def", EightFrameSpec());
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"info", "--json", archive}, {"list", archive},
-        {"strip", archive, "-"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"info", "--json", archive},
+                                               {"list", archive},
+                                               {"strip", archive, "-"}}) {
     std::ostringstream err;
     EXPECT_EQ(cli::RunConverter(args, out, err), 1) << args[0];
-    EXPECT_EQ(err.str(), "duskweave-convert: error: cannot write to standard output: "
-                         "No space left on device\n")
+    EXPECT_EQ(err.str(),
+              "duskweave-convert: error: cannot write to standard output: "
+              "No space left on device\n")
         << args[0];
     out.clear();
   }

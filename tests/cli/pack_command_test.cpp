@@ -183,7 +183,8 @@ class PackRefuses : public ::testing::Test {
     const RunResult result = RunCli({"pack", dir.File("x/units.json"), dir.File("out.def")});
     EXPECT_EQ(result.status, 1);
     EXPECT_FALSE(fs::exists(dir.File("out.def")));
-    for (const std::string& name : FilesIn(dir.path())) EXPECT_EQ(name.find(".dw-"), std::string::npos);
+    for (const std::string& name : FilesIn(dir.path()))
+      EXPECT_EQ(name.find(".dw-"), std::string::npos);
     return result.err;
   }
   std::string FileOf(int block, int frame) {

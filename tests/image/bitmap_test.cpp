@@ -1,5 +1,4 @@
 #include "image/bitmap.h"
-#include "image/screen_image.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,7 @@
 #include <functional>
 #include <utility>
 
+#include "image/screen_image.h"
 #include "tests/image/allocation_probe.h"
 #include "tests/image/bmp_bytes.h"
 #include "tests/support/def_writer.h"
