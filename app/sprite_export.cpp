@@ -24,9 +24,14 @@ void SaveSelectedSprites(MainWindow& window, ui::Control& /*sender*/) {
   ConversionState& state = ProgramState();
   DecodeBudget budget = OperationBudget(state);
   FrameSource source(state.archive, CurrentBytes(state), budget);
-  for (int32_t frame : SelectedItems(*window.frameList)) {
-    if (ExportFrame(source, frame, ExportFilePath(folder, state.archive, frame)).budgetExhausted())
-      break;
+  // No frame replaces another: names taken by a different frame get ~2, ~3.
+  const std::vector<int32_t> frames = SelectedItems(*window.frameList);
+  const ExportNames names = PlanExportNames(state.archive, frames, "bmp");
+  std::vector<bool> written(size_t(names.fileCount));
+  for (size_t k = 0; k < frames.size(); ++k) {
+    if (written[size_t(names.fileSlot[k])]) continue;  // one stored frame, one file
+    written[size_t(names.fileSlot[k])] = true;
+    if (ExportFrame(source, frames[k], folder + "/" + names.files[k]).budgetExhausted()) break;
   }
   HideWait();
 }

@@ -1,6 +1,7 @@
 #include "archive/diagnostics.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace dw {
 namespace {
@@ -77,7 +78,8 @@ std::string DescribeDiagnostic(const Diagnostic& d) {
     case DiagnosticKind::UnknownCompression:
       return "unknown compression " + std::to_string(d.value);
     case DiagnosticKind::WriteFailed:
-      return d.path.empty() ? "cannot write the file" : d.path + ": cannot write the file";
+      return (d.path.empty() ? "" : d.path + ": ") + "cannot write the file" +
+             (d.value != 0 ? ": " + std::string(std::strerror(int(d.value))) : "");
     case DiagnosticKind::BudgetExhausted:
       return "the operation reached its limit of " + std::to_string(d.value) +
              " bytes and stopped";

@@ -32,7 +32,8 @@ enum class DiagnosticKind : uint8_t {
   RowsCutShort,        // row: first stored row, count: rows the data ends inside
   UnknownCompression,  // value: the compression
   // Not damage: the output or the operation's limits.
-  WriteFailed,      // path: the file that could not be created or written in full
+  WriteFailed,      // path: the file that could not be created or written in full;
+                    // value: the system's error number
   BudgetExhausted,  // value: the limit in bytes; frame: the first frame not done
 };
 

@@ -10,6 +10,7 @@
 #include "archive/def_format.h"
 #include "archive/frame_info.h"
 #include "archive/pixel_rows.h"
+#include "archive/stop_request.h"
 
 namespace dw {
 namespace {
@@ -203,6 +204,11 @@ bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& by
   RowTrouble trouble;
   bool complete = true;
   for (int64_t band = 0; band < bands; ++band) {
+    // A stop request abandons the file between bands.
+    if (StopRequested()) {
+      complete = false;
+      break;
+    }
     const RowBand rows = rowsOf(band);
     const auto size = static_cast<int32_t>(rows.rows * plan.stride);
     std::fill_n(pixels.begin(), size, uint8_t{0});

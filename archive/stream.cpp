@@ -6,14 +6,43 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+
+#include "archive/stop_request.h"
 
 namespace dw {
 namespace {
 
 constexpr int64_t kMaxPosition = std::numeric_limits<int32_t>::max();
+
+// The test seam of InjectWriteFault: bytes still allowed (negative: no limit)
+// and the error that follows them.
+std::atomic<int64_t> faultBytes{-1};
+std::atomic<int> faultError{0};
+
+// Takes count bytes from the injected allowance; false (errno set) when they
+// do not fit.
+bool FaultAllows(int64_t count) {
+  int64_t left = faultBytes.load();
+  while (left >= 0) {
+    if (left < count && faultError == EINTR) {
+      // An interrupt arriving during this write: it still completes.
+      faultBytes = -1;
+      RequestStop();
+      return true;
+    }
+    if (left < count) {
+      errno = faultError.load();
+      return false;
+    }
+    if (faultBytes.compare_exchange_weak(left, left - count)) return true;
+  }
+  return true;
+}
 
 // Both file kinds share seek, size and close; they differ in read and write.
 // The stream keeps its own position and reads and writes at it (pread,
@@ -103,14 +132,25 @@ class FileWriteStream final : public FileStream {
       total += piece.count;
       vectors.push_back(iovec{const_cast<void*>(piece.data), size_t(piece.count)});
     }
-    if (fd_ < 0 || total <= 0 || position_ + total > kMaxPosition) return 0;
+    if (fd_ < 0 || total <= 0) return 0;
+    if (position_ + total > kMaxPosition) {
+      error_ = EFBIG;
+      return 0;
+    }
+    if (!FaultAllows(total)) {
+      error_ = errno;
+      return 0;
+    }
     int64_t done = 0;
     size_t first = 0;  // the first vector not yet written completely
     while (done < total) {
       const ssize_t put = ::pwritev(fd_, vectors.data() + first, int(vectors.size() - first),
                                     off_t(position_ + done));
       if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) break;
+      if (put <= 0) {
+        if (error_ == 0) error_ = put < 0 ? errno : ENOSPC;
+        break;
+      }
       done += put;
       // Drop what a short write did store from the front of the vectors.
       for (size_t left = size_t(put); left > 0;) {
@@ -133,6 +173,16 @@ class FileWriteStream final : public FileStream {
     size_ = -1;
   }
 
+  // The system's error number of the first write that failed, else 0.
+  int error() const { return error_; }
+
+  // Closes the file; false (errno set) when the system reports a failure.
+  bool CloseReporting() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
  protected:
   bool writable() const override { return true; }
 
@@ -152,6 +202,7 @@ class FileWriteStream final : public FileStream {
   }
 
   int64_t size_;
+  int error_ = 0;
 };
 
 class MemoryStream final : public Stream {
@@ -205,19 +256,109 @@ class MemoryStream final : public Stream {
   int32_t position_ = 0;
 };
 
+// The temporary file's name: hidden, short whatever the final name's length,
+// and unique within the process and among processes.
+std::string TemporaryPath(const std::string& path, int attempt) {
+  static std::atomic<uint32_t> counter{0};
+  static const pid_t process = ::getpid();  // asked once: no system call per file
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  return folder + ".dw-" + std::to_string(process) + "-" +
+         std::to_string(counter.fetch_add(1) + uint32_t(attempt)) + ".tmp";
+}
+
 }  // namespace
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary_ = TemporaryPath(path_, attempt);
+    fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    error_ = errno;
+    temporary_.clear();
+  }
+  stream_ = std::make_unique<FileWriteStream>(fd, 0);
+}
+
+AtomicFile::~AtomicFile() {
+  if (!committed_) Discard();
+}
+
+int AtomicFile::error() const {
+  return error_ != 0 ? error_ : static_cast<const FileWriteStream&>(*stream_).error();
+}
+
+Stream& AtomicFile::stream() {
+  return *stream_;
+}
+
+void AtomicFile::Fail(int error) {
+  if (error_ == 0) error_ = error != 0 ? error : EIO;
+}
+
+bool AtomicFile::Write(const void* data, size_t size) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  while (size > 0 && ok()) {
+    const auto count = static_cast<int32_t>(std::min<size_t>(size, 1u << 30));
+    const int32_t put = stream_->Write(bytes, count);
+    if (put < count) Fail(static_cast<FileWriteStream&>(*stream_).error());
+    bytes += put;
+    size -= size_t(put);
+  }
+  return ok();
+}
+
+std::FILE* AtomicFile::file() {
+  if (file_ != nullptr) return file_;
+  cookie_io_functions_t io{};
+  io.write = [](void* cookie, const char* data, size_t size) -> ssize_t {
+    return static_cast<AtomicFile*>(cookie)->Write(data, size) ? ssize_t(size) : -1;
+  };
+  file_ = ::fopencookie(this, "wb", io);
+  if (file_ == nullptr) Fail(errno);
+  return file_;
+}
+
+bool AtomicFile::Commit() {
+  if (committed_) return ok();
+  if (file_ != nullptr) {
+    if (std::fclose(file_) != 0) Fail(EIO);
+    file_ = nullptr;
+  }
+  auto& file = static_cast<FileWriteStream&>(*stream_);
+  if (file.error() != 0) Fail(file.error());
+  // A stop requested while the file was written abandons it.
+  if (StopRequested()) Fail(EINTR);
+  // Some file systems report a failed write only when the file is closed.
+  if (ok() && !file.CloseReporting()) Fail(errno);
+  if (ok() && ::rename(temporary_.c_str(), path_.c_str()) != 0) Fail(errno);
+  if (!ok()) {
+    Discard();
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+void AtomicFile::Discard() {
+  Fail(ECANCELED);  // what the stdio stream still buffers is not written
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  stream_->Close();
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+void InjectWriteFault(int64_t bytes, int error) {
+  faultError = error;
+  faultBytes = bytes;
+}
 
 StreamPtr CreateReadStream(const std::string& path) {
   return std::make_unique<FileReadStream>(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-}
-
-StreamPtr CreateWriteStream(const std::string& path) {
-  // Most exports write into fresh folders: a file that did not exist is
-  // known to be empty, which saves asking for its size on every write.
-  const int created = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (created >= 0) return std::make_unique<FileWriteStream>(created, 0);
-  return std::make_unique<FileWriteStream>(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666),
-                                           -1);
 }
 
 StreamPtr CreateMemoryStream() {

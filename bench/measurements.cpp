@@ -66,7 +66,9 @@ int ExportAll(const std::string& path, const std::string& folder) {
   DecodeBudget budget(DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
   FrameSource source(state.archive, bytes, budget);
   for (int32_t i = 0; i < state.frameCount(); ++i) {
-    if (!ExportFrame(source, i, ExportFilePath(folder, state.archive, i)).ok()) ++failures;
+    if (!ExportFrame(source, i, folder + "/" + ExportFileName(state.archive.frames[size_t(i)].name))
+             .ok())
+      ++failures;
   }
   return failures;
 }
@@ -111,8 +113,10 @@ PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFil
           run.floor += Measure([&] { WriteFileOnce(folder, kFloorPrefix, file); });
           break;
         case 1:
-          run.exported +=
-              Measure([&] { ExportFrame(*source, i, ExportFilePath(folder, state.archive, i)); });
+          run.exported += Measure([&] {
+            ExportFrame(*source, i,
+                        folder + "/" + ExportFileName(state.archive.frames[size_t(i)].name));
+          });
           break;
         default:
           run.floorAgain += Measure([&] { WriteFileOnce(folder, kAgainPrefix, file); });

@@ -179,7 +179,7 @@ Timed ExportInProcess(const BenchOptions& options, const std::string& path, int 
       DecodeBudget budget(DecodeBudget::LimitFor(int64_t(fs::file_size(path))));
       FrameSource source(archive, cache.Current(path), budget);
       for (int32_t i = 0; i < archive.frameCount(); ++i)
-        ExportFrame(source, i, ExportFilePath(folder, archive, i));
+        ExportFrame(source, i, folder + "/" + ExportFileName(archive.frames[size_t(i)].name));
     }));
     RemoveFolder(folder);
   }

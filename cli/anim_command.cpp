@@ -6,6 +6,7 @@
 #include "archive/decode_budget.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_source.h"
+#include "archive/stop_request.h"
 #include "cli/animation_writer.h"
 #include "cli/archive_inputs.h"
 #include "cli/batch_runner.h"
@@ -13,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/open_archive.h"
+#include "cli/output_file.h"
 
 namespace dw::cli {
 namespace {
@@ -27,7 +29,8 @@ std::array<Rgba, 256> IndexZeroClear(const Palette& palette) {
 }
 
 // One archive: an animation per block that lists frames.
-int AnimateArchive(const std::string& path, const AnimRequest& request, Messages& messages) {
+int AnimateArchive(const std::string& path, const std::string& stem, const AnimRequest& request,
+                   Messages& messages) {
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
@@ -41,6 +44,7 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
   int written = 0;
   for (size_t b = 0; b < blocks.size(); ++b) {
     if (blocks[b].empty()) continue;
+    if (OutputHalted()) return written;
     DecodedHeads heads(source);  // one block's images at a time
     Animation animation;
     animation.palette = archive.palette;
@@ -56,7 +60,7 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
       animation.frames.push_back(image);
     }
     if (heads.exhausted()) return written;
-    const std::string file = request.outputFolder + "/" + ArchiveStem(path) + "-" +
+    const std::string file = request.outputFolder + "/" + stem + "-" +
                              std::to_string(archive.blocks[b].identifier) + extension;
     // What the encoder is handed (every frame on the whole canvas) is written
     // at most; what it holds meanwhile is drawn before it starts.
@@ -70,12 +74,14 @@ int AnimateArchive(const std::string& path, const AnimRequest& request, Messages
                      " bytes for one archive (raise it with --max-output)");
       return written;
     }
-    const std::string error =
-        request.webp ? WriteWebp(file, animation) : WriteGif(file, animation);
-    if (error.empty()) {
+    const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
+      return request.webp ? WriteWebp(out, animation) : WriteGif(out, animation);
+    });
+    const bool tell = NoteOutcome(outcome);
+    if (outcome.ok()) {
       ++written;
-    } else {
-      messages.Error(file + ": " + error);
+    } else if (tell && !StopRequested()) {
+      messages.Error(file + ": " + outcome.error);
     }
   }
   return written;
@@ -89,14 +95,15 @@ int RunAnim(const AnimRequest& request, Messages& messages) {
   if (!request.webp && request.delayMs < kMinGifDelayMs)
     messages.Note("a GIF delay of " + std::to_string(request.delayMs) + " ms is raised to " +
                   std::to_string(kMinGifDelayMs) + " ms: browsers play shorter delays at 100 ms");
-  std::vector<std::string> stems;  // archives of one stem write the same files
-  for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
-  const int files = RunArchiveBatch(*archives, stems, request.jobs, messages,
-                                    [&](const std::string& archive, Messages& out) {
-                                      return AnimateArchive(archive, request, out);
-                                    });
+  // Archives of one stem write units-1.gif, then units~2-1.gif, ...
+  const std::vector<std::string> stems = UniqueStems(*archives);
+  const int files =
+      RunArchiveBatch(*archives, stems, request.jobs, messages, [&](size_t i, Messages& out) {
+        return AnimateArchive((*archives)[i], stems[i], request, out);
+      });
   messages.Summary(std::to_string(files) + " animation" + (files == 1 ? "" : "s") +
-                   " written into " + request.outputFolder);
+                   " written into " + request.outputFolder +
+                   (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
 }
 

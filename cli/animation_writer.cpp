@@ -36,15 +36,18 @@ int64_t WebpEncoderBytes(const Animation& a) {
   return int64_t{a.width} * a.height * 4 * kWebpCanvasCopies;
 }
 
-std::string WriteGif(const std::string& path, const Animation& a) {
+std::string WriteGif(AtomicFile& file, const Animation& a) {
   if (a.width <= 0 || a.height <= 0 || a.width > 65535 || a.height > 65535 || a.frames.empty())
     return "a GIF needs 1 to 65535 pixels a side and at least one frame";
   int error = 0;
-  GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+  const OutputFunc put = [](GifFileType* gif, const GifByteType* data, int size) {
+    return static_cast<AtomicFile*>(gif->UserData)->Write(data, size_t(std::max(size, 0))) ? size
+                                                                                           : 0;
+  };
+  GifFileType* gif = EGifOpen(&file, put, &error);
   if (gif == nullptr) return GifError(error);
   auto fail = [&](int code) {
     EGifCloseFile(gif, nullptr);
-    std::remove(path.c_str());
     return GifError(code != 0 ? code : E_GIF_ERR_WRITE_FAILED);
   };
   GifColorType colours[256];
@@ -78,14 +81,11 @@ std::string WriteGif(const std::string& path, const Animation& a) {
       if (EGifPutLine(gif, row.data(), a.width) == GIF_ERROR) return fail(gif->Error);
     }
   }
-  if (EGifCloseFile(gif, &error) == GIF_ERROR) {
-    std::remove(path.c_str());
-    return GifError(error);
-  }
+  if (EGifCloseFile(gif, &error) == GIF_ERROR) return GifError(error);
   return {};
 }
 
-std::string WriteWebp(const std::string& path, const Animation& a) {
+std::string WriteWebp(AtomicFile& file, const Animation& a) {
   if (a.width <= 0 || a.height <= 0 || a.width > 16383 || a.height > 16383 || a.frames.empty())
     return "a WebP needs 1 to 16383 pixels a side and at least one frame";
   WebPConfig config;
@@ -141,16 +141,7 @@ std::string WriteWebp(const std::string& path, const Animation& a) {
   if (error.empty() && WebPMuxAssemble(mux, &data) != WEBP_MUX_OK)
     error = "cannot assemble the animation";
   WebPMuxDelete(mux);
-  if (error.empty()) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    const bool written = file != nullptr &&
-                         std::fwrite(data.bytes, 1, data.size, file) == data.size;
-    const bool closed = file != nullptr && std::fclose(file) == 0;
-    if (!written || !closed) {
-      error = "cannot write the file";
-      std::remove(path.c_str());
-    }
-  }
+  if (error.empty()) file.Write(data.bytes, data.size);  // a failure is the file's own error
   WebPDataClear(&data);
   return error;
 }

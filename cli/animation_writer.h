@@ -10,6 +10,7 @@
 
 #include "archive/indexed_image.h"
 #include "archive/palette.h"
+#include "archive/stream.h"
 #include "cli/sprite_colour_rule.h"
 
 namespace dw::cli {
@@ -33,12 +34,12 @@ int GifDelay(int delayMs);
 // the encoder's own canvases, candidates and lossless work buffers.
 int64_t WebpEncoderBytes(const Animation& animation);
 
-// Each writes or replaces the file and returns an empty string, or what went
-// wrong (the file is then removed).
+// Each encodes the animation into the file and returns an empty string, or
+// what the encoder refused (a failed write is the file's own error).
 // GIF: one global colour table, index 0 transparent, looping forever; delays
 // as GifDelay gives them.
-std::string WriteGif(const std::string& path, const Animation& animation);
+std::string WriteGif(AtomicFile& file, const Animation& animation);
 // WebP: lossless RGBA frames through colours, looping forever.
-std::string WriteWebp(const std::string& path, const Animation& animation);
+std::string WriteWebp(AtomicFile& file, const Animation& animation);
 
 }  // namespace dw::cli

@@ -1,5 +1,6 @@
 #include "cli/archive_inputs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -37,7 +38,14 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFi
   for (const std::string& input : inputs) {
     std::error_code ec;
     const fs::file_status status = fs::status(input, ec);
-    if (SplitLodInput(input)) {
+    if (input == kStandardInput) {
+      // Standard input can be read once.
+      if (std::count(result.archives.begin(), result.archives.end(), input) == 0) {
+        result.archives.push_back(input);
+      } else {
+        result.errors.push_back("-: standard input can be read only once");
+      }
+    } else if (SplitLodInput(input)) {
       result.archives.push_back(input);
     } else if (ec || !fs::exists(status)) {
       result.errors.push_back(input + ": no such file or folder");

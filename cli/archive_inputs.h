@@ -11,6 +11,9 @@
 
 namespace dw::cli {
 
+// The input "-": an archive read from standard input.
+inline constexpr const char* kStandardInput = "-";
+
 struct ArchiveInputs {
   std::vector<std::string> archives;  // in argument order, each folder's files sorted
   std::vector<std::string> errors;    // inputs that do not exist or cannot be listed

@@ -114,7 +114,7 @@ void RunBatch(const std::vector<std::string>& keys, int jobs,
 
 int RunArchiveBatch(const std::vector<std::string>& archives, const std::vector<std::string>& keys,
                     int jobs, Messages& messages,
-                    const std::function<int(const std::string& archive, Messages& messages)>& convert) {
+                    const std::function<int(size_t archive, Messages& messages)>& convert) {
   std::vector<std::unique_ptr<MessageBuffer>> buffers(archives.size());
   std::vector<int> counts(archives.size(), 0);
   int total = 0;
@@ -122,7 +122,7 @@ int RunArchiveBatch(const std::vector<std::string>& archives, const std::vector<
       keys, jobs > 0 ? jobs : DefaultJobs(),
       [&](size_t i) {
         buffers[i] = std::make_unique<MessageBuffer>();
-        counts[i] = convert(archives[i], buffers[i]->messages);
+        counts[i] = convert(i, buffers[i]->messages);
       },
       [&](size_t i) {
         messages.Forward(buffers[i]->printed.str(), buffers[i]->messages.failed());

@@ -31,11 +31,11 @@ void RunBatch(const std::vector<std::string>& keys, int jobs,
 class Messages;
 
 // A batch of archives whose outputs are named by key (archives of one key
-// replace each other's files, so they run in input order on one thread):
-// convert(path, messages) runs for each, its messages reach `messages` in
+// would write the same files, so they run in input order on one thread):
+// convert(i, messages) runs for archive i, its messages reach `messages` in
 // input order, and the sum of what it returned comes back.
 int RunArchiveBatch(const std::vector<std::string>& archives, const std::vector<std::string>& keys,
                     int jobs, Messages& messages,
-                    const std::function<int(const std::string& archive, Messages& messages)>& convert);
+                    const std::function<int(size_t archive, Messages& messages)>& convert);
 
 }  // namespace dw::cli

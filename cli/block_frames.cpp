@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "cli/archive_inputs.h"
+#include "cli/output_file.h"
 
 namespace dw::cli {
 
@@ -13,12 +14,7 @@ std::optional<std::vector<std::string>> ArchivesForOutput(const std::vector<std:
   ArchiveInputs found = CollectArchives(inputs);
   for (const std::string& error : found.errors) messages.Error(error);
   for (const std::string& warning : found.warnings) messages.Damage(warning);
-  std::error_code ec;
-  std::filesystem::create_directories(outputFolder, ec);
-  if (!std::filesystem::is_directory(outputFolder, ec)) {
-    messages.Error(outputFolder + ": cannot create the output folder");
-    return std::nullopt;
-  }
+  if (found.archives.empty() || !MakeOutputFolder(outputFolder, messages)) return std::nullopt;
   return std::move(found.archives);
 }
 

@@ -1,12 +1,17 @@
 #include "cli/converter.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <memory>
 
+#include "archive/stop_request.h"
 #include "cli/commands.h"
+#include "cli/diagnostic_report.h"
 #include "cli/frame_selection.h"
 #include "cli/help_format.h"
 #include "cli/messages.h"
+#include "cli/output_file.h"
 #include "cli/sprite_colour_rule.h"
 #include "cli/suggestion.h"
 
@@ -143,10 +148,17 @@ std::vector<std::string> Reversed(const std::vector<std::string>& args) {
   return std::vector<std::string>(args.rbegin(), args.rend());
 }
 
-}  // namespace
+// "-" names standard input or output, never a folder.
+bool OutputFolderGiven(const std::string& folder, std::ostream& err) {
+  if (folder != "-") return true;
+  err << kProgramName << ": error: OUTDIR cannot be '-': images go into a folder "
+      << "(only strip writes to standard output)\n"
+      << "Run with --help for more information.\n";
+  return false;
+}
 
-int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 const Terminal& terminal) {
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const Terminal& terminal) {
   CLI::App app("duskweave-convert: convert DEF sprite archives into 8-bit BMP or PNG images",
                kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);
@@ -357,6 +369,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
       return kUsageStatus;
     }
     if (!parseFrames(exportFramesOption, exportFrames, exportRequest.frames)) return kUsageStatus;
+    if (!OutputFolderGiven(exportPaths.back(), err)) return kUsageStatus;
     exportRequest.outputFolder = exportPaths.back();
     exportRequest.inputs.assign(exportPaths.begin(), exportPaths.end() - 1);
     const auto usage = [&](const std::string& problem) {
@@ -388,6 +401,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (pack->parsed()) return RunPack(packRequest, messages);
   if (anim->parsed()) {
+    if (!OutputFolderGiven(animPaths.back(), err)) return kUsageStatus;
     animRequest.outputFolder = animPaths.back();
     animRequest.inputs.assign(animPaths.begin(), animPaths.end() - 1);
     animRequest.webp = animFormat == "webp";
@@ -409,13 +423,44 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::o
           << "Run with --help for more information.\n";
       return kUsageStatus;
     }
+    if (!OutputFolderGiven(sheetPaths.back(), err)) return kUsageStatus;
     sheetRequest.outputFolder = sheetPaths.back();
     sheetRequest.inputs.assign(sheetPaths.begin(), sheetPaths.end() - 1);
     return RunSheet(sheetRequest, messages);
   }
   if (!parseFrames(stripFramesOption, stripFrames, stripRequest.frames)) return kUsageStatus;
   stripRequest.separator = !noSeparator;
+  if (stripRequest.output == "-" && terminal.stdoutIsTerminal) {
+    err << kProgramName << ": error: strip: standard output is a terminal; "
+        << "redirect it to a file or name an output file\n";
+    return 1;
+  }
   return RunStrip(stripRequest, out, messages);
+}
+
+}  // namespace
+
+int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 const Terminal& terminal) {
+  BeginOutputRun();
+  int status = RunCommand(args, out, err, terminal);
+  RemoveEmptyOutputFolders();
+  // What went to standard output must have arrived: a full disk or a closed
+  // pipe is a failure, not a silent loss. A failed write leaves its reason
+  // in errno, which later calls that succeed do not change.
+  out.flush();
+  if (!out) {
+    const int error = errno != 0 ? errno : EIO;
+    err << kProgramName << ": error: cannot write to standard output: " << SystemReason(error)
+        << '\n';
+    status = std::max(status, 1);
+  }
+  if (StopRequested()) {
+    err << kProgramName << ": error: interrupted; the files reported as written are complete, "
+        << "no other file was left behind\n";
+    return kStoppedStatus;
+  }
+  return status;
 }
 
 }  // namespace dw::cli

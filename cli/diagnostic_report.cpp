@@ -1,9 +1,25 @@
 #include "cli/diagnostic_report.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "archive/text_encoding.h"
 #include "cli/archive_report.h"
 
 namespace dw::cli {
+
+std::string SystemReason(int error) {
+  return std::strerror(error);
+}
+
+std::string CannotWrite(int error) {
+  return "cannot write the file: " + SystemReason(error);
+}
+
+bool DiskFull(int error) {
+  return error == ENOSPC || error == EDQUOT;
+}
 
 std::string FrameLabel(const Archive& archive, int32_t frameIndex) {
   std::string label = "frame " + std::to_string(frameIndex);
@@ -22,8 +38,8 @@ std::string DiagnosticLine(const std::string& archivePath, const Archive& archiv
                                     : ": cannot open or read the archive");
     case DiagnosticKind::WriteFailed:
       return (d.path.empty() ? archivePath : d.path) +
-             (ofFrame ? ": " + FrameLabel(archive, d.frame) : std::string()) +
-             ": cannot write the file";
+             (ofFrame ? ": " + FrameLabel(archive, d.frame) : std::string()) + ": " +
+             CannotWrite(d.value != 0 ? int(d.value) : EIO);
     case DiagnosticKind::BudgetExhausted:
       return archivePath + ": stopped" +
              (ofFrame ? " at " + FrameLabel(archive, d.frame) : std::string()) +
@@ -76,6 +92,34 @@ void ProblemReport::Finish() {
   if (hidden_ > 0)
     messages_.Note(path_ + ": and " + std::to_string(hidden_) + " more problem" +
                    (hidden_ == 1 ? "" : "s"));
+}
+
+bool ReportSelection(const std::string& archivePath, const Archive& archive,
+                     const ResolvedFrames& resolved, Messages& messages) {
+  const std::string count = std::to_string(archive.frameCount());
+  for (const std::string& missing : resolved.outOfRange)
+    messages.Error(archivePath + ": no frame " + missing + " (the archive has " + count +
+                   " frames)");
+  if (!resolved.pastEnd.empty()) {
+    std::string ranges;
+    for (const std::string& range : resolved.pastEnd)
+      ranges += (ranges.empty() ? "" : ", ") + range;
+    messages.Note(archivePath + ": --frames " + ranges +
+                  " reaches past the last frame (the archive has " + count +
+                  " frames); the frames that exist are used");
+  }
+  if (!resolved.unmatched.empty()) {
+    std::string hint;
+    const int32_t shown = std::min<int32_t>(archive.frameCount(), 5);
+    for (int32_t i = 0; i < shown; ++i)
+      hint += (i > 0 ? ", " : "") + PrintableName(Cp1251ToUtf8(archive.frames[size_t(i)].name));
+    if (archive.frameCount() > shown) hint += ", ...";
+    for (const std::string& pattern : resolved.unmatched) {
+      messages.Error(archivePath + ": no frame matches '" + PrintableName(pattern) + "'" +
+                     (shown > 0 ? " (its frames: " + hint + ")" : " (the archive has no frames)"));
+    }
+  }
+  return !resolved.outOfRange.empty() || !resolved.unmatched.empty();
 }
 
 std::string ProblemText(const Archive& archive, const Diagnostic& diagnostic) {

@@ -7,9 +7,20 @@
 
 #include "archive/archive.h"
 #include "archive/diagnostics.h"
+#include "cli/frame_selection.h"
 #include "cli/messages.h"
 
 namespace dw::cli {
+
+// The system's words for an error number: "No space left on device".
+std::string SystemReason(int error);
+
+// "cannot write the file: reason", for every output file that failed.
+std::string CannotWrite(int error);
+
+// Whether an error number means the disk (or the user's quota) is full, after
+// which no later file can be written either.
+bool DiskFull(int error);
 
 // "frame 3 (walk01.pcx)", the name shown safely for a terminal.
 std::string FrameLabel(const Archive& archive, int32_t frameIndex);
@@ -50,6 +61,13 @@ class ProblemReport {
   int64_t hidden_ = 0;
   bool finished_ = false;
 };
+
+// Reports what --frames asked for and the archive lacks: indices past its end
+// and patterns that match nothing are errors (with the archive's first names
+// as a hint), a range reaching past the end one warning. True when there was
+// an error.
+bool ReportSelection(const std::string& archivePath, const Archive& archive,
+                     const ResolvedFrames& resolved, Messages& messages);
 
 // The text of a problem as stderr shows it, without the archive's path in
 // front, for JSON reports that list the same problems.

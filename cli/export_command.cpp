@@ -1,6 +1,5 @@
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <set>
@@ -9,10 +8,11 @@
 #include "archive/archive.h"
 #include "archive/bmp_layout.h"
 #include "archive/decode_budget.h"
-#include "archive/frame_source.h"
 #include "archive/frame_decoder.h"
 #include "archive/frame_export.h"
 #include "archive/frame_info.h"
+#include "archive/frame_source.h"
+#include "archive/stop_request.h"
 #include "archive/stream.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
@@ -24,24 +24,13 @@
 #include "cli/frame_jobs.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
-#include "cli/output_names.h"
+#include "cli/output_file.h"
 #include "cli/png_writer.h"
 #include "cli/sprite_colour_rule.h"
 #include "cli/sprite_crop.h"
 
 namespace dw::cli {
 namespace {
-
-namespace fs = std::filesystem;
-
-bool MakeFolder(const std::string& folder, Messages& messages) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!ec && fs::is_directory(folder, ec)) return true;
-  messages.Error(folder + ": cannot create the output folder" +
-                 (ec ? ": " + ec.message() : ": a file of that name is in the way"));
-  return false;
-}
 
 // What exporting one frame gave, kept until the frames are reported in table
 // order.
@@ -50,6 +39,8 @@ struct FrameResult {
   bool damaged = false;
   bool stopped = false;  // the archive's budget ran out
   int layerFiles = 0;     // shadow and overlay files beside the frame's own
+  bool skipped = false;  // not tried, or abandoned: the run was halted
+  bool diskFull = false;  // its write found the disk full
   struct Detail {
     Diagnostics found;
     std::string error;  // a write that failed in a way the diagnostics do not say
@@ -76,27 +67,26 @@ SpecialIndices LowIndicesUsed(const IndexedImage& image) {
 }
 
 // Writes one image in the request's format (with --layers, the body and the
-// layers the frame has), each file's bytes drawn from the budget first; an
-// empty string or what went wrong. files counts the files written.
-std::string WriteImage(const std::string& path, const IndexedImage& image, int32_t archiveType,
-                       const ExportRequest& request, DecodeBudget& budget, int32_t index,
-                       Diagnostics& found, int& files) {
+// layers the frame has), each file's bytes drawn from the budget first.
+// files counts the files written; the outcome is the first failure's.
+WriteOutcome WriteImage(const std::string& path, const IndexedImage& image, int32_t archiveType,
+                        const ExportRequest& request, DecodeBudget& budget, int32_t index,
+                        Diagnostics& found, int& files) {
   if (!ReserveFileBytes(budget, FrameBmpSize(image), index, found)) return {};
-  if (request.format == ImageFormat::Bmp) {
-    StreamPtr file = CreateWriteStream(path);
-    const bool written = StreamOpened(*file) && WriteFrameBmp(image, *file);
-    FreeStream(file);
-    files += written ? 1 : 0;
-    return written ? std::string() : "cannot write the file";
-  }
-  std::string error;
   if (!request.layers) {
-    error = request.alpha ? WriteRgbaPng(path, ViewOf(image),
-                                         ColoursFor(image.palette, archiveType, SpriteLayer::Whole,
-                                                    request.outline))
-                          : WritePng(path, ViewOf(image), request.transparent);
-    files += error.empty() ? 1 : 0;
-    return error;
+    const WriteOutcome outcome = WriteOutputFile(path, [&](AtomicFile& file) -> std::string {
+      if (request.format == ImageFormat::Bmp) {
+        WriteFrameBmp(image, file.stream());  // a short write is the file's own error
+        return {};
+      }
+      if (request.alpha)
+        return WriteRgbaPng(file, ViewOf(image),
+                            ColoursFor(image.palette, archiveType, SpriteLayer::Whole,
+                                       request.outline));
+      return WritePng(file, ViewOf(image), request.transparent);
+    });
+    files += outcome.ok() ? 1 : 0;
+    return outcome;
   }
   struct Layer {
     SpriteLayer layer;
@@ -118,8 +108,10 @@ std::string WriteImage(const std::string& path, const IndexedImage& image, int32
         !ReserveFileBytes(budget, FrameBmpSize(image), index, found))
       return {};
     const std::string file = layer.layer == SpriteLayer::Body ? path : LayerPath(path, layer.suffix);
-    error = WriteRgbaPng(file, ViewOf(image), ColoursFor(image.palette, archiveType, layer.layer));
-    if (!error.empty()) return error;
+    const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
+      return WriteRgbaPng(out, ViewOf(image), ColoursFor(image.palette, archiveType, layer.layer));
+    });
+    if (!outcome.ok()) return outcome;
     ++files;
   }
   return {};
@@ -127,15 +119,24 @@ std::string WriteImage(const std::string& path, const IndexedImage& image, int32
 
 FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, int32_t index,
                       const std::string& path, const ExportRequest& request) {
+  if (OutputHalted()) {
+    FrameResult result;
+    result.skipped = true;
+    return result;
+  }
   const Archive& archive = source.archive();
   Diagnostics found;
   std::string error;
   CropBox box;
   int files = 0;
+  bool diskFull = false;
   if (request.format == ImageFormat::Bmp && !request.crop) {
     // The window program's export, byte for byte.
     found = ExportFrame(source, index, path);
     files = 1;
+    for (const Diagnostic& d : found.items) {
+      if (d.kind == DiagnosticKind::WriteFailed) diskFull = DiskFull(int(d.value));
+    }
   } else {
     const IndexedImage& decoded = source.Decode(index, found);
     if (!found.budgetExhausted()) {
@@ -147,11 +148,21 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
         cut = Crop(decoded, box);
         image = &cut;
       }
-      error = WriteImage(path, *image, archive.head.archiveType, request, source.budget(), index,
-                         found, files);
+      const WriteOutcome outcome = WriteImage(path, *image, archive.head.archiveType, request,
+                                              source.budget(), index, found, files);
+      diskFull = outcome.diskFull();
+      error = outcome.error;
     }
   }
   FrameResult result;
+  // A frame stopped by an interrupt is not written and not reported, nor is
+  // one that found the disk full after another frame told it.
+  if ((StopRequested() && (!error.empty() || found.writeFailed())) ||
+      (diskFull && !NoteSystemError(ENOSPC))) {
+    result.skipped = true;
+    return result;
+  }
+  result.diskFull = diskFull;
   result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
   result.damaged = found.damaged();
   result.stopped = found.budgetExhausted();
@@ -199,11 +210,11 @@ void AddCropBoxes(nlohmann::ordered_json& manifest, const std::map<int32_t, Crop
 
 bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manifest,
                    Messages& messages) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-  out.close();
-  if (out) return true;
-  messages.Error(path + ": cannot write the manifest");
+  const std::string text =
+      manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+  const WriteOutcome outcome = WriteOutputFile(path, text.data(), text.size());
+  if (outcome.ok()) return true;
+  if (NoteOutcome(outcome)) messages.Error(path + ": " + outcome.error);
   return false;
 }
 
@@ -229,10 +240,9 @@ void ShareFilesOfOneFrame(const Archive& archive, std::map<int32_t, std::string>
 
 // The animation file the engine loads in place of the archive: <stem>.json
 // beside the folder <stem>/ of images, a sequence of file names per block.
-bool WriteVcmiAnimation(const Archive& archive, const std::string& archivePath,
+bool WriteVcmiAnimation(const Archive& archive, const std::string& stem,
                         const std::map<int32_t, std::string>& files, const std::string& outputFolder,
                         Messages& messages) {
-  const std::string stem = ArchiveStem(archivePath);
   nlohmann::ordered_json animation;
   animation["basepath"] = stem + "/";
   animation["sequences"] = nlohmann::ordered_json::array();
@@ -258,6 +268,7 @@ bool WriteVcmiAnimation(const Archive& archive, const std::string& archivePath,
 struct Totals {
   int archives = 0;
   int files = 0;
+  int renamed = 0;
   int damagedArchives = 0;
   int failedArchives = 0;
 };
@@ -273,17 +284,9 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   const Archive& archive = opened->archive;
   bool damaged = opened->load.damaged();
   const ResolvedFrames resolved = ResolveFrames(request.frames, archive);
-  bool failed = false;
-  for (const std::string& missing : resolved.outOfRange) {
-    messages.Error(archivePath + ": no frame " + missing + " (the archive has " +
-                   std::to_string(archive.frameCount()) + " frames)");
-    failed = true;
-  }
-  for (const std::string& pattern : resolved.unmatched) {
-    messages.Error(archivePath + ": no frame matches '" + PrintableName(pattern) + "'");
-    failed = true;
-  }
-  if (!MakeFolder(folder, messages)) {
+  bool failed = ReportSelection(archivePath, archive, resolved, messages);
+  if (OutputHalted()) return;
+  if (!MakeOutputFolder(folder, messages)) {
     ++totals.failedArchives;
     return;
   }
@@ -298,9 +301,19 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   // For the engine, one file per stored frame: entries naming one frame
   // (neighbours in the table) share the first one's file.
   if (request.vcmi) indices = FirstOfEachFrame(archive, indices);
-  const OutputNames outputs =
-      PlanOutputNames(archive, indices, request.format == ImageFormat::Png ? "png" : "bmp",
+  const ExportNames outputs =
+      PlanExportNames(archive, indices, request.format == ImageFormat::Png ? "png" : "bmp",
                       request.uniqueNames || request.vcmi);
+  // Entries that share a file with an earlier one (one stored frame, one
+  // name) write nothing themselves.
+  std::vector<int32_t> firstOfSlot(size_t(outputs.fileCount), -1);
+  for (size_t k = 0; k < indices.size(); ++k) {
+    int32_t& first = firstOfSlot[size_t(outputs.fileSlot[k])];
+    if (first < 0) first = int32_t(k);
+  }
+  const auto writes = [&](size_t k) {
+    return firstOfSlot[size_t(outputs.fileSlot[k])] == int32_t(k);
+  };
   std::map<int32_t, std::string> files;  // for the manifest: table index -> the file of its image
   std::vector<bool> written(size_t(outputs.fileCount));
   int writtenFiles = 0;
@@ -309,8 +322,12 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     ProblemReport problems(archivePath, archive, messages);
     const auto pathOf = [&](size_t k) { return folder + "/" + outputs.files[k]; };
     // Reports frame k and counts it; true when the export stops there.
+    // After a full disk only files that still arrived (on other threads) are
+    // counted; their failures are not told again.
+    bool full = false;
     const auto record = [&](size_t k, const FrameResult& result) {
       const int32_t index = indices[k];
+      if (result.skipped || (full && !result.written)) return false;
       if (result.detail) {
         problems.Add(result.detail->found);
         if (!result.detail->error.empty())
@@ -322,12 +339,11 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
         const auto slot = size_t(outputs.fileSlot[k]);
         writtenFiles += written[slot] ? 0 : 1 + result.layerFiles;
         written[slot] = true;
-        // A file a later frame of another head replaced no longer holds this one.
-        if ((request.manifest || request.vcmi) && !outputs.overwritten[k])
-          files[indices[k]] = outputs.files[k];
+        if (request.manifest || request.vcmi) files[indices[k]] = outputs.files[k];
       } else {
         failed = true;
       }
+      full = full || result.diskFull;
       return result.stopped;
     };
     // Layer files are named beside the planned ones (a frame "a-shadow" and
@@ -341,24 +357,38 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
         sources.push_back(std::make_unique<FrameSource>(archive, opened->bytes, budget, options));
       std::vector<FrameResult> results(indices.size());
       RunFrameJobs(outputs.fileSlot, frameJobs, [&](int worker, size_t k) {
-        results[k] = ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
+        if (writes(k))
+          results[k] =
+              ExportOne(*sources[size_t(worker)], *opened->bytes, indices[k], pathOf(k), request);
       });
       for (size_t k = 0; k < indices.size(); ++k) {
+        if (!writes(k)) {
+          if (written[size_t(outputs.fileSlot[k])] && (request.manifest || request.vcmi))
+            files[indices[k]] = outputs.files[k];
+          continue;
+        }
         if (record(k, results[k])) break;
       }
     } else {
       FrameSource source(archive, opened->bytes, budget, options);
       for (size_t k = 0; k < indices.size(); ++k) {
+        if (!writes(k)) {
+          if (written[size_t(outputs.fileSlot[k])] && (request.manifest || request.vcmi))
+            files[indices[k]] = outputs.files[k];
+          continue;
+        }
         if (record(k, ExportOne(source, *opened->bytes, indices[k], pathOf(k), request))) break;
       }
     }
   }
   totals.files += writtenFiles;
-  if (outputs.overwrittenCount > 0) {
-    messages.Note(archivePath + ": " + std::to_string(outputs.overwrittenCount) +
-                  (outputs.overwrittenCount == 1 ? " frame was" : " frames were") +
-                  " overwritten by later frames of the same name; --unique-names keeps them");
+  if (outputs.renamed > 0 && !request.uniqueNames) {
+    messages.Note(archivePath + ": " + std::to_string(outputs.renamed) +
+                  (outputs.renamed == 1 ? " file was" : " files were") +
+                  " named NAME~2, NAME~3, ... because another frame already had the name");
   }
+  totals.renamed += outputs.renamed;
+
   if (request.layers) {
     const std::set<std::string> planned(outputs.files.begin(), outputs.files.end());
     int clashes = 0;
@@ -372,12 +402,14 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
                     "later replaces the other");
   }
 
-  if (request.vcmi) {
+  if (request.vcmi && !OutputHalted()) {
     ShareFilesOfOneFrame(archive, files);
-    if (!failed && !WriteVcmiAnimation(archive, archivePath, files, request.outputFolder, messages))
+    // The folder of the images is <stem>/ (<stem>~2/ for a second input of one name).
+    const std::string stem = folder.substr(request.outputFolder.size() + 1);
+    if (!failed && !WriteVcmiAnimation(archive, stem, files, request.outputFolder, messages))
       failed = true;
   }
-  if (request.manifest) {
+  if (request.manifest && !OutputHalted()) {
     const std::string path = folder + "/" + ArchiveStem(archivePath) + ".json";
     nlohmann::ordered_json manifest =
         BuildManifest(archive, ReportArchive(archive, *opened->bytes), files, opened->load);
@@ -414,19 +446,17 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   for (const std::string& error : inputs.errors) messages.Error(error);
   for (const std::string& warning : inputs.warnings) messages.Damage(warning);
   Totals totals;
-  if (!inputs.archives.empty() && MakeFolder(request.outputFolder, messages)) {
+  if (!inputs.archives.empty() && MakeOutputFolder(request.outputFolder, messages)) {
     const size_t count = inputs.archives.size();
+    // Archives of one stem get folders of their own: units, units~2, ...
+    const std::vector<std::string> stems = UniqueStems(inputs.archives);
     std::vector<std::string> folders(count), notes(count);
-    std::map<std::string, std::string> firstInFolder;  // output folder -> archive exported there
     for (size_t i = 0; i < count; ++i) {
-      const std::string& archive = inputs.archives[i];
       folders[i] = inputs.singleFile && !request.vcmi ? request.outputFolder
-                                     : request.outputFolder + "/" + ArchiveStem(archive);
-      const auto [previous, isNew] = firstInFolder.emplace(folders[i], archive);
-      if (!isNew) {
-        notes[i] = archive + " and " + previous->second + " both export into " + folders[i] +
-                   "; files of the same name are replaced";
-      }
+                                                      : request.outputFolder + "/" + stems[i];
+      if (!inputs.singleFile && stems[i] != ArchiveStem(inputs.archives[i]))
+        notes[i] =
+            inputs.archives[i] + ": another input has the same name; its files go to " + folders[i];
     }
     // Each archive prints into its own buffer and counts into its own totals;
     // both reach the user in input order, whatever order the jobs end in.
@@ -446,6 +476,7 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
       buffers[i].reset();
       ++totals.archives;
       totals.files += archiveTotals[i].files;
+      totals.renamed += archiveTotals[i].renamed;
       totals.damagedArchives += archiveTotals[i].damagedArchives;
       totals.failedArchives += archiveTotals[i].failedArchives;
       messages.Progress(std::to_string(i + 1) + "/" + std::to_string(count) + " archives done");
@@ -454,11 +485,13 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   }
   std::string summary = Plural(totals.files, "file") + " written from " +
                         Plural(totals.archives, "archive") + " into " + request.outputFolder;
+  if (totals.renamed > 0) summary += " (" + std::to_string(totals.renamed) + " renamed NAME~N)";
   if (totals.damagedArchives > 0)
     summary += "; " + Plural(totals.damagedArchives, "damaged archive");
   if (totals.failedArchives > 0) {
     summary += "; " + Plural(totals.failedArchives, "archive") + " with errors";
   }
+  if (DiskFullSeen()) summary += "; stopped: the disk is full";
   messages.Summary(summary);
   return messages.ExitStatus();
 }

@@ -44,7 +44,11 @@ std::optional<std::string> ForeignFileKind(const std::vector<uint8_t>& bytes) {
   // the type 0x4D42, which no archive has.
   if (StartsWith(bytes, "BM", 2) && bytes.size() >= 14 && bytes[6] == 0 && bytes[7] == 0)
     return std::string("a BMP image");
-  if (bytes.size() < 16) return std::nullopt;  // too short to tell: a damaged head
+  // Too short for a head: a line of text is still text, anything else a
+  // damaged head.
+  if (bytes.size() < 16)
+    return !bytes.empty() && LooksLikeText(bytes) ? std::optional<std::string>("text")
+                                                  : std::nullopt;
   if (std::find(bytes.begin(), bytes.begin() + 16, uint8_t{0}) != bytes.begin() + 16)
     return std::nullopt;
   return std::string(LooksLikeText(bytes) ? "text" : "another kind of file");

@@ -136,7 +136,11 @@ ResolvedFrames Resolve(const FrameSelection& selection, int32_t count, NameOf na
       if (resolved.indices.size() == before) resolved.unmatched.push_back(selector.text);
       continue;
     }
-    if (selector.last >= count) resolved.outOfRange.push_back(selector.text);
+    if (selector.first >= count) {
+      resolved.outOfRange.push_back(selector.text);
+    } else if (selector.last >= count) {
+      resolved.pastEnd.push_back(selector.text);
+    }
     for (int32_t i = selector.first; i <= selector.last && i < count; ++i) {
       resolved.indices.push_back(i);
     }
@@ -165,7 +169,11 @@ std::vector<int32_t> InTableOrder(std::vector<int32_t> indices) {
 
 bool MatchesNamePattern(const std::string& pattern, const std::string& name) {
   // By code point, so that "?" stands for one letter of a Cyrillic name too.
-  return MatchesWildcard(CodePoints(name), CodePoints(pattern));
+  const auto wanted = CodePoints(pattern);
+  if (MatchesWildcard(CodePoints(name), wanted)) return true;
+  const size_t dot = name.rfind('.');
+  return dot != std::string::npos && dot > 0 &&
+         MatchesWildcard(CodePoints(name.substr(0, dot)), wanted);
 }
 
 }  // namespace dw::cli

@@ -2,7 +2,8 @@
 // ("3-7", both ends included) and name patterns ("walk*", "idle0?.pcx") where
 // "*" matches any run of characters and "?" exactly one. Patterns match the
 // frame's UTF-8 name, ignoring the case of ASCII letters, as the archives come
-// from a file system that ignores it.
+// from a file system that ignores it, with or without its extension ("walk01"
+// matches "walk01.pcx").
 #pragma once
 
 #include <cstdint>
@@ -32,7 +33,8 @@ std::optional<FrameSelection> ParseFrameSelection(const std::string& text, std::
 
 struct ResolvedFrames {
   std::vector<int32_t> indices;         // in the order the selectors give them
-  std::vector<std::string> outOfRange;  // selectors naming frames the archive lacks
+  std::vector<std::string> outOfRange;  // selectors naming only frames the archive lacks
+  std::vector<std::string> pastEnd;     // ranges reaching past the last frame: cut there
   std::vector<std::string> unmatched;   // patterns that match no frame
 };
 

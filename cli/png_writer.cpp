@@ -87,23 +87,16 @@ bool EncodePng(std::FILE* file, const BmpView& image, const Target& target, char
   return true;
 }
 
-// Creates or replaces the file with the encoded image.
-std::string WriteFile(const std::string& path, const BmpView& image, const Target& target) {
+// Encodes the image into the file; a failed write is the file's own error.
+std::string WriteFile(AtomicFile& out, const BmpView& image, const Target& target) {
   if (image.width <= 0 || image.height <= 0) {
     return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
            " pixels cannot be stored as PNG";
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return std::strerror(errno);
+  std::FILE* file = out.file();
+  if (file == nullptr) return {};  // the file says why
   char message[kMessageSize] = {};
-  const bool encoded = EncodePng(file, image, target, message);
-  const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (encoded && flushed && closed) return {};
-  std::remove(path.c_str());
-  if (!encoded) return message;
-  return std::strerror(savedErrno != 0 ? savedErrno : EIO);
+  return EncodePng(file, image, target, message) ? std::string() : std::string(message);
 }
 
 }  // namespace
@@ -143,7 +136,7 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
   return true;
 }
 
-std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero) {
+std::string WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
   png_color palette[256];
   for (int i = 0; i < 256 && image.colourTable != nullptr; ++i) {
     palette[i].red = image.colourTable[4 * i + 2];
@@ -153,16 +146,16 @@ std::string WritePng(const std::string& path, const BmpView& image, bool transpa
   Target target;
   target.palette = palette;
   target.transparentZero = transparentZero;
-  return WriteFile(path, image, target);
+  return WriteFile(out, image, target);
 }
 
-std::string WriteRgbaPng(const std::string& path, const BmpView& image,
+std::string WriteRgbaPng(AtomicFile& out, const BmpView& image,
                          const std::array<Rgba, 256>& colours) {
   std::vector<png_byte> row(size_t(std::max(image.width, 0)) * 4);
   Target target;
   target.colours = colours.data();
   target.rgbaRow = row.data();
-  return WriteFile(path, image, target);
+  return WriteFile(out, image, target);
 }
 
 }  // namespace dw::cli

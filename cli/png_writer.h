@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive/indexed_image.h"
+#include "archive/stream.h"
 #include "cli/sprite_colour_rule.h"
 
 namespace dw::cli {
@@ -31,10 +32,11 @@ BmpView ViewOf(const IndexedImage& image);
 // Checks that bmp is an uncompressed 8-bit image whose rows all lie inside it.
 bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error);
 
-// Creates or replaces the file. Returns an empty string, or what went wrong.
-std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero);
+// Encodes the image into the file. Returns an empty string, or what the
+// encoder refused (a failed write is the file's own error).
+std::string WritePng(AtomicFile& file, const BmpView& image, bool transparentZero);
 // The same as RGBA, index i of every pixel becoming colours[i].
-std::string WriteRgbaPng(const std::string& path, const BmpView& image,
+std::string WriteRgbaPng(AtomicFile& file, const BmpView& image,
                          const std::array<Rgba, 256>& colours);
 
 }  // namespace dw::cli

@@ -12,6 +12,7 @@
 #include "archive/frame_decoder.h"
 #include "archive/frame_info.h"
 #include "archive/frame_source.h"
+#include "archive/stop_request.h"
 #include "archive/text_encoding.h"
 #include "cli/archive_inputs.h"
 #include "cli/batch_runner.h"
@@ -19,6 +20,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/open_archive.h"
+#include "cli/output_file.h"
 #include "cli/png_writer.h"
 #include "cli/sprite_colour_rule.h"
 #include "cli/sprite_crop.h"
@@ -36,13 +38,6 @@ struct Cell {
   int32_t tableIndex = 0;              // the first entry naming the frame
   int32_t page = 0, x = 0, y = 0;
 };
-
-bool WriteText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  return bool(out);
-}
 
 struct Page {
   int64_t width = 0, height = 0;
@@ -135,9 +130,12 @@ nlohmann::ordered_json CellJson(const Cell& cell, const Archive& archive) {
   return json;
 }
 
-void SheetArchive(const std::string& path, const SheetRequest& request, Messages& messages) {
+// One archive's sheet: the number of files written (the PNG and the JSON).
+int SheetArchive(const std::string& path, const std::string& stemName, const SheetRequest& request,
+                 Messages& messages) {
+  if (OutputHalted()) return 0;
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
-  if (!opened) return;
+  if (!opened) return 0;
   const Archive& archive = opened->archive;
   DecodeBudget budget(request.maxOutput > 0
                           ? request.maxOutput
@@ -161,7 +159,7 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
         continue;
       }
       const IndexedImage* full = heads.Decode(entry.tableIndex, problems);
-      if (full == nullptr) return;  // the budget ran out; reported
+      if (full == nullptr) return 0;  // the budget ran out; reported
       Cell cell;
       cell.full = full;
       cell.tableIndex = entry.tableIndex;
@@ -180,13 +178,13 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
       first = false;
     }
   }
-  const std::string stem = request.outputFolder + "/" + ArchiveStem(path);
+  const std::string stem = request.outputFolder + "/" + stemName;
   if (cells.empty()) {
     messages.Error(path + ": no frames to put on a sheet");
-    return;
+    return 0;
   }
   std::vector<Page> pages;
-  if (!LayOut(cells, startsBlock, request, archive, path, pages, messages)) return;
+  if (!LayOut(cells, startsBlock, request, archive, path, pages, messages)) return 0;
   // Every page is held once and written once: draw both before any is made,
   // so that a refusal leaves no file.
   int64_t held = 0;
@@ -196,7 +194,7 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
       messages.Error(PagePath(stem, p) + ": a sheet page of " + std::to_string(pages[p].width) +
                      " x " + std::to_string(pages[p].height) +
                      " pixels is too large (at most 256 Mi pixels; lower --max-size)");
-      return;
+      return 0;
     }
     held += pixels;
   }
@@ -205,7 +203,7 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
     messages.Error(stem + ".png: the sheet would pass the limit of " +
                    std::to_string(budget.writtenLimit()) +
                    " bytes for one archive (raise it with --max-output)");
-    return;
+    return 0;
   }
 
   nlohmann::ordered_json atlas;
@@ -237,20 +235,28 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
 
   const std::array<Rgba, 256> colours =
       ColoursFor(archive.palette, archive.head.archiveType, SpriteLayer::Whole, request.outline);
+  int files = 0;
   for (size_t p = 0; p < pages.size(); ++p) {
     const IndexedImage page = DrawPage(cells, int32_t(p), pages[p], archive.palette);
     const std::string file = PagePath(stem, p);
-    const std::string error = request.alpha ? WriteRgbaPng(file, ViewOf(page), colours)
-                                            : WritePng(file, ViewOf(page), true);
-    if (!error.empty()) {
-      messages.Error(file + ": " + error);
+    const WriteOutcome image = WriteOutputFile(file, [&](AtomicFile& out) {
+      return request.alpha ? WriteRgbaPng(out, ViewOf(page), colours)
+                           : WritePng(out, ViewOf(page), true);
+    });
+    if (!image.ok()) {
+      if (NoteOutcome(image) && !StopRequested()) messages.Error(file + ": " + image.error);
+      // A sheet is whole or not there: the pages already written go too.
       for (size_t q = 0; q < p; ++q) std::remove(PagePath(stem, q).c_str());
-      return;
+      return 0;
     }
+    ++files;
   }
-  if (!WriteText(stem + ".json",
-                 atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n"))
-    messages.Error(stem + ".json: cannot write the atlas");
+  const std::string text =
+      atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  const WriteOutcome json = WriteOutputFile(stem + ".json", text.data(), text.size());
+  if (json.ok()) return files + 1;
+  if (NoteOutcome(json) && !StopRequested()) messages.Error(stem + ".json: " + json.error);
+  return files;
 }
 
 }  // namespace
@@ -258,13 +264,14 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
 int RunSheet(const SheetRequest& request, Messages& messages) {
   const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
   if (!archives) return messages.ExitStatus();
-  std::vector<std::string> stems;  // archives of one stem write the same files
-  for (const std::string& archive : *archives) stems.push_back(ArchiveStem(archive));
-  RunArchiveBatch(*archives, stems, request.jobs, messages,
-                  [&](const std::string& archive, Messages& out) {
-                    SheetArchive(archive, request, out);
-                    return 0;
-                  });
+  // Archives of one stem write units.png, then units~2.png, ...
+  const std::vector<std::string> stems = UniqueStems(*archives);
+  const int files =
+      RunArchiveBatch(*archives, stems, request.jobs, messages, [&](size_t i, Messages& out) {
+        return SheetArchive((*archives)[i], stems[i], request, out);
+      });
+  messages.Summary(std::to_string(files) + " file" + (files == 1 ? "" : "s") + " written into " +
+                   request.outputFolder + (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
 }
 

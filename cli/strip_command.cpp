@@ -1,11 +1,10 @@
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "archive/archive.h"
 #include "archive/bmp_layout.h"
 #include "archive/decode_budget.h"
 #include "archive/frame_decoder.h"
+#include "archive/stop_request.h"
 #include "archive/stream.h"
 #include "archive/text_encoding.h"
 #include "cli/commands.h"
@@ -21,10 +20,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
   if (!opened) return messages.ExitStatus();
   const Archive& archive = opened->archive;
   const ResolvedFrames resolved = ResolveFrames(request.frames, archive);
-  for (const std::string& missing : resolved.outOfRange) {
-    messages.Error(request.archive + ": no frame " + missing + " (the archive has " +
-                   std::to_string(archive.frameCount()) + " frames)");
-  }
+  ReportSelection(request.archive, archive, resolved, messages);
   if (resolved.indices.empty()) {
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
@@ -72,23 +68,12 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
     StreamPtr bmp = CreateMemoryStream();
     strip->SaveToStream(*bmp);
     const std::vector<uint8_t>& bytes = *MemoryStreamBytes(*bmp);
+    // A failed write to standard output is told once the command ends.
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.flush();
-    if (!out) messages.Error("cannot write the strip to standard output");
     return messages.ExitStatus();
   }
-  // SaveToFile says nothing when it fails: clear the way first, then check
-  // that the whole image arrived.
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(request.output, ec))
-    std::filesystem::remove(request.output, ec);
-  strip->SaveToFile(request.output);
-  const auto expected = static_cast<std::uintmax_t>(kBmpPixelOffset) +
-                        static_cast<std::uintmax_t>(strip->dibSize());
-  const std::uintmax_t written = std::filesystem::file_size(request.output, ec);
-  if (ec || written != expected) {
-    messages.Error(request.output + ": cannot write the strip");
-  }
+  if (const int error = strip->SaveToFile(request.output); error != 0 && !StopRequested())
+    messages.Error(request.output + ": " + CannotWrite(error));
   return messages.ExitStatus();
 }
 

@@ -152,11 +152,11 @@ void Bitmap::SaveToStream(Stream& stream) {
   }
 }
 
-void Bitmap::SaveToFile(const std::string& path) {
-  if (Empty()) return;
-  StreamPtr file = CreateWriteStream(path);
-  SaveToStream(*file);
-  FreeStream(file);
+int Bitmap::SaveToFile(const std::string& path) {
+  if (Empty()) return 0;
+  AtomicFile file(path);
+  SaveToStream(file.stream());
+  return file.Commit() ? 0 : file.error();
 }
 
 void Bitmap::SetWidth(int32_t width) {

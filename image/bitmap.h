@@ -72,8 +72,9 @@ class Bitmap {
   void LoadIndexedImage(IndexedImage&& image);
   // Writes the image as a complete BMP at the stream's position.
   void SaveToStream(Stream& stream);
-  // Creates or replaces the file; an empty bitmap creates no file.
-  void SaveToFile(const std::string& path);
+  // Creates or replaces the file, whole or not at all; an empty bitmap
+  // creates no file. Returns 0, or the system's error number of the failure.
+  int SaveToFile(const std::string& path);
   // Changes the width (less than 0 counts as 0); existing pixels keep their
   // place, the palette is kept, new columns are index 0 (black for direct
   // colour). The result has a fresh bottom-up header. A widening beyond

@@ -1,9 +1,11 @@
 #include "app/sprite_export.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include "app/program_state.h"
 #include "app/wait_window.h"
+#include "archive/stream.h"
 #include "tests/app/program_fixture.h"
 
 namespace dw::testing {
@@ -29,9 +31,10 @@ class SpriteExportTest : public ProgramTest {
   TempDir out;
 };
 
+// A name another frame already took gets ~2; a hidden one unnamed-<index>.
 TEST_F(SpriteExportTest, WritesEachSelectedFrameNamedAfterItInListOrder) {
   const ArchiveSpec plan = EightFrames({"walk01.pcx", "hero.big.pcx", "idle", "hero.x",
-                                        "\xEA\xEE\xED\xFC.pcx", "a/b.pcx", "x.pcx", "last"});
+                                        "\xEA\xEE\xED\xFC.pcx", "a/b.pcx", "x.pcx", ".last"});
   Open(plan);
   WriteFile(out.File("walk01.bmp"), std::vector<uint8_t>(5000, 0xAB));
   std::filesystem::create_directory(out.File("x.bmp"));  // cannot be written: skipped
@@ -42,8 +45,9 @@ TEST_F(SpriteExportTest, WritesEachSelectedFrameNamedAfterItInListOrder) {
   ui::PerformClick(*window->saveSelectedButton);
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].initialFolder, ProgramState().startFolder);
-  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"walk01.bmp", "", "", "hero.bmp",
-                                                        "конь.bmp", "a_b.bmp", "", "last.bmp"}));
+  EXPECT_EQ(FolderContents(out.path()),
+            Expected(plan, {"walk01.bmp", "hero.bmp", "", "hero~2.bmp", "конь.bmp", "a_b.bmp", "",
+                            "unnamed-7.bmp"}));
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 7);
   EXPECT_EQ(ui::InitialFolder(*window->saveFolderDialog), out.path());
   EXPECT_EQ(ui::Text(*waitWindow->messageLabel), "Сохраняем спрайты...");
@@ -94,6 +98,30 @@ TEST_F(SpriteExportTest, ClickOnThePreviewSavesTheShownImageAsBmp) {
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[2].initialFileName, out.path() + "/a.def");
   EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"strip.bmp"}));
+
+  // A full disk leaves the old image whole and no other file.
+  Answer(out.File("strip.bmp"));
+  InjectWriteFault(100, ENOSPC);
+  ClickControl(*window->previewArea);
+  InjectWriteFault(-1, 0);
+  EXPECT_EQ(FolderContents(out.path()), Expected(plan, {"strip.bmp"}));
+}
+
+// A disk that fills up during an export leaves complete images only.
+TEST_F(SpriteExportTest, FullDiskLeavesOnlyCompleteImages) {
+  const ArchiveSpec plan = EightFrames();
+  Open(plan);
+  ui::ChooseMenuItem(*window->mainMenu, kMarkAllItem);
+  Answer(out.path());
+  InjectWriteFault(3000, ENOSPC);
+  ui::PerformClick(*window->saveSelectedButton);
+  InjectWriteFault(-1, 0);
+  const Contents left = FolderContents(out.path());
+  const Contents whole = Expected(
+      plan, {"f0.bmp", "f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp", "f5.bmp", "f6.bmp", "f7.bmp"});
+  EXPECT_FALSE(left.empty());
+  EXPECT_LT(left.size(), whole.size());
+  for (const auto& [name, bytes] : left) EXPECT_EQ(bytes, whole.at(name)) << name;
 }
 
 }  // namespace

@@ -47,11 +47,60 @@ TEST(ExportFileName, ReplacesTheExtensionAtTheFirstDotAndNeverLeavesTheFolder) {
   for (const auto& [name, file] : cases) EXPECT_EQ(ExportFileName(name), file) << name;
 }
 
-TEST(ExportFilePath, JoinsWithASlashEvenAtTheRoot) {
-  Archive archive;
-  archive.frames = {{"run.pcx", 0}, {"/x", 0}};
-  EXPECT_EQ(ExportFilePath("/out", archive, 0), "/out/run.bmp");
-  EXPECT_EQ(ExportFilePath("/", archive, 1), "//_x.bmp");
+// Entries as (name, head offset); unique: --unique-names.
+struct NamesCase {
+  std::vector<std::pair<std::string, int32_t>> entries;
+  bool unique;
+  std::vector<std::string> files;
+  int32_t fileCount, renamed;
+};
+
+// No frame is lost to another of the same file name: later different heads
+// get ~N in table order, one head under one name writes one file; names that
+// would be empty or hidden become unnamed-<index>.
+TEST(PlanExportNames, NumbersClashingFramesAndNamesHiddenOnesVisibly) {
+  const NamesCase cases[] = {
+      {{{"walk01.pcx", 1}, {"idle", 2}}, false, {"walk01.bmp", "idle.bmp"}, 2, 0},
+      {{{"walk.pcx", 10}, {"walk.pcx", 10}, {"walk.pcx", 20}, {"walk.big", 30}, {"walk~2.pcx", 40}},
+       false,
+       {"walk.bmp", "walk.bmp", "walk~2.bmp", "walk~3.bmp", "walk~2~2.bmp"},
+       4,
+       3},
+      {{{"CS", 100},
+        {"CS", 200},
+        {"CS", 300},
+        {"a.pcx", 400},
+        {"a.pcx", 400},
+        {"a~2.pcx", 500},
+        {"A.pcx", 600}},
+       true,
+       {"CS.bmp", "CS~2.bmp", "CS~3.bmp", "a.bmp", "a~2.bmp", "a~2~2.bmp", "A.bmp"},
+       7,
+       4},
+      {{{"", 1},
+        {"..\\..\\x.pcx", 2},
+        {".hidden", 3},
+        {"a\x01\x1F"
+         "b.pcx",
+         4},
+        {"../up", 5}},
+       false,
+       {"unnamed-0.bmp", "unnamed-1.bmp", "unnamed-2.bmp", "a__b.bmp", "unnamed-4.bmp"},
+       5,
+       0},
+  };
+  for (const NamesCase& c : cases) {
+    Archive archive;
+    std::vector<int32_t> indices;
+    for (const auto& [name, offset] : c.entries) {
+      indices.push_back(archive.frameCount());
+      archive.frames.push_back({name, offset});
+    }
+    const ExportNames names = PlanExportNames(archive, indices, "bmp", c.unique);
+    EXPECT_EQ(names.files, c.files) << c.files[0];
+    EXPECT_EQ(names.fileCount, c.fileCount) << c.files[0];
+    EXPECT_EQ(names.renamed, c.renamed) << c.files[0];
+  }
 }
 
 // One frame head listed under `entries` names.
@@ -80,7 +129,7 @@ TEST_F(ExportFrameTest, ReplacesALongerFileCompletely) {
   Open(plan);
   DecodeBudget budget(1 << 20);
   FrameSource source(archive_, bytes_, budget);
-  const std::string out = ExportFilePath(dir_.path(), archive_, 0);
+  const std::string out = dir_.File("f0.bmp");
   WriteFile(out, Bytes(5000, 0xAA));
   EXPECT_TRUE(ExportFrame(source, 0, out).ok());
   EXPECT_EQ(ReadFile(out), ExpectedBmp(plan, plan.frames[0]));

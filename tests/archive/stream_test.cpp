@@ -1,7 +1,12 @@
 #include "archive/stream.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <iterator>
 #include <vector>
 
 #include "tests/support/def_writer.h"
@@ -64,50 +69,25 @@ TEST(MemoryStream, CopyStopsWhereTheSourceEnds) {
   EXPECT_EQ(CurrentPosition(*source), 100);
 }
 
-TEST(FileStream, WriteEndsTheFileAtTheLastByteWrittenButOpeningAloneKeepsIt) {
+// A file's stream ends the file where the last write stopped; gathered
+// pieces store as consecutive writes do, in a file as in memory.
+TEST(FileStream, PiecesStoreAsConsecutiveWritesAndTheFileEndsAtTheLastByteWritten) {
   TempDir dir;
-  const std::string path = dir.File("f.bin");
-  WriteFile(path, std::vector<uint8_t>(100, 0xEE));
-  StreamPtr unused = CreateWriteStream(path);
-  FreeStream(unused);
-  EXPECT_EQ(ReadFile(path).size(), 100u);  // opening alone keeps the file
-  StreamPtr s = CreateWriteStream(path);
-  const uint8_t three[3] = {1, 2, 3};
-  EXPECT_EQ(WriteBytes(*s, three, 3), 3);
-  EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3}));
-  SeekTo(*s, 1);
-  WriteBytes(*s, three, 1);
-  FreeStream(s);
-  EXPECT_EQ(s, nullptr);
-  EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 1}));
-}
-
-// A file the stream created knows its size without asking; it must still
-// end where the last write stopped.
-TEST(FileStream, PiecesStoreAsConsecutiveWritesInNewAndExistingFilesAndMemory) {
-  TempDir dir;
-  WriteFile(dir.File("old.bin"), std::vector<uint8_t>(100, 0xEE));
   const uint8_t a[3] = {1, 2, 3}, b[2] = {4, 5}, c[1] = {9};
   const BytePiece first[] = {{a, 3}, {nullptr, 0}, {b, 2}};
   const BytePiece second[] = {{c, 1}};
-  for (const char* name : {"new.bin", "old.bin", ""}) {
-    const std::string path = dir.File(name);
-    StreamPtr s = *name ? CreateWriteStream(path) : CreateMemoryStream();
-    EXPECT_EQ(WritePieces(*s, first), 5) << name;
-    if (*name) {
-      EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3, 4, 5})) << name;
-    }
+  AtomicFile file(dir.File("new.bin"));
+  StreamPtr memory = CreateMemoryStream();
+  for (Stream* s : {&file.stream(), memory.get()}) {
+    EXPECT_EQ(WritePieces(*s, first), 5);
     SeekTo(*s, 1);
-    EXPECT_EQ(WritePieces(*s, second), 1) << name;
-    if (*name) {
-      EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 9})) << name;
-    } else {
-      EXPECT_EQ(*MemoryStreamBytes(*s), (std::vector<uint8_t>{1, 9, 3, 4, 5}));
-    }
-    FreeStream(s);
+    EXPECT_EQ(WritePieces(*s, second), 1);
   }
-  StreamPtr unopened = CreateWriteStream(dir.File("no/such/folder"));
-  EXPECT_EQ(WritePieces(*unopened, first), 0);
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadFile(dir.File("new.bin")), (std::vector<uint8_t>{1, 9}));
+  EXPECT_EQ(*MemoryStreamBytes(*memory), (std::vector<uint8_t>{1, 9, 3, 4, 5}));
+  AtomicFile unopened(dir.File("no/such/folder"));
+  EXPECT_EQ(WritePieces(unopened.stream(), first), 0);
 }
 
 TEST(FileStream, ReadReportsPositionAndLeavesTheDestinationPastTheEnd) {
@@ -140,11 +120,56 @@ TEST(FileStream, UnopenableFilesReadAndStoreNothing) {
   EXPECT_EQ(StreamSize(*reader), 0);
   EXPECT_FALSE(StreamOpened(*reader));
 
-  StreamPtr writer = CreateWriteStream(dir.File("no/such/folder"));
-  EXPECT_EQ(WriteBytes(*writer, &byte, 1), 0);
-  EXPECT_FALSE(StreamOpened(*writer));
   StreamPtr none;
   FreeStream(none);  // ignored
+}
+
+}  // namespace
+}  // namespace dw
+
+namespace dw {
+namespace {
+
+// Either the whole new file is in place under its name, with the usual mode,
+// or the old one untouched; no temporary file stays, and a link planted at
+// the name is replaced, never written through.
+TEST(AtomicFile, AppearsWholeOrNotAtAllAndNeverWritesThroughALink) {
+  const struct {
+    bool plantLink, commit;
+    int64_t faultAfter;  // injected ENOSPC after this many bytes; -1: none
+    int error;
+  } cases[] = {
+      {false, true, -1, 0}, {false, false, -1, 0}, {false, true, 3, ENOSPC}, {true, true, -1, 0}};
+  const mode_t mask = ::umask(022);
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string target = dir.File("target"), path = dir.File("a.bmp");
+    WriteFile(target, {9, 9});
+    c.plantLink ? std::filesystem::create_symlink(target, path) : WriteFile(path, {7});
+    const bool written = c.commit && c.error == 0;
+    {
+      AtomicFile file(path);
+      InjectWriteFault(c.faultAfter, ENOSPC);
+      file.Write("12345", 5);
+      InjectWriteFault(-1, 0);
+      EXPECT_EQ(c.commit && file.Commit(), written);
+      EXPECT_EQ(file.error(), c.error);
+    }
+    const std::vector<uint8_t> fresh{'1', '2', '3', '4', '5'}, old{7};
+    EXPECT_EQ(ReadFile(target), (std::vector<uint8_t>{9, 9}));
+    EXPECT_EQ(std::filesystem::is_symlink(path), c.plantLink && !written);
+    if (!c.plantLink || written) {
+      EXPECT_EQ(ReadFile(path), written ? fresh : old);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    if (written) {
+      EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644));
+    }
+  }
+  ::umask(mask);
+  AtomicFile missing("/nonexistent-folder/x.bmp");
+  EXPECT_FALSE(missing.Commit());
+  EXPECT_EQ(missing.error(), ENOENT);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "cli/animation_writer.h"
-
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <webp/demux.h>
 
+#include "cli/animation_writer.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -34,9 +34,13 @@ const std::vector<std::vector<uint8_t>> kWalk = {{9, 0, 10, 0, 11, 12, 0, 0},
 TEST(AnimCommand, GifHasEveryEntryInDirectoryOrderOnOneCanvas) {
   TempDir dir;
   const std::string archive = WriteArchive(dir, "hero.def", Blocks());
+  const mode_t mask = ::umask(027);
   const RunResult r = RunCli({"anim", "--delay", "250", archive, dir.File("a")});
+  ::umask(mask);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(FilesIn(dir.File("a")), (std::vector<std::string>{"hero-5.gif", "hero-8.gif"}));
+  EXPECT_EQ(std::filesystem::status(dir.File("a/hero-5.gif")).permissions(),
+            std::filesystem::perms(0640));  // the usual mode: 0666 less the umask
   int error = 0;
   GifFileType* gif = DGifOpenFileName(dir.File("a/hero-5.gif").c_str(), &error);
   ASSERT_NE(gif, nullptr);
@@ -109,13 +113,37 @@ TEST(AnimCommand, GifDelaysRoundToHundredthsAndShortOnesAreRaisedWithAWarning) {
       << r.err;
 }
 
+// Two inputs of one stem: the second's files are named stem~2, and the
+// summary counts the files on disk.
+TEST(AnimCommand, InputsOfOneStemKeepTheirOwnFilesInAnimAndSheet) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("x"));
+  const std::string first = WriteArchive(dir, "hero.def", Blocks());
+  const std::string second = WriteArchive(dir, "x/hero.def", Blocks());
+  const struct {
+    const char* command;
+    std::vector<std::string> files;
+    const char* summary;
+  } cases[] = {
+      {"anim", {"hero-5.gif", "hero-8.gif", "hero~2-5.gif", "hero~2-8.gif"}, "4 animations"},
+      {"sheet", {"hero.json", "hero.png", "hero~2.json", "hero~2.png"}, "4 files"}};
+  for (const auto& c : cases) {
+    const std::string out = dir.File(c.command);
+    const RunResult r = RunCli({c.command, first, second, out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(FilesIn(out), c.files);
+    EXPECT_EQ(r.err,
+              "duskweave-convert: " + std::string(c.summary) + " written into " + out + "\n");
+  }
+}
+
 TEST(AnimCommand, AnimationOverTheLimitIsRefused) {
   TempDir dir;
   const std::string archive = WriteArchive(dir, "hero.def", Blocks());
   const RunResult r = RunCli({"anim", "--max-output", "20", archive, dir.File("a")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("raise it with --max-output"), std::string::npos) << r.err;
-  EXPECT_TRUE(FilesIn(dir.File("a")).empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a")));  // no empty folder left behind
 }
 
 }  // namespace

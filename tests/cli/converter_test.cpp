@@ -1,10 +1,13 @@
 #include "cli/converter.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <sstream>
-
+#include <cerrno>
 #include <nlohmann/json.hpp>
+#include <sstream>
+#include <streambuf>
 
 #include "tests/cli/cli_test_support.h"
 
@@ -114,12 +117,70 @@ TEST(ListCommand, ControlCharactersInNamesAreNotSentToTheTerminal) {
   EXPECT_NE(r.out.find("a?[2Jb.pcx"), std::string::npos);
 }
 
+// Each input that is no archive is named for what it is.
 TEST(ListCommand, UnreadableArchiveExitsOne) {
   TempDir dir;
-  const RunResult r = RunCli({"list", dir.File("missing.def")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("missing.def: cannot open or read the archive"), std::string::npos);
+  std::filesystem::create_directory(dir.File("folder.def"));
+  WriteFile(dir.File("note.def"),
+            std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
+  const std::pair<std::string, std::string> cases[] = {
+      {"missing.def", ": no such file"},
+      {"folder.def", ": is a folder, not a DEF archive"},
+      {"note.def", ": not a DEF archive (it is text)"}};
+  for (const auto& [name, line] : cases) {
+    const RunResult r = RunCli({"list", dir.File(name)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "duskweave-convert: error: " + dir.File(name) + line + "\n");
+  }
+}
+
+// "-" reads the archive from standard input, once, bounded as a file is.
+TEST(ListCommand, DashReadsTheArchiveFromStandardInput) {
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "units.def", EightFrameSpec());
+  const int saved = ::dup(STDIN_FILENO);
+  const int in = ::open(archive.c_str(), O_RDONLY);
+  ::dup2(in, STDIN_FILENO);
+  const RunResult fromInput = RunCli({"list", "-"});
+  const RunResult twice = RunCli({"export", "-", "-", dir.File("out")});  // at its end now
+  ::dup2(saved, STDIN_FILENO);
+  ::close(in);
+  ::close(saved);
+  const RunResult fromFile = RunCli({"list", archive});
+  EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+  EXPECT_EQ(fromInput.out.substr(fromInput.out.find('\n')),
+            fromFile.out.substr(fromFile.out.find('\n')));
+  EXPECT_NE(twice.err.find("-: standard input can be read only once"), std::string::npos)
+      << twice.err;
+  // A terminal gets no image.
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::RunConverter({"strip", archive, "-"}, out, err, cli::Terminal{false, true}), 1);
+  EXPECT_EQ(out.str(), "");
+}
+
+// A failed write to standard output is a failure with the reason.
+TEST(ListCommand, LostStandardOutputExitsOne) {
+  struct Full : std::streambuf {
+    int overflow(int) override {
+      errno = ENOSPC;
+      return traits_type::eof();
+    }
+  } full;
+  std::ostream out(&full);
+  TempDir dir;
+  const std::string archive = WriteArchive(dir, "units.def", EightFrameSpec());
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"info", "--json", archive},
+                                               {"list", archive},
+                                               {"strip", archive, "-"}}) {
+    std::ostringstream err;
+    EXPECT_EQ(cli::RunConverter(args, out, err), 1) << args[0];
+    EXPECT_EQ(err.str(),
+              "duskweave-convert: error: cannot write to standard output: "
+              "No space left on device\n")
+        << args[0];
+    out.clear();
+  }
 }
 
 using Usage = EightFrameArchive;
@@ -138,6 +199,9 @@ TEST_F(Usage, WrongUsageExitsTwo) {
       {"export", "--transparent", path, dir.File("out")},
       {"strip", path},
       {"strip", "--frames", "", path, dir.File("s.bmp")},
+      {"export", path, "-"},
+      {"anim", path, "-"},
+      {"sheet", path, "-"},
   };
   for (const auto& args : cases) {
     const RunResult r = RunCli(args);

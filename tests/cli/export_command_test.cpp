@@ -1,7 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -9,6 +15,8 @@
 #include <set>
 #include <sstream>
 
+#include "archive/stop_request.h"
+#include "archive/stream.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -35,21 +43,22 @@ TEST_F(ExportCommand, OneArchiveWritesEveryFrameWithTheWindowProgramsNamesAndByt
   EXPECT_EQ(RunCli({"export", "--quiet", archive, out}).err, "");
 }
 
-TEST_F(ExportCommand, LaterFrameWithTheSameFileNameReplacesTheEarlierOne) {
+TEST_F(ExportCommand, FrameWhoseFileNameIsTakenGetsANumberedFileAndNoneIsLost) {
   ArchiveSpec named = plan;
   named.blocks[1].entries[0].name = "hero.big.pcx";   // frame 0
   named.blocks[1].entries[1].name = "hero.pcx";       // frame 1
   named.blocks[0].entries[0].name = "a/../../x.pcx";  // frame 4
   const RunResult r = RunCli({"export", WriteArchive(dir, "named.def", named), out});
   ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(plan, plan.frames[1]));
+  EXPECT_EQ(ReadFile(out + "/hero.bmp"), ExpectedBmp(plan, plan.frames[0]));
+  EXPECT_EQ(ReadFile(out + "/hero~2.bmp"), ExpectedBmp(plan, plan.frames[1]));
   EXPECT_EQ(ReadFile(out + "/a_.bmp"), ExpectedBmp(plan, plan.frames[4]));
   EXPECT_FALSE(fs::exists(dir.File("x.bmp")));
-  EXPECT_EQ(FilesIn(out).size(), 7u);
-  // The count is of files on disk, and the lost frame is named in a warning.
-  EXPECT_NE(r.err.find("7 files written from 1 archive"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("named.def: 1 frame was overwritten by later frames of the same name; "
-                       "--unique-names keeps them"),
+  EXPECT_EQ(FilesIn(out).size(), 8u);
+  EXPECT_NE(r.err.find("named.def: 1 file was named NAME~2, NAME~3, ... because another frame "
+                       "already had the name\nduskweave-convert: 8 files written from 1 archive "
+                       "into " +
+                       out + " (1 renamed NAME~N)\n"),
             std::string::npos)
       << r.err;
 }
@@ -79,23 +88,39 @@ TEST_F(ExportCommand, UniqueNamesKeepEveryEntryAndTheManifestRecordsEach) {
     for (const auto& frame : block["frames"]) files.insert(frame["file"].get<std::string>());
   EXPECT_EQ(files.size(), 9u);
 
-  // Without it, the same archive loses seven frames and says so, exit 0.
+  // Without it, every stored frame still gets a file; the head listed twice
+  // writes one, and the manifest gives both entries that file.
   const RunResult plain = RunCli({"export", "--manifest", path, dir.File("plain")});
   EXPECT_EQ(plain.status, 0);
-  EXPECT_NE(plain.err.find("7 frames were overwritten"), std::string::npos) << plain.err;
-  EXPECT_NE(plain.err.find("1 file written"), std::string::npos) << plain.err;
-  const nlohmann::json lossy = nlohmann::json::parse(ReadText(dir.File("plain/named.json")));
-  int withFile = 0;
-  for (const auto& block : lossy["blocks"])
-    for (const auto& frame : block["frames"]) withFile += frame["file"].is_null() ? 0 : 1;
-  EXPECT_EQ(withFile, 1);  // only the frame whose image the file holds
+  EXPECT_NE(plain.err.find("8 files written from 1 archive into " + dir.File("plain") +
+                           " (7 renamed NAME~N)"),
+            std::string::npos)
+      << plain.err;
+  const nlohmann::json kept = nlohmann::json::parse(ReadText(dir.File("plain/named.json")));
+  std::multiset<std::string> plainFiles;
+  for (const auto& block : kept["blocks"])
+    for (const auto& frame : block["frames"]) plainFiles.insert(frame["file"].get<std::string>());
+  EXPECT_EQ(plainFiles.size(), 9u);
+  EXPECT_EQ(plainFiles.count("CS_Reconstruc~5.bmp"), 2u);
 }
 
+// A pattern matching nothing fails with the archive's first names as a hint;
+// a range reaching past the end takes what exists with one warning.
 TEST_F(ExportCommand, PatternMatchingNoFrameAndFolderWithoutDefsFail) {
   const RunResult r = RunCli({"export", "--frames", "walk*,run*", archive, out});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("units.def: no frame matches 'run*'"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("units.def: no frame matches 'run*' (its frames: walk01.pcx, walk02.pcx, "
+                       "walk03.pcx, walk04.pcx, walk05.pcx, ...)"),
+            std::string::npos)
+      << r.err;
   EXPECT_EQ(FilesIn(out).size(), 8u);
+  const RunResult past = RunCli({"export", "--frames", "walk02,6-20", archive, dir.File("past")});
+  EXPECT_EQ(past.status, 0);
+  EXPECT_EQ(past.err, "duskweave-convert: warning: " + archive +
+                          ": --frames 6-20 reaches past the "
+                          "last frame (the archive has 8 frames); the frames that exist are used\n"
+                          "duskweave-convert: 3 files written from 1 archive into " +
+                          dir.File("past") + "\n");
   fs::create_directory(dir.File("nothing"));
   WriteFile(dir.File("nothing/readme.txt"), {1});
   const RunResult empty = RunCli({"export", dir.File("nothing"), dir.File("o2")});
@@ -364,7 +389,7 @@ class ExportJobs : public ::testing::Test {
     }
     WriteFile(dir.File("defs/outside.def"), outside);
     WriteFile(dir.File("defs/head.def"), {0x42, 0, 0});  // ends inside the head
-    // Same stem as defs/good1.def, other frames: its files must win there.
+    // Same stem as defs/good1.def, other frames: its files go to good1~2.
     ArchiveSpec other = plan;
     std::swap(other.frames[0], other.frames[1]);
     WriteFile(dir.File("more/good1.def"), BuildArchive(other));
@@ -385,7 +410,10 @@ TEST_F(ExportJobs, ManyJobsWriteTheSameFilesAndSayTheSameAsOne) {
   EXPECT_NE(one.err.find("pipe.def: cannot open or read the archive"), std::string::npos)
       << one.err;
   EXPECT_NE(one.err.find("cut.def: frame 7 (walk08.pcx): "), std::string::npos) << one.err;
-  EXPECT_NE(one.err.find("both export into"), std::string::npos) << one.err;
+  EXPECT_NE(one.err.find("more/good1.def: another input has the same name; its files go to " +
+                         dir.File("one/good1~2")),
+            std::string::npos)
+      << one.err;
   const auto expected = TreeOf(dir.File("one"));
   EXPECT_NE(one.err.find("outside.def: frame"), std::string::npos) << one.err;
   EXPECT_GT(expected.size(), 60u);
@@ -404,16 +432,17 @@ TEST_F(ExportJobs, ManyJobsWriteTheSameFilesAndSayTheSameAsOne) {
   }
 }
 
-TEST_F(ExportJobs, TheLaterArchiveOfOneFolderWinsWhateverTheJobs) {
+TEST_F(ExportJobs, ArchivesOfOneStemKeepTheirOwnFilesWhateverTheJobs) {
   const ArchiveSpec plan = EightFrameSpec();
   ASSERT_EQ(Run("4", dir.File("out")).status, 1);
   // more/good1.def holds frame 1's pixels first.
-  EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
+  EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[0]));
+  EXPECT_EQ(ReadFile(dir.File("out/good1~2/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
 }
 
 // One archive, so that the threads share its frames: 400 entries over 200
 // frames in every compression, entries sharing a head, names that clash
-// across heads (the last must win), damaged rows, a head outside the file and
+// across heads (numbered ~N), damaged rows, a head outside the file and
 // a frame large enough to be written in bands.
 class ExportFrameJobs : public ::testing::Test {
  protected:
@@ -510,6 +539,137 @@ TEST_F(ExportJobs, ZeroOrNonNumberJobsIsWrongUsage) {
     EXPECT_NE(r.err.find("--jobs"), std::string::npos) << jobs << ": " << r.err;
   }
   EXPECT_FALSE(fs::exists(dir.File("out")));
+}
+
+}  // namespace
+}  // namespace dw::testing
+
+namespace dw::testing {
+namespace {
+
+// A run stopped by a full disk or an interrupt ("IN": the archive, "OUT": the
+// output folder). error: ENOSPC, EDQUOT: the disk fills; EINTR: SIGINT
+// arrives; 0: a real 200 KiB disk, where the test may mount one.
+struct StopCase {
+  std::vector<std::string> args;
+  bool large;  // the archive with a 4096 x 4096 frame among small ones
+  int64_t faultAfter;
+  int error, status;
+  std::string line;  // printed exactly once
+};
+
+// Whatever stops a run, every file it leaves is one a whole run writes, byte
+// for byte, no temporary file stays, the first failure is told once with
+// the system's reason, and the summary counts what is on disk.
+TEST(StoppedRuns, LeaveOnlyCompleteFilesAndATrueSummary) {
+  TempDir dir;
+  ArchiveSpec large;
+  Block block;
+  for (int i = 0; i < 7; ++i) {
+    large.frames.push_back(
+        i == 3 ? MakeFrame(1, 4096, 4096, 4096, 4096, 0, 0, PatternPixels(4096, 4096, 7))
+               : MakeFrame(1, 66, 40, 64, 40, 1, 0, PatternPixels(64, 40, i)));
+    block.entries.push_back({"f" + std::to_string(i) + ".pcx", i, {}, {}});
+  }
+  large.blocks = {block};
+  const std::string big = WriteArchive(dir, "big.def", large);
+  const std::string small = WriteArchive(dir, "units.def", EightFrameSpec());
+  const std::string full = ": cannot write the file: No space left on device";
+  const StopCase cases[] = {
+      {{"export", "IN", "OUT"}, true, 3 << 20, ENOSPC, 1, full},
+      {{"export", "--format", "png", "IN", "OUT"}, true, 40000, ENOSPC, 1, full},
+      {{"export", "IN", "OUT"},
+       true,
+       20000,
+       EDQUOT,
+       1,
+       ": cannot write the file: Disk quota exceeded"},
+      {{"export", "--manifest", "IN", "OUT"}, false, 7000, ENOSPC, 1, full},
+      {{"export", "--jobs", "4", "IN", "IN", "IN", "OUT"}, true, 3 << 20, ENOSPC, 1, full},
+      {{"anim", "IN", "OUT"}, false, 3000, ENOSPC, 1, full},
+      {{"sheet", "IN", "OUT"}, false, 3000, ENOSPC, 1, full},
+      {{"strip", "IN", "OUT/s.bmp"}, false, 500, ENOSPC, 1, full},
+      {{"export", "IN", "OUT"}, true, 3 << 20, EINTR, 130, "interrupted"},
+      {{"export", "--format", "png", "IN", "OUT"}, true, 20000, EINTR, 130, "interrupted"},
+      {{"anim", "IN", "OUT"}, false, 3000, EINTR, 130, "interrupted"},
+      {{"export", "IN", "OUT"}, true, -1, 0, 1, full},
+  };
+  fs::create_directory(dir.File("disk"));
+  const bool tinyDisk =
+      std::system(
+          ("mount -t tmpfs -o size=200k tmpfs " + dir.File("disk") + " 2>/dev/null").c_str()) == 0;
+  for (const StopCase& c : cases) {
+    if (c.error == 0 && !tinyDisk) continue;
+    const std::string what = c.args[0] + " " + std::to_string(c.error);
+    const auto run = [&](const std::string& out, int64_t faultAfter) {
+      fs::create_directory(out);
+      std::vector<std::string> args = c.args;
+      for (std::string& arg : args) {
+        if (arg == "IN") arg = c.large ? big : small;
+        if (arg.rfind("OUT", 0) == 0) arg.replace(0, 3, out);
+      }
+      InjectWriteFault(faultAfter, c.error);
+      const RunResult r = RunCli(args);
+      InjectWriteFault(-1, 0);
+      ClearStopRequest();
+      return r;
+    };
+    fs::remove_all(dir.File("whole"));
+    run(dir.File("whole"), -1);
+    const std::string stopped = dir.File(c.error == 0 ? "disk/stopped" : "stopped");
+    fs::remove_all(stopped);
+    const RunResult r = run(stopped, c.faultAfter);
+    EXPECT_EQ(r.status, c.status) << what << r.err;
+    const size_t first = r.err.find(c.line);
+    EXPECT_TRUE(first != std::string::npos && r.err.find(c.line, first + 1) == std::string::npos)
+        << what << r.err;
+    const auto left = TreeOf(stopped), whole = TreeOf(dir.File("whole"));
+    for (const auto& [name, bytes] : left) EXPECT_EQ(bytes, whole.at(name)) << what << name;
+    EXPECT_LT(left.size(), whole.size()) << what;
+    const size_t written = r.err.find(" written");
+    if (written != std::string::npos) {  // folders are not counted
+      const auto files = std::count_if(left.begin(), left.end(), [](const auto& file) {
+        return file.second != std::vector<uint8_t>{'/'};
+      });
+      EXPECT_EQ(std::stol(r.err.substr(r.err.rfind("convert: ", written) + 9)), files)
+          << what << r.err;
+    }
+  }
+  if (tinyDisk) {
+    EXPECT_EQ(std::system(("umount " + dir.File("disk")).c_str()), 0);
+  }
+}
+
+// SIGINT to the real program in the middle of a long export: it stops,
+// exits 130, and leaves only complete images and no temporary file.
+TEST(StoppedRuns, RealProgramStopsAtSigintAndLeavesOnlyCompleteImages) {
+  TempDir dir;
+  ArchiveSpec plan;
+  Block block;
+  for (int i = 0; i < 20000; ++i) {
+    plan.frames.push_back(MakeFrame(0, 16, 16, 16, 16, 0, 0, PatternPixels(16, 16, i)));
+    block.entries.push_back({"f" + std::to_string(i) + ".pcx", i, {}, {}});
+  }
+  plan.blocks = {block};
+  const std::string archive = WriteArchive(dir, "many.def", plan), out = dir.File("out");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
+    ::execl(DUSKWEAVE_CONVERT, DUSKWEAVE_CONVERT, "export", "--jobs", "1", archive.c_str(),
+            out.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  for (int tries = 0; tries < 2000 && !fs::exists(out + "/f10.bmp"); ++tries) ::usleep(1000);
+  ::kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+  const auto left = TreeOf(out);
+  for (const auto& [name, bytes] : left)  // "f<i>.bmp" only: no temporary file
+    EXPECT_EQ(bytes, ExpectedBmp(plan, plan.frames[std::stoul(name.substr(1))])) << name;
+  EXPECT_GT(left.size(), 10u);
+  EXPECT_LT(left.size(), 20000u);
 }
 
 }  // namespace

@@ -9,15 +9,16 @@ const std::vector<std::string> kNames = {"idle01.pcx", "idle02.pcx",   "walk01.p
                                          "Walk03.PCX", "hero.big.pcx", "дом.pcx"};
 
 // Indices, ranges and patterns keep the order given; spaces around items are
-// ignored; indices beyond the table are reported.
+// ignored; selectors wholly beyond the table are reported, ranges reaching
+// past its end are cut there and reported apart.
 TEST(FrameSelection, ResolvesInTheOrderGivenAndReportsIndicesBeyondTheTable) {
   const struct {
     const char* plan;
     std::vector<int32_t> indices;
-    std::vector<std::string> outOfRange;
-  } cases[] = {{"5,0-2,walk0?.pcx", {5, 0, 1, 2, 2, 3, 4}, {}},
-               {" 1 , 3 - 4 ", {1, 3, 4}, {}},
-               {"6-9,12", {6}, {"6-9", "12"}}};
+    std::vector<std::string> outOfRange, pastEnd;
+  } cases[] = {{"5,0-2,walk0?.pcx", {5, 0, 1, 2, 2, 3, 4}, {}, {}},
+               {" 1 , 3 - 4 ", {1, 3, 4}, {}, {}},
+               {"6-9,12,7-8", {6}, {"12", "7-8"}, {"6-9"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.plan);
     std::string error;
@@ -26,6 +27,7 @@ TEST(FrameSelection, ResolvesInTheOrderGivenAndReportsIndicesBeyondTheTable) {
     const ResolvedFrames r = ResolveFrames(*selection, kNames);
     EXPECT_EQ(r.indices, c.indices);
     EXPECT_EQ(r.outOfRange, c.outOfRange);
+    EXPECT_EQ(r.pastEnd, c.pastEnd);
   }
   EXPECT_EQ(ResolveFrames(FrameSelection{}, kNames).indices,
             (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6}));
@@ -55,6 +57,9 @@ TEST(NamePattern, StarQuestionMarkAndCase) {
                {"walk0?.pcx", "walk01.pcx", true},
                {"walk0?.pcx", "walk011.pcx", false},
                {"walk", "walk01.pcx", false},
+               {"walk01", "walk01.pcx", true},
+               {"hero.big", "hero.big.pcx", true},
+               {"walk01", "walk01", true},
                {"*", "", true},
                {"?", "", false},
                {"WALK03.pcx", "Walk03.PCX", true},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/output_file.h"
 #include "cli/png_writer.h"
 #include "tests/cli/pack_test_support.h"
 
@@ -61,7 +62,9 @@ TEST(DecodePalettedImage, ReadsThePngsTheExporterWrites) {
   BmpView view;
   std::string error;
   ASSERT_TRUE(ViewBmp(bmp, view, error));
-  ASSERT_EQ(WritePng(dir.File("a.png"), view, false), "");
+  ASSERT_TRUE(WriteOutputFile(dir.File("a.png"), [&](dw::AtomicFile& file) {
+                return WritePng(file, view, false);
+              }).ok());
   const auto image = ReadPalettedImage(dir.File("a.png"), error);
   ASSERT_TRUE(image) << error;
   EXPECT_EQ(image->pixels, pixels);

@@ -87,26 +87,19 @@ TEST_F(PackRoundTrip, EightFramesOfEveryCompressionExportIdentically) {
 
 TEST_F(PackRoundTrip, PngImagesExportIdentically) { RoundTrip(MapObjectSpec(), {"--format", "png"}); }
 
-// Names that clash on disk: with unique names every entry keeps its image,
-// so the packed archive holds every frame again.
-TEST_F(PackRoundTrip, ClashingNamesRoundTripWithUniqueNames) {
+// Names that clash on disk: every stored frame keeps its image (numbered
+// ~N by default, every entry its own with unique names), so the packed
+// archive holds every frame again.
+TEST_F(PackRoundTrip, ClashingNamesRoundTripWithAndWithoutUniqueNames) {
   ArchiveSpec plan = EightFrameSpec();
   for (Block& block : plan.blocks)
     for (DirectoryEntry& entry : block.entries) entry.name = "CS_Reconstruc";
-  RoundTrip(plan, {"--unique-names"});
-  EXPECT_EQ(FilesIn(dir.File("second")).size(), 8u);  // one image per entry
-}
-
-// Without them the overwritten frames have no image, and pack says so.
-TEST_F(PackRoundTrip, ClashingNamesWithoutUniqueNamesAreRefused) {
-  ArchiveSpec plan = EightFrameSpec();
-  for (Block& block : plan.blocks)
-    for (DirectoryEntry& entry : block.entries) entry.name = "CS_Reconstruc";
-  const std::string original = WriteArchive(dir, "original.def", plan);
-  ASSERT_EQ(RunCli({"export", "--manifest", "-q", original, dir.File("first")}).status, 0);
-  const RunResult r = RunCli({"pack", "-q", dir.File("first/original.json"), dir.File("p.def")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_FALSE(fs::exists(dir.File("p.def")));
+  for (const char* option : {"--unique-names", "-q"}) {
+    fs::remove_all(dir.File("first"));
+    fs::remove_all(dir.File("second"));
+    RoundTrip(plan, {option});
+    EXPECT_EQ(FilesIn(dir.File("second")).size(), 8u) << option;  // one image per frame
+  }
 }
 
 TEST_F(PackRoundTrip, PlainExportRoundTripsWithoutKeptCodes) {
@@ -190,7 +183,8 @@ class PackRefuses : public ::testing::Test {
     const RunResult result = RunCli({"pack", dir.File("x/units.json"), dir.File("out.def")});
     EXPECT_EQ(result.status, 1);
     EXPECT_FALSE(fs::exists(dir.File("out.def")));
-    for (const std::string& name : FilesIn(dir.path())) EXPECT_EQ(name.find(".out.def"), std::string::npos);
+    for (const std::string& name : FilesIn(dir.path()))
+      EXPECT_EQ(name.find(".dw-"), std::string::npos);
     return result.err;
   }
   std::string FileOf(int block, int frame) {
@@ -278,6 +272,13 @@ TEST_F(PackRefuses, AManifestOfAPartialExport) {
 TEST_F(PackRefuses, AManifestThatIsNotJson) {
   WriteFile(dir.File("x/units.json"), {'{', '"'});
   EXPECT_NE(PackFails(false).find("units.json: not valid JSON"), std::string::npos);
+}
+
+TEST_F(PackRefuses, AFolderWithoutFromFolder) {
+  const RunResult r = RunCli({"pack", dir.File("x"), dir.File("out.def")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "duskweave-convert: error: " + dir.File("x") +
+                       ": is a folder; to pack the images in it, add --from-folder\n");
 }
 
 TEST_F(PackRefuses, AndLeavesAnExistingArchiveUntouched) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/output_file.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -118,7 +119,10 @@ TEST_F(PngWriter, RefusesRowsThatDoNotFitAndReportsUnwritablePaths) {
   cli::BmpView view;
   std::string error;
   ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
-  EXPECT_NE(cli::WritePng(dir.File("missing/x.png"), view, false), "");
+  const cli::WriteOutcome missing =
+      cli::WriteOutputFile(dir.File("missing/x.png"),
+                           [&](AtomicFile& file) { return cli::WritePng(file, view, false); });
+  EXPECT_EQ(missing.error, "cannot write the file: No such file or directory");
   PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
   EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
   EXPECT_FALSE(error.empty());

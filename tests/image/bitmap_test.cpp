@@ -1,12 +1,13 @@
 #include "image/bitmap.h"
-#include "image/screen_image.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <utility>
 
+#include "image/screen_image.h"
 #include "tests/image/allocation_probe.h"
 #include "tests/image/bmp_bytes.h"
 #include "tests/support/def_writer.h"
@@ -216,8 +217,9 @@ TEST(BitmapSave, SaveToFileReplacesALongerFileAndAnEmptyBitmapCreatesNone) {
   const std::string path = dir.File("x.bmp");
   t::WriteFile(path, std::vector<uint8_t>(5000, 0xEE));
   std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(t::EightBit(3, 2, Pattern)));
-  bitmap->SaveToFile(path);
+  EXPECT_EQ(bitmap->SaveToFile(path), 0);
   EXPECT_EQ(t::ReadFile(path), SaveBitmap(*bitmap));
+  EXPECT_EQ(bitmap->SaveToFile(dir.File("none/x.bmp")), ENOENT);  // the system's reason
 
   std::unique_ptr<Bitmap> failed = LoadBitmap({1, 2, 3});
   failed->SaveToFile(dir.File("failed.bmp"));
