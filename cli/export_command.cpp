@@ -180,10 +180,8 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     return;
   }
 
-  const int64_t limit = request.maxOutput > 0
-                            ? request.maxOutput
-                            : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
-  DecodeBudget budget(limit);
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  const int64_t limit = budget.decodedLimit();
   // --alpha maps shadow and outline codes, so their fill runs keep them.
   const DecodeOptions options{request.keepSpecial || request.alpha};
   const std::vector<int32_t> indices = InTableOrder(resolved.indices);

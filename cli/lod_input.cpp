@@ -76,7 +76,7 @@ std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
                    " shows them)");
     return nullptr;
   }
-  const int64_t limit = maxBytes > 0 ? maxBytes : DecodeBudget::LimitFor(int64_t(bytes->size()));
+  const int64_t limit = DecodeBudget::LimitForInput(int64_t(bytes->size()), maxBytes);
   ExtractedEntry extracted = ExtractLodEntry(*bytes, *entry, limit);
   if (!extracted.error.empty()) {
     messages.Error(input + ": " + extracted.error);

@@ -45,9 +45,7 @@ void SheetArchive(const std::string& path, const SheetRequest& request, Messages
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
   if (!opened) return;
   const Archive& archive = opened->archive;
-  DecodeBudget budget(request.maxOutput > 0
-                          ? request.maxOutput
-                          : DecodeBudget::LimitFor(int64_t(opened->bytes->size())));
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   DecodedHeads heads(source);

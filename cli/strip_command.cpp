@@ -28,10 +28,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
   }
-  const int64_t limit = request.maxOutput > 0
-                            ? request.maxOutput
-                            : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
-  DecodeBudget budget(limit);
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
   Diagnostics decoded;
   const std::unique_ptr<Bitmap> strip =
       ComposeStrip(archive, opened->bytes, resolved.indices, request.separator, budget, &decoded);
