@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/frame_selection.h"
+#include "cli/lod_input.h"
 #include "cli/messages.h"
 #include "cli/sprite_alpha.h"
 #include "cli/suggestion.h"
@@ -159,6 +160,7 @@ std::vector<std::string> Reversed(const std::vector<std::string>& args) {
 
 int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  const Terminal& terminal) {
+  BeginLodOperation();  // LOD containers are read afresh, each with a budget of its own
   CLI::App app("duskweave-convert: convert DEF sprite archives into 8-bit BMP or PNG images",
                kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);

@@ -20,6 +20,8 @@
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/frame_jobs.h"
+#include "cli/lod_entry_export.h"
+#include "cli/lod_input.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
 #include "cli/output_names.h"
@@ -261,6 +263,13 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   }
 }
 
+// "a.png", 2 -> "a~2.png"; "hero" -> "hero~2"
+std::string NumberedName(const std::string& name, int n) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return name + "~" + std::to_string(n);
+  return name.substr(0, dot) + "~" + std::to_string(n) + name.substr(dot);
+}
+
 std::string Plural(int count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
@@ -276,7 +285,7 @@ std::string WithoutTrailingSlashes(std::string folder) {
 int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   ExportRequest request = givenRequest;
   request.outputFolder = WithoutTrailingSlashes(request.outputFolder);
-  const ArchiveInputs inputs = CollectArchives(request.inputs, request.lodFiles);
+  const ArchiveInputs inputs = CollectArchives(request.inputs, request.lodFiles, true);
   for (const std::string& error : inputs.errors) messages.Error(error);
   for (const std::string& warning : inputs.warnings) messages.Damage(warning);
   Totals totals;
@@ -284,10 +293,17 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     const size_t count = inputs.archives.size();
     std::vector<std::string> folders(count), notes(count);
     std::map<std::string, std::string> firstInFolder;  // output folder -> archive exported there
+    std::vector<bool> lodFile(count, false);  // a LOD entry that is no DEF archive: one file
     for (size_t i = 0; i < count; ++i) {
       const std::string& archive = inputs.archives[i];
-      folders[i] = inputs.singleFile ? request.outputFolder
-                                     : request.outputFolder + "/" + ArchiveStem(archive);
+      const std::optional<ResolvedLodInput> lod = ResolveLodInput(archive);
+      lodFile[i] = lod && KindOfEntry(lod->entry()) != LodEntryKind::Def;
+      folders[i] = inputs.singleFile && !lodFile[i]
+                       ? request.outputFolder
+                       : request.outputFolder + "/" + ArchiveStem(archive);
+      // Entries of a container that would share a name get "~2", "~3", ...
+      for (int n = 2; lod && firstInFolder.count(folders[i]) != 0; ++n)
+        folders[i] = request.outputFolder + "/" + NumberedName(ArchiveStem(archive), n);
       const auto [previous, isNew] = firstInFolder.emplace(folders[i], archive);
       if (!isNew) {
         notes[i] = archive + " and " + previous->second + " both export into " + folders[i] +
@@ -303,6 +319,13 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     std::vector<Totals> archiveTotals(count);
     const auto work = [&](size_t i) {
       buffers[i] = std::make_unique<MessageBuffer>();
+      if (lodFile[i]) {
+        const bool written = ExportLodFile(inputs.archives[i], folders[i], request.maxOutput,
+                                           buffers[i]->messages);
+        archiveTotals[i].files += written ? 1 : 0;
+        archiveTotals[i].failedArchives += written ? 0 : 1;
+        return;
+      }
       ExportArchive(inputs.archives[i], folders[i], request, frameJobs, buffers[i]->messages,
                     archiveTotals[i]);
     };

@@ -29,4 +29,10 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
 // Creates or replaces the file. Returns an empty string, or what went wrong.
 std::string WritePng(const std::string& path, const BmpView& image, bool transparentZero);
 
+// Writes width x height pixels of red, green, blue (top row first, 3 bytes a
+// pixel, no padding) as an 8-bit RGB PNG file. Returns an empty string, or
+// what went wrong; a failed file is removed.
+std::string WriteRgbPng(const std::string& path, int32_t width, int32_t height,
+                        const uint8_t* rgb);
+
 }  // namespace dw::cli
