@@ -62,13 +62,13 @@ Registry& TheRegistry() {
 struct LodSource::State {
   std::unordered_map<std::string, std::vector<int32_t>> byName;  // lower-case name -> positions
   std::vector<int32_t> rank;  // per position: 1 for the first of its name, 2 for the next, ...
-  DecodeBudget budget;
+  std::unique_ptr<DecodeBudget> budget;  // made by the first extraction, with its limit
   std::mutex mutex;
   // Data named by several entries, inflated once and kept while entries of it remain.
   using Key = std::tuple<uint32_t, uint32_t, uint32_t>;
   std::map<Key, int32_t> namedBy;
   std::map<Key, std::shared_ptr<const std::vector<uint8_t>>> shared;
-  explicit State(int64_t limit) : budget(limit) {}
+
 };
 
 bool HasLodExtension(const std::string& path) { return EndsWithLod(path); }
@@ -90,7 +90,7 @@ void BeginLodOperation() {
   registry.sources.clear();
 }
 
-std::shared_ptr<LodSource> OpenLodSource(const std::string& path, int64_t maxOutput) {
+std::shared_ptr<LodSource> OpenLodSource(const std::string& path) {
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   // Read once per operation: every entry then comes from the same bytes and
@@ -103,14 +103,12 @@ std::shared_ptr<LodSource> OpenLodSource(const std::string& path, int64_t maxOut
     registry.sources.erase(path);
     return nullptr;
   }
-  source = std::make_shared<LodSource>(bytes, maxOutput);
+  source = std::make_shared<LodSource>(bytes);
   return source;
 }
 
-LodSource::LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t maxOutput)
-    : bytes_(std::move(bytes)),
-      index_(ReadLodIndex(*bytes_)),
-      state_(std::make_unique<State>(DecodeBudget::LimitForInput(int64_t(bytes_->size()), maxOutput))) {
+LodSource::LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes)
+    : bytes_(std::move(bytes)), index_(ReadLodIndex(*bytes_)), state_(std::make_unique<State>()) {
   state_->rank.resize(index_.entries.size());
   for (const LodEntry& entry : index_.entries) {
     std::vector<int32_t>& named = state_->byName[Lower(entry.name)];
@@ -150,7 +148,7 @@ std::optional<int32_t> LodSource::Resolve(const std::string& name, std::string& 
   return std::nullopt;
 }
 
-std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
+std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position, int64_t maxOutput,
                                                                std::string& error) {
   const LodEntry& entry = index_.entries[size_t(position)];
   const State::Key key{entry.offset, entry.size, entry.compressedSize};
@@ -167,9 +165,13 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
     error = std::move(problem);
     return nullptr;
   }
-  if (!state_->budget.ReserveDecoded(entry.size)) {
+  if (!state_->budget) {
+    state_->budget = std::make_unique<DecodeBudget>(
+        DecodeBudget::LimitForInput(int64_t(bytes_->size()), maxOutput));
+  }
+  if (!state_->budget->ReserveDecoded(entry.size)) {
     error = "the container's entries would inflate past the limit of " +
-            std::to_string(state_->budget.decodedLimit()) +
+            std::to_string(state_->budget->decodedLimit()) +
             " bytes for one container (raise it with --max-output)";
     return nullptr;
   }
@@ -249,7 +251,7 @@ std::vector<std::string> LodEntryInputs(const std::string& path, std::vector<std
 std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
                                                          const std::string& input,
                                                          int64_t maxOutput, Messages& messages) {
-  const std::shared_ptr<LodSource> source = OpenLodSource(lod.container, maxOutput);
+  const std::shared_ptr<LodSource> source = OpenLodSource(lod.container);
   if (!source) {
     messages.Error(input + ": cannot open or read the LOD container");
     return nullptr;
@@ -269,7 +271,7 @@ std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
   }
   if (!note.empty()) messages.Note(input + ": " + note);
   std::string error;
-  std::shared_ptr<const std::vector<uint8_t>> bytes = source->Extract(*position, error);
+  std::shared_ptr<const std::vector<uint8_t>> bytes = source->Extract(*position, maxOutput, error);
   if (!bytes) messages.Error(input + ": " + error);
   return bytes;
 }

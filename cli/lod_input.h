@@ -42,7 +42,7 @@ void BeginLodOperation();
 // The container at path as the operation reads it: its bytes and table,
 // read once while the file is unchanged. Safe to call from several threads.
 class LodSource;
-std::shared_ptr<LodSource> OpenLodSource(const std::string& path, int64_t maxOutput = 0);
+std::shared_ptr<LodSource> OpenLodSource(const std::string& path);
 
 class LodSource {
  public:
@@ -56,12 +56,15 @@ class LodSource {
   // The entry that input's NAME picks (see above), or nothing; note tells,
   // when others share the name, which one was taken.
   std::optional<int32_t> Resolve(const std::string& name, std::string& note) const;
-  // The entry's bytes, drawn from the container's budget; entries that name
-  // the same data share one inflation. Nothing, with error, when it cannot be read.
-  std::shared_ptr<const std::vector<uint8_t>> Extract(int32_t position, std::string& error);
+  // The entry's bytes, drawn from the container's budget (made by the first
+  // extraction: maxOutput, or the default for the container's size); entries
+  // that name the same data share one inflation. Nothing, with error, when
+  // it cannot be read.
+  std::shared_ptr<const std::vector<uint8_t>> Extract(int32_t position, int64_t maxOutput,
+                                                      std::string& error);
 
   struct State;
-  LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t maxOutput);
+  explicit LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes);
   ~LodSource();
 
  private:
