@@ -4,6 +4,7 @@
 
 #include "cli/image_reader.h"
 #include "cli/lod_container.h"
+#include "cli/pcx_image.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -132,6 +133,34 @@ std::vector<uint8_t> Pcx(uint32_t size, uint32_t width, uint32_t height, std::ve
   PutInt32(out, 8, int32_t(height));
   out.insert(out.end(), data.begin(), data.end());
   return out;
+}
+
+TEST(PcxImage, ReadsBothDepthsAndRefusesEverythingElse) {
+  const std::vector<uint8_t> palette(768, 9);
+  std::vector<uint8_t> indexed = {1, 2, 3, 4, 5, 6};
+  indexed.insert(indexed.end(), palette.begin(), palette.end());
+  const struct {
+    std::vector<uint8_t> bytes;
+    int64_t limit;
+    std::vector<uint8_t> pixels;
+    std::string error;
+  } rows[] = {
+      {Pcx(6, 3, 2, indexed), 100, {1, 2, 3, 4, 5, 6}, ""},
+      {Pcx(6, 2, 1, {1, 2, 3, 4, 5, 6}), 100, {3, 2, 1, 6, 5, 4}, ""},  // blue-green-red
+      {Pcx(7, 3, 2, indexed), 100, {}, "the image's size field (7) is neither its 3 x 2 pixels nor three times that"},
+      {Pcx(6, 3, 2, {1, 2, 3}), 100, {}, "the image's data is cut off (3 of 774 bytes after the head)"},
+      {Pcx(6, 3, 2, indexed), 5, {}, "the image's 6 bytes of pixels pass the limit of 5 bytes (raise it with --max-output)"},
+      {Pcx(0, 0, 7, {}), 100, {}, "the image of 0 x 7 pixels cannot be shown"},
+      {{1, 2, 3}, 100, {}, "the image's head is cut off (3 of 12 bytes)"},
+      {Pcx(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, {}), 100, {},
+       "the image's size field (4294967295) is neither its 4294967295 x 4294967295 pixels nor three times that"},
+  };
+  for (const auto& row : rows) {
+    std::string error;
+    const auto image = cli::ReadPcxImage(row.bytes, row.limit, error);
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(image ? image->pixels : std::vector<uint8_t>{}, row.pixels) << row.error;
+  }
 }
 
 // Every entry is extracted, by position: shared and clashing names get
