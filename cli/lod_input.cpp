@@ -128,7 +128,11 @@ const std::vector<int32_t>* LodSource::Named(const std::string& name) const {
 std::string LodSource::InputName(int32_t position) const {
   const std::string& name = index_.entries[size_t(position)].name;
   const int32_t rank = state_->rank[size_t(position)];
-  return rank == 1 ? name : Numbered(name, rank);
+  if (rank == 1) return name;
+  // "a~2.def" may itself be the name of another entry: then the position.
+  std::string note;
+  const std::string numbered = Numbered(name, rank);
+  return Resolve(numbered, note) == position ? numbered : "#" + std::to_string(position);
 }
 
 std::optional<int32_t> LodSource::Resolve(const std::string& name, std::string& note) const {
@@ -144,6 +148,12 @@ std::optional<int32_t> LodSource::Resolve(const std::string& name, std::string& 
     const std::vector<int32_t>* named = Named(numbered->first);
     if (named != nullptr && size_t(numbered->second) <= named->size())
       return (*named)[size_t(numbered->second) - 1];
+  }
+  // "#N": the entry at position N of the table.
+  if (name.size() > 1 && name.size() <= 11 && name[0] == '#' &&
+      name.find_first_not_of("0123456789", 1) == std::string::npos) {
+    const int64_t position = std::stoll(name.substr(1));
+    if (position < int64_t(index_.entries.size())) return int32_t(position);
   }
   return std::nullopt;
 }

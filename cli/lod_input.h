@@ -4,7 +4,8 @@
 // several entries share a name, "X.lod:NAME" takes the first of them and
 // says so; the later ones are "X.lod:NAME~2", "X.lod:NAME~3", ... (the number
 // before the extension), which is also how a listing of the container's
-// entries names them. Entries are addressed by their position in the
+// entries names them; "X.lod:#N" is the entry at position N of the table
+// (as `list X.lod` numbers them) when no entry has that name. Entries are addressed by their position in the
 // table, which is read once per operation.
 //
 // Within one operation (one run of the converter) the container's inflated
@@ -50,8 +51,9 @@ class LodSource {
   const LodIndex& index() const { return index_; }
   // The positions of the entries named name (letter case ignored), in table order.
   const std::vector<int32_t>* Named(const std::string& name) const;
-  // How the entry at position is named as an input: "NAME", or "NAME~K" for
-  // the K-th entry of a shared name.
+  // How the entry at position is named as an input: "NAME", "NAME~K" for
+  // the K-th entry of a shared name, or "#N" when another entry's name is
+  // that.
   std::string InputName(int32_t position) const;
   // The entry that input's NAME picks (see above), or nothing; note tells,
   // when others share the name, which one was taken.
