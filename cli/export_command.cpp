@@ -90,7 +90,11 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
         cut = Crop(decoded, box);
         image = &cut;
       }
-      if (ReserveFileBytes(source.budget(), FrameBmpSize(*image), index, found))
+      // An RGBA image holds four bytes a pixel: what the encoder is given.
+      const int64_t bytes = request.alpha && request.format == ImageFormat::Png
+                                ? kBmpPixelOffset + 4 * int64_t{image->width} * image->height
+                                : FrameBmpSize(*image);
+      if (ReserveFileBytes(source.budget(), bytes, index, found))
         error = WriteImage(path, *image, request);
     }
   }
@@ -110,13 +114,14 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
 // files as one thread does. Each entry is counted as decoded anew, its file
 // at least as large as the 1 x 1 image of an empty crop.
 bool BudgetHoldsInAnyOrder(const Archive& archive, const std::vector<uint8_t>& bytes,
-                           const std::vector<int32_t>& indices, int64_t limit) {
+                           const std::vector<int32_t>& indices, int64_t limit,
+                           int64_t bytesPerPixel) {
   int64_t decoded = 0, written = 0;
   for (const int32_t index : indices) {
     const ImageSize size = DecodedImageSize(archive, bytes, index);
     const int64_t pixels = StrideOf(size.width) * size.height;
     decoded += pixels;
-    written += std::max<int64_t>(kBmpPixelOffset + pixels, kBmpPixelOffset + 4);
+    written += std::max<int64_t>(kBmpPixelOffset + bytesPerPixel * pixels, kBmpPixelOffset + 4);
     if (decoded > limit || written > limit) return false;
   }
   return true;
@@ -218,7 +223,8 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       return result.stopped;
     };
     if (frameJobs > 1 && indices.size() > 1 &&
-        BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit)) {
+        BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit,
+                              request.alpha && request.format == ImageFormat::Png ? 4 : 1)) {
       // Each thread decodes through a source of its own; the results wait
       // for the report in table order.
       std::vector<std::unique_ptr<FrameSource>> sources;
