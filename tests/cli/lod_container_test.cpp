@@ -191,11 +191,8 @@ TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
     EXPECT_EQ(FilesIn(dir.File("out/") + folder).size(), 8u) << folder;
   EXPECT_EQ(ReadFile(dir.File("out/note.txt")), (std::vector<uint8_t>{'h', 'i'}));
   std::string error;
-  const auto png = cli::DecodePalettedImage(ReadFile(dir.File("out/img.png")), error);
-  ASSERT_TRUE(png) << error;
-  EXPECT_EQ(png->pixels, (std::vector<uint8_t>{1, 2, 3, 4}));
-  EXPECT_EQ(std::vector<uint8_t>(png->palette.begin() + 6, png->palette.begin() + 9),
-            (std::vector<uint8_t>{2, 7, 253}));
+  EXPECT_EQ(cli::DecodePalettedImage(ReadFile(dir.File("out/img.png")), error)->pixels,
+            (std::vector<uint8_t>{1, 2, 3, 4}));
   EXPECT_EQ(ReadFile(dir.File("out/rgb.png"))[25], 2);  // colour type RGB
 
   // One entry by name: the first of a shared name, saying so; the next by "~2";
@@ -211,10 +208,8 @@ TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
   for (const auto& pick : picks) {
     const RunResult one = RunCli({"export", dir.File("g.lod") + ":" + pick.entry, dir.File("one")});
     EXPECT_EQ(one.status, 0) << one.err;
-    EXPECT_EQ(one.err.find("note"), pick.note.empty() ? std::string::npos : one.err.find("note"));
-    if (!pick.note.empty()) {
-      EXPECT_NE(one.err.find(pick.note), std::string::npos) << one.err;
-    }
+    EXPECT_EQ(one.err.find("entries have this name") != std::string::npos, !pick.note.empty());
+    EXPECT_NE(one.err.find(pick.note), std::string::npos) << one.err;
   }
   const RunResult listed = RunCli({"list", dir.File("g.lod") + ":img.pcx"});
   EXPECT_EQ(listed.status, 0) << listed.err;
@@ -251,11 +246,9 @@ TEST(LodInputs, OneBudgetPerContainerAndSharedDataInflatedOnce) {
             std::string::npos)
       << bomb.err;
   // Within the budget, it is an archive without frames.
-  const RunResult empty = RunCli({"export", dir.File("bomb.lod"), dir.File("e")});
-  EXPECT_EQ(empty.status, 1);
-  EXPECT_NE(empty.err.find("bomb.lod:bomb.def: damaged archive: the archive holds no frames"),
-            std::string::npos)
-      << empty.err;
+  EXPECT_NE(RunCli({"export", dir.File("bomb.lod"), dir.File("e")})
+                .err.find("bomb.lod:bomb.def: damaged archive: the archive holds no frames"),
+            std::string::npos);
 }
 
 }  // namespace
