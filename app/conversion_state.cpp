@@ -38,7 +38,7 @@ std::shared_ptr<const std::vector<uint8_t>> CurrentBytes(ConversionState& state)
 
 DecodeBudget OperationBudget(ConversionState& state) {
   const auto bytes = CurrentBytes(state);
-  return DecodeBudget(DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+  return DecodeBudget::ForInput(bytes ? int64_t(bytes->size()) : 0);
 }
 
 Diagnostics DecodeFrame(ConversionState& state, int32_t frameIndex, Stream& target,

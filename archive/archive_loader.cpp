@@ -117,6 +117,8 @@ LoadedArchive ReadArchive(const std::vector<uint8_t>& bytes) {
 
   size_t total = 0;
   for (const BlockInfo& block : archive.blocks) total += block.frames.size();
+  // Nothing to show or convert: said once, whatever else is wrong with the directory.
+  if (total == 0) loaded.diagnostics.Add(Found(DiagnosticKind::NoFrames));
   archive.frames.reserve(total);
   for (const BlockInfo& block : archive.blocks)
     archive.frames.insert(archive.frames.end(), block.frames.begin(), block.frames.end());

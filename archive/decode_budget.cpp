@@ -5,11 +5,12 @@
 
 namespace dw {
 
-int64_t DecodeBudget::LimitFor(int64_t archiveSize, int64_t minimum) {
+int64_t DecodeBudget::LimitForInput(int64_t inputSize, int64_t chosen) {
+  if (chosen > 0) return chosen;
   constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-  const int64_t size = std::max<int64_t>(archiveSize, 0);
-  const int64_t scaled = size > kMax / kPerArchiveByte ? kMax : size * kPerArchiveByte;
-  return std::max(minimum, scaled);
+  const int64_t size = std::max<int64_t>(inputSize, 0);
+  const int64_t scaled = size > kMax / kPerInputByte ? kMax : size * kPerInputByte;
+  return std::max(kFloorBytes, scaled);
 }
 
 DecodeBudget::DecodeBudget(int64_t maxDecoded, int64_t maxWritten)

@@ -14,14 +14,22 @@ namespace dw {
 
 class DecodeBudget {
  public:
-  // Real archives export a few hundred times their own size (517 KB gives
-  // 274 MB of images); a generous multiple with a floor of a few GiB bounds
-  // a hostile archive without ever stopping a real one.
-  static constexpr int64_t kFloorBytes = int64_t{4} << 30;
-  static constexpr int64_t kPerArchiveByte = 1024;
+  // The default limit of an operation: the larger of 256 MiB and 1024 times
+  // its input's size (an archive file, the inflated bytes of a LOD entry, or
+  // a LOD container as a whole). Over 120 real archives the largest full
+  // export writes 212 times its archive's size, and the most any writes is
+  // 274 MB, so no real archive meets it; a small hostile one (many entries
+  // naming one huge frame) stops within seconds.
+  static constexpr int64_t kFloorBytes = int64_t{256} << 20;
+  static constexpr int64_t kPerInputByte = 1024;
 
-  // Both limits the larger of minimum and kPerArchiveByte x archiveSize.
-  static int64_t LimitFor(int64_t archiveSize, int64_t minimum = kFloorBytes);
+  // chosen when it is above 0 (the user's --max-output), otherwise the
+  // default limit for an input of inputSize bytes.
+  static int64_t LimitForInput(int64_t inputSize, int64_t chosen = 0);
+  // A budget of LimitForInput(inputSize, chosen) for both decoding and writing.
+  static DecodeBudget ForInput(int64_t inputSize, int64_t chosen = 0) {
+    return DecodeBudget(LimitForInput(inputSize, chosen));
+  }
 
   // Limits of 0 or less allow nothing.
   DecodeBudget(int64_t maxDecoded, int64_t maxWritten);

@@ -10,7 +10,7 @@ std::string Size(int64_t width, int64_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
 }
 
-std::string Rows(const Diagnostic& d, const char* what) {
+std::string Rows(const Diagnostic& d, const std::string& what) {
   std::string text = "row " + std::to_string(d.row) + " " + what;
   if (d.count > 1) text += " (and " + std::to_string(d.count - 1) + " more rows)";
   return text;
@@ -59,6 +59,8 @@ std::string DescribeDiagnostic(const Diagnostic& d) {
     case DiagnosticKind::FramesMissing:
       return "block " + block + " declares " + std::to_string(d.value) +
              " frames but the file holds " + std::to_string(d.count) + " of them";
+    case DiagnosticKind::NoFrames:
+      return "the archive holds no frames";
     case DiagnosticKind::FrameNotInTable:
       return "not in the table";
     case DiagnosticKind::FrameHeadOutside:
@@ -75,6 +77,8 @@ std::string DescribeDiagnostic(const Diagnostic& d) {
       return Rows(d, "starts outside the data");
     case DiagnosticKind::RowsCutShort:
       return Rows(d, "is cut short by the end of the data");
+    case DiagnosticKind::RowsPastWidth:
+      return Rows(d, "holds runs past the frame's width of " + std::to_string(d.width) + " pixels");
     case DiagnosticKind::UnknownCompression:
       return "unknown compression " + std::to_string(d.value);
     case DiagnosticKind::WriteFailed:

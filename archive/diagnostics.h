@@ -21,6 +21,7 @@ enum class DiagnosticKind : uint8_t {
   BlockHeadTruncated,  // block
   NegativeFrameCount,  // block, value: the count
   FramesMissing,       // block, value: frames declared, count: frames held
+  NoFrames,            // the directory lists no frame at all (no blocks, or only empty ones)
   // Damage found while decoding frame `frame`.
   FrameNotInTable,     // the index is outside the table
   FrameHeadOutside,    // value: the head's offset
@@ -30,6 +31,7 @@ enum class DiagnosticKind : uint8_t {
   RectangleOutside,    // the stored rectangle lies partly outside the image
   RowsOutside,         // row: first stored row, count: rows whose start is outside the data
   RowsCutShort,        // row: first stored row, count: rows the data ends inside
+  RowsPastWidth,       // row: first stored row, count: rows whose runs pass the stored width
   UnknownCompression,  // value: the compression
   // Not damage: the output or the operation's limits.
   WriteFailed,      // path: the file that could not be created or written in full;

@@ -133,7 +133,8 @@ RowTrouble DecodeBand(const Archive& archive, const std::vector<uint8_t>& bytes,
                       options, band, pixels);
 }
 
-void ReportRowTrouble(const RowTrouble& trouble, int32_t frameIndex, Diagnostics& diagnostics) {
+void ReportRowTrouble(const RowTrouble& trouble, int32_t frameIndex, int64_t width,
+                      Diagnostics& diagnostics) {
   if (trouble.outside > 0) {
     Diagnostic d = About(DiagnosticKind::RowsOutside, frameIndex);
     d.row = trouble.firstOutside;
@@ -144,6 +145,13 @@ void ReportRowTrouble(const RowTrouble& trouble, int32_t frameIndex, Diagnostics
     Diagnostic d = About(DiagnosticKind::RowsCutShort, frameIndex);
     d.row = trouble.firstCutShort;
     d.count = trouble.cutShort;
+    diagnostics.Add(d);
+  }
+  if (trouble.pastWidth > 0) {
+    Diagnostic d = About(DiagnosticKind::RowsPastWidth, frameIndex);
+    d.row = trouble.firstPastWidth;
+    d.count = trouble.pastWidth;
+    d.width = width;
     diagnostics.Add(d);
   }
 }
@@ -174,7 +182,7 @@ IndexedImage DecodeFrameImage(const Archive& archive, const std::vector<uint8_t>
   image.pixels.assign(size_t(plan->pixelBytes), 0);
   const RowTrouble trouble = DecodeBand(archive, bytes, *plan, options,
                                         RowBand{0, plan->head.fullHeight}, image.pixels.data());
-  ReportRowTrouble(trouble, frameIndex, diagnostics);
+  ReportRowTrouble(trouble, frameIndex, plan->head.width, diagnostics);
   return image;
 }
 
@@ -220,7 +228,7 @@ bool WritePlannedFrameBmp(const Archive& archive, const std::vector<uint8_t>& by
     complete = WritePieces(target, pieces) == headSize + size;
   }
   SeekTo(target, 0);
-  ReportRowTrouble(trouble, plan.frameIndex, diagnostics);
+  ReportRowTrouble(trouble, plan.frameIndex, h.width, diagnostics);
   return complete;
 }
 

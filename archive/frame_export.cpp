@@ -14,10 +14,13 @@ namespace dw {
 std::string ExportFileName(const std::string& frameName) {
   std::string name = Cp1251ToUtf8(frameName);
   const size_t dot = name.find('.');
-  name = dot == std::string::npos ? name + ".bmp" : name.substr(0, dot + 1) + "bmp";
-  // A frame name is file-system input: it must never reach another folder,
-  // nor put control characters into a file name. Every result ends in "bmp",
-  // so it is never "." or "..".
+  // Every result ends in "bmp", so it is never "." or "..".
+  return SafeFileName(dot == std::string::npos ? name + ".bmp" : name.substr(0, dot + 1) + "bmp");
+}
+
+std::string SafeFileName(const std::string& name) {
+  // A name from a file is file-system input: it must never reach another
+  // folder, nor put control characters into a file name.
   std::string safe;
   safe.reserve(name.size());
   for (size_t i = 0; i < name.size(); ++i) {

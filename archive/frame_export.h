@@ -26,6 +26,13 @@ namespace dw {
 // "walk01.pcx" -> "walk01.bmp", "hero.big.pcx" -> "hero.bmp", "idle" -> "idle.bmp".
 std::string ExportFileName(const std::string& frameName);
 
+// A UTF-8 name with "/", control characters and C1 controls made "_", as
+// every name taken from a file is before it names a file.
+std::string SafeFileName(const std::string& utf8Name);
+
+// folder + "/" + ExportFileName(name of frame index).
+std::string ExportFilePath(const std::string& folder, const Archive& archive, int32_t frameIndex);
+
 struct ExportNames {
   std::vector<std::string> files;  // per index given, the file holding its image
   // Per index given, which distinct file it is: 0 .. fileCount - 1. Entries

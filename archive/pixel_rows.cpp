@@ -25,7 +25,7 @@ class RowWriter {
   uint8_t* pixels_;
 };
 
-enum class RowEnd { Complete, CutShort };
+enum class RowEnd { Complete, CutShort, PastWidth };
 
 // Compression 0: rows follow one another, width bytes each, with no table.
 RowEnd RawRow(ByteCursor& in, int64_t dataStart, int64_t r, const FramePlacement& p, uint8_t* out) {
@@ -43,8 +43,10 @@ struct RunHead {
   uint8_t fill = 0;
 };
 
+// A row whose runs read add up to more than the stored width keeps the
+// pixels inside it and says so: the file does not define the rest.
 template <typename ReadHead>
-RowEnd RunRow(ByteCursor& in, int64_t visible, uint8_t* out, ReadHead readHead) {
+RowEnd RunRow(ByteCursor& in, int64_t visible, int64_t width, uint8_t* out, ReadHead readHead) {
   int64_t count = 0;
   while (count < visible) {
     const std::optional<RunHead> run = readHead(in);
@@ -57,7 +59,7 @@ RowEnd RunRow(ByteCursor& in, int64_t visible, uint8_t* out, ReadHead readHead) 
     }
     count += run->length;
   }
-  return RowEnd::Complete;
+  return count > width ? RowEnd::PastWidth : RowEnd::Complete;
 }
 
 auto ByteRunHead(bool keepSpecial) {
@@ -98,8 +100,8 @@ RowTable TableOf(int32_t compression, int64_t width) {
 }
 
 void Note(RowEnd end, int64_t r, RowTrouble& trouble) {
-  if (end != RowEnd::CutShort) return;
-  if (trouble.cutShort++ == 0) trouble.firstCutShort = r;
+  if (end == RowEnd::CutShort && trouble.cutShort++ == 0) trouble.firstCutShort = r;
+  if (end == RowEnd::PastWidth && trouble.pastWidth++ == 0) trouble.firstPastWidth = r;
 }
 
 void NoteOutside(int64_t r, int64_t rows, RowTrouble& trouble) {
@@ -116,8 +118,10 @@ void First(int64_t& into, int64_t row) {
 void MergeRowTrouble(RowTrouble& into, const RowTrouble& band) {
   into.outside += band.outside;
   into.cutShort += band.cutShort;
+  into.pastWidth += band.pastWidth;
   First(into.firstOutside, band.firstOutside);
   First(into.firstCutShort, band.firstCutShort);
+  First(into.firstPastWidth, band.firstPastWidth);
 }
 
 RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
@@ -159,8 +163,9 @@ RowTrouble DecodePixels(ByteCursor& in, int64_t dataStart, int32_t compression,
     }
     const RowEnd end =
         compression == 1
-            ? RunRow(in, p.visibleColumns, rows.Row(r), ByteRunHead(options.keepSpecial))
-            : RunRow(in, p.visibleColumns, rows.Row(r), SegmentRunHead(options.keepSpecial));
+            ? RunRow(in, p.visibleColumns, p.width, rows.Row(r), ByteRunHead(options.keepSpecial))
+            : RunRow(in, p.visibleColumns, p.width, rows.Row(r),
+                     SegmentRunHead(options.keepSpecial));
     Note(end, r, trouble);
   }
   return trouble;

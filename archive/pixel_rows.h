@@ -25,6 +25,7 @@ struct FramePlacement {
 struct RowTrouble {
   int64_t outside = 0, firstOutside = -1;    // row starts outside the data
   int64_t cutShort = 0, firstCutShort = -1;  // data ends inside the row
+  int64_t pastWidth = 0, firstPastWidth = -1;  // runs read add up to more than the width
 };
 
 // Image rows first .. first + rows - 1, counted from the top.

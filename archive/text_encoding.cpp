@@ -100,4 +100,19 @@ std::string FileNameAsUtf8(const std::string& bytes) {
   return IsUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes);
 }
 
+std::optional<std::string> Utf8ToCp1251Exact(const std::string& text, std::string& missing) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const size_t start = at;
+    const int byte = Encode1251(NextCodePoint(text, at));
+    if (byte < 0) {
+      missing = text.substr(start, at - start);
+      return std::nullopt;
+    }
+    out += char(byte);
+  }
+  return out;
+}
+
 }  // namespace dw

@@ -2,6 +2,7 @@
 // names from them, as UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace dw {
@@ -9,6 +10,10 @@ namespace dw {
 std::string Cp1251ToUtf8(const std::string& bytes);
 // The reverse, for characters that code page has; others become "?".
 std::string Utf8ToCp1251(const std::string& text);
+// The reverse, exactly: nothing when a character has no place in the code
+// page (or the text is not UTF-8); missing then holds the first such
+// character as UTF-8 (or the byte that breaks the text, as is).
+std::optional<std::string> Utf8ToCp1251Exact(const std::string& text, std::string& missing);
 
 // Whether text is well-formed UTF-8.
 bool IsUtf8(const std::string& text);

@@ -63,7 +63,7 @@ int ExportAll(const std::string& path, const std::string& folder) {
   int failures = 0;
   state.Load(path);
   const auto bytes = state.Bytes();
-  DecodeBudget budget(DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+  DecodeBudget budget = DecodeBudget::ForInput(bytes ? int64_t(bytes->size()) : 0);
   FrameSource source(state.archive, bytes, budget);
   for (int32_t i = 0; i < state.frameCount(); ++i) {
     if (!ExportFrame(source, i, folder + "/" + ExportFileName(state.archive.frames[size_t(i)].name))
@@ -101,7 +101,7 @@ PairedRun ExportBesideFloor(const std::string& path, const std::vector<OutputFil
     state.Load(path);
     const auto bytes = state.Bytes();
     budget = std::make_unique<DecodeBudget>(
-        DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+        DecodeBudget::LimitForInput(bytes ? int64_t(bytes->size()) : 0));
     source = std::make_unique<FrameSource>(state.archive, bytes, *budget);
   });
   const int32_t frames = std::min<int32_t>(state.frameCount(), int32_t(files.size()));
@@ -222,7 +222,7 @@ ComposeResult MeasureCompose(const BenchArchive& archive, const BenchOptions& op
     std::unique_ptr<Bitmap> strip;
     const Sample time = Measure([&] {
       const auto bytes = state.Bytes();
-      DecodeBudget budget(DecodeBudget::LimitFor(bytes ? int64_t(bytes->size()) : 0));
+      DecodeBudget budget = DecodeBudget::ForInput(bytes ? int64_t(bytes->size()) : 0);
       strip = ComposeStrip(state.archive, bytes, frames, true, budget);
     });
     if (rep > 0) times.push_back(time);

@@ -176,7 +176,7 @@ Timed ExportInProcess(const BenchOptions& options, const std::string& path, int 
     samples.push_back(Measure([&] {
       ArchiveBytes cache;
       const Archive archive = LoadArchiveFile(path, cache).archive;
-      DecodeBudget budget(DecodeBudget::LimitFor(int64_t(fs::file_size(path))));
+      DecodeBudget budget = DecodeBudget::ForInput(int64_t(fs::file_size(path)));
       FrameSource source(archive, cache.Current(path), budget);
       for (int32_t i = 0; i < archive.frameCount(); ++i)
         ExportFrame(source, i, folder + "/" + ExportFileName(archive.frames[size_t(i)].name));

@@ -33,7 +33,8 @@ std::vector<std::string> DefFilesInFolder(const std::string& folder, std::string
   return paths;
 }
 
-ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFiles) {
+ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFiles,
+                              bool allLodEntries) {
   ArchiveInputs result;
   for (const std::string& input : inputs) {
     std::error_code ec;
@@ -55,7 +56,7 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFi
       if (lodFiles && error.empty()) {
         // Matched as DEF files are, so the two kinds of input never disagree.
         for (const std::string& name : ListMatchingFiles(input, "*.lod")) {
-          const std::vector<std::string> entries = LodDefInputs(JoinPath(input, name), result.errors);
+          const std::vector<std::string> entries = LodEntryInputs(JoinPath(input, name), result.errors);
           files.insert(files.end(), entries.begin(), entries.end());
         }
       }
@@ -66,7 +67,7 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFi
       }
       result.archives.insert(result.archives.end(), files.begin(), files.end());
     } else if (HasLodExtension(input)) {
-      const std::vector<std::string> entries = LodDefInputs(input, result.errors);
+      const std::vector<std::string> entries = LodEntryInputs(input, result.errors, allLodEntries);
       result.archives.insert(result.archives.end(), entries.begin(), entries.end());
     } else {
       result.archives.push_back(input);
@@ -78,9 +79,9 @@ ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFi
 }
 
 std::string ArchiveStem(const std::string& given) {
-  const size_t colon = given.find_last_of(':');
-  const bool lodEntry = colon != std::string::npos && HasLodExtension(given.substr(0, colon));
-  const std::string path = lodEntry ? given.substr(colon + 1) : given;
+  if (const std::optional<ResolvedLodInput> lod = ResolveLodInput(given))
+    return LodOutputName(lod->entry());
+  const std::string& path = given;
   const size_t slash = path.find_last_of('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const size_t dot = name.find_last_of('.');

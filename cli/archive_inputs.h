@@ -23,14 +23,17 @@ struct ArchiveInputs {
 
 // With lodFiles, a folder also contributes the DEF entries of its LOD
 // containers (files whose names end in ".lod" in any case), after its DEF files.
-ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFiles = false);
+// With allLodEntries, a LOD container given as such contributes every entry,
+// not only its DEF archives.
+ArchiveInputs CollectArchives(const std::vector<std::string>& inputs, bool lodFiles = false,
+                              bool allLodEntries = false);
 
 // The DEF files of one folder, as the window program lists them.
 std::vector<std::string> DefFilesInFolder(const std::string& folder, std::string& error);
 
 // "creature.def" -> "creature", "a.b.def" -> "a.b", ".def" -> ".def", "..def" -> "..def":
 // never "." or "..", so each archive's folder lies inside the output folder.
-// "x/a.lod:Hero.def" -> "Hero": a LOD entry is named after the entry.
+// "x/a.lod:Hero.def" -> "Hero": a LOD entry is named as LodOutputName names it.
 std::string ArchiveStem(const std::string& path);
 
 }  // namespace dw::cli

@@ -10,6 +10,7 @@
 #include "cli/diagnostic_report.h"
 #include "cli/frame_selection.h"
 #include "cli/help_format.h"
+#include "cli/lod_input.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/sprite_colour_rule.h"
@@ -71,7 +72,9 @@ void AddMaxOutput(CLI::App& command, int64_t& bytes) {
   command
       .add_option("--max-output", bytes,
                   "Most bytes one archive may decode and write (e.g. 16G); default: 1024 times "
-                  "the archive's size, at least 4G")
+                  "the archive's size (a LOD entry's once inflated), at least 256M. Real archives "
+                  "write at most 212 times their size (274 MB over 120 of them), so the default "
+                  "stops only damaged or hostile ones")
       ->transform(CLI::AsSizeValue(false))
       ->check(CLI::PositiveNumber)
       ->type_name("SIZE");
@@ -159,6 +162,7 @@ bool OutputFolderGiven(const std::string& folder, std::ostream& err) {
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const Terminal& terminal) {
+  BeginLodOperation();  // LOD containers are read afresh, each with a budget of its own
   CLI::App app("duskweave-convert: convert DEF sprite archives into 8-bit BMP or PNG images",
                kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + DUSKWEAVE_VERSION);

@@ -22,6 +22,8 @@
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
 #include "cli/frame_jobs.h"
+#include "cli/lod_entry_export.h"
+#include "cli/lod_input.h"
 #include "cli/manifest.h"
 #include "cli/open_archive.h"
 #include "cli/output_file.h"
@@ -66,13 +68,22 @@ SpecialIndices LowIndicesUsed(const IndexedImage& image) {
   return used;
 }
 
+// True when the images are RGBA PNG files.
+bool RgbaOut(const ExportRequest& request) {
+  return request.format == ImageFormat::Png && (request.alpha || request.layers);
+}
+
 // Writes one image in the request's format (with --layers, the body and the
 // layers the frame has), each file's bytes drawn from the budget first.
 // files counts the files written; the outcome is the first failure's.
 WriteOutcome WriteImage(const std::string& path, const IndexedImage& image, int32_t archiveType,
                         const ExportRequest& request, DecodeBudget& budget, int32_t index,
                         Diagnostics& found, int& files) {
-  if (!ReserveFileBytes(budget, FrameBmpSize(image), index, found)) return {};
+  // An RGBA image holds four bytes a pixel: what the encoder is given.
+  const int64_t bytes = RgbaOut(request)
+                            ? kBmpPixelOffset + 4 * int64_t{image.width} * image.height
+                            : FrameBmpSize(image);
+  if (!ReserveFileBytes(budget, bytes, index, found)) return {};
   if (!request.layers) {
     const WriteOutcome outcome = WriteOutputFile(path, [&](AtomicFile& file) -> std::string {
       if (request.format == ImageFormat::Bmp) {
@@ -104,8 +115,7 @@ WriteOutcome WriteImage(const std::string& path, const IndexedImage& image, int3
                           {SpriteLayer::Overlay, "-overlay", overlay}};
   for (const Layer& layer : layers) {
     if (!layer.wanted) continue;
-    if (layer.layer != SpriteLayer::Body &&
-        !ReserveFileBytes(budget, FrameBmpSize(image), index, found))
+    if (layer.layer != SpriteLayer::Body && !ReserveFileBytes(budget, bytes, index, found))
       return {};
     const std::string file = layer.layer == SpriteLayer::Body ? path : LayerPath(path, layer.suffix);
     const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
@@ -179,13 +189,14 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
 // files as one thread does. Each entry is counted as decoded anew, its file
 // at least as large as the 1 x 1 image of an empty crop.
 bool BudgetHoldsInAnyOrder(const Archive& archive, const std::vector<uint8_t>& bytes,
-                           const std::vector<int32_t>& indices, int64_t limit) {
+                           const std::vector<int32_t>& indices, int64_t limit,
+                           int64_t bytesPerPixel) {
   int64_t decoded = 0, written = 0;
   for (const int32_t index : indices) {
     const ImageSize size = DecodedImageSize(archive, bytes, index);
     const int64_t pixels = StrideOf(size.width) * size.height;
     decoded += pixels;
-    written += std::max<int64_t>(kBmpPixelOffset + pixels, kBmpPixelOffset + 4);
+    written += std::max<int64_t>(kBmpPixelOffset + bytesPerPixel * pixels, kBmpPixelOffset + 4);
     if (decoded > limit || written > limit) return false;
   }
   return true;
@@ -291,10 +302,8 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     return;
   }
 
-  const int64_t limit = request.maxOutput > 0
-                            ? request.maxOutput
-                            : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
-  DecodeBudget budget(limit);
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  const int64_t limit = budget.decodedLimit();
   // The colour rule reads shadow and outline codes, so their fill runs keep them.
   const DecodeOptions options{request.keepSpecial || request.alpha || request.layers};
   std::vector<int32_t> indices = InTableOrder(resolved.indices);
@@ -349,7 +358,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     // Layer files are named beside the planned ones (a frame "a-shadow" and
     // the shadow of "a" share a file), so layers are written on one thread.
     if (frameJobs > 1 && indices.size() > 1 && !request.layers &&
-        BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit)) {
+        BudgetHoldsInAnyOrder(archive, *opened->bytes, indices, limit, RgbaOut(request) ? 4 : 1)) {
       // Each thread decodes through a source of its own; the results wait
       // for the report in table order.
       std::vector<std::unique_ptr<FrameSource>> sources;
@@ -427,6 +436,13 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
   }
 }
 
+// "a.png", 2 -> "a~2.png"; "hero" -> "hero~2"
+std::string NumberedName(const std::string& name, int n) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return name + "~" + std::to_string(n);
+  return name.substr(0, dot) + "~" + std::to_string(n) + name.substr(dot);
+}
+
 std::string Plural(int count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
@@ -442,7 +458,7 @@ std::string WithoutTrailingSlashes(std::string folder) {
 int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   ExportRequest request = givenRequest;
   request.outputFolder = WithoutTrailingSlashes(request.outputFolder);
-  const ArchiveInputs inputs = CollectArchives(request.inputs, request.lodFiles);
+  const ArchiveInputs inputs = CollectArchives(request.inputs, request.lodFiles, true);
   for (const std::string& error : inputs.errors) messages.Error(error);
   for (const std::string& warning : inputs.warnings) messages.Damage(warning);
   Totals totals;
@@ -451,12 +467,24 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     // Archives of one stem get folders of their own: units, units~2, ...
     const std::vector<std::string> stems = UniqueStems(inputs.archives);
     std::vector<std::string> folders(count), notes(count);
+    std::set<std::string> taken;  // output folders (and LOD files) given out so far
+    std::vector<bool> lodFile(count, false);  // a LOD entry that is no DEF archive: one file
     for (size_t i = 0; i < count; ++i) {
-      folders[i] = inputs.singleFile && !request.vcmi ? request.outputFolder
-                                                      : request.outputFolder + "/" + stems[i];
-      if (!inputs.singleFile && stems[i] != ArchiveStem(inputs.archives[i]))
-        notes[i] =
-            inputs.archives[i] + ": another input has the same name; its files go to " + folders[i];
+      const std::string& archive = inputs.archives[i];
+      const std::optional<ResolvedLodInput> lod = ResolveLodInput(archive);
+      lodFile[i] = lod && KindOfEntry(lod->entry()) != LodEntryKind::Def;
+      const bool own = !inputs.singleFile || request.vcmi || lodFile[i];
+      if (lod) {
+        // Entries of a container that would share a name get "~2", "~3", ...
+        folders[i] = own ? request.outputFolder + "/" + ArchiveStem(archive) : request.outputFolder;
+        for (int n = 2; own && taken.count(folders[i]) != 0; ++n)
+          folders[i] = request.outputFolder + "/" + NumberedName(ArchiveStem(archive), n);
+      } else {
+        folders[i] = own ? request.outputFolder + "/" + stems[i] : request.outputFolder;
+        if (own && stems[i] != ArchiveStem(archive))
+          notes[i] = archive + ": another input has the same name; its files go to " + folders[i];
+      }
+      taken.insert(folders[i]);
     }
     // Each archive prints into its own buffer and counts into its own totals;
     // both reach the user in input order, whatever order the jobs end in.
@@ -467,6 +495,13 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     std::vector<Totals> archiveTotals(count);
     const auto work = [&](size_t i) {
       buffers[i] = std::make_unique<MessageBuffer>();
+      if (lodFile[i]) {
+        const bool written = ExportLodFile(inputs.archives[i], folders[i], request.maxOutput,
+                                           buffers[i]->messages);
+        archiveTotals[i].files += written ? 1 : 0;
+        archiveTotals[i].failedArchives += written ? 0 : 1;
+        return;
+      }
       ExportArchive(inputs.archives[i], folders[i], request, frameJobs, buffers[i]->messages,
                     archiveTotals[i]);
     };

@@ -50,9 +50,18 @@ std::optional<PalettedImage> DecodeBmp(const std::vector<uint8_t>& b, std::strin
   const int64_t colours = used == 0 ? 256 : used;
   const int64_t tableEnd = int64_t(kBmpFileHeader) + infoSize + 4 * colours;
   const int64_t stride = (int64_t{width} + 3) / 4 * 4;
-  if (tableEnd > int64_t(b.size()) || pixelOffset < tableEnd - 4 * colours ||
-      int64_t{pixelOffset} + stride * height > int64_t(b.size())) {
+  if (tableEnd > int64_t(b.size()) || int64_t{pixelOffset} + stride * height > int64_t(b.size())) {
     error = "the BMP file is shorter than its colour table and rows";
+    return std::nullopt;
+  }
+  if (pixelOffset < tableEnd) {
+    error = "the BMP file is damaged: its pixel data (at " + std::to_string(pixelOffset) +
+            ") overlaps its headers or colour table (up to " + std::to_string(tableEnd) + ")";
+    return std::nullopt;
+  }
+  if (width == 0 || height == 0) {
+    error = "the image holds no pixels (" + std::to_string(width) + " x " +
+            std::to_string(height) + ")";
     return std::nullopt;
   }
   if (int64_t{width} * height > kMaxImagePixels) {
@@ -194,10 +203,11 @@ std::optional<PalettedImage> DecodePalettedImage(const std::vector<uint8_t>& byt
   return std::nullopt;
 }
 
-std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error) {
+std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error,
+                                               const std::string* cannotRead) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) {
-    error = "cannot be opened";
+    error = cannotRead != nullptr ? *cannotRead : "cannot be opened";
     return std::nullopt;
   }
   const std::streamoff size = in.tellg();
@@ -209,7 +219,7 @@ std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::str
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
   in.read(reinterpret_cast<char*>(bytes.data()), size);
   if (!in) {
-    error = "cannot be read";
+    error = cannotRead != nullptr ? *cannotRead : "cannot be read";
     return std::nullopt;
   }
   return DecodePalettedImage(bytes, error);

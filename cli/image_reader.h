@@ -27,6 +27,9 @@ inline constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 std::optional<PalettedImage> DecodePalettedImage(const std::vector<uint8_t>& bytes,
                                                  std::string& error);
 
-std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error);
+// A file that cannot be opened or read gives cannotRead as the error when
+// it is given.
+std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error,
+                                               const std::string* cannotRead = nullptr);
 
 }  // namespace dw::cli

@@ -1,6 +1,8 @@
 #include "cli/archive_report.h"
 #include "cli/commands.h"
 #include "cli/diagnostic_report.h"
+#include "cli/lod_entry_export.h"
+#include "cli/lod_input.h"
 #include "cli/lod_listing.h"
 #include "cli/open_archive.h"
 
@@ -11,6 +13,9 @@ namespace {
 std::optional<nlohmann::ordered_json> ListOne(const std::string& path, bool json,
                                               std::ostream& out, Messages& messages) {
   if (IsLodContainerInput(path)) return ListLodContainer(path, json, out, messages);
+  if (const std::optional<ResolvedLodInput> entry = ResolveLodInput(path);
+      entry && KindOfEntry(entry->entry()) != LodEntryKind::Def)
+    return ListLodFile(path, json, out, messages);
   std::optional<OpenedArchive> opened = OpenArchive(path, messages);
   if (!opened) return std::nullopt;
   const ArchiveReport report = ReportArchive(opened->archive, *opened->bytes);

@@ -14,9 +14,8 @@ namespace {
 constexpr int64_t kHeadBytes = 92;   // magic, kind, count and 80 unused bytes
 constexpr int64_t kEntryBytes = 32;  // name, offset, size, type, compressed size
 constexpr int64_t kNameBytes = 16;
-// The output grows in steps of at least this, doubling, so that a stated
-// size the stream never reaches costs no memory up front.
-constexpr int64_t kInflateChunk = int64_t{1} << 16;
+// The stream is inflated this much at a time.
+constexpr size_t kInflateChunk = size_t{1} << 16;
 
 std::optional<uint32_t> ReadU32(ByteCursor& cursor) {
   const uint8_t* at = cursor.Peek(4);
@@ -37,35 +36,29 @@ std::string Bytes(int64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " 
 
 ExtractedEntry Failed(std::string error) { return ExtractedEntry{{}, std::move(error)}; }
 
+// Inflates into one buffer of the stated size, reserved once and filled only
+// with what the stream gives: no doubling, no zeros written ahead.
 ExtractedEntry Inflate(const uint8_t* data, uint32_t compressedSize, uint32_t size) {
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return Failed("cannot start inflating the entry");
   std::vector<uint8_t> out;
+  out.reserve(size);
   stream.next_in = const_cast<Bytef*>(data);
   stream.avail_in = compressedSize;
   std::string error;
-  int status = Z_OK;
-  uint8_t beyond = 0;  // one byte past the stated size tells a longer stream apart
+  uint8_t chunk[kInflateChunk];
   for (;;) {
-    if (out.size() < size) {
-      // Grow only as far as the stream really produced output, up to the stated size.
-      const size_t grown =
-          std::min<size_t>(size, std::max<size_t>(out.size() * 2, size_t(kInflateChunk)));
-      const size_t before = out.size();
-      out.resize(grown);
-      stream.next_out = out.data() + before;
-      stream.avail_out = uInt(grown - before);
-      status = inflate(&stream, Z_NO_FLUSH);
-      out.resize(grown - stream.avail_out);
-    } else {
-      stream.next_out = &beyond;
-      stream.avail_out = 1;
-      status = inflate(&stream, Z_NO_FLUSH);
-      if (stream.avail_out == 0) {
-        error = "the zlib stream inflates past the entry's stated size of " + Bytes(size);
-        break;
-      }
+    // One byte past the stated size tells a longer stream apart.
+    const size_t room = std::min<size_t>(sizeof chunk, size_t(size) - out.size() + 1);
+    stream.next_out = chunk;
+    stream.avail_out = uInt(room);
+    const int status = inflate(&stream, Z_NO_FLUSH);
+    const size_t got = room - stream.avail_out;
+    if (out.size() + got > size) {
+      error = "the zlib stream inflates past the entry's stated size of " + Bytes(size);
+      break;
     }
+    out.insert(out.end(), chunk, chunk + got);
     if (status == Z_STREAM_END) {
       if (out.size() < size)
         error = "the zlib stream ends after " + Bytes(int64_t(out.size())) + " of the stated " +

@@ -65,12 +65,13 @@ bool IsLodContainerInput(const std::string& path) {
 
 std::optional<nlohmann::ordered_json> ListLodContainer(const std::string& path, bool json,
                                                        std::ostream& out, Messages& messages) {
-  const std::shared_ptr<const std::vector<uint8_t>> bytes = LodContainerBytes(path);
-  if (!bytes) {
+  const std::shared_ptr<LodSource> source = OpenLodSource(path);
+  if (!source) {
     messages.Error(path + ": cannot open or read the LOD container");
     return std::nullopt;
   }
-  const LodIndex index = ReadLodIndex(*bytes);
+  const std::vector<uint8_t>* bytes = &source->bytes();
+  const LodIndex& index = source->index();
   if (!index.container) {
     messages.Error(path + ": " + index.problems.front());
     return std::nullopt;

@@ -67,6 +67,12 @@ std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& mess
   ArchiveBytes cache;
   OpenedArchive opened;
   opened.archive.path = path;
+  if (const std::optional<ResolvedLodInput> entry = ResolveLodInput(path);
+      entry && KindOfEntry(entry->entry()) != LodEntryKind::Def) {
+    messages.Error(path + ": not a DEF archive (it is " + LodEntryKindText(entry->entry()) +
+                   " in the LOD container; export extracts it)");
+    return std::nullopt;
+  }
   if (const std::optional<LodInput> lod = SplitLodInput(path)) {
     opened.bytes = ReadLodInput(*lod, path, maxBytes, messages);
     if (!opened.bytes) return std::nullopt;

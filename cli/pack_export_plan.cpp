@@ -14,6 +14,9 @@
 namespace dw::cli {
 namespace {
 
+// What 32-bit offsets reach.
+constexpr int64_t kMaxArchiveBytes = int64_t{1} << 31;
+
 std::string Describe(const std::string& manifestPath, const ManifestFrame& frame) {
   return manifestPath + ": " + frame.where + " (\"" + frame.name + "\")";
 }
@@ -46,10 +49,20 @@ std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const s
     error = Describe(manifestPath, frame) + ": a negative size cannot be packed";
     return std::nullopt;
   }
-  if (int64_t{head.width} * head.height > kMaxImagePixels) {
-    error = Describe(manifestPath, frame) + ": the stored rectangle of " +
-            std::to_string(head.width) + " x " + std::to_string(head.height) +
+  if (int64_t{head.fullWidth} * head.fullHeight > kMaxImagePixels) {
+    error = Describe(manifestPath, frame) + ": the full frame of " +
+            std::to_string(head.fullWidth) + " x " + std::to_string(head.fullHeight) +
             " is larger than the converter packs";
+    return std::nullopt;
+  }
+  // The rectangle as the decoder places it (a margin below zero counts as
+  // zero) must lie in the full frame: outside it there are no pixels to pack.
+  const int64_t left = std::max(head.leftMargin, 0), top = std::max(head.topMargin, 0);
+  if (left + head.width > head.fullWidth || top + head.height > head.fullHeight) {
+    error = Describe(manifestPath, frame) + ": the stored rectangle of " +
+            std::to_string(head.width) + " x " + std::to_string(head.height) + " at " +
+            std::to_string(left) + ", " + std::to_string(top) + " passes the full frame of " +
+            std::to_string(head.fullWidth) + " x " + std::to_string(head.fullHeight);
     return std::nullopt;
   }
   const PalettedImage* image = images.Load(file, error);
@@ -113,6 +126,19 @@ std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manif
   std::vector<std::optional<pack::StoredFrame>> stored(offsets.size());
 
   const std::map<int32_t, std::string> files = FilesByOffset(*manifest);
+  // What the stored frames could take, summed before any is encoded: the
+  // first entry at an offset gives its head.
+  std::map<int32_t, int64_t> bounds;
+  for (const ManifestBlock& block : manifest->blocks)
+    for (const ManifestFrame& frame : block.frames)
+      bounds.emplace(frame.offset, pack::EncodedSizeBound(std::max(frame.head.width, 0),
+                                                          std::max(frame.head.height, 0)));
+  int64_t bound = 0;
+  for (const auto& entry : bounds) bound = std::min(bound + entry.second, int64_t{1} << 62);
+  if (bound > kMaxArchiveBytes) {
+    error = manifestPath + ": the archive would outgrow the 2 GiB that 32-bit offsets reach";
+    return std::nullopt;
+  }
   for (const ManifestBlock& block : manifest->blocks) {
     pack::BlockPlan out{block.identifier, block.reserved, {}};
     for (const ManifestFrame& frame : block.frames) {

@@ -15,6 +15,8 @@ namespace dw::cli {
 namespace {
 
 constexpr int32_t kSegmentColumns = 32;
+// What 32-bit offsets reach.
+constexpr int64_t kMaxArchiveBytes = int64_t{1} << 31;
 
 std::optional<pack::StoredFrame> EncodeImage(const PalettedImage& image, int32_t compression,
                                              bool keepSpecial, std::string& error) {
@@ -69,17 +71,20 @@ std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::
   plan.archiveType = manifest->type;
   std::map<std::tuple<std::string, std::string, int32_t>, size_t> shared;
   bool first = true;
+  int64_t bound = 0;  // what the frames encoded so far could take
   for (const FolderBlock& block : manifest->blocks) {
     pack::BlockPlan out{block.identifier, {}, {}};
     for (const FolderFrame& frame : block.frames) {
-      const std::string name = frame.name.value_or(Stem(frame.file));
-      const std::optional<pack::FrameName> field = pack::NameField(name);
-      if (!field || name.size() >= size_t(kFrameNameSize)) {
-        error = manifestPath + ": " + frame.where + ": the name \"" + name +
-                "\" is longer than 12 bytes";
+      std::optional<std::string> name = frame.name;
+      if (!name) name = FrameNameBytes(Stem(frame.file), why);  // as UTF-8 on disk
+      const std::optional<pack::FrameName> field =
+          name ? pack::NameField(*name) : std::optional<pack::FrameName>();
+      if (!field) {
+        error = manifestPath + ": " + frame.where + ": the name " +
+                (name ? "\"" + *name + "\" is longer than 12 bytes" : "taken from the file: " + why);
         return std::nullopt;
       }
-      const auto key = std::make_tuple(name, frame.file, frame.compression);
+      const auto key = std::make_tuple(*name, frame.file, frame.compression);
       auto found = shared.find(key);
       if (found == shared.end()) {
         const PalettedImage* image = images.Load(frame.file, error);
@@ -95,6 +100,12 @@ std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::
           error = images.PathOf(frame.file) + ": " + std::to_string(image->width) + " x " +
                   std::to_string(image->height) + " pixels, but pack.json gives the archive " +
                   std::to_string(plan.width) + " x " + std::to_string(plan.height);
+          return std::nullopt;
+        }
+        // Each image is checked for room before it is encoded.
+        bound += pack::EncodedSizeBound(image->width, image->height);
+        if (bound > kMaxArchiveBytes) {
+          error = manifestPath + ": the archive would outgrow the 2 GiB that 32-bit offsets reach";
           return std::nullopt;
         }
         std::optional<pack::StoredFrame> stored =

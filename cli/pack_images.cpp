@@ -3,16 +3,29 @@
 #include <cstring>
 #include <fstream>
 
+#include "cli/archive_report.h"
+#include "cli/contained_path.h"
+
 namespace dw::cli {
 
 const PalettedImage* PackImages::Load(const std::string& file, std::string& error) {
   auto found = images_.find(file);
   if (found == images_.end()) {
-    const std::string path = PathOf(file);
+    const std::string path = PrintableName(PathOf(file));
+    // One answer for every file that cannot be used, wherever it is and
+    // whether it exists or not.
+    const std::string unusable =
+        path + ": cannot be used (an image must be a readable file inside " +
+        PrintableName(folder_) + ")";
+    const std::optional<std::string> inside = FileInsideFolder(folder_, file);
+    if (!inside) {
+      error = unusable;
+      return nullptr;
+    }
     std::string why;
-    std::optional<PalettedImage> image = ReadPalettedImage(path, why);
+    std::optional<PalettedImage> image = ReadPalettedImage(*inside, why, &unusable);
     if (!image) {
-      error = path + ": " + why;
+      error = why == unusable ? why : path + ": " + why;
       return nullptr;
     }
     found = images_.emplace(file, std::move(*image)).first;

@@ -1,10 +1,12 @@
 #include "cli/pack_manifest.h"
 
+#include <cstdio>
 #include <initializer_list>
 #include <limits>
 #include <nlohmann/json.hpp>
 
 #include "archive/text_encoding.h"
+#include "cli/archive_report.h"
 
 namespace dw::cli {
 namespace {
@@ -103,6 +105,15 @@ std::array<uint8_t, kPaletteFileSize> PaletteArray(const Json& value, const std:
   return palette;
 }
 
+// A name given as UTF-8, as the archive stores it: in Windows-1251, which
+// must hold every character, and at most 12 bytes.
+std::string NameBytes(const Json& value, const std::string& where) {
+  std::string why;
+  const std::optional<std::string> name = FrameNameBytes(Text(value, where), why);
+  if (!name) Fail(where, why);
+  return *name;
+}
+
 // A raw name: at most 12 bytes and the zero that ends it, or, from nameHex
 // only, all 13 bytes of the field.
 std::string FrameName(const Json& frame, const std::string& where) {
@@ -117,11 +128,7 @@ std::string FrameName(const Json& frame, const std::string& where) {
       if (b == 0) Fail(Field(where, "nameHex"), "holds a zero byte inside the name");
     return std::string(bytes.begin(), bytes.end());
   }
-  const std::string name = Utf8ToCp1251(Text(Member(frame, where, "name"), Field(where, "name")));
-  if (name.size() >= size_t(kFrameNameSize))
-    Fail(Field(where, "name"), "\"" + name + "\" is " + std::to_string(name.size()) +
-                                   " bytes; a name holds at most 12 and its ending zero");
-  return name;
+  return NameBytes(Member(frame, where, "name"), Field(where, "name"));
 }
 
 ManifestFrame ExportFrame(const Json& value, const std::string& where) {
@@ -152,6 +159,34 @@ ManifestFrame ExportFrame(const Json& value, const std::string& where) {
 }
 
 }  // namespace
+
+std::optional<std::string> FrameNameBytes(const std::string& utf8, std::string& why) {
+  std::string missing;
+  const std::optional<std::string> name = Utf8ToCp1251Exact(utf8, missing);
+  if (!name) {
+    const auto lead = uint8_t(missing[0]);
+    if (missing.size() == 1 && lead >= 0x80) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", lead);
+      why = "\"" + PrintableName(utf8) + "\" is not UTF-8 (byte " + hex + ")";
+    } else {
+      // The code point of a well-formed sequence of 2 to 4 bytes.
+      uint32_t c = lead & (0xFF >> (missing.size() + 1));
+      for (size_t i = 1; i < missing.size(); ++i) c = c << 6 | (uint8_t(missing[i]) & 0x3F);
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+      why = "\"" + PrintableName(utf8) + "\" holds \"" + missing + "\" (" + code +
+            "), which Windows-1251 names cannot hold";
+    }
+    return std::nullopt;
+  }
+  if (name->size() >= size_t(kFrameNameSize)) {
+    why = "\"" + PrintableName(utf8) + "\" is " + std::to_string(name->size()) +
+          " bytes; a name holds at most 12 and its ending zero";
+    return std::nullopt;
+  }
+  return name;
+}
 
 std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::string& error) {
   try {
@@ -235,11 +270,7 @@ std::optional<FolderManifest> ParseFolderManifest(std::string_view text, std::st
           const Json& item = Object(frames[f], at, {"file", "name", "compression"});
           frame.file = Text(Member(item, at, "file"), Field(at, "file"));
           if (item.contains("name")) {
-            const std::string name = Utf8ToCp1251(Text(item["name"], Field(at, "name")));
-            if (name.size() >= size_t(kFrameNameSize))
-              Fail(Field(at, "name"), "\"" + name + "\" is " + std::to_string(name.size()) +
-                                          " bytes; a name holds at most 12 and its ending zero");
-            frame.name = name;
+            frame.name = NameBytes(item["name"], Field(at, "name"));
           }
           if (item.contains("compression")) {
             frame.compression = static_cast<int32_t>(

@@ -39,6 +39,10 @@ struct ExportManifest {
   bool crop = false;         // images hold the stored rectangle only
 };
 
+// A frame name given as UTF-8 as the archive stores it (Windows-1251, at
+// most 12 bytes), or nothing with why not (naming the character it lacks).
+std::optional<std::string> FrameNameBytes(const std::string& utf8, std::string& why);
+
 std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::string& error);
 
 struct FolderFrame {

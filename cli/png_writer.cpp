@@ -99,7 +99,47 @@ std::string WriteFile(AtomicFile& out, const BmpView& image, const Target& targe
   return EncodePng(file, image, target, message) ? std::string() : std::string(message);
 }
 
+// As EncodePng, for red, green, blue rows.
+bool EncodeRgbPng(std::FILE* file, int32_t width, int32_t height, png_bytepp rows, char* message) {
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
+  png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+  if (info == nullptr) {
+    png_destroy_write_struct(&png, nullptr);
+    std::snprintf(message, kMessageSize, "out of memory");
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_set_rows(png, info, rows);
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
 }  // namespace
+
+std::string WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const uint8_t* rgb) {
+  if (width <= 0 || height <= 0) {
+    return "an image of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels cannot be stored as PNG";
+  }
+  std::vector<png_bytep> rows(static_cast<size_t>(height));
+  for (int32_t y = 0; y < height; ++y)
+    rows[size_t(y)] = const_cast<png_bytep>(rgb + int64_t{y} * width * 3);
+  std::FILE* file = out.file();
+  if (file == nullptr) return {};  // the file says why
+  char message[kMessageSize] = {};
+  return EncodeRgbPng(file, width, height, rows.data(), message) ? std::string()
+                                                                 : std::string(message);
+}
 
 BmpView ViewOf(const IndexedImage& image) {
   BmpView view;

@@ -39,4 +39,10 @@ std::string WritePng(AtomicFile& file, const BmpView& image, bool transparentZer
 std::string WriteRgbaPng(AtomicFile& file, const BmpView& image,
                          const std::array<Rgba, 256>& colours);
 
+// Writes width x height pixels of red, green, blue (top row first, 3 bytes a
+// pixel, no padding) as an 8-bit RGB PNG into the file. Returns an empty
+// string, or what the encoder refused (a failed write is the file's own error).
+std::string WriteRgbPng(AtomicFile& file, int32_t width, int32_t height,
+                        const uint8_t* rgb);
+
 }  // namespace dw::cli

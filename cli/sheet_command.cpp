@@ -137,9 +137,7 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
   const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
-  DecodeBudget budget(request.maxOutput > 0
-                          ? request.maxOutput
-                          : DecodeBudget::LimitFor(int64_t(opened->bytes->size())));
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   DecodedHeads heads(source);

@@ -25,10 +25,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
   }
-  const int64_t limit = request.maxOutput > 0
-                            ? request.maxOutput
-                            : DecodeBudget::LimitFor(int64_t(opened->bytes->size()));
-  DecodeBudget budget(limit);
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
   // The joined image is held whole (twice when it goes to standard output)
   // and written whole: its size, from the heads alone, is drawn first.
   const int64_t height = DecodedImageSize(archive, *opened->bytes, resolved.indices[0]).height;
@@ -45,7 +42,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
       !budget.ReserveWritten(kBmpPixelOffset + pixels)) {
     messages.Error(request.output + ": the strip of " + std::to_string(width) + " x " +
                    std::to_string(height) + " pixels would pass the limit of " +
-                   std::to_string(limit) + " bytes (raise it with --max-output)");
+                   std::to_string(budget.writtenLimit()) + " bytes (raise it with --max-output)");
     return messages.ExitStatus();
   }
   Diagnostics decoded;

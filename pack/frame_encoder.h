@@ -31,6 +31,18 @@ struct EncodeOptions {
 std::optional<std::vector<uint8_t>> EncodeFrame(const PixelRect& rect, const EncodeOptions& options,
                                                 std::string& error);
 
+// At least as many bytes as EncodeFrame gives, with the 32-byte head, for a
+// rectangle of width x height (each at most 2^31): what an archive's size is
+// checked with before anything is encoded. Worst case, runs of one pixel
+// alternate between fill and literal: under 3 bytes a pixel, plus the rows'
+// table entries.
+// Saturates at 2^62.
+inline int64_t EncodedSizeBound(int64_t width, int64_t height) {
+  constexpr int64_t kMost = int64_t{1} << 62;
+  if (width * height > kMost / 4) return kMost;
+  return 32 + height * (4 + 2 * (width / 32 + 1)) + 3 * width * height;
+}
+
 // The smallest rectangle holding every non-zero index of a full image
 // (width x height, top row first). An image of index 0 only gives 0 x 0 at 0, 0.
 struct Trim {

@@ -166,19 +166,27 @@ TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
 }
 
 // Counts far beyond the file end with it: the offsets of INT32_MAX names
-// would follow them, so none lies inside.
-TEST_F(LoadArchiveTest, HugeCountsEndWithTheFile) {
+// would follow them, so none lies inside. A directory without frames is
+// damage too.
+TEST_F(LoadArchiveTest, HugeCountsEndWithTheFileAndNoFramesIsReported) {
   ArchiveSpec frames;
   frames.blocks = {BlockOf({"a", "b", "c"}, {3, 2, 1}), BlockOf({"later"}, {9})};
   frames.blocks[0].declaredCount = INT32_MAX;
   ArchiveSpec blocks;
   blocks.blocks = {BlockOf({"a"}, {1}), BlockOf({"b"}, {2})};
   blocks.blockCount = INT32_MAX;
+  ArchiveSpec emptyBlock;
+  emptyBlock.blocks = {Block{}};
   const struct {
     ArchiveSpec plan;
     std::vector<std::string> names, problems;
-  } cases[] = {{frames, {}, {"block 0 declares 2147483647 frames but the file holds 0 of them"}},
-               {blocks, {"a", "b"}, {"the file holds 2 of 2147483647 declared blocks"}}};
+  } cases[] = {{frames,
+                {},
+                {"block 0 declares 2147483647 frames but the file holds 0 of them",
+                 "the archive holds no frames"}},
+               {blocks, {"a", "b"}, {"the file holds 2 of 2147483647 declared blocks"}},
+               {ArchiveSpec{}, {}, {"the archive holds no frames"}},
+               {emptyBlock, {}, {"the archive holds no frames"}}};
   for (const auto& c : cases) {
     EXPECT_EQ(Problems(Load(BuildArchive(c.plan))), c.problems);
     EXPECT_EQ(Names(state_), c.names);

@@ -9,14 +9,24 @@
 namespace dw {
 namespace {
 
-TEST(DecodeBudgetLimit, IsAGenerousMultipleOfTheArchiveWithAFloorOfFourGiB) {
-  EXPECT_EQ(DecodeBudget::LimitFor(0), int64_t{4} << 30);
-  EXPECT_EQ(DecodeBudget::LimitFor(517'000), int64_t{4} << 30);  // the largest real archive
-  EXPECT_EQ(DecodeBudget::LimitFor(int64_t{100} << 20), int64_t{100} << 30);
-  EXPECT_EQ(DecodeBudget::LimitFor(-5), int64_t{4} << 30);
-  EXPECT_EQ(DecodeBudget::LimitFor(std::numeric_limits<int64_t>::max()),
-            std::numeric_limits<int64_t>::max());
-  EXPECT_EQ(DecodeBudget::LimitFor(10, 1000), 10240);
+TEST(DecodeBudgetLimit, IsTheLargerOf256MiBAnd1024TimesTheInputUnlessChosen) {
+  constexpr int64_t kMiB = int64_t{1} << 20;
+  const struct {
+    int64_t size, chosen, limit;
+  } rows[] = {
+      {0, 0, 256 * kMiB},
+      {-5, 0, 256 * kMiB},
+      {104'577, 0, 256 * kMiB},  // a real archive that writes 212 times its size
+      {517'000, 0, 517'000 * 1024},
+      {100 * kMiB, 0, int64_t{100} << 30},
+      {std::numeric_limits<int64_t>::max(), 0, std::numeric_limits<int64_t>::max()},
+      {100 * kMiB, 64 * kMiB, 64 * kMiB},  // --max-output lowers it
+      {10, 1 << 30, 1 << 30},              // and raises it
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(DecodeBudget::LimitForInput(row.size, row.chosen), row.limit) << row.size;
+    EXPECT_EQ(DecodeBudget::ForInput(row.size, row.chosen).decodedLimit(), row.limit);
+  }
 }
 
 TEST(DecodeBudgetReserve, TakesUpToTheLimitThenRefusesWithoutTakingAnything) {

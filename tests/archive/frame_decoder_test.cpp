@@ -165,6 +165,27 @@ TEST_F(DecodeFrameTest, ByteRunRowReadsLiteralThenBackground) {
   EXPECT_EQ(Pixels(bmp), (Bytes{0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}));
 }
 
+// The file does not say what lies past the width: the pixels inside it are
+// kept, and the frame is reported once, whole or in bands.
+TEST_F(DecodeFrameTest, RunsPastTheWidthAreCutThereAndReported) {
+  const struct {
+    SpriteFrame frame;
+    Bytes pixels;
+    std::string problem;
+  } rows[] = {
+      {RawData(1, 4, 2, 3, 2, {8, 0, 0, 0, 8, 0, 0, 0, 0xFF, 0x03, 1, 2, 3, 4}),
+       {1, 2, 3, 0, 1, 2, 3, 0},
+       "frame 0: row 0 holds runs past the frame's width of 3 pixels (and 1 more rows)"},
+      {RawData(3, 5, 1, 5, 1, {2, 0, 0xE5, 1, 2, 3, 4, 5, 6}),
+       {1, 2, 3, 4, 5, 0, 0, 0},
+       "frame 0: row 0 holds runs past the frame's width of 5 pixels"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(Pixels(Decode(OneFrame(row.frame))), row.pixels);
+    EXPECT_EQ(Problems(), std::vector<std::string>{row.problem});
+  }
+}
+
 TEST_F(DecodeFrameTest, LongestRunsCoverTheirWholeLength) {
   const Bytes literal = Sequence(44, 100);
   Bytes data = {4, 0, 0, 0, 0x01, 0xFF, 0xFF, 43};  // 256 background, 44 literal

@@ -272,25 +272,59 @@ TEST_F(ExportCommand, KeepSpecialDiffersFromTheDefaultExactlyOnFillRuns) {
 
 // A tiny archive whose entries all name one tall frame: the budget of one
 // archive ends the export cleanly, keeps the files written and fails the run.
-TEST(ExportBudget, HostileArchiveStopsAtMaxOutputAndExitsOne) {
+// By default it stops at 256 MiB.
+TEST(ExportBudget, HostileArchiveStopsAtTheLimitAndExitsOne) {
+  const struct {
+    std::vector<std::string> option;
+    int64_t limit;
+    size_t files;
+  } rows[] = {{{"--max-output", "8M"}, int64_t{8} << 20, 7}, {{}, int64_t{256} << 20, 255}};
+  for (const auto& row : rows) {
+    TempDir dir;
+    ArchiveSpec plan;
+    plan.frames = {MakeFrame(0, 4, 1 << 18, 0, 0, 0, 0, {})};  // 1 MiB of rows
+    Block block;
+    for (int i = 0; i < 2000; ++i) block.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
+    plan.blocks = {block};
+    const std::string archive = WriteArchive(dir, "hostile.def", plan);
+    std::vector<std::string> args = {"export", archive, dir.File("out")};
+    args.insert(args.begin() + 1, row.option.begin(), row.option.end());
+    const RunResult r = RunCli(args);
+    EXPECT_EQ(r.status, 1);
+    const std::string at = std::to_string(row.files);
+    EXPECT_NE(r.err.find("hostile.def: stopped at frame " + at + " (f" + at +
+                         ".pcx): the output would pass the limit of " + std::to_string(row.limit) +
+                         " bytes for one archive (raise it with --max-output)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(at + " files written from 1 archive"), std::string::npos) << r.err;
+    const std::vector<std::string> files = FilesIn(dir.File("out"));
+    ASSERT_EQ(files.size(), row.files);
+    for (const std::string& file : files)
+      EXPECT_EQ(fs::file_size(dir.File("out/" + file)), 1078u + 4 * (1 << 18)) << file;
+  }
+}
+
+// Shaped as a real creature archive: small stored pictures in large frames,
+// every entry its own head; its export writes over 200 times its size.
+TEST(ExportBudget, RealShapedArchiveWritingTwoHundredTimesItsSizeConvertsWhole) {
   TempDir dir;
   ArchiveSpec plan;
-  plan.frames = {MakeFrame(0, 4, 1 << 18, 0, 0, 0, 0, {})};  // 1 MiB of rows
+  plan.width = 300;
+  plan.height = 300;
   Block block;
-  for (int i = 0; i < 2000; ++i) block.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
+  for (int i = 0; i < 60; ++i) {
+    plan.frames.push_back(MakeFrame(1, 480, 420, 24, 24, 100, 120, PatternPixels(24, 24, i)));
+    block.entries.push_back({"c" + std::to_string(i) + ".pcx", i, {}, {}});
+  }
   plan.blocks = {block};
-  const std::string archive = WriteArchive(dir, "hostile.def", plan);
-  const RunResult r = RunCli({"export", "--max-output", "8M", archive, dir.File("out")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("hostile.def: stopped at frame 7 (f7.pcx): the output would pass the "
-                       "limit of 8388608 bytes for one archive (raise it with --max-output)"),
-            std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("7 files written from 1 archive"), std::string::npos) << r.err;
-  const std::vector<std::string> files = FilesIn(dir.File("out"));
-  ASSERT_EQ(files.size(), 7u);
-  for (const std::string& file : files)
-    EXPECT_EQ(fs::file_size(dir.File("out/" + file)), 1078u + 4 * (1 << 18)) << file;
+  const std::string archive = WriteArchive(dir, "creature.def", plan);
+  const RunResult r = RunCli({"export", archive, dir.File("out")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  int64_t written = 0;
+  for (const std::string& file : FilesIn(dir.File("out"))) written += int64_t(fs::file_size(dir.File("out/" + file)));
+  EXPECT_EQ(FilesIn(dir.File("out")).size(), 60u);
+  EXPECT_GT(written, 200 * int64_t(fs::file_size(archive)));
 }
 
 TEST(ExportBudget, RaisingMaxOutputLetsTheWholeArchiveThrough) {

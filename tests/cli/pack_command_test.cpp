@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "tests/cli/pack_test_support.h"
@@ -195,9 +197,57 @@ class PackRefuses : public ::testing::Test {
   nlohmann::ordered_json manifest;
 };
 
-TEST_F(PackRefuses, AMissingImage) {
-  fs::remove(dir.File("x/" + FileOf(0, 2)));
-  EXPECT_NE(PackFails(false).find(FileOf(0, 2) + ": cannot be opened"), std::string::npos);
+// Only files inside the manifest's folder are read; every file that cannot
+// be used gets the same words, whether it exists or not.
+TEST_F(PackRefuses, AnyImageOutsideItsFolderOrMissingWithOneMessage) {
+  fs::copy_file(dir.File("x/" + FileOf(0, 0)), dir.File("outside.bmp"));
+  fs::create_symlink("../outside.bmp", dir.File("x/link.bmp"));
+  const std::string original = FileOf(0, 0);
+  for (const std::string& file :
+       {std::string("gone.bmp"), std::string("../outside.bmp"), dir.File("outside.bmp"),
+        std::string("link.bmp"), original + std::string("\0.png", 5)}) {
+    manifest["blocks"][0]["frames"][0]["file"] = file;
+    std::string shown = file;
+    std::replace(shown.begin(), shown.end(), '\0', '?');
+    EXPECT_NE(PackFails().find("x/" + shown + ": cannot be used (an image must be a readable "
+                               "file inside " + dir.File("x") + ")"),
+              std::string::npos)
+        << file;
+  }
+}
+
+// Checked before anything is allocated or encoded, each naming what is wrong.
+TEST_F(PackRefuses, NamesRectanglesAndImagesThatDoNotFit) {
+  const std::string first = FileOf(0, 0);
+  const nlohmann::ordered_json saved = manifest;
+  const struct {
+    std::function<void(nlohmann::ordered_json&)> change;
+    std::string message;
+  } rows[] = {
+      {[](auto& m) {
+         m["blocks"][0]["frames"][3]["name"] = "walk\u2603";
+         m["blocks"][0]["frames"][3].erase("nameHex");
+       },
+       "blocks[0].frames[3].name: \"walk\u2603\" holds \"\u2603\" (U+2603), which Windows-1251 "
+       "names cannot hold"},
+      {[](auto& m) {
+         m["blocks"][0]["frames"][0]["width"] = 8192;
+         m["blocks"][0]["frames"][0]["height"] = 8192;
+       },
+       "the stored rectangle of 8192 x 8192 at 1, 2 passes the full frame of 16 x 10"},
+      {[&](auto&) {
+         std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + first));
+         PutInt32(bmp, 10, 54 + 4 * 200);  // inside the colour table
+         WriteFile(dir.File("x/" + first), bmp);
+       },
+       first + ": the BMP file is damaged: its pixel data (at 854) overlaps its headers or "
+               "colour table (up to 1078)"},
+  };
+  for (const auto& row : rows) {
+    manifest = saved;
+    row.change(manifest);
+    EXPECT_NE(PackFails().find(row.message), std::string::npos) << row.message;
+  }
 }
 
 TEST_F(PackRefuses, AnImageWithAnotherPalette) {
@@ -357,6 +407,20 @@ TEST(PackFromFolder, RefusesAnImageOfAnotherPaletteOrSize) {
   EXPECT_NE(result.err.find("a.bmp: 4 x 4 pixels, but pack.json gives the archive 5 x"),
             std::string::npos)
       << result.err;
+
+  // An image without pixels, and a name the archive cannot hold.
+  WriteFile(dir.File("empty.bmp"), Bmp8(0, 4, {}, palette));
+  WriteFile(dir.File("\u263A.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
+  for (const auto& [file, message] :
+       {std::pair<std::string, std::string>{"empty.bmp", "empty.bmp: the image holds no pixels (0 x 4)"},
+        {"\u263A.bmp", "blocks[0].frames[0]: the name taken from the file: \"\u263A\" holds \"\u263A\" "
+                      "(U+263A), which Windows-1251 names cannot hold"}}) {
+    WriteJsonFile(dir.File("pack.json"),
+                  {{"type", 1}, {"blocks", {{{"identifier", 0}, {"frames", {file}}}}}});
+    result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+  }
 }
 
 }  // namespace
