@@ -16,6 +16,7 @@ DUSKWEAVE_TEST_PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth
   desktop-file-utils appstream shared-mime-info dpkg-dev
+  python3-jsonschema
 )
 
 # Prints those of the named packages that are not installed.
