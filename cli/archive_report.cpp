@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <sstream>
+#include <cstdio>
+#include <ostream>
 
 #include "archive/frame_info.h"
 #include "archive/text_encoding.h"
@@ -56,6 +57,7 @@ ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& 
   report.width = archive.head.width;
   report.height = archive.head.height;
   report.blockCount = archive.head.blockCount;
+  report.frames.reserve(size_t(archive.frameCount()));
   for (int32_t i = 0; i < archive.frameCount(); ++i) {
     FrameReport frame;
     frame.index = i;
@@ -78,58 +80,68 @@ ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& 
   return report;
 }
 
-std::string FormatReport(const ArchiveReport& report) {
-  std::ostringstream out;
+namespace {
+
+constexpr size_t kColumns = 9;
+using Row = std::array<std::string, kColumns>;
+
+Row RowOf(const FrameReport& frame) {
+  Row row;
+  row[0] = std::to_string(frame.index);
+  row[1] = PrintableName(frame.name);
+  row[2] = std::to_string(frame.blockIdentifier);
+  row[3] = std::to_string(frame.indexInBlock);
+  row[4] = std::to_string(frame.offset);
+  if (frame.head) {
+    const FrameHeader& h = *frame.head;
+    row[5] = std::to_string(h.compression);
+    row[6] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
+    row[7] = std::to_string(h.width) + "x" + std::to_string(h.height);
+    row[8] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
+  } else {
+    row[5] = row[6] = row[7] = row[8] = "-";
+  }
+  return row;
+}
+
+}  // namespace
+
+void PrintReport(const ArchiveReport& report, std::ostream& out) {
   out << "Archive: " << PrintableName(report.path) << '\n'
       << "Type:    " << Hex32(report.type) << " (" << report.type << ")\n"
       << "Size:    " << report.width << " x " << report.height << '\n'
       << "Blocks:  " << report.blockCount << '\n'
       << "Frames:  " << report.frames.size() << '\n';
-  if (report.frames.empty()) return out.str();
+  if (report.frames.empty()) return;
 
-  constexpr size_t kColumns = 9;
-  const std::array<std::string, kColumns> titles = {
-      "Index", "Name", "Block", "In block", "Offset", "Compression", "Full", "Stored", "Margins"};
+  const Row titles = {"Index", "Name",  "Block",  "In block", "Offset",
+                      "Compression", "Full", "Stored", "Margins"};
   const std::array<bool, kColumns> rightAligned = {true, false, true,  true, true,
                                                    true, false, false, false};
-  std::vector<std::array<std::string, kColumns>> rows;
-  for (const FrameReport& frame : report.frames) {
-    std::array<std::string, kColumns> row;
-    row[0] = std::to_string(frame.index);
-    row[1] = PrintableName(frame.name);
-    row[2] = std::to_string(frame.blockIdentifier);
-    row[3] = std::to_string(frame.indexInBlock);
-    row[4] = std::to_string(frame.offset);
-    if (frame.head) {
-      const FrameHeader& h = *frame.head;
-      row[5] = std::to_string(h.compression);
-      row[6] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
-      row[7] = std::to_string(h.width) + "x" + std::to_string(h.height);
-      row[8] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
-    } else {
-      row[5] = row[6] = row[7] = row[8] = "-";
-    }
-    rows.push_back(std::move(row));
-  }
+  // The rows are made twice, once for the column widths and once to print,
+  // rather than held: a table of 100,000 frames would hold far more memory
+  // than the archive itself.
   std::array<size_t, kColumns> widths{};
-  for (size_t c = 0; c < kColumns; ++c) {
-    widths[c] = DisplayWidth(titles[c]);
-    for (const auto& row : rows) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  for (size_t c = 0; c < kColumns; ++c) widths[c] = DisplayWidth(titles[c]);
+  for (const FrameReport& frame : report.frames) {
+    const Row row = RowOf(frame);
+    for (size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
   }
-  auto printRow = [&](const std::array<std::string, kColumns>& row) {
-    std::string line;
+  std::string line;
+  auto printRow = [&](const Row& row) {
+    line.clear();
     for (size_t c = 0; c < kColumns; ++c) {
       if (c > 0) line += "  ";
       // The last column needs no trailing blanks.
       line += (c + 1 == kColumns && !rightAligned[c]) ? row[c]
                                                       : Pad(row[c], widths[c], rightAligned[c]);
     }
-    out << line << '\n';
+    line += '\n';
+    out << line;
   };
   out << '\n';
   printRow(titles);
-  for (const auto& row : rows) printRow(row);
-  return out.str();
+  for (const FrameReport& frame : report.frames) printRow(RowOf(frame));
 }
 
 void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head) {

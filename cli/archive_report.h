@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,8 @@ struct ArchiveReport {
 
 ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& bytes);
 
-std::string FormatReport(const ArchiveReport& report);
+// The table for people, written straight to out.
+void PrintReport(const ArchiveReport& report, std::ostream& out);
 // "problems" is left empty for the caller, who knows what stderr showed.
 nlohmann::ordered_json ReportToJson(const ArchiveReport& report);
 

@@ -29,7 +29,7 @@ std::optional<nlohmann::ordered_json> ListOne(const std::string& path, bool json
     problems.Add(heads);
   }
   if (!json) {
-    out << FormatReport(report);
+    PrintReport(report, out);
     return nlohmann::ordered_json();
   }
   nlohmann::ordered_json result = ReportToJson(report);
