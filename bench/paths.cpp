@@ -119,7 +119,7 @@ class PathsReport {
     if (verdict == 0) failed_ = true;
     if (!b.problem.empty()) problems_.push_back(path + " (" + converter + "): " + b.problem);
   }
-  void Note(const std::string& text) { table_.AddRow({"", text}); }
+  void Note(const std::string& text) { table_.AddSection(text); }
   bool Print(std::ostream& out) const {
     table_.Print(out);
     for (const std::string& p : problems_) out << "problem: " << p << '\n';

@@ -57,27 +57,34 @@ ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& 
   report.width = archive.head.width;
   report.height = archive.head.height;
   report.blockCount = archive.head.blockCount;
-  report.frames.reserve(size_t(archive.frameCount()));
-  for (int32_t i = 0; i < archive.frameCount(); ++i) {
-    FrameReport frame;
-    frame.index = i;
-    frame.name = Cp1251ToUtf8(archive.frames[size_t(i)].name);
-    frame.offset = archive.frames[size_t(i)].offset;
-    frame.head = ReadFrameHeader(archive, bytes, i);
-    report.frames.push_back(std::move(frame));
-  }
+  report.archive = &archive;
+  report.bytes = &bytes;
+  report.places.resize(size_t(archive.frameCount()));
   // Each table entry is one directory entry: where it stands in its block.
   const std::vector<int32_t> table = TableIndicesOfDirectory(archive);
   size_t d = 0;
   for (size_t b = 0; b < archive.blocks.size(); ++b) {
     for (size_t k = 0; k < archive.blocks[b].frames.size() && d < table.size(); ++k, ++d) {
-      FrameReport& frame = report.frames[size_t(table[d])];
-      frame.blockIdentifier = archive.blocks[b].identifier;
-      frame.blockPosition = int32_t(b);
-      frame.indexInBlock = int32_t(k);
+      FramePlace& place = report.places[size_t(table[d])];
+      place.blockIdentifier = archive.blocks[b].identifier;
+      place.blockPosition = int32_t(b);
+      place.indexInBlock = int32_t(k);
     }
   }
   return report;
+}
+
+FrameReport ArchiveReport::frame(int32_t index) const {
+  FrameReport frame;
+  frame.index = index;
+  frame.name = Cp1251ToUtf8(archive->frames[size_t(index)].name);
+  frame.offset = archive->frames[size_t(index)].offset;
+  frame.head = ReadFrameHeader(*archive, *bytes, index);
+  const FramePlace& place = places[size_t(index)];
+  frame.blockIdentifier = place.blockIdentifier;
+  frame.blockPosition = place.blockPosition;
+  frame.indexInBlock = place.indexInBlock;
+  return frame;
 }
 
 namespace {
@@ -111,8 +118,8 @@ void PrintReport(const ArchiveReport& report, std::ostream& out) {
       << "Type:    " << Hex32(report.type) << " (" << report.type << ")\n"
       << "Size:    " << report.width << " x " << report.height << '\n'
       << "Blocks:  " << report.blockCount << '\n'
-      << "Frames:  " << report.frames.size() << '\n';
-  if (report.frames.empty()) return;
+      << "Frames:  " << report.frameCount() << '\n';
+  if (report.frameCount() == 0) return;
 
   const Row titles = {"Index", "Name",  "Block",  "In block", "Offset",
                       "Compression", "Full", "Stored", "Margins"};
@@ -123,8 +130,8 @@ void PrintReport(const ArchiveReport& report, std::ostream& out) {
   // than the archive itself.
   std::array<size_t, kColumns> widths{};
   for (size_t c = 0; c < kColumns; ++c) widths[c] = DisplayWidth(titles[c]);
-  for (const FrameReport& frame : report.frames) {
-    const Row row = RowOf(frame);
+  for (int32_t i = 0; i < report.frameCount(); ++i) {
+    const Row row = RowOf(report.frame(i));
     for (size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
   }
   std::string line;
@@ -141,7 +148,7 @@ void PrintReport(const ArchiveReport& report, std::ostream& out) {
   };
   out << '\n';
   printRow(titles);
-  for (const FrameReport& frame : report.frames) printRow(RowOf(frame));
+  for (int32_t i = 0; i < report.frameCount(); ++i) printRow(RowOf(report.frame(i)));
 }
 
 void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head) {
@@ -169,9 +176,10 @@ nlohmann::ordered_json ReportToJson(const ArchiveReport& report) {
   json["width"] = report.width;
   json["height"] = report.height;
   json["blockCount"] = report.blockCount;
-  json["frameCount"] = report.frames.size();
+  json["frameCount"] = size_t(report.frameCount());
   json["frames"] = nlohmann::ordered_json::array();
-  for (const FrameReport& frame : report.frames) {
+  for (int32_t i = 0; i < report.frameCount(); ++i) {
+    const FrameReport frame = report.frame(i);
     nlohmann::ordered_json item;
     item["index"] = frame.index;
     item["name"] = frame.name;

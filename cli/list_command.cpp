@@ -16,7 +16,8 @@ std::optional<nlohmann::ordered_json> ListOne(const std::string& path, bool json
   const ArchiveReport report = ReportArchive(opened->archive, *opened->bytes);
   // Heads outside the file are damage the listing itself finds.
   Diagnostics heads;
-  for (const FrameReport& frame : report.frames) {
+  for (int32_t i = 0; i < report.frameCount(); ++i) {
+    const FrameReport frame = report.frame(i);
     if (frame.head) continue;
     Diagnostic d;
     d.kind = DiagnosticKind::FrameHeadOutside;
