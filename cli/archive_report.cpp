@@ -169,7 +169,7 @@ void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader
   frame["topMargin"] = head->topMargin;
 }
 
-nlohmann::ordered_json ReportToJson(const ArchiveReport& report) {
+nlohmann::ordered_json ReportHeadToJson(const ArchiveReport& report) {
   nlohmann::ordered_json json;
   json["archive"] = report.path;
   json["type"] = report.type;
@@ -178,19 +178,19 @@ nlohmann::ordered_json ReportToJson(const ArchiveReport& report) {
   json["blockCount"] = report.blockCount;
   json["frameCount"] = size_t(report.frameCount());
   json["frames"] = nlohmann::ordered_json::array();
-  for (int32_t i = 0; i < report.frameCount(); ++i) {
-    const FrameReport frame = report.frame(i);
-    nlohmann::ordered_json item;
-    item["index"] = frame.index;
-    item["name"] = frame.name;
-    item["block"] = {{"identifier", frame.blockIdentifier}, {"position", frame.blockPosition}};
-    item["indexInBlock"] = frame.indexInBlock;
-    item["offset"] = frame.offset;
-    AddFrameHead(item, frame.head);
-    json["frames"].push_back(std::move(item));
-  }
   json["problems"] = nlohmann::ordered_json::array();
   return json;
+}
+
+nlohmann::ordered_json FrameToJson(const FrameReport& frame) {
+  nlohmann::ordered_json item;
+  item["index"] = frame.index;
+  item["name"] = frame.name;
+  item["block"] = {{"identifier", frame.blockIdentifier}, {"position", frame.blockPosition}};
+  item["indexInBlock"] = frame.indexInBlock;
+  item["offset"] = frame.offset;
+  AddFrameHead(item, frame.head);
+  return item;
 }
 
 }  // namespace dw::cli

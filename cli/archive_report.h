@@ -54,8 +54,10 @@ ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& 
 
 // The table for people, written straight to out.
 void PrintReport(const ArchiveReport& report, std::ostream& out);
-// "problems" is left empty for the caller, who knows what stderr showed.
-nlohmann::ordered_json ReportToJson(const ArchiveReport& report);
+// The archive's JSON object with "frames" and "problems" left empty: the
+// caller writes the frames (FrameToJson each) and knows what stderr showed.
+nlohmann::ordered_json ReportHeadToJson(const ArchiveReport& report);
+nlohmann::ordered_json FrameToJson(const FrameReport& frame);
 
 // A frame's geometry as JSON fields (null values when its head is unreadable).
 void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head);
