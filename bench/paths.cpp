@@ -172,6 +172,7 @@ bool MeasurePaths(const BenchOptions& options, const PathsOptions& paths, std::o
   const std::vector<Case> memory = {
       {"list", {"list", big.path}},
       {"info", {"info", big.path}},
+      {"info --json", {"info", "--json", big.path}},
       {"export-100k", {"export", "--quiet", "--jobs", "1", big.path, "@"}},
   };
   RunAll(options, converters, memory, 1, results);
@@ -240,12 +241,12 @@ bool MeasurePaths(const BenchOptions& options, const PathsOptions& paths, std::o
     }
   }
 
-  report.Section("list and info of 100,000 frames (" + FormatBytes(big.fileSize) +
+  report.Section("list, info and info --json of 100,000 frames (" + FormatBytes(big.fileSize) +
                  "): ratio = peak memory over the same converter's export --jobs 1");
   for (const Converter& c : converters) {
     const Best& exported = get(c.name, "export-100k");
     report.Row("export", c.name, exported, 1, "", -1);
-    for (const char* key : {"list", "info"}) {
+    for (const char* key : {"list", "info", "info --json"}) {
       const double ratio = double(get(c.name, key).rss) / double(exported.rss);
       report.Row(key, c.name, get(c.name, key), ratio, judged(c.name) ? "<= 1.00" : "",
                  judged(c.name) ? int(ratio <= 1.0) : -1);
