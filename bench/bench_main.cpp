@@ -5,6 +5,7 @@
 //
 //   duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] [--keep] [--verbose]
 //                   [--no-scaling | --scaling-only]
+//                   [--paths-only [--baseline PATH] [--copies N]]
 
 #include <sys/statfs.h>
 
@@ -21,6 +22,7 @@
 
 #include "bench/child_process.h"
 #include "bench/measurements.h"
+#include "bench/paths.h"
 #include "bench/scaling.h"
 #include "bench/sprite_archives.h"
 #include "bench/table.h"
@@ -42,11 +44,15 @@ struct Options {
   std::string only;  // measure only the archive with this label
   bool scaling = true;
   bool shapes = true;
+  bool paths = false;  // only the paths table
+  PathsOptions pathOptions;
 };
 
 void Usage() {
   std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] "
-               "[--keep] [--verbose] [--no-scaling | --scaling-only]\n";
+               "[--keep] [--verbose] [--no-scaling | --scaling-only]\n"
+               "       duskweave-bench --converter PATH --paths-only [--baseline PATH] "
+               "[--copies N] [--repetitions N]\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -56,6 +62,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.bench.converter = argv[++i];
     } else if (arg == "--repetitions" && i + 1 < argc) {
       options.bench.repetitions = std::max(1, std::atoi(argv[++i]));
+      options.pathOptions.repetitions = options.bench.repetitions;
     } else if (arg == "--only" && i + 1 < argc) {
       options.only = argv[++i];
     } else if (arg == "--verbose") {
@@ -64,6 +71,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.scaling = false;
     } else if (arg == "--scaling-only") {
       options.shapes = false;
+    } else if (arg == "--paths-only") {
+      options.paths = true;
+    } else if (arg == "--baseline" && i + 1 < argc) {
+      options.pathOptions.baseline = argv[++i];
+    } else if (arg == "--copies" && i + 1 < argc) {
+      options.pathOptions.copies = std::max(1, std::atoi(argv[++i]));
     } else if (arg == "--keep") {
       options.keep = true;
     } else {
@@ -232,6 +245,13 @@ int Run(const Options& options) {
     std::cerr << "keeping the archives in " << run.bench.workFolder << '\n';
   }
 
+  if (run.paths) {
+    if (run.bench.converter.empty()) return 2;
+    std::ostringstream table;
+    const bool pass = MeasurePaths(run.bench, run.pathOptions, table);
+    std::cout << table.str();
+    return pass ? 0 : 1;
+  }
   std::cerr << "Generating archives in " << run.bench.workFolder << '\n';
   std::vector<BenchArchive> shapes;
   for (Shape s : {Shape::Creature, Shape::MapObject, Shape::Terrain, Shape::Synthetic})

@@ -2,7 +2,8 @@
 # Builds the converter core and duskweave-convert in Release into build-bench/,
 # generates archives shaped like real ones, and prints the benchmark table.
 # Extra arguments go to the benchmark program (--repetitions N, --only LABEL,
-# --verbose, --keep, --no-scaling, --scaling-only).
+# --verbose, --keep, --no-scaling, --scaling-only; --paths-only [--baseline
+# OLDER-CONVERTER] [--copies N] for the BMP/PNG/--alpha/--layers/jobs/list table).
 # DUSKWEAVE_BENCH_DIR=FOLDER writes the files there instead of /dev/shm.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <sstream>
+#include <cstdio>
+#include <ostream>
 
 #include "archive/frame_info.h"
 #include "archive/text_encoding.h"
@@ -56,80 +57,98 @@ ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& 
   report.width = archive.head.width;
   report.height = archive.head.height;
   report.blockCount = archive.head.blockCount;
-  for (int32_t i = 0; i < archive.frameCount(); ++i) {
-    FrameReport frame;
-    frame.index = i;
-    frame.name = Cp1251ToUtf8(archive.frames[size_t(i)].name);
-    frame.offset = archive.frames[size_t(i)].offset;
-    frame.head = ReadFrameHeader(archive, bytes, i);
-    report.frames.push_back(std::move(frame));
-  }
+  report.archive = &archive;
+  report.bytes = &bytes;
+  report.places.resize(size_t(archive.frameCount()));
   // Each table entry is one directory entry: where it stands in its block.
   const std::vector<int32_t> table = TableIndicesOfDirectory(archive);
   size_t d = 0;
   for (size_t b = 0; b < archive.blocks.size(); ++b) {
     for (size_t k = 0; k < archive.blocks[b].frames.size() && d < table.size(); ++k, ++d) {
-      FrameReport& frame = report.frames[size_t(table[d])];
-      frame.blockIdentifier = archive.blocks[b].identifier;
-      frame.blockPosition = int32_t(b);
-      frame.indexInBlock = int32_t(k);
+      FramePlace& place = report.places[size_t(table[d])];
+      place.blockIdentifier = archive.blocks[b].identifier;
+      place.blockPosition = int32_t(b);
+      place.indexInBlock = int32_t(k);
     }
   }
   return report;
 }
 
-std::string FormatReport(const ArchiveReport& report) {
-  std::ostringstream out;
+FrameReport ArchiveReport::frame(int32_t index) const {
+  FrameReport frame;
+  frame.index = index;
+  frame.name = Cp1251ToUtf8(archive->frames[size_t(index)].name);
+  frame.offset = archive->frames[size_t(index)].offset;
+  frame.head = ReadFrameHeader(*archive, *bytes, index);
+  const FramePlace& place = places[size_t(index)];
+  frame.blockIdentifier = place.blockIdentifier;
+  frame.blockPosition = place.blockPosition;
+  frame.indexInBlock = place.indexInBlock;
+  return frame;
+}
+
+namespace {
+
+constexpr size_t kColumns = 9;
+using Row = std::array<std::string, kColumns>;
+
+Row RowOf(const FrameReport& frame) {
+  Row row;
+  row[0] = std::to_string(frame.index);
+  row[1] = PrintableName(frame.name);
+  row[2] = std::to_string(frame.blockIdentifier);
+  row[3] = std::to_string(frame.indexInBlock);
+  row[4] = std::to_string(frame.offset);
+  if (frame.head) {
+    const FrameHeader& h = *frame.head;
+    row[5] = std::to_string(h.compression);
+    row[6] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
+    row[7] = std::to_string(h.width) + "x" + std::to_string(h.height);
+    row[8] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
+  } else {
+    row[5] = row[6] = row[7] = row[8] = "-";
+  }
+  return row;
+}
+
+}  // namespace
+
+void PrintReport(const ArchiveReport& report, std::ostream& out) {
   out << "Archive: " << PrintableName(report.path) << '\n'
       << "Type:    " << Hex32(report.type) << " (" << report.type << ")\n"
       << "Size:    " << report.width << " x " << report.height << '\n'
       << "Blocks:  " << report.blockCount << '\n'
-      << "Frames:  " << report.frames.size() << '\n';
-  if (report.frames.empty()) return out.str();
+      << "Frames:  " << report.frameCount() << '\n';
+  if (report.frameCount() == 0) return;
 
-  constexpr size_t kColumns = 9;
-  const std::array<std::string, kColumns> titles = {
-      "Index", "Name", "Block", "In block", "Offset", "Compression", "Full", "Stored", "Margins"};
+  const Row titles = {"Index", "Name",  "Block",  "In block", "Offset",
+                      "Compression", "Full", "Stored", "Margins"};
   const std::array<bool, kColumns> rightAligned = {true, false, true,  true, true,
                                                    true, false, false, false};
-  std::vector<std::array<std::string, kColumns>> rows;
-  for (const FrameReport& frame : report.frames) {
-    std::array<std::string, kColumns> row;
-    row[0] = std::to_string(frame.index);
-    row[1] = PrintableName(frame.name);
-    row[2] = std::to_string(frame.blockIdentifier);
-    row[3] = std::to_string(frame.indexInBlock);
-    row[4] = std::to_string(frame.offset);
-    if (frame.head) {
-      const FrameHeader& h = *frame.head;
-      row[5] = std::to_string(h.compression);
-      row[6] = std::to_string(h.fullWidth) + "x" + std::to_string(h.fullHeight);
-      row[7] = std::to_string(h.width) + "x" + std::to_string(h.height);
-      row[8] = std::to_string(h.leftMargin) + "," + std::to_string(h.topMargin);
-    } else {
-      row[5] = row[6] = row[7] = row[8] = "-";
-    }
-    rows.push_back(std::move(row));
-  }
+  // The rows are made twice, once for the column widths and once to print,
+  // rather than held: a table of 100,000 frames would hold far more memory
+  // than the archive itself.
   std::array<size_t, kColumns> widths{};
-  for (size_t c = 0; c < kColumns; ++c) {
-    widths[c] = DisplayWidth(titles[c]);
-    for (const auto& row : rows) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  for (size_t c = 0; c < kColumns; ++c) widths[c] = DisplayWidth(titles[c]);
+  for (int32_t i = 0; i < report.frameCount(); ++i) {
+    const Row row = RowOf(report.frame(i));
+    for (size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
   }
-  auto printRow = [&](const std::array<std::string, kColumns>& row) {
-    std::string line;
+  std::string line;
+  auto printRow = [&](const Row& row) {
+    line.clear();
     for (size_t c = 0; c < kColumns; ++c) {
       if (c > 0) line += "  ";
       // The last column needs no trailing blanks.
       line += (c + 1 == kColumns && !rightAligned[c]) ? row[c]
                                                       : Pad(row[c], widths[c], rightAligned[c]);
     }
-    out << line << '\n';
+    line += '\n';
+    out << line;
   };
   out << '\n';
   printRow(titles);
-  for (const auto& row : rows) printRow(row);
-  return out.str();
+  for (int32_t i = 0; i < report.frameCount(); ++i) printRow(RowOf(report.frame(i)));
 }
 
 void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head) {
@@ -150,27 +169,28 @@ void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader
   frame["topMargin"] = head->topMargin;
 }
 
-nlohmann::ordered_json ReportToJson(const ArchiveReport& report) {
+nlohmann::ordered_json ReportHeadToJson(const ArchiveReport& report) {
   nlohmann::ordered_json json;
   json["archive"] = report.path;
   json["type"] = report.type;
   json["width"] = report.width;
   json["height"] = report.height;
   json["blockCount"] = report.blockCount;
-  json["frameCount"] = report.frames.size();
+  json["frameCount"] = size_t(report.frameCount());
   json["frames"] = nlohmann::ordered_json::array();
-  for (const FrameReport& frame : report.frames) {
-    nlohmann::ordered_json item;
-    item["index"] = frame.index;
-    item["name"] = frame.name;
-    item["block"] = {{"identifier", frame.blockIdentifier}, {"position", frame.blockPosition}};
-    item["indexInBlock"] = frame.indexInBlock;
-    item["offset"] = frame.offset;
-    AddFrameHead(item, frame.head);
-    json["frames"].push_back(std::move(item));
-  }
   json["problems"] = nlohmann::ordered_json::array();
   return json;
+}
+
+nlohmann::ordered_json FrameToJson(const FrameReport& frame) {
+  nlohmann::ordered_json item;
+  item["index"] = frame.index;
+  item["name"] = frame.name;
+  item["block"] = {{"identifier", frame.blockIdentifier}, {"position", frame.blockPosition}};
+  item["indexInBlock"] = frame.indexInBlock;
+  item["offset"] = frame.offset;
+  AddFrameHead(item, frame.head);
+  return item;
 }
 
 }  // namespace dw::cli

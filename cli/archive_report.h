@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,20 +26,38 @@ struct FrameReport {
   std::optional<FrameHeader> head;  // none when the head lies outside the file
 };
 
+// Where a frame's table entry stands among the blocks.
+struct FramePlace {
+  int32_t blockIdentifier = 0;
+  int32_t blockPosition = 0;
+  int32_t indexInBlock = 0;
+};
+
+// Refers to the archive and its bytes (which must outlive it) and makes each
+// frame's report when asked: an archive of 100,000 frames is reported without
+// a second copy of its directory.
 struct ArchiveReport {
   std::string path;
   int32_t type = 0;
   int32_t width = 0;
   int32_t height = 0;
   int32_t blockCount = 0;
-  std::vector<FrameReport> frames;
+  const Archive* archive = nullptr;
+  const std::vector<uint8_t>* bytes = nullptr;
+  std::vector<FramePlace> places;  // per frame
+
+  int32_t frameCount() const { return int32_t(places.size()); }
+  FrameReport frame(int32_t index) const;
 };
 
 ArchiveReport ReportArchive(const Archive& archive, const std::vector<uint8_t>& bytes);
 
-std::string FormatReport(const ArchiveReport& report);
-// "problems" is left empty for the caller, who knows what stderr showed.
-nlohmann::ordered_json ReportToJson(const ArchiveReport& report);
+// The table for people, written straight to out.
+void PrintReport(const ArchiveReport& report, std::ostream& out);
+// The archive's JSON object with "frames" and "problems" left empty: the
+// caller writes the frames (FrameToJson each) and knows what stderr showed.
+nlohmann::ordered_json ReportHeadToJson(const ArchiveReport& report);
+nlohmann::ordered_json FrameToJson(const FrameReport& frame);
 
 // A frame's geometry as JSON fields (null values when its head is unreadable).
 void AddFrameHead(nlohmann::ordered_json& frame, const std::optional<FrameHeader>& head);

@@ -49,7 +49,7 @@ nlohmann::ordered_json BuildManifest(const Archive& archive, const ArchiveReport
       frame["nameHex"] =
           ToHex(reinterpret_cast<const uint8_t*>(entry.name.data()), entry.name.size());
       frame["offset"] = entry.offset;
-      AddFrameHead(frame, index >= 0 ? report.frames[index].head : std::nullopt);
+      AddFrameHead(frame, index >= 0 ? report.frame(index).head : std::nullopt);
       const auto file = index >= 0 ? files.find(index) : files.end();
       frame["file"] = file != files.end() ? nlohmann::ordered_json(file->second) : nullptr;
       item["frames"].push_back(std::move(frame));

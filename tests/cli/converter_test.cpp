@@ -104,6 +104,9 @@ TEST(ListCommand, JsonProblemsAreWhatStderrShowsAndSeveralArchivesGiveAnArray) {
   ASSERT_TRUE(array.is_array());
   ASSERT_EQ(array.size(), 2u);
   EXPECT_EQ(array[0]["archive"], path);
+  // Written piece by piece, the text is still the whole document's own dump.
+  for (const RunResult* run : {&r, &both})
+    EXPECT_EQ(run->out, nlohmann::ordered_json::parse(run->out).dump(2) + "\n");
   const RunResult table = RunCli({"list", path, path});
   EXPECT_EQ(table.out, RunCli({"list", path}).out + "\n" + RunCli({"list", path}).out);
 }

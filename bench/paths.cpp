@@ -1,0 +1,277 @@
+#include "bench/paths.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+
+#include "bench/child_process.h"
+#include "bench/output_files.h"
+#include "bench/sprite_archives.h"
+#include "bench/table.h"
+
+namespace dw::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kPngLimit = 3;     // PNG export over the BMP export
+constexpr double kRgbaLimit = 1.5;  // --alpha and --layers over the PNG export
+constexpr double kJobsGoal = 1.7;   // --jobs 1 over --jobs 2
+
+void Say(const std::string& text) {
+  std::cerr << "  " << text << std::endl;
+}
+
+std::string LoadNow() {
+  std::ifstream in("/proc/loadavg");
+  std::string oneMinute;
+  in >> oneMinute;
+  return oneMinute.empty() ? "?" : oneMinute;
+}
+
+int64_t FolderBytes(const std::string& folder) {
+  int64_t total = 0;
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+    if (entry.is_regular_file(error)) total += int64_t(entry.file_size(error));
+  return total;
+}
+
+// Best (least) wall and CPU time of the runs, the largest peak memory, and the
+// output's size; problem is set when a run failed.
+struct Best {
+  double wallMs = 0, cpuMs = 0;
+  int64_t rss = 0, bytes = 0;
+  int runs = 0;
+  std::string problem;
+  void Add(const ChildResult& run, int64_t written) {
+    if (!run.started || run.exitStatus != 0)
+      problem = "exit status " + std::to_string(run.exitStatus) + ": " + run.stderrHead;
+    wallMs = runs == 0 ? run.wallMs : std::min(wallMs, run.wallMs);
+    cpuMs = runs == 0 ? run.cpuMs : std::min(cpuMs, run.cpuMs);
+    rss = std::max(rss, run.maxRssBytes);
+    bytes = written;
+    ++runs;
+  }
+};
+
+struct Converter {
+  std::string name;  // "before" or "after"
+  std::string path;
+};
+
+// One command line measured for every converter; "@" becomes a fresh output folder.
+struct Case {
+  std::string key;
+  std::vector<std::string> args;  // after the converter's path
+};
+
+using Results = std::map<std::string, Best>;  // converter name + "/" + case key
+
+void RunOnce(const BenchOptions& options, const Converter& converter, const Case& c,
+             Results& results) {
+  const std::string folder = FreshFolder(options.workFolder, "paths");
+  std::vector<std::string> argv{converter.path};
+  for (const std::string& a : c.args) argv.push_back(a == "@" ? folder + "/out" : a);
+  SettleFileSystem(options.workFolder);
+  const ChildResult run = RunMeasured(argv);
+  results[converter.name + "/" + c.key].Add(run, FolderBytes(folder));
+  RemoveFolder(folder);
+}
+
+// Every case with every converter, repetitions times, the order rotating so that
+// a change of the machine's load falls on all of them alike.
+void RunAll(const BenchOptions& options, const std::vector<Converter>& converters,
+            const std::vector<Case>& cases, int repetitions, Results& results) {
+  std::vector<std::pair<const Converter*, const Case*>> runs;
+  for (const Case& c : cases)
+    for (const Converter& converter : converters) runs.emplace_back(&converter, &c);
+  for (int rep = 0; rep < repetitions; ++rep) {
+    Say("repetition " + std::to_string(rep + 1) + " of " + std::to_string(repetitions) +
+        " (load " + LoadNow() + ")");
+    for (size_t k = 0; k < runs.size(); ++k) {
+      const auto& [converter, c] = runs[(k + size_t(rep)) % runs.size()];
+      RunOnce(options, *converter, *c, results);
+    }
+  }
+}
+
+class PathsReport {
+ public:
+  PathsReport()
+      : table_({"path", "converter", "wall", "cpu", "peak memory", "output", "ratio", "target",
+                "result"},
+               {2, 3, 4, 5, 6}) {}
+  void Section(const std::string& text) {
+    table_.AddSection("");
+    table_.AddSection(text);
+  }
+  // ratio < 0: no ratio column; limit 0: not judged.
+  void Row(const std::string& path, const std::string& converter, const Best& b, double ratio,
+           const std::string& target, int verdict) {
+    table_.AddRow({path, converter, FormatMs(b.wallMs), FormatMs(b.cpuMs),
+                   b.rss > 0 ? FormatBytes(b.rss) : "", b.bytes > 0 ? FormatBytes(b.bytes) : "",
+                   ratio >= 0 ? FormatRatio(ratio) : "", target,
+                   verdict < 0 ? "" : verdict ? "PASS" : "FAIL"});
+    if (verdict == 0) failed_ = true;
+    if (!b.problem.empty()) problems_.push_back(path + " (" + converter + "): " + b.problem);
+  }
+  void Note(const std::string& text) { table_.AddSection(text); }
+  bool Print(std::ostream& out) const {
+    table_.Print(out);
+    for (const std::string& p : problems_) out << "problem: " << p << '\n';
+    return !failed_ && problems_.empty();
+  }
+
+ private:
+  Table table_;
+  std::vector<std::string> problems_;
+  bool failed_ = false;
+};
+
+// One process per archive writing palettised PNGs with Pillow, from the BMP
+// files the export wrote: the way many users convert without this program.
+// Empty when Pillow is missing.
+bool PillowAvailable() {
+  return std::system("python3 -c 'import PIL' >/dev/null 2>&1") == 0;
+}
+
+}  // namespace
+
+bool MeasurePaths(const BenchOptions& options, const PathsOptions& paths, std::ostream& out) {
+  std::vector<Converter> converters;
+  if (!paths.baseline.empty()) converters.push_back({"before", paths.baseline});
+  converters.push_back({"after", options.converter});
+
+  Say("paths: generating the batch (" + std::to_string(paths.copies) + " of each shape)");
+  const std::string batch = options.workFolder + "/paths-batch";
+  fs::create_directories(batch);
+  for (Shape shape : {Shape::Creature, Shape::MapObject, Shape::Terrain}) {
+    const BenchArchive archive = WriteArchive(shape, options.workFolder);
+    for (int k = 0; k < paths.copies; ++k)
+      fs::copy_file(archive.path, batch + "/" + archive.label + "-" + std::to_string(k) + ".def");
+    fs::remove(archive.path);
+  }
+  const std::string loadBefore = LoadNow();
+  const std::vector<Case> formats = {
+      {"bmp", {"export", "--quiet", "--jobs", "1", batch, "@"}},
+      {"png", {"export", "--quiet", "--jobs", "1", "--format", "png", batch, "@"}},
+      {"alpha", {"export", "--quiet", "--jobs", "1", "--alpha", batch, "@"}},
+      {"layers", {"export", "--quiet", "--jobs", "1", "--layers", batch, "@"}},
+      {"bmp-j2", {"export", "--quiet", "--jobs", "2", batch, "@"}},
+      {"png-j2", {"export", "--quiet", "--jobs", "2", "--format", "png", batch, "@"}},
+  };
+  Results results;
+  RunAll(options, converters, formats, paths.repetitions, results);
+
+  Say("paths: 100,000 frames: list, info and export");
+  const BenchArchive big = WriteSyntheticArchive(100000, "frames-100k", options.workFolder);
+  const std::vector<Case> memory = {
+      {"list", {"list", big.path}},
+      {"info", {"info", big.path}},
+      {"info --json", {"info", "--json", big.path}},
+      {"export-100k", {"export", "--quiet", "--jobs", "1", big.path, "@"}},
+  };
+  RunAll(options, converters, memory, 1, results);
+  fs::remove(big.path);
+
+  // The stand-in for one process per archive, timed around the whole loop.
+  Best pillow;
+  const bool havePillow = PillowAvailable();
+  if (havePillow) {
+    Say("paths: Pillow, one process per archive");
+    const std::string source = FreshFolder(options.workFolder, "pillow-src");
+    RunMeasured({options.converter, "export", "--quiet", batch, source});
+    const std::string folder = FreshFolder(options.workFolder, "pillow");
+    const std::string script =
+        "import sys, glob, os\nfrom PIL import Image\n"
+        "src, dst = sys.argv[1], sys.argv[2]\n"
+        "for f in glob.glob(os.path.join(src, '*.bmp')):\n"
+        "    Image.open(f).save(os.path.join(dst, os.path.basename(f)[:-4] + '.png'))\n";
+    const std::string scriptPath = folder + "/w.py";
+    std::ofstream(scriptPath) << script;
+    const std::string loop = "for d in " + source + "/*/; do mkdir -p " + folder +
+                             "/out/$(basename $d); python3 " + scriptPath + " $d " + folder +
+                             "/out/$(basename $d) || exit 1; done";
+    for (int rep = 0; rep < std::max(1, paths.repetitions / 2); ++rep)
+      pillow.Add(RunMeasured({"/bin/sh", "-c", loop}), FolderBytes(folder + "/out"));
+    RemoveFolder(folder);
+    RemoveFolder(source);
+  }
+  RemoveFolder(batch);
+
+  PathsReport report;
+  const auto get = [&](const std::string& converter, const std::string& key) -> const Best& {
+    return results[converter + "/" + key];
+  };
+  const auto judged = [&](const std::string& converter) { return converter == "after"; };
+  const std::string shapes = std::to_string(3 * paths.copies) + " archives (" +
+                             std::to_string(paths.copies) + " each of creature, mapobject, terrain)";
+
+  report.Section("BMP export, --jobs 1, " + shapes);
+  for (const Converter& c : converters) report.Row("export", c.name, get(c.name, "bmp"), 1, "", -1);
+
+  report.Section("PNG export (export --format png), --jobs 1: ratio = cpu over the same converter's BMP export");
+  for (const Converter& c : converters) {
+    const Best& png = get(c.name, "png");
+    const double ratio = png.cpuMs / get(c.name, "bmp").cpuMs;
+    const bool smaller = converters.size() < 2 || png.bytes <= get("before", "png").bytes;
+    report.Row("export --format png", c.name, png, ratio,
+               judged(c.name) ? "<= " + FormatRatio(kPngLimit) + ", output <= before" : "",
+               judged(c.name) ? int(ratio <= kPngLimit && smaller) : -1);
+  }
+  if (havePillow) {
+    report.Row("Pillow, one process per archive", "stand-in", pillow,
+               pillow.wallMs / get("after", "png").wallMs, "wall over ours (shown)", -1);
+  } else {
+    report.Note("Pillow row skipped: python3 cannot import PIL (Debian python3-pil)");
+  }
+
+  for (const char* key : {"alpha", "layers"}) {
+    report.Section(std::string("export --") + key +
+                   ", --jobs 1: ratio = cpu over the same converter's PNG export");
+    for (const Converter& c : converters) {
+      const double ratio = get(c.name, key).cpuMs / get(c.name, "png").cpuMs;
+      report.Row(std::string("export --") + key, c.name, get(c.name, key), ratio,
+                 judged(c.name) ? "<= " + FormatRatio(kRgbaLimit) : "",
+                 judged(c.name) ? int(ratio <= kRgbaLimit) : -1);
+    }
+  }
+
+  report.Section("list, info and info --json of 100,000 frames (" + FormatBytes(big.fileSize) +
+                 "): ratio = peak memory over the same converter's export --jobs 1");
+  for (const Converter& c : converters) {
+    const Best& exported = get(c.name, "export-100k");
+    report.Row("export", c.name, exported, 1, "", -1);
+    for (const char* key : {"list", "info", "info --json"}) {
+      const double ratio = double(get(c.name, key).rss) / double(exported.rss);
+      report.Row(key, c.name, get(c.name, key), ratio, judged(c.name) ? "<= 1.00" : "",
+                 judged(c.name) ? int(ratio <= 1.0) : -1);
+    }
+  }
+
+  for (const char* key : {"bmp", "png"}) {
+    report.Section(std::string(key) + " export on two jobs: ratio = wall of --jobs 1 over --jobs 2");
+    for (const Converter& c : converters) {
+      const std::string k = key;
+      report.Row(k + " --jobs 1", c.name, get(c.name, k), -1, "", -1);
+      const double ratio = get(c.name, k).wallMs / get(c.name, k + "-j2").wallMs;
+      report.Row(k + " --jobs 2", c.name, get(c.name, k + "-j2"), ratio,
+                 judged(c.name) ? ">= " + FormatRatio(kJobsGoal) + " (idle machine)" : "",
+                 judged(c.name) ? int(ratio >= kJobsGoal) : -1);
+    }
+  }
+
+  out << "\nPaths (duskweave-convert as a child process; best wall and cpu of " << paths.repetitions
+      << " runs in rotating order, peak memory the largest max RSS, output the bytes written; "
+         "load average "
+      << loadBefore << " before and " << LoadNow() << " after";
+  if (!paths.baseline.empty()) out << "; before: " << paths.baseline;
+  out << ")\n\n";
+  return report.Print(out);
+}
+
+}  // namespace dw::bench
