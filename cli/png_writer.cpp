@@ -42,6 +42,7 @@ struct Target {
   bool transparentZero = false;
   const Rgba* colours = nullptr;  // RGBA when set
   png_bytep rgbaRow = nullptr;
+  bool rgb = false;  // the image's rows are red, green, blue, top row first
 };
 
 // Kept free of objects with destructors: libpng leaves it by longjmp on errors.
@@ -72,17 +73,20 @@ bool EncodePng(std::FILE* file, const BmpView& image, const Target& target, char
   png_set_compression_level(png, rgba ? 3 : 6);
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                static_cast<png_uint_32>(image.height), 8,
-               rgba ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               rgba         ? PNG_COLOR_TYPE_RGBA
+               : target.rgb ? PNG_COLOR_TYPE_RGB
+                            : PNG_COLOR_TYPE_PALETTE,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_byte alpha[1] = {0};
-  if (!rgba) {
+  if (!rgba && !target.rgb) {
     png_set_PLTE(png, info, target.palette, 256);
     if (target.transparentZero) png_set_tRNS(png, info, alpha, 1, nullptr);
   }
   png_write_info(png, info);
   // PNG stores the top row first, the BMP the bottom row.
   for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* indices = image.pixels + (int64_t{image.height} - 1 - y) * image.stride;
+    const uint8_t* indices =
+        image.pixels + (target.rgb ? y : int64_t{image.height} - 1 - y) * image.stride;
     if (!rgba) {
       png_write_row(png, indices);
       continue;
@@ -108,46 +112,17 @@ std::string WriteFile(AtomicFile& out, const BmpView& image, const Target& targe
   return EncodePng(file, image, target, message) ? std::string() : std::string(message);
 }
 
-// As EncodePng, for red, green, blue rows.
-bool EncodeRgbPng(std::FILE* file, int32_t width, int32_t height, png_bytepp rows, char* message) {
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
-  png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    std::snprintf(message, kMessageSize, "out of memory");
-    return false;
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_set_rows(png, info, rows);
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
 }  // namespace
 
 std::string WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const uint8_t* rgb) {
-  if (width <= 0 || height <= 0) {
-    return "an image of " + std::to_string(width) + " x " + std::to_string(height) +
-           " pixels cannot be stored as PNG";
-  }
-  std::vector<png_bytep> rows(static_cast<size_t>(height));
-  for (int32_t y = 0; y < height; ++y)
-    rows[size_t(y)] = const_cast<png_bytep>(rgb + int64_t{y} * width * 3);
-  std::FILE* file = out.file();
-  if (file == nullptr) return {};  // the file says why
-  char message[kMessageSize] = {};
-  return EncodeRgbPng(file, width, height, rows.data(), message) ? std::string()
-                                                                 : std::string(message);
+  BmpView view;
+  view.width = width;
+  view.height = height;
+  view.stride = int64_t{width} * 3;
+  view.pixels = rgb;
+  Target target;
+  target.rgb = true;
+  return WriteFile(out, view, target);
 }
 
 BmpView ViewOf(const IndexedImage& image) {
