@@ -21,6 +21,9 @@ struct BudgetCase {
   std::string message;  // in stderr
 };
 
+// Test names carry the case; the parameter itself prints as its name.
+void PrintTo(const BudgetCase& c, std::ostream* out) { *out << c.name; }
+
 class OperationBudget : public ::testing::TestWithParam<BudgetCase> {};
 
 TEST_P(OperationBudget, RefusesWhatCannotFitAndWritesNothing) {

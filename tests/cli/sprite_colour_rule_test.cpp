@@ -87,6 +87,9 @@ struct RuleCase {
   std::vector<std::string> folder;   // every file written, when given
 };
 
+// Test names carry the case; the parameter itself prints as its name.
+void PrintTo(const RuleCase& c, std::ostream* out) { *out << c.name; }
+
 class ColourRule : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(ColourRule, LiteralAndRunPixelsReadBackByTheRule) {
