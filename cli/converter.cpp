@@ -6,15 +6,15 @@
 #include <memory>
 
 #include "archive/stop_request.h"
-#include "cli/commands.h"
-#include "cli/diagnostic_report.h"
-#include "cli/frame_selection.h"
-#include "cli/help_format.h"
-#include "cli/lod_input.h"
-#include "cli/messages.h"
-#include "cli/output_file.h"
-#include "cli/sprite_colour_rule.h"
-#include "cli/suggestion.h"
+#include "cli/commands/commands.h"
+#include "cli/run/diagnostic_report.h"
+#include "cli/inputs/frame_selection.h"
+#include "cli/run/help_format.h"
+#include "cli/inputs/lod_input.h"
+#include "cli/run/messages.h"
+#include "cli/outputs/output_file.h"
+#include "cli/outputs/sprite_colour_rule.h"
+#include "cli/run/suggestion.h"
 
 #ifndef DUSKWEAVE_VERSION
 #define DUSKWEAVE_VERSION "unknown"

@@ -14,7 +14,7 @@
 
 #include "app/main_window.h"
 #include "tests/support/def_writer.h"
-#include "ui/testing.h"
+#include "tests/ui_driver/ui_driver.h"
 
 namespace dw::testing {
 

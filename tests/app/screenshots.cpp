@@ -9,7 +9,7 @@
 #include "app/about_window.h"
 #include "app/program.h"
 #include "app/wait_window.h"
-#include "ui/testing.h"
+#include "tests/ui_driver/ui_driver.h"
 
 namespace dw {
 namespace {

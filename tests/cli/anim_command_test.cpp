@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <webp/demux.h>
 
-#include "cli/animation_writer.h"
+#include "cli/outputs/animation_writer.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {

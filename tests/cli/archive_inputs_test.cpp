@@ -1,4 +1,4 @@
-#include "cli/archive_inputs.h"
+#include "cli/inputs/archive_inputs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/batch_runner.h"
+#include "cli/run/batch_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/file_kind.h"
+#include "cli/inputs/file_kind.h"
 
 #include <gtest/gtest.h>
 

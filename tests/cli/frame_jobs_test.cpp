@@ -1,4 +1,4 @@
-#include "cli/frame_jobs.h"
+#include "cli/run/frame_jobs.h"
 
 #include <gtest/gtest.h>
 

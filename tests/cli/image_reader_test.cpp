@@ -1,9 +1,9 @@
-#include "cli/image_reader.h"
+#include "cli/inputs/image_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/output_file.h"
-#include "cli/png_writer.h"
+#include "cli/outputs/output_file.h"
+#include "cli/outputs/png_writer.h"
 #include "tests/cli/pack_test_support.h"
 
 namespace dw::cli {

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "cli/image_reader.h"
-#include "cli/lod_container.h"
-#include "cli/pcx_image.h"
+#include "cli/inputs/image_reader.h"
+#include "cli/inputs/lod_container.h"
+#include "cli/inputs/pcx_image.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {

@@ -1,4 +1,4 @@
-#include "cli/manifest.h"
+#include "cli/manifest/manifest_writer.h"
 
 #include <gtest/gtest.h>
 

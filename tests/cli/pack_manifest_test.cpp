@@ -1,4 +1,4 @@
-#include "cli/pack_manifest.h"
+#include "cli/manifest/manifest_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/png_writer.h"
+#include "cli/outputs/png_writer.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/output_file.h"
+#include "cli/outputs/output_file.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {

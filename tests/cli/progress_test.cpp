@@ -1,4 +1,4 @@
-#include "cli/progress.h"
+#include "cli/run/progress.h"
 
 #include <gtest/gtest.h>
 

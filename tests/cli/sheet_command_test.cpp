@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/image_reader.h"
+#include "cli/inputs/image_reader.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {

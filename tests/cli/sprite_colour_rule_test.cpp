@@ -1,4 +1,4 @@
-#include "cli/sprite_colour_rule.h"
+#include "cli/outputs/sprite_colour_rule.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

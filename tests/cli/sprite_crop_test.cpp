@@ -1,4 +1,4 @@
-#include "cli/sprite_crop.h"
+#include "cli/outputs/sprite_crop.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/suggestion.h"
+#include "cli/run/suggestion.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/lod_container.h"
-#include "cli/lod_input.h"
-#include "cli/pcx_image.h"
+#include "cli/inputs/lod_container.h"
+#include "cli/inputs/lod_input.h"
+#include "cli/inputs/pcx_image.h"
 
 namespace {
 

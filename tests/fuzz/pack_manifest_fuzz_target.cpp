@@ -13,8 +13,8 @@
 
 #include <fstream>
 
-#include "cli/contained_path.h"
-#include "cli/pack_manifest.h"
+#include "cli/pack_plan/contained_path.h"
+#include "cli/manifest/manifest_reader.h"
 
 namespace {
 

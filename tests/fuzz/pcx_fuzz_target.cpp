@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/pcx_image.h"
+#include "cli/inputs/pcx_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr int64_t kLimit = int64_t{1} << 20;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "image/bitmap.h"
-#include "ui/testing.h"
+#include "tests/ui_driver/ui_driver.h"
 #include "ui/window_layer.h"
 
 namespace dw::ui {

@@ -1,0 +1,108 @@
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "archive/decode_budget.h"
+#include "archive/frame_decoder.h"
+#include "archive/frame_source.h"
+#include "archive/stop_request.h"
+#include "cli/outputs/animation_writer.h"
+#include "cli/inputs/archive_inputs.h"
+#include "cli/run/batch_runner.h"
+#include "cli/inputs/block_frames.h"
+#include "cli/commands/commands.h"
+#include "cli/run/diagnostic_report.h"
+#include "cli/inputs/open_archive.h"
+#include "cli/outputs/output_file.h"
+
+namespace dw::cli {
+namespace {
+
+// Without --alpha: every index its palette colour, index 0 transparent.
+std::array<Rgba, 256> IndexZeroClear(const Palette& palette) {
+  std::array<Rgba, 256> colours;
+  for (size_t i = 0; i < colours.size(); ++i)
+    colours[i] = Rgba{palette[i].red, palette[i].green, palette[i].blue, 255};
+  colours[0] = Rgba{};
+  return colours;
+}
+
+// One archive: an animation per block that lists frames.
+int AnimateArchive(const std::string& path, const std::string& stem, const AnimRequest& request,
+                   Messages& messages) {
+  const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  if (!opened) return 0;
+  const Archive& archive = opened->archive;
+  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
+  ProblemReport problems(path, archive, messages);
+  const std::vector<std::vector<BlockEntry>> blocks = EntriesByBlock(archive);
+  const std::string extension = request.webp ? ".webp" : ".gif";
+  int written = 0;
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    if (blocks[b].empty()) continue;
+    if (OutputHalted()) return written;
+    DecodedHeads heads(source);  // one block's images at a time
+    Animation animation;
+    animation.palette = archive.palette;
+    animation.delayMs = request.delayMs;
+    animation.colours = request.alpha ? ColoursFor(archive.palette, archive.head.archiveType,
+                                                   SpriteLayer::Whole, request.outline)
+                                      : IndexZeroClear(archive.palette);
+    for (const BlockEntry& entry : blocks[b]) {
+      const IndexedImage* image = heads.Decode(entry.tableIndex, problems);
+      if (image == nullptr) break;
+      animation.width = std::max(animation.width, image->width);
+      animation.height = std::max(animation.height, image->height);
+      animation.frames.push_back(image);
+    }
+    if (heads.exhausted()) return written;
+    const std::string file = request.outputFolder + "/" + stem + "-" +
+                             std::to_string(archive.blocks[b].identifier) + extension;
+    // What the encoder is handed (every frame on the whole canvas) is written
+    // at most; what it holds meanwhile is drawn before it starts.
+    const int64_t canvas = int64_t{animation.width} * animation.height * (request.webp ? 4 : 1);
+    const int64_t held = request.webp ? WebpEncoderBytes(animation) : animation.width;
+    if (!budget.ReserveDecoded(held) ||
+        !budget.ReserveWritten(canvas * int64_t(animation.frames.size()))) {
+      messages.Error(file + ": the animation of " + std::to_string(animation.width) + " x " +
+                     std::to_string(animation.height) + " pixels would pass the limit of " +
+                     std::to_string(budget.writtenLimit()) +
+                     " bytes for one archive (raise it with --max-output)");
+      return written;
+    }
+    const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
+      return request.webp ? WriteWebp(out, animation) : WriteGif(out, animation);
+    });
+    const bool tell = NoteOutcome(outcome);
+    if (outcome.ok()) {
+      ++written;
+    } else if (tell && !StopRequested()) {
+      messages.Error(file + ": " + outcome.error);
+    }
+  }
+  return written;
+}
+
+}  // namespace
+
+int RunAnim(const AnimRequest& request, Messages& messages) {
+  const auto archives = ArchivesForOutput(request.inputs, request.outputFolder, messages);
+  if (!archives) return messages.ExitStatus();
+  if (!request.webp && request.delayMs < kMinGifDelayMs)
+    messages.Note("a GIF delay of " + std::to_string(request.delayMs) + " ms is raised to " +
+                  std::to_string(kMinGifDelayMs) + " ms: browsers play shorter delays at 100 ms");
+  // Archives of one stem write units-1.gif, then units~2-1.gif, ...
+  const std::vector<std::string> stems = UniqueStems(*archives);
+  const int files =
+      RunArchiveBatch(*archives, stems, request.jobs, messages, [&](size_t i, Messages& out) {
+        return AnimateArchive((*archives)[i], stems[i], request, out);
+      });
+  messages.Summary(std::to_string(files) + " animation" + (files == 1 ? "" : "s") +
+                   " written into " + request.outputFolder +
+                   (DiskFullSeen() ? "; stopped: the disk is full" : ""));
+  return messages.ExitStatus();
+}
+
+}  // namespace dw::cli
