@@ -1,10 +1,12 @@
 #include "app/archive_selection.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
 
-#include "app/command_line.h"
+#include "app/def_folder.h"
 #include "app/preview.h"
 #include "app/program_state.h"
 #include "archive/text_encoding.h"
@@ -39,6 +41,24 @@ void SelectArchive(MainWindow& window, ui::Control& sender) {
   for (const FrameEntry& frame : state.archive.frames) ui::AddItem(frameList, Cp1251ToUtf8(frame.name));
   ui::SetCurrentIndex(frameList, 0);
   PreviewCurrentFrame(window, sender);
+}
+
+void OpenStartArchive(MainWindow& window, const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path absolute = fs::absolute(fs::path(path), error).lexically_normal();
+  if (error) return;
+  const std::string folder = absolute.parent_path().string();
+  const std::string name = absolute.filename().string();
+  ui::SetChosenFolder(*window.defFolderDialog, folder);
+  FillDefList(window, DefMask(ui::ChosenFolder(*window.defFolderDialog)));
+  ui::SetInitialFolder(*window.defFolderDialog, ui::ChosenFolder(*window.defFolderDialog));
+  for (int item = 0; item < ui::ItemCount(*window.defList); ++item) {
+    if (ui::ItemData(*window.defList, item) != name) continue;
+    ui::SetCurrentIndex(*window.defList, item);
+    SelectArchive(window, *window.defList);
+    return;
+  }
 }
 
 }  // namespace dw

@@ -1,9 +1,11 @@
 // Connecting the conversion state to the main window: its preparation when
-// the window first shows, and the opening of the DEF file selected in the
-// DEF list.
+// the window first shows, the opening of the DEF file selected in the DEF
+// list, and of the one named on the command line.
 #pragma once
 
-#include "app/main_window.h"
+#include <string>
+
+#include "app/main_window_record.h"
 
 namespace dw {
 
@@ -16,5 +18,10 @@ void PrepareConversion(MainWindow& window, ui::Control& sender);
 // current item's archive from the DEF folder, lists its frames in table
 // order, and shows frame 0. With no current item nothing changes.
 void SelectArchive(MainWindow& window, ui::Control& sender);
+
+// Lists the folder of path in the DEF list, as "..." does, and opens path as
+// a click on its item does. A file the list does not show (no ".def" name, or
+// missing) leaves the folder listed and nothing opened.
+void OpenStartArchive(MainWindow& window, const std::string& path);
 
 }  // namespace dw

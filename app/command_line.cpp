@@ -1,10 +1,5 @@
 #include "app/command_line.h"
 
-#include <filesystem>
-
-#include "app/archive_selection.h"
-#include "app/def_folder.h"
-
 namespace dw {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -46,24 +41,6 @@ bool HasDisplay(const Environment& environment) {
     if (value != nullptr && *value != '\0') return true;
   }
   return false;
-}
-
-void OpenStartArchive(MainWindow& window, const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path absolute = fs::absolute(fs::path(path), error).lexically_normal();
-  if (error) return;
-  const std::string folder = absolute.parent_path().string();
-  const std::string name = absolute.filename().string();
-  ui::SetChosenFolder(*window.defFolderDialog, folder);
-  FillDefList(window, DefMask(ui::ChosenFolder(*window.defFolderDialog)));
-  ui::SetInitialFolder(*window.defFolderDialog, ui::ChosenFolder(*window.defFolderDialog));
-  for (int item = 0; item < ui::ItemCount(*window.defList); ++item) {
-    if (ui::ItemData(*window.defList, item) != name) continue;
-    ui::SetCurrentIndex(*window.defList, item);
-    SelectArchive(window, *window.defList);
-    return;
-  }
 }
 
 }  // namespace dw

@@ -6,8 +6,6 @@
 #include <functional>
 #include <string>
 
-#include "app/main_window.h"
-
 namespace dw {
 
 struct CommandLine {
@@ -25,10 +23,5 @@ std::string UsageText();
 // environment, or Qt is told which platform to use.
 using Environment = std::function<const char*(const char* name)>;
 bool HasDisplay(const Environment& environment);
-
-// Lists the folder of path in the DEF list, as "..." does, and opens path as
-// a click on its item does. A file the list does not show (no ".def" name, or
-// missing) leaves the folder listed and nothing opened.
-void OpenStartArchive(MainWindow& window, const std::string& path);
 
 }  // namespace dw

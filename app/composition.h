@@ -2,7 +2,7 @@
 // shown image (and what a click on the preview saves).
 #pragma once
 
-#include "app/main_window.h"
+#include "app/main_window_record.h"
 
 namespace dw {
 

@@ -3,7 +3,7 @@
 // area always takes the image's exact size.
 #pragma once
 
-#include "app/main_window.h"
+#include "app/main_window_record.h"
 
 namespace dw {
 

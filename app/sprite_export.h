@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/main_window.h"
+#include "app/main_window_record.h"
 
 namespace dw {
 

@@ -21,6 +21,7 @@
 
 #include "archive/archive.h"
 #include "archive/decode_budget.h"
+#include "archive/decode_options.h"
 #include "archive/def_format.h"
 #include "archive/diagnostics.h"
 #include "archive/indexed_image.h"
@@ -29,12 +30,6 @@
 namespace dw {
 
 inline constexpr int64_t kMaxPixelBytes = int64_t{256} << 20;
-
-struct DecodeOptions {
-  // Background runs of compressions 1, 2 and 3 write their code as the palette
-  // index (shadows and outlines) instead of index 0.
-  bool keepSpecial = false;
-};
 
 // Compressions with pixels: 0 raw, 1 byte-pair runs, 2 and 3 one-byte runs;
 // any other value gives an image of index 0 only. The image's pixel bytes are

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "archive/byte_cursor.h"
-#include "archive/frame_decoder.h"
+#include "archive/decode_options.h"
 
 namespace dw {
 

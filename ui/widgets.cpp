@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "ui/control_impl.h"
-#include "ui/paint_surface.h"
 
 namespace dw::ui {
 

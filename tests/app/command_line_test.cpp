@@ -3,6 +3,7 @@
 #include <map>
 #include <tuple>
 
+#include "app/archive_selection.h"
 #include "app/program_state.h"
 #include "tests/app/program_fixture.h"
 
