@@ -161,29 +161,29 @@ std::string TwoDigits(int n) {
 
 }  // namespace
 
-testing::ArchiveSpec CreatureArchive() {
-  testing::ArchiveSpec plan;
+pack::ArchivePlan CreatureArchive() {
+  pack::ArchivePlan plan;
   plan.archiveType = 0x42;  // a creature
   plan.width = kFrameSize;
   plan.height = kFrameSize;
   plan.palette = SamplePalette();
 
-  testing::Block standing;
+  pack::BlockPlan standing;
   standing.identifier = 0;
   constexpr int kStandSteps = 4;
   for (int i = 0; i < kStandSteps; ++i) {
     // The first standing frame is stored raw, as some archives do.
     plan.frames.push_back(FrameFromCanvas(DrawKnight(StandPose(i, kStandSteps)), i == 0 ? 0 : 1));
     standing.entries.push_back(
-        Entry("idle" + TwoDigits(i + 1) + ".pcx", int(plan.frames.size()) - 1));
+        Entry("idle" + TwoDigits(i + 1) + ".pcx", plan.frames.size() - 1));
   }
-  testing::Block walking;
+  pack::BlockPlan walking;
   walking.identifier = 1;
   constexpr int kWalkSteps = 8;
   for (int i = 0; i < kWalkSteps; ++i) {
     plan.frames.push_back(FrameFromCanvas(DrawKnight(WalkPose(i, kWalkSteps)), 3));
     walking.entries.push_back(
-        Entry("walk" + TwoDigits(i + 1) + ".pcx", int(plan.frames.size()) - 1));
+        Entry("walk" + TwoDigits(i + 1) + ".pcx", plan.frames.size() - 1));
   }
   plan.blocks = {standing, walking};
   return plan;

@@ -2,10 +2,26 @@
 // of terrain tiles, the archives that run.sh opens and converts.
 #include <filesystem>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
-#include "tests/support/def_writer.h"
+#include "archive/stream.h"
+#include "pack/def_builder.h"
 #include "tools/sample_frames.h"
+
+namespace {
+
+// Builds plan and writes it whole to path, or throws.
+void WriteArchive(const std::string& path, const dw::pack::ArchivePlan& plan) {
+  std::string error;
+  const std::optional<std::vector<uint8_t>> bytes = dw::pack::BuildDef(plan, error);
+  if (!bytes) throw std::runtime_error(path + ": " + error);
+  dw::AtomicFile file(path);
+  if (!file.Write(bytes->data(), bytes->size()) || !file.Commit())
+    throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -20,10 +36,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    dw::testing::WriteFile(folder + "/knight.def",
-                           dw::testing::BuildArchive(dw::samples::CreatureArchive()));
-    dw::testing::WriteFile(folder + "/terrain.def",
-                           dw::testing::BuildArchive(dw::samples::TerrainArchive()));
+    WriteArchive(folder + "/knight.def", dw::samples::CreatureArchive());
+    WriteArchive(folder + "/terrain.def", dw::samples::TerrainArchive());
   } catch (const std::exception& e) {
     std::cerr << "duskweave-make-samples: " << e.what() << '\n';
     return 1;

@@ -1,6 +1,9 @@
 #include "tools/sample_frames.h"
 
 #include <algorithm>
+#include <stdexcept>
+
+#include "pack/frame_encoder.h"
 
 namespace dw::samples {
 namespace {
@@ -9,34 +12,15 @@ bool IsShadow(uint8_t index) {
   return index >= 1 && index <= 5;
 }
 
-testing::RowRuns RowToRuns(const uint8_t* row, int width) {
-  testing::RowRuns runs;
-  int x = 0;
-  while (x < width) {
-    const uint8_t first = row[x];
-    int end = x + 1;
-    if (first == 0 || IsShadow(first)) {
-      while (end < width && row[end] == first) ++end;
-      runs.push_back(testing::Run{first, end - x, {}});
-    } else {
-      while (end < width && row[end] != 0 && !IsShadow(row[end])) ++end;
-      runs.push_back(testing::Run{0, end - x, std::vector<uint8_t>(row + x, row + end)});
-    }
-    x = end;
-  }
-  return runs;
-}
-
 }  // namespace
 
-testing::DirectoryEntry Entry(const std::string& name, int frame) {
-  testing::DirectoryEntry entry;
-  entry.name = name;
-  entry.frame = frame;
-  return entry;
+pack::DirectoryEntry Entry(const std::string& name, size_t frame) {
+  const std::optional<pack::FrameName> field = pack::NameField(name);
+  if (!field) throw std::runtime_error("frame name too long: " + name);
+  return pack::DirectoryEntry{*field, frame};
 }
 
-testing::SpriteFrame FrameFromCanvas(const SpriteCanvas& canvas, int32_t compression) {
+pack::StoredFrame FrameFromCanvas(const SpriteCanvas& canvas, int32_t compression) {
   int left = canvas.width(), right = -1, top = canvas.height(), bottom = -1;
   for (int y = 0; y < canvas.height(); ++y) {
     for (int x = 0; x < canvas.width(); ++x) {
@@ -52,33 +36,29 @@ testing::SpriteFrame FrameFromCanvas(const SpriteCanvas& canvas, int32_t compres
     left = std::min(left, canvas.width() - width);
   }
   const int height = bottom - top + 1;
-  std::vector<uint8_t> pixels;
-  pixels.reserve(size_t(width) * height);
+  pack::PixelRect rect{width, height, {}};
+  rect.pixels.reserve(size_t(width) * height);
   for (int y = top; y <= bottom; ++y) {
     for (int x = left; x < left + width; ++x) {
       const uint8_t index = canvas.At(x, y);
-      pixels.push_back(compression == 0 && IsShadow(index) ? 0 : index);
+      rect.pixels.push_back(compression == 0 && IsShadow(index) ? 0 : index);
     }
   }
-  testing::SpriteFrame frame = testing::MakeFrame(compression, canvas.width(), canvas.height(),
-                                                  width, height, left, top, pixels);
-  std::vector<testing::RowRuns> rows;
-  for (int y = 0; y < height; ++y)
-    rows.push_back(RowToRuns(pixels.data() + size_t(y) * width, width));
-  switch (compression) {
-    case 1:
-      frame.data = testing::EncodeByteRuns(rows);
-      break;
-    case 2:
-      frame.data = testing::EncodeRowRuns(rows);
-      break;
-    case 3:
-      frame.data = testing::EncodeSegmentRuns(rows, width);
-      break;
-    default:
-      frame.data = testing::EncodeRaw(pixels);
-      break;
-  }
+  // The palette has no colours at 6 and 7, so keeping fill codes turns
+  // exactly the shadow indices into fill runs.
+  std::string error;
+  std::optional<std::vector<uint8_t>> data =
+      pack::EncodeFrame(rect, pack::EncodeOptions{compression, compression != 0}, error);
+  if (!data) throw std::runtime_error(error);
+  pack::StoredFrame frame;
+  frame.head.compression = compression;
+  frame.head.fullWidth = canvas.width();
+  frame.head.fullHeight = canvas.height();
+  frame.head.width = width;
+  frame.head.height = height;
+  frame.head.leftMargin = left;
+  frame.head.topMargin = top;
+  frame.data = std::move(*data);
   return frame;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/support/def_writer.h"
+#include "pack/def_builder.h"
 #include "tools/sprite_canvas.h"
 
 namespace dw::samples {
@@ -14,14 +14,15 @@ namespace dw::samples {
 // segments, as such frames are), the rest becomes margins. Indices 1 to 5
 // become fill runs of that code (shadows), other indices literal runs; a
 // compression-0 frame, which has no runs, keeps background in their place.
-testing::SpriteFrame FrameFromCanvas(const SpriteCanvas& canvas, int32_t compression);
+// Throws std::runtime_error when the encoder refuses the frame.
+pack::StoredFrame FrameFromCanvas(const SpriteCanvas& canvas, int32_t compression);
 
 // A directory entry naming frame (an index into the archive's frames).
-testing::DirectoryEntry Entry(const std::string& name, int frame);
+pack::DirectoryEntry Entry(const std::string& name, size_t frame);
 
 // A creature walking and standing: two blocks, compressions 0, 1 and 3.
-testing::ArchiveSpec CreatureArchive();
+pack::ArchivePlan CreatureArchive();
 // Road and river tiles of 32 x 32 in compression 2.
-testing::ArchiveSpec TerrainArchive();
+pack::ArchivePlan TerrainArchive();
 
 }  // namespace dw::samples

@@ -99,8 +99,8 @@ double Ring(double x, double y, double cx, double cy, double radius) {
 
 }  // namespace
 
-testing::ArchiveSpec TerrainArchive() {
-  testing::ArchiveSpec plan;
+pack::ArchivePlan TerrainArchive() {
+  pack::ArchivePlan plan;
   plan.archiveType = 0x47;  // terrain overlays
   plan.width = kTile;
   plan.height = kTile;
@@ -114,22 +114,22 @@ testing::ArchiveSpec TerrainArchive() {
   };
   const Distance bend = [mid](double x, double y) { return Ring(x, y, kTile, kTile, mid); };
 
-  auto add = [&plan](testing::Block& block, const std::string& name, const SpriteCanvas& tile) {
+  auto add = [&plan](pack::BlockPlan& block, const std::string& name, const SpriteCanvas& tile) {
     plan.frames.push_back(FrameFromCanvas(tile, 2));
-    block.entries.push_back(Entry(name, int(plan.frames.size()) - 1));
+    block.entries.push_back(Entry(name, plan.frames.size() - 1));
   };
-  testing::Block roads;
+  pack::BlockPlan roads;
   roads.identifier = 0;
   add(roads, "dirt00.pcx", Road(across, 11));
   add(roads, "dirt01.pcx", Road(down, 12));
   add(roads, "dirt02.pcx", Road(crossing, 13));
   add(roads, "dirt03.pcx", Road(bend, 14));
-  testing::Block rivers;
+  pack::BlockPlan rivers;
   rivers.identifier = 1;
   add(rivers, "clrrvr00.pcx", River(across, 21));
   add(rivers, "clrrvr01.pcx", River(down, 22));
   add(rivers, "clrrvr02.pcx", River(bend, 23));
-  testing::Block grass;
+  pack::BlockPlan grass;
   grass.identifier = 2;
   add(grass, "grass00.pcx", Grass(31));
   add(grass, "grass01.pcx", Grass(32));
