@@ -23,14 +23,6 @@ TEST_F(ArchiveSelectionTest, OpeningListsFramesInOffsetOrderAndShowsFrameZero) {
   ExpectFrame(plan.frames[0]);
 }
 
-TEST_F(ArchiveSelectionTest, AFileNameThatIsNotUtf8IsShownReadableAndOpens) {
-  WriteFile(temp.File("\xEA\xEE\xED\xFC.def"), BuildArchive(plan));  // "конь", Windows-1251
-  OpenArchive(temp.path(), "конь.def");
-  EXPECT_EQ(ProgramState().archive.path, temp.path() + "/\xEA\xEE\xED\xFC.def");
-  EXPECT_EQ(ui::ItemCount(*window->frameList), 8);
-  ExpectFrame(plan.frames[0]);
-}
-
 TEST_F(ArchiveSelectionTest, DoubleClickLoadsTheFileAgain) {
   Open(plan);
   plan.blocks[0].entries.resize(3);  // frames 7, 6 and 5

@@ -21,28 +21,27 @@ TEST_F(MainWindowTest, StartsEmptyWithTheSeparatorOptionChecked) {
   EXPECT_EQ(Bounds(*window->previewArea).Width(), 0);  // nothing shown yet
 }
 
+// Bounds are the records'; the widgets Qt placed must agree with them.
 TEST_F(MainWindowTest, ColumnsDivideTheClientAreaAndOnlyListsAndPreviewStretch) {
-  ui::SetClientSize(*window->form, 600, 400);
-  EXPECT_EQ(Bounds(*window->defPanel), (Rect{2, 2, 147, 398}));
-  EXPECT_EQ(Bounds(*window->spritePanel), (Rect{149, 2, 309, 398}));
-  EXPECT_EQ(Bounds(*window->previewBox), (Rect{311, 2, 598, 398}));
-  EXPECT_EQ(Bounds(*window->pathPanel), (Rect{0, 0, 145, 41}));
-  EXPECT_EQ(Bounds(*window->defList), (Rect{0, 41, 145, 396}));
-  EXPECT_EQ(Bounds(*window->saveGroup), (Rect{0, 307, 160, 396}));
-  EXPECT_EQ(Bounds(*window->spriteGroup), (Rect{0, 0, 160, 307}));
-  EXPECT_EQ(Bounds(*window->frameList), (Rect{4, 18, 156, 303}));
-
-  ui::SetClientSize(*window->form, 800, 500);
-  EXPECT_EQ(Bounds(*window->defPanel), (Rect{2, 2, 147, 498}));
-  EXPECT_EQ(Bounds(*window->defList), (Rect{0, 41, 145, 496}));
-  EXPECT_EQ(Bounds(*window->saveGroup), (Rect{0, 407, 160, 496}));
-  EXPECT_EQ(Bounds(*window->frameList), (Rect{4, 18, 156, 403}));
-  EXPECT_EQ(Bounds(*window->previewBox), (Rect{311, 2, 798, 498}));
-
+  for (auto [W, H] : {std::pair{600, 400}, {800, 500}}) {
+    SCOPED_TRACE(W);
+    ui::SetClientSize(*window->form, W, H);
+    const std::pair<Control*, Rect> expected[] = {
+        {window->defPanel, {2, 2, 147, H - 2}},       {window->spritePanel, {149, 2, 309, H - 2}},
+        {window->previewBox, {311, 2, W - 2, H - 2}}, {window->pathPanel, {0, 0, 145, 41}},
+        {window->defList, {0, 41, 145, H - 4}},       {window->saveGroup, {0, H - 93, 160, H - 4}},
+        {window->spriteGroup, {0, 0, 160, H - 93}},   {window->frameList, {4, 18, 156, H - 97}}};
+    for (const auto& [control, bounds] : expected) {
+      EXPECT_EQ(Bounds(*control), bounds);
+      EXPECT_EQ(WidgetGeometry(*control), bounds);
+    }
+  }
+  // Narrower than the two columns: they keep their widths, the preview gets none.
   ui::SetClientSize(*window->form, 250, 300);
   EXPECT_EQ(Bounds(*window->defPanel).Width(), 145);
   EXPECT_EQ(Bounds(*window->spritePanel), (Rect{149, 2, 309, 298}));
   EXPECT_EQ(Bounds(*window->previewBox).Width(), 0);
+  EXPECT_EQ(WidgetGeometry(*window->previewBox).Width(), 0);
 }
 
 TEST_F(MainWindowTest, MenuFollowsTheTemplateNumbering) {

@@ -32,18 +32,6 @@ TEST_F(PreviewTest, AShiftRunShowsOnlyTheCurrentFrame) {
   ExpectFrame(plan.frames[5]);
 }
 
-TEST_F(PreviewTest, TheBoxScrollsOverAnImageLargerThanItself) {
-  ArchiveSpec big = EightFrames();
-  big.frames[0] = MakeFrame(0, 300, 250, 1, 1, 0, 0, {9});
-  ui::SetClientSize(*window->form, 500, 200);
-  EXPECT_FALSE(HorizontalScrollBar(*window->previewBox).visible);
-  Open(big, "big.def");
-  ProcessEvents();
-  EXPECT_EQ(ui::Bounds(*window->previewArea), (ui::Rect{0, 0, 300, 250}));
-  EXPECT_TRUE(HorizontalScrollBar(*window->previewBox).visible);
-  EXPECT_TRUE(VerticalScrollBar(*window->previewBox).visible);
-}
-
 TEST_F(PreviewTest, ALargeFrameIsShownAndPaintedHoldingOnlyWhatTheBoxShows) {
   ArchiveSpec big = EightFrames();
   big.frames[0] = MakeFrame(0, 4000, 4000, 2, 2, 3, 4, {9, 10, 11, 12});

@@ -102,55 +102,6 @@ TEST_F(Docking, ChildrenTakeTheDefaultBoundsOfTheirKind) {
   EXPECT_EQ(ui::Bounds(ui::CreateLabel(panel, "p")), (Rect{0, 0, 64, 22}));
 }
 
-TEST_F(Docking, AWindowNarrowerThanItsLeftChildrenLeavesTheFillChildZeroWide) {
-  ui::Control& form = MakeForm(200, 100);
-  ui::Control& a = Docked(ui::CreatePanel(form), Dock::Left, 145);
-  ui::Control& b = Docked(ui::CreatePanel(form), Dock::Left, 160);
-  ui::Control& fill = Docked(ui::CreateScrollArea(form, ui::Edge::Sunken), Dock::Fill);
-  EXPECT_EQ(ui::Bounds(a), (Rect{2, 2, 147, 98}));
-  EXPECT_EQ(ui::Bounds(b), (Rect{149, 2, 309, 98}));
-  EXPECT_EQ(ui::Bounds(fill), (Rect{311, 2, 311, 98}));
-  ExpectOnScreen(fill);
-  ui::SetClientSize(form, 400, 100);
-  EXPECT_EQ(ui::Bounds(fill), (Rect{311, 2, 398, 98}));
-  EXPECT_EQ(ui::Bounds(b), (Rect{149, 2, 309, 98}));
-}
-
-// The main window's arrangement: two fixed columns and a stretching preview.
-TEST_F(Docking, MainWindowColumnsDivideTheClientAreaAndFollowItsSize) {
-  ui::Control& form = MakeForm(513, 393);
-  ui::Control& defPanel = Docked(ui::CreatePanel(form), Dock::Left, 145);
-  ui::SetGap(defPanel, 0);
-  ui::Control& pathPanel = Docked(ui::CreatePanel(defPanel), Dock::Top, 0, 41);
-  ui::Control& defList = Docked(ui::CreateListBox(defPanel), Dock::Fill);
-  ui::Control& spritePanel = Docked(ui::CreatePanel(form), Dock::Left, 160);
-  ui::SetGap(spritePanel, 0);
-  ui::Control& saveGroup = Docked(ui::CreateGroupBox(spritePanel, " Save "), Dock::Bottom, 0, 89);
-  ui::Control& spriteGroup = Docked(ui::CreateGroupBox(spritePanel, " Sprites "), Dock::Fill);
-  ui::SetGap(saveGroup, 2);  // the column's gap of 0 is not wanted inside the groups
-  ui::SetGap(spriteGroup, 2);
-  ui::SetMargin(spriteGroup, ui::Side::Top, 16);
-  ui::Control& frameList =
-      Docked(ui::CreateListBox(spriteGroup, {.multipleSelection = true}), Dock::Fill);
-  ui::Control& preview = Docked(ui::CreateScrollArea(form, ui::Edge::Sunken), Dock::Fill);
-  for (auto [W, H] : {std::pair{513, 393}, {700, 500}}) {
-    SCOPED_TRACE(W);
-    ui::SetClientSize(form, W, H);
-    EXPECT_EQ(ui::Bounds(defPanel), (Rect{2, 2, 147, H - 2}));
-    EXPECT_EQ(ui::Bounds(pathPanel), (Rect{0, 0, 145, 41}));
-    EXPECT_EQ(ui::Bounds(defList), (Rect{0, 41, 145, H - 4}));
-    EXPECT_EQ(ui::Bounds(spritePanel), (Rect{149, 2, 309, H - 2}));
-    EXPECT_EQ(ui::Bounds(saveGroup), (Rect{0, H - 4 - 89, 160, H - 4}));
-    EXPECT_EQ(ui::Bounds(spriteGroup), (Rect{0, 0, 160, H - 4 - 89}));
-    EXPECT_EQ(ui::Bounds(frameList), (Rect{4, 18, 156, H - 4 - 89 - 4}));
-    EXPECT_EQ(ui::Bounds(preview), (Rect{311, 2, W - 2, H - 2}));
-    for (ui::Control* control : {&defPanel, &pathPanel, &defList, &spritePanel, &saveGroup,
-                                 &spriteGroup, &frameList, &preview}) {
-      ExpectOnScreen(*control);
-    }
-  }
-}
-
 TEST_F(Docking, AChildsNewSizeOrSideReLaysItsSiblings) {
   ui::Control& form = MakeForm(300, 100);
   ui::Control& left = Docked(ui::CreatePanel(form), Dock::Left, 50);

@@ -1,7 +1,5 @@
 // Top-level windows: close requests, the main window ending the loop, modal
 // runs, show slots, frame styles and placement.
-#include <algorithm>
-
 #include "tests/ui/layer_fixture.h"
 
 namespace {
@@ -217,42 +215,6 @@ TEST_F(Forms, CentreOnScreenHalvesWithAnArithmeticShift) {
                         ((screen.width - w) >> 1) + w, ((screen.height - h) >> 1) + h}));
   }
   EXPECT_EQ(ui::Bounds(form).left, -2);
-}
-
-auto DarkPixels(const dw::ScreenImage& image) {
-  return std::count_if(image.pixels.begin(), image.pixels.end(),
-                       [](uint32_t pixel) { return (pixel & 0xFFFFFF) < 0x404040; });
-}
-
-TEST_F(Forms, AWindowShownAndRepaintedIsOnTheScreenBeforeTheLoopRuns) {
-  MakeForm();
-  ui::Control& wait = ui::CreateForm(*app, "Wait");
-  ui::SizeTo(wait, 321, 65);
-  ui::SetVisible(wait, false);
-  ui::Control& label = ui::CreateLabel(wait, "<none>");
-  ui::PlaceAt(label, 0, 8);
-  ui::SizeTo(label, 313, 0);
-  ui::SetTextAlign(label, ui::Align::Centre);
-  dt::ShowWindows(*app);
-  EXPECT_FALSE(dt::IsExposed(wait));
-
-  // Shown, hidden and shown again without a turn of the loop in between: each
-  // time the new text is on the screen when RepaintNow returns.
-  std::vector<std::vector<uint32_t>> shown;
-  for (const char* text : {"Working...", "Saving, please wait"}) {
-    ui::SetText(label, text);
-    ui::SetVisible(wait, true);
-    ui::RepaintNow(wait);
-    EXPECT_TRUE(dt::IsExposed(wait));
-    const dw::ScreenImage image = dt::GrabControl(label);
-    EXPECT_GT(DarkPixels(image), 20);
-    shown.push_back(image.pixels);
-    ui::SetVisible(wait, false);
-  }
-  EXPECT_NE(shown[0], shown[1]);
-  ui::SetVisible(wait, true);
-  dt::ProcessEvents(50);
-  EXPECT_EQ(dt::GrabControl(label).pixels, shown[1]);
 }
 
 TEST_F(Forms, RepaintNowPaintsDescendantsBeforeReturning) {

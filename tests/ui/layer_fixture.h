@@ -32,8 +32,8 @@ class LayerTest : public ::testing::Test {
 };
 
 // An 8-bit bitmap of width x height whose pixel (x, y) has colour
-// pixel(x, y) (0xRRGGBB), built through a BMP stream as the program builds its
-// images; at most 256 distinct colours.
+// pixel(x, y) (0xRRGGBB), loaded as the program loads a decoded frame; at most
+// 256 distinct colours.
 std::unique_ptr<dw::Bitmap> MakeBitmap(int width, int height, uint32_t (*pixel)(int x, int y));
 
 // The pixel at (x, y) of a screen image as 0xRRGGBB.

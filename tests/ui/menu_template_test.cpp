@@ -19,15 +19,6 @@ std::vector<std::string> Shape(const std::vector<std::string>& menuTemplate) {
   return shape;
 }
 
-TEST(MenuTemplate, ItemsAreNumberedInTemplateOrderWithoutBrackets) {
-  EXPECT_EQ(
-      Shape({"Файл", "(", "Выход\tAlt+X", ")", "Действия", "(", "Отметить все спрайты\tCtrl+S",
-             "Сохранить...\tCtrl+C", "Сохранить все...\tCtrl+A", ")", "О Программе...", ""}),
-      (std::vector<std::string>{"Файл@-1+", "Выход\tAlt+X@0", "Действия@-1+",
-                                "Отметить все спрайты\tCtrl+S@2", "Сохранить...\tCtrl+C@2",
-                                "Сохранить все...\tCtrl+A@2", "О Программе...@-1"}));
-}
-
 TEST(MenuTemplate, SeparatorsCountAndSubmenusNest) {
   EXPECT_EQ(Shape({"A", "(", "a1", "-", "a2", "(", "x", "y", ")", "a3", ")", "B", "(", "b1", ")"}),
             (std::vector<std::string>{"A@-1+", "a1@0", "-@0|", "a2@0+", "x@3", "y@3", "a3@0",

@@ -1,5 +1,5 @@
-// The window layer's tests drive real widgets; without a display they run on
-// Qt's offscreen platform.
+// The main of the ui and app tests: they drive real widgets and windows;
+// without a display they run on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
