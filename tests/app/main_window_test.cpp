@@ -1,5 +1,11 @@
 #include "app/main_window.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMenuBar>
+
 #include "app/about_window.h"
 #include "app/program_state.h"
 #include "tests/app/program_fixture.h"
@@ -46,16 +52,21 @@ TEST_F(MainWindowTest, ColumnsDivideTheClientAreaAndOnlyListsAndPreviewStretch) 
 
 TEST_F(MainWindowTest, MenuFollowsTheTemplateNumbering) {
   std::string shown;  // caption, tab, shortcut, ">" for a submenu; "|" after each item
-  for (int i = 0; i < ui::MenuItemCount(*window->mainMenu); ++i) {
+  const int count = ui::MenuItemCount(*window->mainMenu);
+  for (int i = 0; i < count; ++i) {
     const MenuItemLook look = MenuItemLookOf(*window->mainMenu, i);
     shown += look.caption + "\t" + look.shortcutText +
              (ui::MenuItemHasSubmenu(*window->mainMenu, i) ? ">|" : "|");
+    EXPECT_FALSE(look.hasQtShortcut) << i;  // keys are the accelerators' business
   }
   EXPECT_EQ(shown,
             "Файл\t>|Выход\tAlt+X|Действия\t>|Отметить все спрайты\tCtrl+S|Сохранить выделенные "
             "спрайты...\tCtrl+C|Сохранить все спрайты...\tCtrl+A|О Программе...\t|");
   EXPECT_TRUE(ui::MenuItemHasSubmenu(*window->mainMenu, kFileMenu) &&
               ui::MenuItemHasSubmenu(*window->mainMenu, kActionsMenu));
+  EXPECT_EQ(ui::MenuItemText(*window->mainMenu, kSaveSelectedItem),
+            "Сохранить выделенные спрайты...\tCtrl+C");
+  EXPECT_EQ(ui::MenuItemText(*window->mainMenu, count), "");
 }
 
 TEST_F(MainWindowTest, FrameCommandsAreGreyedWhileThereAreNoFrames) {
@@ -101,6 +112,110 @@ TEST_F(MainWindowTest, ShowingTheWindowAgainKeepsThePreview) {
   ProcessEvents();
   EXPECT_TRUE(ProgramState().hasComposite);
   EXPECT_EQ(Bounds(*window->previewArea), (Rect{0, 0, 10, 12}));
+}
+
+// The menu layer on the main window's own menu, list and edit box, its
+// handlers replaced by ones that record what ran and the timer stopped.
+class MainMenuTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    ui::EnableTimer(*window->commandTimer, false);
+    menu = window->mainMenu;
+    for (int item : {kExitItem, kMarkAllItem, kSaveSelectedItem, kSaveAllItem, kAboutItem}) {
+      ui::BindMenuItem(*menu, item, [this, item](Control& sender) {
+        ran.push_back(item);
+        senders.push_back(&sender);
+      });
+    }
+    list = window->frameList;
+    ui::BindSelectionChange(*list, [this](Control&) { ++selectionChanges; });
+    for (const char* name : {"a", "b", "c"}) ui::AddItem(*list, name);
+  }
+  // Selects the path box's whole text and presses Ctrl+C; the clipboard's text
+  // afterwards.
+  std::string CopyInEditBox() {
+    QApplication::clipboard()->setText("before");
+    SendKey(*window->pathEdit, ui::kKeyHome);
+    SendKey(*window->pathEdit, ui::kKeyEnd, ui::kAccelShift);
+    SendKey(*window->pathEdit, 'C', ui::kAccelControl);
+    return QApplication::clipboard()->text().toStdString();
+  }
+
+  ui::Menu* menu = nullptr;
+  Control* list = nullptr;
+  std::vector<int> ran;
+  std::vector<Control*> senders;
+  int selectionChanges = 0;
+};
+
+TEST_F(MainMenuTest, ChoosingAnItemRunsItsHandlerWithTheFormAsSender) {
+  ui::ChooseMenuItem(*menu, kMarkAllItem);
+  ui::ChooseMenuItem(*menu, kFileMenu);  // opens a submenu: no handler
+  EXPECT_EQ(ran, std::vector<int>{kMarkAllItem});
+  EXPECT_EQ(senders, std::vector<Control*>{window->form});
+  // A menu bar item without a submenu runs when clicked.
+  auto* bar = window->form->widget->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  for (QAction* action : bar->actions()) {
+    if (action->text() == QString::fromUtf8("О Программе...")) action->trigger();
+  }
+  EXPECT_EQ(ran, (std::vector<int>{kMarkAllItem, kAboutItem}));
+}
+
+TEST_F(MainMenuTest, AcceleratorInAListBoxRunsTheItemAndLeavesTheSelection) {
+  SendKey(*list, 'A', ui::kAccelControl);
+  EXPECT_EQ(ran, std::vector<int>{kSaveAllItem});
+  EXPECT_EQ(ui::SelectedCount(*list), 1);
+  EXPECT_EQ(selectionChanges, 0);
+  SendKey(*list, 'S', ui::kAccelControl);
+  SendKey(*list, 'X', ui::kAccelAlt);
+  EXPECT_EQ(ran, (std::vector<int>{kSaveAllItem, kMarkAllItem, kExitItem}));
+}
+
+TEST_F(MainMenuTest, AcceleratorInAnEditBoxRunsTheItemInsteadOfCopying) {
+  EXPECT_EQ(CopyInEditBox(), "before");
+  EXPECT_EQ(ran, std::vector<int>{kSaveSelectedItem});
+}
+
+TEST_F(MainMenuTest, AcceleratorsDoNotDependOnTheKeyboardLayout) {
+  // Ctrl+Ф and Alt+Ч: the Russian layout's letters on the keys of A and X.
+  for (auto [key, modifier] : {std::pair{0x0424, Qt::ControlModifier}, {0x0427, Qt::AltModifier}}) {
+    QKeyEvent offer(QEvent::ShortcutOverride, key, modifier);
+    QCoreApplication::sendEvent(list->widget, &offer);
+    QKeyEvent press(QEvent::KeyPress, key, modifier);
+    QCoreApplication::sendEvent(list->widget, &press);
+  }
+  EXPECT_EQ(ran, (std::vector<int>{kSaveAllItem, kExitItem}));
+  EXPECT_EQ(ui::SelectedCount(*list), 1);
+}
+
+TEST_F(MainMenuTest, ModifiersMustMatchExactlyAndTheKeyMustReachTheItemsWindow) {
+  SendKey(*list, 'A', ui::kAccelControl | ui::kAccelShift);
+  SendKey(*list, 'A', 0);
+  SendKey(*list, 'X', ui::kAccelControl);
+  Control& other = ui::CreateForm(*application, "Other");
+  Control& otherList = ui::CreateListBox(other);
+  ui::AddItem(otherList, "x");
+  ShowWindows(*application);
+  SendKey(otherList, 'A', ui::kAccelControl);
+  EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(MainMenuTest, ADisabledItemIsGreyedAndNeitherItNorItsAcceleratorRuns) {
+  ui::EnableItem(*menu, kSaveAllItem, false);
+  ui::EnableItem(*menu, kSaveSelectedItem, false);
+  EXPECT_FALSE(ui::IsItemEnabled(*menu, kSaveAllItem));
+  EXPECT_TRUE(MenuItemLookOf(*menu, kSaveAllItem).greyed);
+  SendKey(*list, 'A', ui::kAccelControl);
+  ui::ChooseMenuItem(*menu, kSaveAllItem);
+  // The key then reaches the edit box: a disabled accelerator holds nothing back.
+  EXPECT_EQ(CopyInEditBox(), "<не указан>");
+  EXPECT_TRUE(ran.empty());
+  ui::EnableItem(*menu, kSaveAllItem, true);
+  EXPECT_FALSE(MenuItemLookOf(*menu, kSaveAllItem).greyed);
+  SendKey(*list, 'A', ui::kAccelControl);
+  EXPECT_EQ(ran, std::vector<int>{kSaveAllItem});
 }
 
 }  // namespace
