@@ -12,12 +12,6 @@ size_t LastCharPos(std::string_view s, char c) {
   return at == std::string_view::npos ? 0 : at + 1;
 }
 
-size_t CharCount(std::string_view s, char c) {
-  size_t count = 0;
-  for (char ch : s) count += ch == c ? 1 : 0;
-  return count;
-}
-
 size_t LastPosOfAny(std::string_view set, std::string_view s) {
   size_t last = 0;
   for (char c : set) {

@@ -17,7 +17,6 @@ inline constexpr char kPathSeparator = '/';
 
 size_t CharPos(std::string_view s, char c);
 size_t LastCharPos(std::string_view s, char c);
-size_t CharCount(std::string_view s, char c);
 // The greatest LastCharPos of s over the characters of set.
 size_t LastPosOfAny(std::string_view set, std::string_view s);
 

@@ -21,6 +21,7 @@ TEST_F(AboutWindowTest, HasAFixedFrameWithoutCloseMinimiseOrMaximise) {
 }
 
 TEST_F(AboutWindowTest, RunsModallyAboveTheMainWindowUntilClosedByItsButtonAndShowsAgain) {
+  Open(EightFrames());
   ui::Rect firstPlace;
   int runs = 0;
   auto inspectAndClose = [&] {
@@ -28,6 +29,9 @@ TEST_F(AboutWindowTest, RunsModallyAboveTheMainWindowUntilClosedByItsButtonAndSh
     EXPECT_EQ(ScreenBounds(*aboutWindow->form), firstPlace);
     EXPECT_EQ(FrameLookOf(*aboutWindow->form).owner, window->form);
     EXPECT_FALSE(IsWindowEnabledOnScreen(*window->form));
+    // The main window takes no input meanwhile: neither keys nor its close box.
+    SendKey(*window->frameList, 'S', ui::kAccelControl);
+    ClickCloseBox(*window->form);
     ClickCloseBox(*aboutWindow->form);  // refused: the run goes on
     ProcessEvents();
     EXPECT_TRUE(IsShownOnScreen(*aboutWindow->form));
@@ -41,6 +45,10 @@ TEST_F(AboutWindowTest, RunsModallyAboveTheMainWindowUntilClosedByItsButtonAndSh
     EXPECT_TRUE(IsWindowEnabledOnScreen(*window->form));
   }
   EXPECT_EQ(runs, 2);
+  EXPECT_FALSE(ui::IsEnding(*application));
+  EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
+  SendKey(*window->frameList, 'S', ui::kAccelControl);  // the keys work again
+  EXPECT_EQ(ui::SelectedCount(*window->frameList), 8);
 }
 
 }  // namespace

@@ -6,18 +6,8 @@ namespace dw {
 namespace {
 
 // The Windows reading passes "\\:" (folders) and '\\' (paths); the defaults are "/".
-
-TEST(Cases, CharSearchPositionsAreOneBasedAndZeroMeansNone) {
-  EXPECT_EQ(CharPos("a.b.c", '.'), 2u);
-  EXPECT_EQ(CharPos("", '.'), 0u);
-  EXPECT_EQ(LastCharPos("a.b.c", '.'), 4u);
-  EXPECT_EQ(LastCharPos(".", '.'), 1u);
-  EXPECT_EQ(LastCharPos("abc", '.'), 0u);
-  EXPECT_EQ(CharCount("a.b.c", '.'), 2u);
-  EXPECT_EQ(LastPosOfAny("\\:", "C:\\a\\b"), 5u);
-  EXPECT_EQ(LastPosOfAny("\\:", "C:b"), 2u);
-  EXPECT_EQ(LastPosOfAny("\\:", "b.bmp"), 0u);
-}
+// The character searches they are built on are tested through them and
+// ShownImagePath.
 
 TEST(Cases, ExtractFolderKeepsTheTrailingSeparatorInBothReadings) {
   EXPECT_EQ(ExtractFolder("C:\\a\\b.bmp", "\\:"), "C:\\a\\");
