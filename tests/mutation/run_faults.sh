@@ -5,7 +5,7 @@
 #
 #   tests/mutation/run_faults.sh            every fault
 #   tests/mutation/run_faults.sh 3 7        faults 3 and 7 only
-#   FAULTS_ALL=1 tests/mutation/run_faults.sh   every program of a fault runs,
+#   FAULTS_ALL=1 tests/mutation/run_faults.sh   every test of a fault runs,
 #                                            not only up to the first that fails
 #
 # The tree (tracked files and new ones not ignored, as they are now; see
@@ -112,20 +112,27 @@ binary_of() { find "$build/tests" -type f -name "$1" -perm -u+x | head -n 1; }
 
 # Builds and runs each program in turn and prints the tests that failed
 # (parameter suffixes folded), or "program(crashed)" / "program(timed out)".
-# It stops at the first program that fails, unless every one is asked for.
+# It stops at the first test that fails, unless every one is asked for.
 run_tests() {
-  local b bin out status caught=() names
+  local b bin out status caught=() names fast=--gtest_fail_fast
+  [ -n "${2:-}" ] && fast=
   for b in $1; do
     build_targets "$b" || { caught+=("$b(does not build)"); break; }
     bin=$(binary_of "$b")
-    out=$(cd "$work" && timeout "$per_binary_timeout" "$bin" --gtest_brief=1 2>&1)
+    out=$(cd "$work" && timeout "$per_binary_timeout" "$bin" --gtest_brief=1 $fast 2>&1)
     status=$?
     if [ $status -eq 124 ]; then
       caught+=("$b(timed out)")
     elif [ $status -ne 0 ]; then
       names=$(printf '%s\n' "$out" | sed -n 's/^\[  FAILED  \] \([A-Za-z_][A-Za-z0-9_/]*\.[A-Za-z0-9_/]*\).*/\1/p' |
         sed 's#/[0-9]*$##' | sort -u)
-      if [ -z "$names" ]; then caught+=("$b(exit $status)"); else caught+=($names); fi
+      if [ -z "$names" ]; then  # it died inside a test: the last one begun names it
+        names=$(cd "$work" && timeout "$per_binary_timeout" "$bin" $fast 2>&1 |
+          sed -n 's/^\[ RUN      \] \(.*\)/\1/p' | tail -n 1)
+        caught+=("${names:-$b}(died:$status)")
+      else
+        caught+=($names)
+      fi
     fi
     [ ${#caught[@]} -gt 0 ] && [ -z "${2:-}" ] && break
   done
