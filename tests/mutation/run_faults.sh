@@ -84,15 +84,23 @@ wanted() {
 
 mkdir -p "$src" "$build"
 # FAULTS_TREE=HEAD copies the last commit, FAULTS_TREE=keep runs on the copy
-# already there; by default the tree is copied as it is now. Copies keep the
-# files' times, so that unchanged files do not rebuild.
-case ${FAULTS_TREE:-} in
-  keep) ;;
-  HEAD) git -C "$root" archive HEAD | tar -C "$src" -xf - ;;
-  *) (cd "$root" && git ls-files -z --cached --others --exclude-standard |
+# already there; by default the tree is copied as it is now. Only files whose
+# bytes differ from the copy's are replaced (with a fresh time), so that the
+# build recompiles exactly what changed.
+if [ "${FAULTS_TREE:-}" != keep ]; then
+  stage=$work/stage
+  rm -rf "$stage" && mkdir -p "$stage"
+  if [ "${FAULTS_TREE:-}" = HEAD ]; then
+    git -C "$root" archive HEAD | tar -C "$stage" -xf -
+  else
+    (cd "$root" && git ls-files -z --cached --others --exclude-standard |
       xargs -0 -I{} sh -c 'test -e "{}" && printf "%s\0" "{}"' |
-      tar --null -T - -cf -) | tar -C "$src" -xf - ;;
-esac
+      tar --null -T - -cf -) | tar -C "$stage" -xf -
+  fi
+  (cd "$stage" && find . -type f) | while IFS= read -r f; do
+    cmp -s "$stage/$f" "$src/$f" || { mkdir -p "$(dirname "$src/$f")" && cp "$stage/$f" "$src/$f"; }
+  done
+fi
 # A run stopped midway may have left a fault's object behind.
 for f in "${files[@]}"; do touch "$src/$f"; done
 
