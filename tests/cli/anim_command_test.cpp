@@ -137,14 +137,5 @@ TEST(AnimCommand, InputsOfOneStemKeepTheirOwnFilesInAnimAndSheet) {
   }
 }
 
-TEST(AnimCommand, AnimationOverTheLimitIsRefused) {
-  TempDir dir;
-  const std::string archive = WriteArchive(dir, "hero.def", Blocks());
-  const RunResult r = RunCli({"anim", "--max-output", "20", archive, dir.File("a")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("raise it with --max-output"), std::string::npos) << r.err;
-  EXPECT_FALSE(std::filesystem::exists(dir.File("a")));  // no empty folder left behind
-}
-
 }  // namespace
 }  // namespace dw::testing

@@ -12,22 +12,9 @@ namespace {
 using dw::testing::TempDir;
 using dw::testing::WriteFile;
 
-TEST(ArchiveInputs, FolderGivesDefFilesInAnyCaseSortedWithoutRegardToCase) {
-  TempDir dir;
-  for (const char* name : {"b.def", "A.DEF", ".hidden.def", "c.Def", "notes.txt", "d.def.bak"}) {
-    WriteFile(dir.File(name), {1});
-  }
-  std::filesystem::create_directory(dir.File("x.def"));
-  std::filesystem::permissions(dir.File("c.Def"), std::filesystem::perms::owner_read);
-  std::string error;
-  const std::vector<std::string> files = DefFilesInFolder(dir.path(), error);
-  EXPECT_EQ(error, "");
-  EXPECT_EQ(files, (std::vector<std::string>{dir.File(".hidden.def"), dir.File("A.DEF"),
-                                             dir.File("b.def"), dir.File("c.Def")}));
-}
-
 // Only a lone file goes straight into the output folder; a folder or several
-// inputs are batches. Missing inputs are errors and the rest is kept.
+// inputs are batches. Missing inputs are errors and the rest is kept. Which
+// files of a folder are archives is archive/file_listing's rule.
 TEST(ArchiveInputs, OnlyALoneFileIsNotABatchAndMissingInputsAreErrors) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("defs"));

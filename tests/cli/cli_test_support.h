@@ -1,5 +1,5 @@
-// Shared pieces of the converter's tests: running it in-process, and a small
-// archive of eight frames in every compression, built by the test writer.
+// Shared pieces of the converter's tests: running it in-process, and the
+// test writer's archive of eight frames in a fresh folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,50 +31,6 @@ inline RunResult RunCli(const std::vector<std::string>& args) {
   result.out = out.str();
   result.err = err.str();
   return result;
-}
-
-// width x height pixels with background (index 0) in a diagonal band, so that
-// compressed frames hold both literal and fill runs.
-inline std::vector<uint8_t> PatternPixels(int width, int height, int seed) {
-  std::vector<uint8_t> pixels(size_t(width) * size_t(height));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const bool background = (x + y + seed) % 7 < 2;
-      pixels[size_t(y) * width + x] =
-          background ? 0 : static_cast<uint8_t>(8 + (x * 3 + y * 5 + seed * 11) % 240);
-    }
-  }
-  return pixels;
-}
-
-// Eight frames in two blocks, compressions 0, 1, 2 and 3, different sizes and
-// margins. Directory order is not offset order: the first block lists frames
-// 4 to 7, the second frames 0 to 3, and frame i lies i-th in the file, so the
-// table holds frame i (named walk0<i+1>.pcx) at index i.
-inline ArchiveSpec EightFrameSpec() {
-  ArchiveSpec plan;
-  plan.width = 60;
-  plan.height = 50;
-  const int compressions[8] = {1, 0, 3, 2, 1, 3, 0, 2};
-  for (int i = 0; i < 8; ++i) {
-    const int width = compressions[i] == 3 ? 40 : 9 + i;
-    const int height = 6 + i % 3;
-    plan.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
-                                    height, 1 + i % 2, 1 + i % 3, PatternPixels(width, height, i)));
-  }
-  Block first;
-  first.identifier = 7;
-  first.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
-  Block second;
-  second.identifier = 9;
-  for (int i = 0; i < 8; ++i) {
-    DirectoryEntry entry;
-    entry.name = "walk0" + std::to_string(i + 1) + ".pcx";
-    entry.frame = i;
-    (i < 4 ? second : first).entries.push_back(entry);
-  }
-  plan.blocks = {first, second};
-  return plan;
 }
 
 // The pixel indices of an 8-bit bottom-up BMP image, top row first.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/cli/cli_test_support.h"
+#include "tests/support/bmp_bytes.h"
 
 namespace dw::testing {
 
@@ -24,27 +25,7 @@ inline void WriteJsonFile(const std::string& path, const nlohmann::ordered_json&
 // An 8-bit bottom-up BMP image with 256 colours (palette: red, green, blue).
 inline std::vector<uint8_t> Bmp8(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
                                  const std::array<uint8_t, 768>& palette) {
-  const int32_t stride = (width + 3) / 4 * 4;
-  std::vector<uint8_t> out(1078 + size_t(stride) * size_t(height), 0);
-  out[0] = 'B';
-  out[1] = 'M';
-  PutInt32(out, 2, int32_t(out.size()));
-  PutInt32(out, 10, 1078);
-  PutInt32(out, 14, 40);
-  PutInt32(out, 18, width);
-  PutInt32(out, 22, height);
-  out[26] = 1;
-  out[28] = 8;
-  PutInt32(out, 34, stride * height);
-  for (int i = 0; i < 256; ++i) {
-    out[54 + 4 * i] = palette[3 * i + 2];
-    out[54 + 4 * i + 1] = palette[3 * i + 1];
-    out[54 + 4 * i + 2] = palette[3 * i];
-  }
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      out[1078 + size_t(height - 1 - y) * stride + x] = pixels[size_t(y) * width + x];
-  return out;
+  return IndexedBmp(width, height, pixels, palette);
 }
 
 inline constexpr uint8_t kShadow = 1;

@@ -128,14 +128,5 @@ TEST(SheetCommand, SharedFramesShareACellAndPagesWrapUnderMaxSize) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("t")));  // a failed run leaves no folder
 }
 
-TEST(SheetCommand, SheetOverTheLimitIsRefused) {
-  TempDir dir;
-  const std::string archive = WriteArchive(dir, "units.def", TwoBlocks());
-  const RunResult r = RunCli({"sheet", "--max-output", "60", archive, dir.File("s")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("raise it with --max-output"), std::string::npos) << r.err;
-  EXPECT_FALSE(std::filesystem::exists(dir.File("s/units.png")));
-}
-
 }  // namespace
 }  // namespace dw::testing

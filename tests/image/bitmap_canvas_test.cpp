@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "image/bitmap.h"
-#include "tests/image/bmp_bytes.h"
+#include "tests/image/bitmap_bytes.h"
 
 namespace dw {
 namespace {

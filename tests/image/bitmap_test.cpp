@@ -9,7 +9,7 @@
 
 #include "image/screen_image.h"
 #include "tests/image/allocation_probe.h"
-#include "tests/image/bmp_bytes.h"
+#include "tests/image/bitmap_bytes.h"
 #include "tests/support/def_writer.h"
 
 namespace dw {

@@ -7,7 +7,7 @@
 #include "archive/archive_bytes.h"
 #include "archive/frame_decoder.h"
 #include "tests/image/allocation_probe.h"
-#include "tests/image/bmp_bytes.h"
+#include "tests/image/bitmap_bytes.h"
 #include "tests/support/def_writer.h"
 
 namespace dw {
@@ -16,32 +16,6 @@ namespace {
 namespace t = dw::testing;
 using t::Grid;
 using t::Indices;
-
-// Eight frames of assorted sizes and all three compressions. Frame 2 is taller
-// than frame 0, frame 5 shorter; frame 1 has a top margin, frame 5 a left one.
-t::ArchiveSpec EightFrames() {
-  struct Shape {
-    int32_t compression, fullWidth, fullHeight, width, height, left, top;
-  };
-  const Shape shapes[] = {{0, 5, 4, 5, 4, 0, 0}, {1, 3, 4, 3, 3, 0, 1}, {1, 6, 6, 6, 6, 0, 0},
-                          {0, 2, 2, 2, 2, 0, 0}, {0, 4, 4, 4, 4, 0, 0}, {3, 34, 2, 33, 2, 1, 0},
-                          {0, 2, 3, 2, 3, 0, 0}, {1, 3, 5, 3, 5, 0, 0}};
-  t::ArchiveSpec plan;
-  t::Block block;
-  for (int k = 0; k < 8; ++k) {
-    const Shape& s = shapes[k];
-    std::vector<uint8_t> pixels(size_t(s.width) * s.height);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(1 + (k * 29 + i) % 250);
-    plan.frames.push_back(t::MakeFrame(s.compression, s.fullWidth, s.fullHeight, s.width, s.height,
-                                       s.left, s.top, pixels));
-    t::DirectoryEntry entry;
-    entry.name = "f" + std::to_string(k) + ".pcx";
-    entry.frame = k;
-    block.entries.push_back(entry);
-  }
-  plan.blocks = {block};
-  return plan;
-}
 
 // Frame k's full image, top row first, from the image the decoder must give.
 Grid FullImage(const t::ArchiveSpec& plan, int k) {
@@ -90,8 +64,14 @@ class ComposeStripTest : public ::testing::Test {
     Open(bytes);
   }
   std::string path() const { return dir_.File("sprite.def"); }
+  // One block listing the frames in the order given.
+  void Use(std::vector<t::SpriteFrame> frames, const std::vector<int>& listed) {
+    spec_.frames = std::move(frames);
+    spec_.blocks = {t::Block{}};
+    for (int f : listed) spec_.blocks[0].entries.push_back({"f.pcx", f, {}, {}});
+  }
 
-  t::ArchiveSpec spec_ = EightFrames();
+  t::ArchiveSpec spec_ = t::EightFrameSpec();
   t::TempDir dir_;
   ArchiveBytes cache_;
   Archive archive_;
@@ -104,11 +84,11 @@ TEST_F(ComposeStripTest, GeometryAndPixelsMatchFramesSideBySide) {
     int width, height;
   };
   const Case cases[] = {
-      {{0, 2, 5}, true, 5 + 1 + 6 + 1 + 34, 4},  // frame 2 cut, frame 5 shorter
-      {{0, 2, 5}, false, 5 + 6 + 34, 4},
-      {{5, 2, 0}, true, 34 + 1 + 6 + 1 + 5, 2},  // the first gives the height
-      {{0, 1, 2, 3, 4, 5, 6, 7}, true, 59 + 7, 4},
-      {{0, 1, 2, 3, 4, 5, 6, 7}, false, 59, 4},
+      {{1, 2, 0}, true, 14 + 1 + 43 + 1 + 12, 10},  // frame 2 cut, frame 0 lower
+      {{1, 2, 0}, false, 14 + 43 + 12, 10},
+      {{0, 2, 1}, true, 12 + 1 + 43 + 1 + 14, 8},  // the first gives the height
+      {{0, 1, 2, 3, 4, 5, 6, 7}, true, 183 + 7, 8},
+      {{0, 1, 2, 3, 4, 5, 6, 7}, false, 183, 8},
   };
   Open();
   for (const Case& c : cases) {
@@ -142,27 +122,26 @@ TEST_F(ComposeStripTest, FailingFirstFrameNoFramesOrAVanishedArchiveGiveAnEmptyS
 TEST_F(ComposeStripTest, FailingLaterFrameTakesNoWidthButKeepsItsSeparator) {
   OpenDamaged(1, 8, -3);
   std::unique_ptr<Bitmap> strip = Compose({0, 1, 2}, true);
-  ASSERT_EQ(strip->Width(), 5 + 1 + 0 + 1 + 6);
+  ASSERT_EQ(strip->Width(), 12 + 1 + 0 + 1 + 43);
   Grid got = Indices(*strip);
   for (auto& row : got) {
-    EXPECT_EQ(row[6], 0u);
-    row.erase(row.begin() + 6);  // the failed frame's separator column
+    EXPECT_EQ(row[13], 0u);
+    row.erase(row.begin() + 13);  // the failed frame's separator column
   }
   EXPECT_EQ(got, ExpectedStrip(spec_, {0, 2}, true));
 }
 
 TEST_F(ComposeStripTest, LaterFrameWithoutRowsStillTakesItsWidth) {
-  OpenDamaged(4, 12, 0);  // frame 4: fullHeight 0, 4 wide
+  OpenDamaged(4, 12, 0);  // frame 4: fullHeight 0, 16 wide
   std::unique_ptr<Bitmap> strip = Compose({0, 4, 3}, false);
   Grid expected = ExpectedStrip(spec_, {0, 4, 3}, false);
-  for (auto& row : expected) std::fill(row.begin() + 5, row.begin() + 9, 0);
+  for (auto& row : expected) std::fill(row.begin() + 12, row.begin() + 28, 0);
   EXPECT_EQ(Indices(*strip), expected);
 }
 
 TEST_F(ComposeStripTest, LaterFramesTakeTheLowestIndexOfARepeatedColour) {
-  spec_.frames = {t::MakeFrame(0, 2, 1, 2, 1, 0, 0, {200, 100}),
-                  t::MakeFrame(0, 2, 1, 2, 1, 0, 0, {200, 100})};
-  spec_.blocks[0].entries.resize(2);
+  Use({t::MakeFrame(0, 2, 1, 2, 1, 0, 0, {200, 100}), t::MakeFrame(0, 2, 1, 2, 1, 0, 0, {200, 100})},
+      {0, 1});
   std::copy(spec_.palette.begin() + 3 * 100, spec_.palette.begin() + 3 * 101,
             spec_.palette.begin() + 3 * 200);
   Open();
@@ -176,10 +155,11 @@ TEST_F(ComposeStripTest, LaterFramesTakeTheLowestIndexOfARepeatedColour) {
 TEST_F(ComposeStripTest, TallLaterFramesAreNotHeldAllAtOnce) {
   constexpr int kLater = 24;
   constexpr int32_t kTallRows = 250000;  // 1 MB of pixel rows each
-  spec_.frames = {t::MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}),
-                  t::MakeFrame(0, 4, kTallRows, 4, 1, 0, 0, {5, 6, 7, 8})};
-  spec_.blocks[0].entries.resize(1 + kLater);
-  for (int k = 1; k <= kLater; ++k) spec_.blocks[0].entries[k].frame = 1;  // one head, many names
+  std::vector<int> listed(1 + kLater, 1);  // one head, many names
+  listed[0] = 0;
+  Use({t::MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}),
+       t::MakeFrame(0, 4, kTallRows, 4, 1, 0, 0, {5, 6, 7, 8})},
+      listed);
   Open();
   std::vector<int32_t> order(1 + kLater);
   for (int k = 0; k <= kLater; ++k) order[k] = k;
@@ -222,10 +202,9 @@ TEST_F(ComposeStripTest, OneFrameSavesBackTheDecodedBytesAndAMissingOneLoadsEmpt
 // Frames listed again are copied from where they were painted: the strip is
 // what painting each one afresh would give, and each head is decoded once.
 TEST_F(ComposeStripTest, RepeatedFramesAreCopiedNotDecodedAgain) {
-  spec_.frames = {t::MakeFrame(0, 2, 2, 2, 2, 0, 0, {200, 100, 7, 8}),
-                  t::MakeFrame(1, 3, 2, 3, 1, 0, 1, {9, 200, 10})};
-  spec_.blocks[0].entries.resize(3);
-  spec_.blocks[0].entries[2].frame = 1;  // a second name for frame 1's head
+  Use({t::MakeFrame(0, 2, 2, 2, 2, 0, 0, {200, 100, 7, 8}),
+       t::MakeFrame(1, 3, 2, 3, 1, 0, 1, {9, 200, 10})},
+      {0, 1, 1});  // a second name for frame 1's head
   std::copy(spec_.palette.begin() + 3 * 100, spec_.palette.begin() + 3 * 101,
             spec_.palette.begin() + 3 * 200);
   Open();
@@ -243,7 +222,7 @@ TEST_F(ComposeStripTest, RepeatedFramesAreCopiedNotDecodedAgain) {
 
 TEST_F(ComposeStripTest, RepeatsOfADamagedFrameRepeatItsFindingsUnderTheirOwnIndex) {
   // A ninth entry shares frame 2's head; sorted by offset it becomes index 3.
-  spec_.blocks[0].entries.push_back(spec_.blocks[0].entries[2]);
+  spec_.blocks[1].entries.push_back(spec_.blocks[1].entries[2]);
   std::vector<uint8_t> bytes = t::BuildArchive(spec_);
   const int32_t head = t::FrameOffsets(spec_)[2];
   bytes.resize(size_t(head) + 32 + 10);  // frame 2's rows are cut off
@@ -263,13 +242,13 @@ TEST_F(ComposeStripTest, RepeatsOfADamagedFrameRepeatItsFindingsUnderTheirOwnInd
 // the strip is background.
 TEST_F(ComposeStripTest, AnExhaustedBudgetStopsAndKeepsWhatWasJoined) {
   Open();
-  DecodeBudget budget(8 * 4 + 4 * 4 + 8 * 6);  // frames 0, 1 and 2 of 0..3
+  DecodeBudget budget(12 * 8 + 16 * 10 + 44 * 12);  // frames 0, 1 and 2 of 0..3
   Diagnostics found;
   const std::unique_ptr<Bitmap> strip =
       ComposeStrip(archive_, Bytes(), {0, 1, 2, 3}, false, budget, &found);
-  ASSERT_EQ(strip->Width(), 5 + 3 + 6 + 2);
+  ASSERT_EQ(strip->Width(), 12 + 14 + 43 + 16);
   Grid expected = ExpectedStrip(spec_, {0, 1, 2, 3}, false);
-  for (auto& row : expected) std::fill(row.begin() + 14, row.end(), 0);
+  for (auto& row : expected) std::fill(row.begin() + 69, row.end(), 0);
   EXPECT_EQ(Indices(*strip), expected);
   EXPECT_TRUE(found.budgetExhausted());
   EXPECT_LE(budget.decoded(), budget.decodedLimit());

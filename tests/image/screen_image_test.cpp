@@ -7,7 +7,7 @@
 #include "image/bitmap.h"
 #include "image/screen_image.h"
 #include "image/pixel_layout.h"
-#include "tests/image/bmp_bytes.h"
+#include "tests/image/bitmap_bytes.h"
 
 namespace dw {
 namespace {

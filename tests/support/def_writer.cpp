@@ -10,6 +10,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "tests/support/bmp_bytes.h"
+
 namespace dw::testing {
 namespace {
 
@@ -234,51 +236,55 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
   return f;
 }
 
-std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& frame) {
-  const int32_t stride = (frame.fullWidth + 3) / 4 * 4;
-  const uint32_t image = uint32_t(stride) * uint32_t(frame.fullHeight);
-  std::vector<uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, static_cast<int32_t>(1078 + image));
-  Put32(out, 0);
-  Put32(out, 1078);
-  Put32(out, 40);
-  Put32(out, frame.fullWidth);
-  Put32(out, frame.fullHeight);
-  Put16(out, 1);
-  Put16(out, 8);
-  Put32(out, 0);
-  Put32(out, static_cast<int32_t>(image));
-  const int32_t resolution =
-      static_cast<int32_t>(uint32_t(frame.fullWidth) * uint32_t(frame.fullHeight));
-  Put32(out, resolution);
-  Put32(out, resolution);
-  Put32(out, 0);
-  Put32(out, 0);
-  for (int i = 0; i < 256; ++i) {
-    out.push_back(plan.palette[3 * i + 2]);
-    out.push_back(plan.palette[3 * i + 1]);
-    out.push_back(plan.palette[3 * i]);
-    out.push_back(0);
+std::vector<uint8_t> PatternPixels(int width, int height, int seed) {
+  std::vector<uint8_t> pixels(size_t(width) * size_t(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool background = (x + y + seed) % 7 < 2;
+      pixels[size_t(y) * width + x] =
+          background ? 0 : static_cast<uint8_t>(8 + (x * 3 + y * 5 + seed * 11) % 240);
+    }
   }
-  std::vector<uint8_t> rows(image, 0);
+  return pixels;
+}
+
+ArchiveSpec EightFrameSpec() {
+  ArchiveSpec plan;
+  plan.width = 60;
+  plan.height = 50;
+  const int compressions[8] = {1, 0, 3, 2, 1, 3, 0, 2};
+  for (int i = 0; i < 8; ++i) {
+    const int width = compressions[i] == 3 ? 40 : 9 + i;
+    const int height = 6 + i % 3;
+    plan.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
+                                    height, 1 + i % 2, 1 + i % 3, PatternPixels(width, height, i)));
+  }
+  Block first;
+  first.identifier = 7;
+  first.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
+  Block second;
+  second.identifier = 9;
+  for (int i = 0; i < 8; ++i) {
+    DirectoryEntry entry;
+    entry.name = "walk0" + std::to_string(i + 1) + ".pcx";
+    entry.frame = i;
+    (i < 4 ? second : first).entries.push_back(entry);
+  }
+  plan.blocks = {first, second};
+  return plan;
+}
+
+std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& frame) {
+  std::vector<uint8_t> image(size_t(std::max(frame.fullWidth, 0)) * size_t(std::max(frame.fullHeight, 0)), 0);
   // A margin of zero or less writes no background: the rectangle then starts
   // at the image's edge.
   const int32_t top = std::max(frame.topMargin, 0);
   const int32_t left = std::max(frame.leftMargin, 0);
-  for (int32_t y = 0; y < frame.height; ++y) {
-    const int32_t iy = top + y;
-    if (iy < 0 || iy >= frame.fullHeight) continue;
-    for (int32_t x = 0; x < frame.width; ++x) {
-      const int32_t ix = left + x;
-      if (ix < 0 || ix >= frame.fullWidth) continue;
-      rows[size_t(frame.fullHeight - 1 - iy) * stride + ix] =
-          frame.pixels[size_t(y) * frame.width + x];
-    }
+  for (int32_t y = 0; y < frame.height && top + y < frame.fullHeight; ++y) {
+    for (int32_t x = 0; x < frame.width && left + x < frame.fullWidth; ++x)
+      image[size_t(top + y) * frame.fullWidth + left + x] = frame.pixels[size_t(y) * frame.width + x];
   }
-  out.insert(out.end(), rows.begin(), rows.end());
-  return out;
+  return IndexedBmp(frame.fullWidth, frame.fullHeight, image, plan.palette);
 }
 
 void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {

@@ -87,6 +87,17 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
                       int32_t height, int32_t leftMargin, int32_t topMargin,
                       std::vector<uint8_t> pixels);
 
+// width x height pixels with background (index 0) in a diagonal band, so that
+// compressed frames hold both literal and fill runs.
+std::vector<uint8_t> PatternPixels(int width, int height, int seed);
+
+// The tests' shared archive: eight frames in two blocks, compressions 0, 1, 2
+// and 3, different sizes and margins (frame 2 is taller than frame 1, frame 0
+// lower). Directory order is not offset order: the first block lists frames
+// 4 to 7, the second frames 0 to 3, and frame i lies i-th in the file, so the
+// table holds frame i (named walk0<i+1>.pcx) at index i.
+ArchiveSpec EightFrameSpec();
+
 // The BMP image the decoder must give for frame, built straight from its
 // pixels: 1078 header bytes then bottom-up rows of stride bytes. Stored row r
 // lands on image row max(topMargin, 0) + r, pixel c on column

@@ -1,15 +1,12 @@
-// Building BMP byte images of any layout for the bitmap tests, and moving
-// bytes in and out of bitmaps through memory streams.
+// The tests' one BMP writer: byte images of any layout for the bitmap tests,
+// and the 8-bit images the frame writer must give.
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
-
-#include "archive/stream.h"
-#include "image/bitmap.h"
 
 namespace dw::testing {
 
@@ -25,6 +22,7 @@ struct BmpSpec {
   std::optional<uint32_t> pixelOffset;  // default 54 + table size
   uint32_t fileSize = 0;                // default: the real size
   uint32_t sizeImage = 0;
+  int32_t resolution = 0;  // both pixels-per-metre fields
 };
 
 std::vector<uint8_t> BuildBmp(const BmpSpec& plan);
@@ -51,15 +49,11 @@ std::vector<uint8_t> TestTable();
 BmpSpec EightBit(int width, int height, const std::function<uint32_t(int, int)>& index,
                  uint8_t padding = 0xAA);
 
-StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> AllBytes(Stream& memoryStream);
-std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> SaveBitmap(Bitmap& bitmap);
-// The colour table entry index of an indexed bitmap, as 0x00RRGGBB.
-uint32_t TableEntry(const Bitmap& bitmap, int index);
-
-// PixelAt of every pixel, top row first.
-using Grid = std::vector<std::vector<uint32_t>>;
-Grid Indices(const Bitmap& bitmap);
+// width x height palette indices (top row first) as an 8-bit bottom-up image
+// with the given palette (red, green, blue per entry), its header filled as
+// the frame writer fills it: image size, and width times height as the
+// resolution.
+std::vector<uint8_t> IndexedBmp(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
+                                const std::array<uint8_t, 768>& palette);
 
 }  // namespace dw::testing

@@ -1,4 +1,4 @@
-#include "tests/image/bmp_bytes.h"
+#include "tests/support/bmp_bytes.h"
 
 namespace dw::testing {
 namespace {
@@ -22,7 +22,8 @@ std::vector<uint8_t> BuildBmp(const BmpSpec& plan) {
   for (uint32_t v : {40u, uint32_t(plan.width), uint32_t(plan.height)}) Put(out, v, 4);
   Put(out, plan.planes, 2);
   Put(out, plan.bitCount, 2);
-  for (uint32_t v : {plan.compression, plan.sizeImage, 0u, 0u, 0u, 0u}) Put(out, v, 4);
+  const auto resolution = uint32_t(plan.resolution);
+  for (uint32_t v : {plan.compression, plan.sizeImage, resolution, resolution, 0u, 0u}) Put(out, v, 4);
   out.insert(out.end(), plan.table.begin(), plan.table.end());
   out.insert(out.end(), plan.pixels.begin(), plan.pixels.end());
   return out;
@@ -61,43 +62,15 @@ BmpSpec EightBit(int width, int height, const std::function<uint32_t(int, int)>&
   return plan;
 }
 
-StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
-  StreamPtr stream = CreateMemoryStream();
-  if (!bytes.empty()) WriteBytes(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
-  SeekTo(*stream, 0);
-  return stream;
-}
-
-std::vector<uint8_t> AllBytes(Stream& memoryStream) {
-  const std::vector<uint8_t>* bytes = MemoryStreamBytes(memoryStream);
-  if (bytes == nullptr) return {};
-  return std::vector<uint8_t>(bytes->begin(), bytes->begin() + StreamSize(memoryStream));
-}
-
-std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes) {
-  std::unique_ptr<Bitmap> bitmap = CreateBitmap(1, 1);
-  StreamPtr stream = MemoryStreamOf(bytes);
-  bitmap->LoadFromStream(*stream);
-  return bitmap;
-}
-
-std::vector<uint8_t> SaveBitmap(Bitmap& bitmap) {
-  StreamPtr stream = CreateMemoryStream();
-  bitmap.SaveToStream(*stream);
-  return AllBytes(*stream);
-}
-
-uint32_t TableEntry(const Bitmap& bitmap, int index) {
-  const uint8_t* quad = bitmap.dibHeader() + 40 + 4 * index;
-  return (uint32_t(quad[2]) << 16) | (uint32_t(quad[1]) << 8) | quad[0];
-}
-
-Grid Indices(const Bitmap& bitmap) {
-  Grid rows(bitmap.Height());
-  for (int y = 0; y < bitmap.Height(); ++y) {
-    for (int x = 0; x < bitmap.Width(); ++x) rows[y].push_back(bitmap.PixelAt(x, y));
-  }
-  return rows;
+std::vector<uint8_t> IndexedBmp(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
+                                const std::array<uint8_t, 768>& palette) {
+  BmpSpec plan = EightBit(width, height, [&](int x, int y) { return pixels[size_t(y) * width + x]; }, 0);
+  plan.table = ColourTable(256, [&](int i) {
+    return uint32_t(palette[3 * i]) << 16 | uint32_t(palette[3 * i + 1]) << 8 | palette[3 * i + 2];
+  });
+  plan.sizeImage = uint32_t(plan.pixels.size());
+  plan.resolution = int32_t(uint32_t(width) * uint32_t(height));
+  return BuildBmp(plan);
 }
 
 }  // namespace dw::testing

@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/cli/cli_test_support.h"
+#include "archive/archive.h"
+#include "tests/support/def_writer.h"
 
 namespace dw::testing {
 namespace {
 
-using FrameInfo = EightFrameArchive;
+class FrameInfo : public ::testing::Test {
+ protected:
+  const ArchiveSpec plan = EightFrameSpec();
+};
 
 // Every frame's head in table order; frames outside the table give nothing.
 TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
-  const std::vector<uint8_t> bytes = ReadFile(archive);
+  const std::vector<uint8_t> bytes = BuildArchive(plan);
   const Archive state = ReadArchive(bytes).archive;
   for (int32_t i = 0; i < 8; ++i) {
     const auto head = ReadFrameHeader(state, bytes, i);

@@ -1,0 +1,44 @@
+#include "tests/image/bitmap_bytes.h"
+
+namespace dw::testing {
+
+StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
+  StreamPtr stream = CreateMemoryStream();
+  if (!bytes.empty()) WriteBytes(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
+  SeekTo(*stream, 0);
+  return stream;
+}
+
+std::vector<uint8_t> AllBytes(Stream& memoryStream) {
+  const std::vector<uint8_t>* bytes = MemoryStreamBytes(memoryStream);
+  if (bytes == nullptr) return {};
+  return std::vector<uint8_t>(bytes->begin(), bytes->begin() + StreamSize(memoryStream));
+}
+
+std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes) {
+  std::unique_ptr<Bitmap> bitmap = CreateBitmap(1, 1);
+  StreamPtr stream = MemoryStreamOf(bytes);
+  bitmap->LoadFromStream(*stream);
+  return bitmap;
+}
+
+std::vector<uint8_t> SaveBitmap(Bitmap& bitmap) {
+  StreamPtr stream = CreateMemoryStream();
+  bitmap.SaveToStream(*stream);
+  return AllBytes(*stream);
+}
+
+uint32_t TableEntry(const Bitmap& bitmap, int index) {
+  const uint8_t* quad = bitmap.dibHeader() + 40 + 4 * index;
+  return (uint32_t(quad[2]) << 16) | (uint32_t(quad[1]) << 8) | quad[0];
+}
+
+Grid Indices(const Bitmap& bitmap) {
+  Grid rows(bitmap.Height());
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = 0; x < bitmap.Width(); ++x) rows[y].push_back(bitmap.PixelAt(x, y));
+  }
+  return rows;
+}
+
+}  // namespace dw::testing

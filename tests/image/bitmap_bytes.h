@@ -1,0 +1,26 @@
+// Moving bytes in and out of bitmaps through memory streams, for the bitmap
+// tests; the BMP images themselves come from tests/support/bmp_bytes.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "archive/stream.h"
+#include "image/bitmap.h"
+#include "tests/support/bmp_bytes.h"
+
+namespace dw::testing {
+
+StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> AllBytes(Stream& memoryStream);
+std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> SaveBitmap(Bitmap& bitmap);
+// The colour table entry index of an indexed bitmap, as 0x00RRGGBB.
+uint32_t TableEntry(const Bitmap& bitmap, int index);
+
+// PixelAt of every pixel, top row first.
+using Grid = std::vector<std::vector<uint32_t>>;
+Grid Indices(const Bitmap& bitmap);
+
+}  // namespace dw::testing
