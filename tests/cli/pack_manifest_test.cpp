@@ -114,9 +114,11 @@ TEST(ParseExportManifest, RefusesNamesThatDoNotFitTheField) {
   std::string error;
   EXPECT_TRUE(ParseExportManifest(json.dump(), error)) << error;
   json["blocks"][0]["frames"][0]["name"] = "thirteen.byte";
+  EXPECT_TRUE(ParseExportManifest(json.dump(), error)) << error;
+  json["blocks"][0]["frames"][0]["name"] = "fourteen.bytes";
   EXPECT_EQ(ErrorOf(json),
-            "blocks[0].frames[0].name: \"thirteen.byte\" is 13 bytes; a name holds at most 12 "
-            "and its ending zero");
+            "blocks[0].frames[0].name: \"fourteen.bytes\" is 14 bytes; a name field holds at "
+            "most 13 (12 and an ending zero, or 13 without)");
   json["blocks"][0]["frames"][0]["nameHex"] = "6100";
   EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a zero byte inside the name");
 }
