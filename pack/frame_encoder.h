@@ -29,8 +29,8 @@ struct EncodeOptions {
 };
 
 // The frame data, or nothing with error set: an unknown compression, a fill
-// code the compression cannot store (any in compression 0, 7 and up in 2 and
-// 3), a compression 2 or 3 row that lies beyond the reach of a 16-bit row offset, or
+// code the compression cannot store (any but 0 in compression 0, 7 and up in
+// 2 and 3), a compression 2 or 3 row that lies beyond the reach of a 16-bit row offset, or
 // a compression 3 rectangle narrower than 32 columns whose rows differ (such
 // a frame has one row start for all of its rows).
 std::optional<std::vector<uint8_t>> EncodeFrame(const PixelRect& rect, const EncodeOptions& options,

@@ -28,9 +28,9 @@ std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
   place.fullHeight = place.visibleRows;
   place.stride = place.visibleColumns;
   const int64_t area = place.visibleColumns * place.visibleRows;
-  if (area > kMaxPixelBytes || !budget.ReserveDecoded(2 * area)) return std::nullopt;
   nlohmann::ordered_json runs = nlohmann::ordered_json::array();
-  if (area == 0 || h.compression == 0) return runs;
+  if (area == 0 || h.compression == 0) return runs;  // no fill runs
+  if (area > kMaxPixelBytes || !budget.ReserveDecoded(2 * area)) return std::nullopt;
   // A fill of code c shows 0 plainly and c with codes kept; a literal pixel
   // shows its index both ways.
   std::vector<uint8_t> plain(size_t(area), 0), kept(size_t(area), 0);

@@ -131,11 +131,13 @@ std::string FrameName(const Json& frame, const std::string& where) {
   return NameBytes(Member(frame, where, "name"), Field(where, "name"));
 }
 
-// [[row, start, length, code], ...], each run inside the stored rectangle
-// and of a code its compression stores as a fill.
+// [[row, start, length, code], ...], each run inside the stored rectangle,
+// of a code its compression stores as a fill, and after the run before it
+// (so that the runs together cover each pixel at most once).
 std::vector<FillRun> FillRuns(const Json& value, const FrameHeader& head, const std::string& where) {
   const int64_t highest = head.compression == 0 ? 0 : head.compression == 1 ? 254 : 6;
   std::vector<FillRun> runs;
+  int64_t previousEnd = 0;  // row * width + column after the run before
   for (size_t i = 0; i < Array(value, where).size(); ++i) {
     const std::string at = where + "[" + std::to_string(i) + "]";
     const Json& run = Array(value[i], at);
@@ -147,6 +149,9 @@ std::vector<FillRun> FillRuns(const Json& value, const FrameHeader& head, const 
     if (head.width <= 0 || head.height <= 0) Fail(at, "lies outside an empty stored rectangle");
     if (highest == 0) Fail(at, "compression 0 stores no fill runs");
     out.code = uint8_t(Integer(run[3], at + "[3]", 1, highest));
+    const int64_t start = int64_t{out.row} * head.width + out.start;
+    if (start < previousEnd) Fail(at, "overlaps or comes before the run before it");
+    previousEnd = start + out.length;
     runs.push_back(out);
   }
   return runs;
