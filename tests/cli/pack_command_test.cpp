@@ -118,6 +118,24 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTripCase{"EightFramesOfEveryCompression", EightFrameSpec, {0, 1, 5}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A manifest of an earlier version, without the fill record, packs as it
+// always did: with keepSpecial, indices 0-7 become fill runs of their code.
+TEST(PackOldManifest, WithoutFillRecordsKeepsTheKeptCodesView) {
+  TempDir dir;
+  const std::string original = WriteArchive(dir, "original.def", CreatureSpec());
+  ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", original, dir.File("x")}).status,
+            0);
+  nlohmann::ordered_json manifest = ReadJsonFile(dir.File("x/original.json"));
+  for (auto& block : manifest["blocks"])
+    for (auto& frame : block["frames"]) frame.erase("fill");
+  WriteJsonFile(dir.File("x/original.json"), manifest);
+  ASSERT_EQ(RunCli({"pack", "-q", dir.File("x/original.json"), dir.File("p.def")}).status, 0);
+  ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", dir.File("p.def"), dir.File("y")})
+                .status,
+            0);
+  ExpectSameImages(dir.File("x"), dir.File("y"));
+}
+
 // Names that clash on disk: every stored frame keeps its image (numbered
 // ~N by default, every entry its own with unique names), so the packed
 // archive holds every frame again.
