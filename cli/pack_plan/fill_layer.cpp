@@ -37,11 +37,13 @@ std::vector<uint8_t> FillLayer(const PalettedImage& image, const pack::PixelRect
            x < int64_t{run.start} + run.length + source.recordLeft; ++x) {
         if (y < 0 || y >= rect.height || x < 0 || x >= rect.width) continue;
         const size_t i = size_t(y) * width + size_t(x);
-        // A shadow the image marks may stand for any shadow code: the record
-        // says which. A pixel that shows the fill as exported stays a fill.
-        if ((!marked.empty() && marked[i]) ||
-            rect.pixels[i] == (source.keepSpecial ? run.code : 0))
-          layer[i] = run.code;
+        // A shadow the image marks may stand for any code that looks alike
+        // in it: the record says which. A pixel that shows the fill as
+        // exported stays a fill.
+        const bool alike = !marked.empty() && marked[i] &&
+                           (source.colours == nullptr ||
+                            (*source.colours)[layer[i]] == (*source.colours)[run.code]);
+        if (alike || rect.pixels[i] == (source.keepSpecial ? run.code : 0)) layer[i] = run.code;
       }
     }
   }

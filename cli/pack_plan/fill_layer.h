@@ -6,11 +6,13 @@
 // Everything else, such as a pixel painted over a fill, is literal.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "cli/inputs/image_reader.h"
 #include "cli/manifest/manifest_reader.h"
+#include "cli/outputs/sprite_colour_rule.h"
 #include "pack/frame_encoder.h"
 
 namespace dw::cli {
@@ -20,6 +22,9 @@ struct FillSource {
   bool keepSpecial = false;                    // the image shows fill codes, not 0
   const std::vector<FillRun>* record = nullptr;  // runs in the original rectangle
   int32_t recordLeft = 0, recordTop = 0;       // where that rectangle lies in rect
+  // For an image of colour and alpha: how each index looks in it. A fill the
+  // image marks keeps the recorded code where both look alike there.
+  const std::array<Rgba, 256>* colours = nullptr;
 };
 
 // The fill layer of rect, cut from image at left, top.

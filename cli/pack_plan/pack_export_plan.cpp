@@ -53,9 +53,19 @@ std::optional<pack::Trim> GrownRectangle(const PalettedImage& image, const Frame
   return head.compression == 3 ? pack::AlignToSegments(grown, head.fullWidth) : grown;
 }
 
+// How each index looks in an image of colour and alpha exported from this archive.
+std::array<Rgba, 256> AlphaColours(const ExportManifest& manifest) {
+  Palette palette{};
+  for (size_t i = 0; i < palette.size(); ++i)
+    palette[i] = ColourQuad{manifest.palette[3 * i + 2], manifest.palette[3 * i + 1],
+                            manifest.palette[3 * i], 0};
+  return ColoursFor(palette, manifest.type, SpriteLayer::Whole);
+}
+
 std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const std::string& file,
-                                             const ExportManifest& manifest, PackImages& images,
-                                             const std::string& manifestPath,
+                                             const ExportManifest& manifest,
+                                             const std::array<Rgba, 256>* colours,
+                                             PackImages& images, const std::string& manifestPath,
                                              std::string& error) {
   FrameHeader head = frame.head;
   if (head.width < 0 || head.height < 0 || head.fullWidth < 0 || head.fullHeight < 0) {
@@ -113,8 +123,9 @@ std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const s
   pack::PixelRect pixels =
       pack::CutRect(image->pixels.data(), image->width, image->height, cut.left, cut.top,
                     cut.width, cut.height);
-  FillSource source{head.compression, manifest.keepSpecial, frame.fill ? &*frame.fill : nullptr,
-                    rect.left - cut.left, rect.top - cut.top};
+  const FillSource source{head.compression, manifest.keepSpecial,
+                          frame.fill ? &*frame.fill : nullptr, rect.left - cut.left,
+                          rect.top - cut.top, colours};
   const std::vector<uint8_t> fill = FillLayer(*image, pixels, cut.left, cut.top, source);
   std::string why;
   auto data = pack::EncodeFrame(pixels, fill, {head.compression, manifest.keepSpecial}, why);
@@ -209,6 +220,7 @@ std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manif
   // earlier entry of its offset that gave the same; entries without a file
   // take the first.
   std::map<const ManifestFrame*, size_t> storedOf;
+  const std::array<Rgba, 256> colours = AlphaColours(*manifest);
   for (const auto& [offset, entries] : atOffset) {
     const size_t firstStored = plan.frames.size();
     std::map<std::string, size_t> byFile;
@@ -229,7 +241,8 @@ std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manif
           }
         }
         std::optional<pack::StoredFrame> stored =
-            EncodeEntry(*frame, *frame->file, *manifest, images, manifestPath, error);
+            EncodeEntry(*frame, *frame->file, *manifest, manifest->alpha ? &colours : nullptr,
+                        images, manifestPath, error);
         if (!stored) return std::nullopt;
         size_t at = firstStored;
         while (at < plan.frames.size() && !SameFrame(plan.frames[at], *stored)) ++at;
