@@ -5,7 +5,7 @@
 //
 //   duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] [--keep] [--verbose]
 //                   [--no-scaling | --scaling-only]
-//                   [--paths-only [--baseline PATH] [--copies N]]
+//                   [--paths-only [--baseline PATH] [--copies N]] [--pack-ratio]
 
 #include <sys/statfs.h>
 
@@ -22,6 +22,7 @@
 
 #include "bench/child_process.h"
 #include "bench/measurements.h"
+#include "bench/pack_ratio.h"
 #include "bench/paths.h"
 #include "bench/scaling.h"
 #include "bench/sprite_archives.h"
@@ -45,12 +46,13 @@ struct Options {
   bool scaling = true;
   bool shapes = true;
   bool paths = false;  // only the paths table
+  bool packRatio = false;  // only the export-and-pack table
   PathsOptions pathOptions;
 };
 
 void Usage() {
   std::cerr << "usage: duskweave-bench [--converter PATH] [--repetitions N] [--only LABEL] "
-               "[--keep] [--verbose] [--no-scaling | --scaling-only]\n"
+               "[--keep] [--verbose] [--no-scaling | --scaling-only] [--pack-ratio]\n"
                "       duskweave-bench --converter PATH --paths-only [--baseline PATH] "
                "[--copies N] [--repetitions N]\n";
 }
@@ -71,6 +73,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.scaling = false;
     } else if (arg == "--scaling-only") {
       options.shapes = false;
+    } else if (arg == "--pack-ratio") {
+      options.packRatio = true;
     } else if (arg == "--paths-only") {
       options.paths = true;
     } else if (arg == "--baseline" && i + 1 < argc) {
@@ -251,6 +255,10 @@ int Run(const Options& options) {
     const bool pass = MeasurePaths(run.bench, run.pathOptions, table);
     std::cout << table.str();
     return pass ? 0 : 1;
+  }
+  if (run.packRatio) {
+    if (run.bench.converter.empty()) return 2;
+    return MeasurePackRatio(run.bench, std::cout) ? 0 : 1;
   }
   std::cerr << "Generating archives in " << run.bench.workFolder << '\n';
   std::vector<BenchArchive> shapes;

@@ -139,7 +139,7 @@ SpriteFrame MakeSpriteFrame(const ShapeParams& p, int index) {
       f.data = dw::testing::EncodeByteRuns(rows);
       break;
     case 3:
-      f.data = dw::testing::EncodeSegmentRuns(rows, f.width);
+      f.data = dw::testing::EncodeSegmentedRuns(rows, f.width);
       break;
     default:
       break;

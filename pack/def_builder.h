@@ -38,6 +38,8 @@ struct ArchivePlan {
   std::array<uint8_t, kPaletteFileSize> palette{};  // red, green, blue per index
   std::vector<BlockPlan> blocks;
   std::vector<StoredFrame> frames;
+  // What the planner tells the user (not written): entries that were split.
+  std::vector<std::string> notes;
 };
 
 // The archive's bytes, or nothing with error set when an entry names a frame

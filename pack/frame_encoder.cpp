@@ -7,24 +7,146 @@
 namespace dw::pack {
 namespace {
 
-constexpr int kLiteral = -1;
 constexpr uint8_t kByteRunLiteral = 0xFF;  // compression 1
 constexpr int kSegmentLiteral = 7;         // compressions 2 and 3
 constexpr int kByteRunMax = 256;
 constexpr int kSegmentRunMax = 32;
 constexpr int64_t kU16Reach = 0xFFFF;
 
-// The code a pixel is stored with, or kLiteral. Compression 1 could name up
-// to 0xFE as a fill code, but only 0..7 are the shadow and outline codes the
-// exporter keeps; compressions 2 and 3 have 0..6, since 7 marks a literal.
-class FillCodes {
+// What a pixel is, as a number: 0 for index 0 (a fill of code 0 and a
+// literal 0 look alike in every view), the fill code (1..254) for a fill
+// pixel, or kLiteralBase + index for a literal pixel of index 1..255.
+constexpr int kLiteralBase = 256;
+using Kind = int16_t;
+bool MustBeLiteral(int kind) { return kind >= kLiteralBase; }
+
+// The kinds of a rectangle's pixels, from its fill layer or, without one,
+// from its indices (those up to highestFill are fill codes), or nothing with
+// error set for a code the compression cannot store.
+std::optional<std::vector<Kind>> KindsOf(const PixelRect& rect, const std::vector<uint8_t>& layer,
+                                         int32_t compression, bool keepSpecial,
+                                         std::string& error) {
+  const int highestFill = compression == 0 ? 0 : compression == 1 ? 0xFE : kSegmentLiteral - 1;
+  const int implicitFill = keepSpecial ? std::min(highestFill, 7) : 0;
+  std::vector<Kind> kinds(rect.pixels.size());
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    const uint8_t index = rect.pixels[i];
+    const int fill = layer.empty() ? (index <= implicitFill ? index : kLiteralPixel) : layer[i];
+    if (fill == kLiteralPixel) {
+      kinds[i] = Kind(index == 0 ? 0 : kLiteralBase + index);
+    } else if (fill <= highestFill) {
+      kinds[i] = Kind(fill);
+    } else {
+      error = "pixel " + std::to_string(i % size_t(rect.width)) + ", " +
+              std::to_string(i / size_t(rect.width)) + " is a fill of code " +
+              std::to_string(fill) + ", which compression " + std::to_string(compression) +
+              " cannot store";
+      return std::nullopt;
+    }
+  }
+  return kinds;
+}
+
+uint8_t IndexOf(int kind) { return MustBeLiteral(kind) ? uint8_t(kind - kLiteralBase) : 0; }
+
+struct Run {
+  int32_t start = 0, length = 0;
+  int fill = -1;  // the fill code, or -1 for literal pixels
+};
+
+// The sliding minimum of candidate run starts, for the runs that may end at
+// the current column.
+class Window {
  public:
-  FillCodes(int32_t compression, bool keepSpecial)
-      : highest_(keepSpecial ? (compression == 1 ? 7 : 6) : 0) {}
-  int Of(uint8_t index) const { return index <= highest_ ? index : kLiteral; }
+  void Clear() {
+    starts_.clear();
+    front_ = 0;
+  }
+  void Push(int32_t start, int64_t value, const std::vector<int64_t>& values) {
+    // A later start of equal value wins: the runs before it are the longer,
+    // as a greedy encoder leaves them.
+    while (starts_.size() > front_ && Value(starts_.back(), values) >= value) starts_.pop_back();
+    starts_.push_back(start);
+  }
+  // The best start at or after first, or -1.
+  int32_t Best(int32_t first) {
+    while (front_ < starts_.size() && starts_[front_] < first) ++front_;
+    return front_ < starts_.size() ? starts_[front_] : -1;
+  }
 
  private:
-  int highest_;
+  int64_t Value(int32_t start, const std::vector<int64_t>& values) const {
+    return values[size_t(start)];
+  }
+  std::vector<int32_t> starts_;
+  size_t front_ = 0;
+};
+
+// The cheapest runs for kinds[begin, end): a run holds at most maxRun pixels
+// and costs head bytes, plus one byte a pixel when it is literal. Fill runs
+// cost the same at any length and win ties.
+class RunPlanner {
+ public:
+  void Plan(const Kind* kinds, int32_t begin, int32_t end, int maxRun, int head,
+            std::vector<Run>& runs) {
+    const size_t n = size_t(end - begin);
+    best_.assign(n + 1, 0);
+    literalValue_.assign(n + 1, 0);
+    from_.assign(n + 1, 0);
+    isFill_.assign(n + 1, false);
+    fills_.Clear();
+    literals_.Clear();
+    int fillKind = -1;
+    for (size_t y = 1; y <= n; ++y) {
+      const size_t p = y - 1;
+      const int kind = kinds[begin + int32_t(p)];
+      literalValue_[p] = best_[p] - int64_t(p);
+      if (MustBeLiteral(kind)) {
+        fills_.Clear();
+        fillKind = -1;
+      } else {
+        if (kind != fillKind) fills_.Clear();
+        fillKind = kind;
+        fills_.Push(int32_t(p), best_[p], best_);
+      }
+      if (kind != 0 && !MustBeLiteral(kind)) {
+        literals_.Clear();
+      } else {
+        literals_.Push(int32_t(p), literalValue_[p], literalValue_);
+      }
+      const int32_t first = int32_t(y) - maxRun;
+      const int32_t fillStart = fills_.Best(first);
+      const int32_t literalStart = literals_.Best(first);
+      int64_t cost = std::numeric_limits<int64_t>::max();
+      if (fillStart >= 0) {
+        cost = best_[size_t(fillStart)] + head;
+        from_[y] = fillStart;
+        isFill_[y] = true;
+      }
+      if (literalStart >= 0) {
+        const int64_t literal = literalValue_[size_t(literalStart)] + head + int64_t(y);
+        if (literal < cost) {
+          cost = literal;
+          from_[y] = literalStart;
+          isFill_[y] = false;
+        }
+      }
+      best_[y] = cost;
+    }
+    const size_t first = runs.size();
+    for (size_t y = n; y > 0; y = size_t(from_[y])) {
+      const int32_t start = from_[y];
+      runs.push_back(Run{begin + start, int32_t(y) - start,
+                         isFill_[y] ? kinds[begin + start] : -1});
+    }
+    std::reverse(runs.begin() + std::ptrdiff_t(first), runs.end());
+  }
+
+ private:
+  std::vector<int64_t> best_, literalValue_;
+  std::vector<int32_t> from_;
+  std::vector<bool> isFill_;
+  Window fills_, literals_;
 };
 
 void Put16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
@@ -36,45 +158,38 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// The end of the run starting at x: pixels of one code, at most limit columns.
-int32_t RunEnd(const uint8_t* row, int32_t x, int32_t limit, const FillCodes& codes) {
-  const int code = codes.Of(row[x]);
-  int32_t end = x + 1;
-  while (end < limit && codes.Of(row[end]) == code) ++end;
-  return end;
+void PutLiterals(const Kind* kinds, const Run& run, std::vector<uint8_t>& out) {
+  for (int32_t x = run.start; x < run.start + run.length; ++x) out.push_back(IndexOf(kinds[x]));
 }
 
-void ByteRunRow(const uint8_t* row, int32_t width, const FillCodes& codes,
+void ByteRunRow(const Kind* kinds, int32_t width, RunPlanner& planner, std::vector<Run>& runs,
                 std::vector<uint8_t>& out) {
-  for (int32_t x = 0; x < width;) {
-    const int32_t end = RunEnd(row, x, std::min(width, x + kByteRunMax), codes);
-    const int code = codes.Of(row[x]);
-    out.push_back(code == kLiteral ? kByteRunLiteral : static_cast<uint8_t>(code));
-    out.push_back(static_cast<uint8_t>(end - x - 1));
-    if (code == kLiteral) out.insert(out.end(), row + x, row + end);
-    x = end;
+  runs.clear();
+  planner.Plan(kinds, 0, width, kByteRunMax, 2, runs);
+  for (const Run& run : runs) {
+    out.push_back(run.fill < 0 ? kByteRunLiteral : static_cast<uint8_t>(run.fill));
+    out.push_back(static_cast<uint8_t>(run.length - 1));
+    if (run.fill < 0) PutLiterals(kinds, run, out);
   }
 }
 
 // One-byte runs. With segmentStarts, no run crosses a multiple of 32 columns
 // that has a table entry, and the byte position of the run at each such
 // column is noted, so that a row's later entries point at their segments.
-void SegmentRunRow(const uint8_t* row, int32_t width, const FillCodes& codes,
+void SegmentRunRow(const Kind* kinds, int32_t width, RunPlanner& planner, std::vector<Run>& runs,
                    std::vector<uint8_t>& out, std::vector<size_t>* segmentStarts) {
-  const int32_t segmented = width / kSegmentRunMax * kSegmentRunMax;
-  for (int32_t x = 0; x < width;) {
-    int32_t limit = std::min(width, x + kSegmentRunMax);
-    if (segmentStarts != nullptr) {
-      const int32_t next = (x / kSegmentRunMax + 1) * kSegmentRunMax;
-      if (next < segmented) limit = std::min(limit, next);
-      if (x % kSegmentRunMax == 0) segmentStarts->push_back(out.size());
+  const int32_t segments = segmentStarts != nullptr ? width / kSegmentRunMax : 1;
+  for (int32_t k = 0; k < segments; ++k) {
+    const int32_t begin = k * kSegmentRunMax;
+    const int32_t end = k + 1 < segments ? begin + kSegmentRunMax : width;
+    if (segmentStarts != nullptr) segmentStarts->push_back(out.size());
+    runs.clear();
+    planner.Plan(kinds, begin, end, kSegmentRunMax, 1, runs);
+    for (const Run& run : runs) {
+      const int stored = run.fill < 0 ? kSegmentLiteral : run.fill;
+      out.push_back(static_cast<uint8_t>((stored << 5) | (run.length - 1)));
+      if (run.fill < 0) PutLiterals(kinds, run, out);
     }
-    const int32_t end = RunEnd(row, x, limit, codes);
-    const int code = codes.Of(row[x]);
-    const int stored = code == kLiteral ? kSegmentLiteral : code;
-    out.push_back(static_cast<uint8_t>((stored << 5) | (end - x - 1)));
-    if (code == kLiteral) out.insert(out.end(), row + x, row + end);
-    x = end;
   }
 }
 
@@ -83,45 +198,51 @@ std::string BeyondReach(int64_t row, int64_t at) {
          " of the frame data, beyond the 65535 a 16-bit row offset reaches";
 }
 
-std::optional<std::vector<uint8_t>> ByteRuns(const PixelRect& rect, const FillCodes& codes,
-                                             std::string& error) {
-  const size_t table = size_t(rect.height) * 4;
+// Encoding state shared by a frame's rows.
+struct Rows {
+  const PixelRect& rect;
+  const std::vector<Kind>& kinds;
+  RunPlanner planner;
+  std::vector<Run> runs;
+  const Kind* Row(int32_t r) const { return kinds.data() + size_t(r) * size_t(rect.width); }
+};
+
+std::optional<std::vector<uint8_t>> ByteRuns(Rows& rows, std::string& error) {
+  const size_t table = size_t(rows.rect.height) * 4;
   std::vector<uint8_t> out(table);
-  for (int32_t r = 0; r < rect.height; ++r) {
+  for (int32_t r = 0; r < rows.rect.height; ++r) {
     if (out.size() > size_t(std::numeric_limits<int32_t>::max())) {
       error = "the frame data outgrows a 32-bit row offset";
       return std::nullopt;
     }
     Put32(out, size_t(r) * 4, static_cast<uint32_t>(out.size()));
-    ByteRunRow(rect.pixels.data() + size_t(r) * rect.width, rect.width, codes, out);
+    ByteRunRow(rows.Row(r), rows.rect.width, rows.planner, rows.runs, out);
   }
   return out;
 }
 
-std::optional<std::vector<uint8_t>> RowRuns(const PixelRect& rect, const FillCodes& codes,
-                                            std::string& error) {
-  std::vector<uint8_t> out(size_t(rect.height) * 2);
-  for (int32_t r = 0; r < rect.height; ++r) {
+std::optional<std::vector<uint8_t>> RowRuns(Rows& rows, std::string& error) {
+  std::vector<uint8_t> out(size_t(rows.rect.height) * 2);
+  for (int32_t r = 0; r < rows.rect.height; ++r) {
     if (int64_t(out.size()) > kU16Reach) {
       error = BeyondReach(r, int64_t(out.size()));
       return std::nullopt;
     }
     Put16(out, size_t(r) * 2, static_cast<uint16_t>(out.size()));
-    SegmentRunRow(rect.pixels.data() + size_t(r) * rect.width, rect.width, codes, out, nullptr);
+    SegmentRunRow(rows.Row(r), rows.rect.width, rows.planner, rows.runs, out, nullptr);
   }
   return out;
 }
 
-std::optional<std::vector<uint8_t>> SegmentRuns(const PixelRect& rect, const FillCodes& codes,
-                                                std::string& error) {
+std::optional<std::vector<uint8_t>> SegmentRuns(Rows& rows, std::string& error) {
+  const PixelRect& rect = rows.rect;
   const int32_t perRow = rect.width / kSegmentRunMax;
-  const uint8_t* pixels = rect.pixels.data();
   if (perRow == 0) {
     // No row has an entry of its own: every row is read from the one offset
     // at the data's start, so the rows must all be alike.
     if (rect.height == 0) return std::vector<uint8_t>{};
     for (int32_t r = 1; r < rect.height && rect.width > 0; ++r) {
-      if (std::memcmp(pixels, pixels + size_t(r) * rect.width, size_t(rect.width)) != 0) {
+      if (!std::equal(rows.Row(0), rows.Row(0) + rect.width, rows.Row(r))) {
         error = "a compression 3 frame narrower than 32 columns stores one row for all its rows, "
                 "but row " + std::to_string(r) + " differs from row 0";
         return std::nullopt;
@@ -129,7 +250,7 @@ std::optional<std::vector<uint8_t>> SegmentRuns(const PixelRect& rect, const Fil
     }
     std::vector<uint8_t> out(2);
     Put16(out, 0, 2);
-    SegmentRunRow(pixels, rect.width, codes, out, nullptr);
+    SegmentRunRow(rows.Row(0), rect.width, rows.planner, rows.runs, out, nullptr);
     return out;
   }
   const size_t entries = size_t(perRow) * size_t(rect.height);
@@ -138,7 +259,7 @@ std::optional<std::vector<uint8_t>> SegmentRuns(const PixelRect& rect, const Fil
   for (int32_t r = 0; r < rect.height; ++r) {
     starts.clear();
     const size_t rowStart = out.size();
-    SegmentRunRow(pixels + size_t(r) * rect.width, rect.width, codes, out, &starts);
+    SegmentRunRow(rows.Row(r), rect.width, rows.planner, rows.runs, out, &starts);
     for (int32_t k = 0; k < perRow; ++k) {
       const int64_t at = int64_t(starts[size_t(k)]);
       if (at > kU16Reach) {
@@ -155,25 +276,38 @@ std::optional<std::vector<uint8_t>> SegmentRuns(const PixelRect& rect, const Fil
 
 std::optional<std::vector<uint8_t>> EncodeFrame(const PixelRect& rect, const EncodeOptions& options,
                                                 std::string& error) {
+  return EncodeFrame(rect, {}, options, error);
+}
+
+std::optional<std::vector<uint8_t>> EncodeFrame(const PixelRect& rect,
+                                                const std::vector<uint8_t>& fill,
+                                                const EncodeOptions& options, std::string& error) {
   if (rect.width < 0 || rect.height < 0 ||
-      rect.pixels.size() != size_t(rect.width) * size_t(rect.height)) {
+      rect.pixels.size() != size_t(rect.width) * size_t(rect.height) ||
+      (!fill.empty() && fill.size() != rect.pixels.size())) {
     error = "the rectangle's pixels do not match its size";
     return std::nullopt;
   }
-  const FillCodes codes(options.compression, options.keepSpecial);
+  if (options.compression < 0 || options.compression > 3) {
+    error = "compression " + std::to_string(options.compression) + " is none of 0, 1, 2 and 3";
+    return std::nullopt;
+  }
+  const std::optional<std::vector<Kind>> kinds =
+      KindsOf(rect, fill, options.compression, options.keepSpecial, error);
+  if (!kinds) return std::nullopt;
+  Rows rows{rect, *kinds, {}, {}};
   switch (options.compression) {
-    case 0:
-      return rect.pixels;
+    case 0: {
+      std::vector<uint8_t> out(kinds->size());
+      std::transform(kinds->begin(), kinds->end(), out.begin(), [](Kind k) { return IndexOf(k); });
+      return out;
+    }
     case 1:
-      return ByteRuns(rect, codes, error);
+      return ByteRuns(rows, error);
     case 2:
-      return RowRuns(rect, codes, error);
-    case 3:
-      return SegmentRuns(rect, codes, error);
+      return RowRuns(rows, error);
     default:
-      error = "compression " + std::to_string(options.compression) +
-              " is none of 0, 1, 2 and 3";
-      return std::nullopt;
+      return SegmentRuns(rows, error);
   }
 }
 
@@ -191,6 +325,26 @@ Trim TrimBackground(const uint8_t* pixels, int32_t width, int32_t height) {
   }
   if (right < 0) return Trim{};
   return Trim{left, top, right - left + 1, bottom - top + 1};
+}
+
+Trim Union(const Trim& a, const Trim& b) {
+  if (a.width <= 0 || a.height <= 0) return b;
+  if (b.width <= 0 || b.height <= 0) return a;
+  const int32_t left = std::min(a.left, b.left), top = std::min(a.top, b.top);
+  const int64_t right = std::max(int64_t{a.left} + a.width, int64_t{b.left} + b.width);
+  const int64_t bottom = std::max(int64_t{a.top} + a.height, int64_t{b.top} + b.height);
+  return Trim{left, top, int32_t(right - left), int32_t(bottom - top)};
+}
+
+std::optional<Trim> AlignToSegments(const Trim& trim, int32_t fullWidth) {
+  if (trim.width <= 0 || trim.height <= 0) return trim;
+  Trim aligned = trim;
+  aligned.left = trim.left / kSegmentRunMax * kSegmentRunMax;
+  const int64_t right = int64_t{trim.left} + trim.width;
+  const int64_t width = (right - aligned.left + kSegmentRunMax - 1) / kSegmentRunMax * kSegmentRunMax;
+  if (aligned.left + width > fullWidth) return std::nullopt;
+  aligned.width = int32_t(width);
+  return aligned;
 }
 
 PixelRect CutRect(const uint8_t* image, int32_t imageWidth, int32_t imageHeight, int32_t left,

@@ -24,6 +24,7 @@
 #include "cli/run/frame_jobs.h"
 #include "cli/outputs/lod_entry_export.h"
 #include "cli/inputs/lod_input.h"
+#include "cli/manifest/fill_record.h"
 #include "cli/manifest/manifest_writer.h"
 #include "cli/inputs/open_archive.h"
 #include "cli/outputs/output_file.h"
@@ -427,6 +428,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     manifest["keepSpecial"] = options.keepSpecial;
     if (request.alpha || request.layers) manifest["alpha"] = true;
     if (request.crop) AddCropBoxes(manifest, boxes);
+    AddFillRecords(manifest, archive, *opened->bytes, budget);
     if (!WriteManifest(path, manifest, messages)) failed = true;
   }
   if (failed) {

@@ -25,6 +25,7 @@ int RunPack(const PackRequest& request, Messages& messages) {
     messages.Error(error);
     return messages.ExitStatus();
   }
+  for (const std::string& note : plan->notes) messages.Note(note);
   const std::optional<std::vector<uint8_t>> bytes = pack::BuildDef(*plan, error);
   if (!bytes) {
     messages.Error(request.input + ": " + error);

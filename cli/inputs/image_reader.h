@@ -12,12 +12,17 @@
 
 namespace dw::cli {
 
+inline constexpr uint8_t kPaintedPixel = 0xFF;
+
 struct PalettedImage {
   int32_t width = 0;
   int32_t height = 0;
   std::array<uint8_t, 768> palette{};  // red, green, blue per index
   int paletteSize = 0;                 // entries the file holds, 1..256
   std::vector<uint8_t> pixels;         // width x height indices, top row first
+  // Empty, or width x height: the fill code (0..7) the image itself marks for
+  // a pixel (an RGBA image's shadow or selection), or kPaintedPixel.
+  std::vector<uint8_t> fill;
 };
 
 // Images above this many pixels are refused before anything is allocated.

@@ -106,7 +106,7 @@ std::array<uint8_t, kPaletteFileSize> PaletteArray(const Json& value, const std:
 }
 
 // A name given as UTF-8, as the archive stores it: in Windows-1251, which
-// must hold every character, and at most 12 bytes.
+// must hold every character, and at most 13 bytes.
 std::string NameBytes(const Json& value, const std::string& where) {
   std::string why;
   const std::optional<std::string> name = FrameNameBytes(Text(value, where), why);
@@ -131,12 +131,38 @@ std::string FrameName(const Json& frame, const std::string& where) {
   return NameBytes(Member(frame, where, "name"), Field(where, "name"));
 }
 
+// [[row, start, length, code], ...], each run inside the stored rectangle,
+// of a code its compression stores as a fill, and after the run before it
+// (so that the runs together cover each pixel at most once).
+std::vector<FillRun> FillRuns(const Json& value, const FrameHeader& head, const std::string& where) {
+  const int64_t highest = head.compression == 0 ? 0 : head.compression == 1 ? 254 : 6;
+  std::vector<FillRun> runs;
+  int64_t previousEnd = 0;  // row * width + column after the run before
+  for (size_t i = 0; i < Array(value, where).size(); ++i) {
+    const std::string at = where + "[" + std::to_string(i) + "]";
+    const Json& run = Array(value[i], at);
+    if (run.size() != 4) Fail(at, "is not [row, start, length, code]");
+    FillRun out;
+    out.row = int32_t(Integer(run[0], at + "[0]", 0, std::max(head.height, 1) - 1));
+    out.start = int32_t(Integer(run[1], at + "[1]", 0, std::max(head.width, 1) - 1));
+    out.length = int32_t(Integer(run[2], at + "[2]", 1, std::max(head.width - out.start, 1)));
+    if (head.width <= 0 || head.height <= 0) Fail(at, "lies outside an empty stored rectangle");
+    if (highest == 0) Fail(at, "compression 0 stores no fill runs");
+    out.code = uint8_t(Integer(run[3], at + "[3]", 1, highest));
+    const int64_t start = int64_t{out.row} * head.width + out.start;
+    if (start < previousEnd) Fail(at, "overlaps or comes before the run before it");
+    previousEnd = start + out.length;
+    runs.push_back(out);
+  }
+  return runs;
+}
+
 ManifestFrame ExportFrame(const Json& value, const std::string& where) {
   const Json& frame =
       Object(value, where,
              {"index", "name", "nameHex", "offset", "dataSize", "compression", "fullWidth",
               "fullHeight", "width", "height", "leftMargin", "topMargin", "file", "crop",
-              "empty"});
+              "empty", "fill"});
   ManifestFrame out;
   out.where = where;
   out.name = FrameName(frame, where);
@@ -155,6 +181,8 @@ ManifestFrame ExportFrame(const Json& value, const std::string& where) {
     out.head.dataSize = Int32(frame, where, "dataSize");
   const auto file = frame.find("file");
   if (file != frame.end() && !file->is_null()) out.file = Text(*file, Field(where, "file"));
+  const auto fill = frame.find("fill");
+  if (fill != frame.end() && !fill->is_null()) out.fill = FillRuns(*fill, out.head, Field(where, "fill"));
   return out;
 }
 
@@ -180,9 +208,9 @@ std::optional<std::string> FrameNameBytes(const std::string& utf8, std::string& 
     }
     return std::nullopt;
   }
-  if (name->size() >= size_t(kFrameNameSize)) {
+  if (name->size() > size_t(kFrameNameSize)) {
     why = "\"" + PrintableName(utf8) + "\" is " + std::to_string(name->size()) +
-          " bytes; a name holds at most 12 and its ending zero";
+          " bytes; a name field holds at most 13 (12 and an ending zero, or 13 without)";
     return std::nullopt;
   }
   return name;
@@ -200,8 +228,7 @@ std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::st
     manifest.palette = PaletteArray(Member(root, "", "palette"), "palette");
     manifest.keepSpecial = Flag(root, "keepSpecial");
     manifest.crop = Flag(root, "crop");
-    if (Flag(root, "alpha"))
-      Fail("alpha", "RGBA images hold no palette indices; export without --alpha to pack");
+    manifest.alpha = Flag(root, "alpha");
     const Json& blocks = Array(Member(root, "", "blocks"), "blocks");
     const int32_t blockCount = Int32(root, "", "blockCount");
     if (int64_t{blockCount} != int64_t(blocks.size()))

@@ -17,12 +17,21 @@
 
 namespace dw::cli {
 
+// A fill run of a stored frame, in its rectangle (top row 0).
+struct FillRun {
+  int32_t row = 0, start = 0, length = 0;
+  uint8_t code = 0;  // 1..254; 1..6 in compressions 2 and 3
+};
+
 struct ManifestFrame {
   std::string where;  // "blocks[0].frames[3]", for messages
   std::string name;   // the raw name bytes (from nameHex when given, else UTF-8 name)
   int32_t offset = 0;
   FrameHeader head;  // dataSize as written, not used
   std::optional<std::string> file;
+  // The fill runs of codes 1 and up, when the manifest records them; without
+  // the record the images alone say what is a fill (see keepSpecial).
+  std::optional<std::vector<FillRun>> fill;
 };
 
 struct ManifestBlock {
@@ -37,10 +46,11 @@ struct ExportManifest {
   std::vector<ManifestBlock> blocks;
   bool keepSpecial = false;  // images hold fill codes as indices
   bool crop = false;         // images hold the stored rectangle only
+  bool alpha = false;        // images hold colour and alpha (mapped to indices when read)
 };
 
 // A frame name given as UTF-8 as the archive stores it (Windows-1251, at
-// most 12 bytes), or nothing with why not (naming the character it lacks).
+// most 13 bytes: 13 fill the field with no ending zero, as real archives do), or nothing with why not (naming the character it lacks).
 std::optional<std::string> FrameNameBytes(const std::string& utf8, std::string& why);
 
 std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::string& error);

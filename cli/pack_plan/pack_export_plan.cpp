@@ -1,11 +1,14 @@
 // The plan from the manifest `export --manifest` writes. Entries at one
-// offset shared one stored frame in the archive and share one again; stored
-// frames keep the order of their offsets, so the packed archive's frame table
-// (sorted by offset) lists them in the same order.
+// offset shared one stored frame in the archive and share one again while
+// their images give the same frame; an entry whose image was edited apart
+// gets a stored frame of its own, right after the shared one, and a note
+// names it. Stored frames keep the order of their offsets, so the packed
+// archive's frame table (sorted by offset) lists them in the same order.
 #include <algorithm>
 #include <filesystem>
 #include <map>
 
+#include "cli/pack_plan/fill_layer.h"
 #include "cli/pack_plan/pack_images.h"
 #include "cli/manifest/manifest_reader.h"
 #include "cli/pack_plan/pack_plan.h"
@@ -21,15 +24,6 @@ std::string Describe(const std::string& manifestPath, const ManifestFrame& frame
   return manifestPath + ": " + frame.where + " (\"" + frame.name + "\")";
 }
 
-// The file of each offset: the first entry there that names one.
-std::map<int32_t, std::string> FilesByOffset(const ExportManifest& manifest) {
-  std::map<int32_t, std::string> files;
-  for (const ManifestBlock& block : manifest.blocks)
-    for (const ManifestFrame& frame : block.frames)
-      if (frame.file) files.emplace(frame.offset, *frame.file);
-  return files;
-}
-
 bool SameGeometry(const FrameHeader& a, const FrameHeader& b) {
   return a.compression == b.compression && a.fullWidth == b.fullWidth &&
          a.fullHeight == b.fullHeight && a.width == b.width && a.height == b.height &&
@@ -40,11 +34,40 @@ bool SizeMatches(const PalettedImage& image, int64_t width, int64_t height) {
   return image.width == width && image.height == height;
 }
 
+// Everything painted in a full-size image lies in its stored rectangle: one
+// painted outside grows it (a compression 3 one to whole segments).
+std::optional<pack::Trim> GrownRectangle(const PalettedImage& image, const FrameHeader& head,
+                                         const pack::Trim& stored) {
+  pack::Trim painted = pack::TrimBackground(image.pixels.data(), image.width, image.height);
+  if (!image.fill.empty()) {
+    std::vector<uint8_t> marks(image.fill.size());
+    for (size_t i = 0; i < marks.size(); ++i)
+      marks[i] = image.fill[i] != kPaintedPixel && image.fill[i] != 0 ? 1 : 0;
+    painted = pack::Union(painted, pack::TrimBackground(marks.data(), image.width, image.height));
+  }
+  const pack::Trim grown = pack::Union(stored, painted);
+  const bool inside = painted.width <= 0 || painted.height <= 0 ||
+                      (grown.left == stored.left && grown.top == stored.top &&
+                       grown.width == stored.width && grown.height == stored.height);
+  if (inside) return stored;
+  return head.compression == 3 ? pack::AlignToSegments(grown, head.fullWidth) : grown;
+}
+
+// How each index looks in an image of colour and alpha exported from this archive.
+std::array<Rgba, 256> AlphaColours(const ExportManifest& manifest) {
+  Palette palette{};
+  for (size_t i = 0; i < palette.size(); ++i)
+    palette[i] = ColourQuad{manifest.palette[3 * i + 2], manifest.palette[3 * i + 1],
+                            manifest.palette[3 * i], 0};
+  return ColoursFor(palette, manifest.type, SpriteLayer::Whole);
+}
+
 std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const std::string& file,
-                                             const ExportManifest& manifest, PackImages& images,
-                                             const std::string& manifestPath,
+                                             const ExportManifest& manifest,
+                                             const std::array<Rgba, 256>* colours,
+                                             PackImages& images, const std::string& manifestPath,
                                              std::string& error) {
-  const FrameHeader& head = frame.head;
+  FrameHeader head = frame.head;
   if (head.width < 0 || head.height < 0 || head.fullWidth < 0 || head.fullHeight < 0) {
     error = Describe(manifestPath, frame) + ": a negative size cannot be packed";
     return std::nullopt;
@@ -57,8 +80,8 @@ std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const s
   }
   // The rectangle as the decoder places it (a margin below zero counts as
   // zero) must lie in the full frame: outside it there are no pixels to pack.
-  const int64_t left = std::max(head.leftMargin, 0), top = std::max(head.topMargin, 0);
-  if (left + head.width > head.fullWidth || top + head.height > head.fullHeight) {
+  const int32_t left = std::max(head.leftMargin, 0), top = std::max(head.topMargin, 0);
+  if (int64_t{left} + head.width > head.fullWidth || int64_t{top} + head.height > head.fullHeight) {
     error = Describe(manifestPath, frame) + ": the stored rectangle of " +
             std::to_string(head.width) + " x " + std::to_string(head.height) + " at " +
             std::to_string(left) + ", " + std::to_string(top) + " passes the full frame of " +
@@ -78,18 +101,55 @@ std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const s
             (manifest.crop ? " (the stored rectangle)" : " (the full frame)");
     return std::nullopt;
   }
-  const pack::PixelRect rect =
-      manifest.crop ? pack::CutRect(image->pixels.data(), image->width, image->height, 0, 0,
-                                    head.width, head.height)
-                    : pack::CutRect(image->pixels.data(), image->width, image->height,
-                                    head.leftMargin, head.topMargin, head.width, head.height);
+  pack::Trim rect{manifest.crop ? 0 : left, manifest.crop ? 0 : top, head.width, head.height};
+  if (!manifest.crop) {
+    const std::optional<pack::Trim> grown = GrownRectangle(*image, head, rect);
+    if (!grown) {
+      error = images.PathOf(file) + ": pixels painted outside the stored rectangle need whole "
+              "32-column segments in compression 3, which pass the full frame's " +
+              std::to_string(head.fullWidth) + " columns";
+      return std::nullopt;
+    }
+    if (grown->left != rect.left || grown->top != rect.top || grown->width != rect.width ||
+        grown->height != rect.height) {
+      head.leftMargin = grown->left;
+      head.topMargin = grown->top;
+      head.width = grown->width;
+      head.height = grown->height;
+    }
+  }
+  const pack::Trim cut{manifest.crop ? 0 : std::max(head.leftMargin, 0),
+                       manifest.crop ? 0 : std::max(head.topMargin, 0), head.width, head.height};
+  pack::PixelRect pixels =
+      pack::CutRect(image->pixels.data(), image->width, image->height, cut.left, cut.top,
+                    cut.width, cut.height);
+  const FillSource source{head.compression, manifest.keepSpecial,
+                          frame.fill ? &*frame.fill : nullptr, rect.left - cut.left,
+                          rect.top - cut.top, colours};
+  const std::vector<uint8_t> fill = FillLayer(*image, pixels, cut.left, cut.top, source);
   std::string why;
-  auto data = pack::EncodeFrame(rect, {head.compression, manifest.keepSpecial}, why);
+  auto data = pack::EncodeFrame(pixels, fill, {head.compression, manifest.keepSpecial}, why);
   if (!data) {
     error = images.PathOf(file) + ": " + why;
     return std::nullopt;
   }
   return pack::StoredFrame{head, std::move(*data)};
+}
+
+bool SameFrame(const pack::StoredFrame& a, const pack::StoredFrame& b) {
+  return SameGeometry(a.head, b.head) && a.data == b.data;
+}
+
+// The entries of one offset whose images gave another stored frame than the
+// first, named for the note.
+std::string SplitNote(const std::string& manifestPath, const std::vector<std::string>& split,
+                      const std::string& first) {
+  std::string names;
+  for (size_t i = 0; i < split.size(); ++i)
+    names += (i == 0 ? "" : i + 1 == split.size() ? " and " : ", ") + split[i];
+  return manifestPath + ": " + names + (split.size() == 1 ? " shared its" : " shared their") +
+         " stored frame with " + first + ", but " + (split.size() == 1 ? "its image differs" :
+         "their images differ") + "; each different image gets a stored frame of its own";
 }
 
 }  // namespace
@@ -115,59 +175,100 @@ std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manif
   plan.height = manifest->height;
   plan.palette = manifest->palette;
 
-  // Offsets in the order the stored frames will lie.
-  std::vector<int32_t> offsets;
+  // Each offset's entries in directory order, and the offsets in the order
+  // their stored frames will lie.
+  std::map<int32_t, std::vector<const ManifestFrame*>> atOffset;
   for (const ManifestBlock& block : manifest->blocks)
-    for (const ManifestFrame& frame : block.frames) offsets.push_back(frame.offset);
-  std::sort(offsets.begin(), offsets.end());
-  offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-  std::map<int32_t, size_t> storedAt;
-  for (size_t i = 0; i < offsets.size(); ++i) storedAt[offsets[i]] = i;
-  std::vector<std::optional<pack::StoredFrame>> stored(offsets.size());
+    for (const ManifestFrame& frame : block.frames) atOffset[frame.offset].push_back(&frame);
 
-  const std::map<int32_t, std::string> files = FilesByOffset(*manifest);
-  // What the stored frames could take, summed before any is encoded: the
-  // first entry at an offset gives its head.
-  std::map<int32_t, int64_t> bounds;
-  for (const ManifestBlock& block : manifest->blocks)
-    for (const ManifestFrame& frame : block.frames)
-      bounds.emplace(frame.offset, pack::EncodedSizeBound(std::max(frame.head.width, 0),
-                                                          std::max(frame.head.height, 0)));
-  int64_t bound = 0;
-  for (const auto& entry : bounds) bound = std::min(bound + entry.second, int64_t{1} << 62);
-  if (bound > kMaxArchiveBytes) {
-    error = manifestPath + ": the archive would outgrow the 2 GiB that 32-bit offsets reach";
-    return std::nullopt;
-  }
+  // Names, heads and files, checked in directory order before anything is read.
   for (const ManifestBlock& block : manifest->blocks) {
-    pack::BlockPlan out{block.identifier, block.reserved, {}};
     for (const ManifestFrame& frame : block.frames) {
-      const std::optional<pack::FrameName> name = pack::NameField(frame.name);
-      if (!name) {
+      const std::vector<const ManifestFrame*>& entries = atOffset[frame.offset];
+      if (!pack::NameField(frame.name)) {
         error = Describe(manifestPath, frame) + ": the name is longer than 13 bytes";
         return std::nullopt;
       }
-      const size_t at = storedAt[frame.offset];
-      if (stored[at] && !SameGeometry(stored[at]->head, frame.head)) {
+      if (!SameGeometry(entries.front()->head, frame.head)) {
         error = Describe(manifestPath, frame) + ": its head differs from that of an earlier "
                 "entry at offset " + std::to_string(frame.offset);
         return std::nullopt;
       }
-      if (!stored[at]) {
-        const auto file = files.find(frame.offset);
-        if (file == files.end()) {
-          error = Describe(manifestPath, frame) + ": no image file, and no other entry at offset " +
-                  std::to_string(frame.offset) + " names one";
-          return std::nullopt;
-        }
-        stored[at] = EncodeEntry(frame, file->second, *manifest, images, manifestPath, error);
-        if (!stored[at]) return std::nullopt;
+      if (std::none_of(entries.begin(), entries.end(), [](const ManifestFrame* f) { return f->file.has_value(); })) {
+        error = Describe(manifestPath, frame) + ": no image file, and no other entry at offset " +
+                std::to_string(frame.offset) + " names one";
+        return std::nullopt;
       }
-      out.entries.push_back(pack::DirectoryEntry{*name, at});
+    }
+  }
+
+  // What the stored frames could take, summed before any is encoded: the
+  // first entry at an offset gives its head.
+  int64_t bound = 0;
+  for (const auto& [offset, entries] : atOffset) {
+    const FrameHeader& head = entries.front()->head;
+    bound = std::min(bound + pack::EncodedSizeBound(std::max(head.width, 0),
+                                                    std::max(head.height, 0)),
+                     int64_t{1} << 62);
+  }
+  if (bound > kMaxArchiveBytes) {
+    error = manifestPath + ": the archive would outgrow the 2 GiB that 32-bit offsets reach";
+    return std::nullopt;
+  }
+
+  // Each entry's stored frame: the one its image gives, shared with every
+  // earlier entry of its offset that gave the same; entries without a file
+  // take the first.
+  std::map<const ManifestFrame*, size_t> storedOf;
+  const std::array<Rgba, 256> colours = AlphaColours(*manifest);
+  for (const auto& [offset, entries] : atOffset) {
+    const size_t firstStored = plan.frames.size();
+    std::map<std::string, size_t> byFile;
+    std::vector<std::string> split;
+    for (const ManifestFrame* frame : entries) {
+      if (!frame->file) continue;
+      auto known = byFile.find(*frame->file);
+      if (known == byFile.end()) {
+        // A stored frame beyond the first grows the archive past the bound.
+        if (plan.frames.size() > firstStored) {
+          bound = std::min(bound + pack::EncodedSizeBound(std::max(frame->head.fullWidth, 0),
+                                                          std::max(frame->head.fullHeight, 0)),
+                           int64_t{1} << 62);
+          if (bound > kMaxArchiveBytes) {
+            error = manifestPath + ": the archive would outgrow the 2 GiB that 32-bit offsets "
+                    "reach";
+            return std::nullopt;
+          }
+        }
+        std::optional<pack::StoredFrame> stored =
+            EncodeEntry(*frame, *frame->file, *manifest, manifest->alpha ? &colours : nullptr,
+                        images, manifestPath, error);
+        if (!stored) return std::nullopt;
+        size_t at = firstStored;
+        while (at < plan.frames.size() && !SameFrame(plan.frames[at], *stored)) ++at;
+        if (at == plan.frames.size()) plan.frames.push_back(std::move(*stored));
+        known = byFile.emplace(*frame->file, at).first;
+      }
+      storedOf[frame] = known->second;
+      if (known->second != firstStored) split.push_back(frame->where + " (\"" + frame->name + "\")");
+    }
+    if (!split.empty()) {
+      const auto named = std::find_if(entries.begin(), entries.end(), [&](const ManifestFrame* f) {
+        return storedOf.count(f) > 0 && storedOf[f] == firstStored;
+      });
+      plan.notes.push_back(SplitNote(manifestPath, split,
+                                     (*named)->where + " (\"" + (*named)->name + "\")"));
+    }
+    for (const ManifestFrame* frame : entries) storedOf.emplace(frame, firstStored);
+  }
+
+  for (const ManifestBlock& block : manifest->blocks) {
+    pack::BlockPlan out{block.identifier, block.reserved, {}};
+    for (const ManifestFrame& frame : block.frames) {
+      out.entries.push_back(pack::DirectoryEntry{*pack::NameField(frame.name), storedOf[&frame]});
     }
     plan.blocks.push_back(std::move(out));
   }
-  for (auto& frame : stored) plan.frames.push_back(std::move(*frame));
   return plan;
 }
 

@@ -1,11 +1,12 @@
 // The plan from a hand-written pack.json: each image is a whole frame, its
 // stored rectangle is what remains after trimming background (index 0) from
-// the edges, and entries of the same name, image and compression share one
+// the edges (in compression 3 widened to whole 32-column segments), and entries of the same name, image and compression share one
 // stored frame.
 #include <filesystem>
 #include <map>
 #include <tuple>
 
+#include "cli/pack_plan/fill_layer.h"
 #include "cli/pack_plan/pack_images.h"
 #include "cli/manifest/manifest_reader.h"
 #include "cli/pack_plan/pack_plan.h"
@@ -14,23 +15,29 @@
 namespace dw::cli {
 namespace {
 
-constexpr int32_t kSegmentColumns = 32;
 // What 32-bit offsets reach.
 constexpr int64_t kMaxArchiveBytes = int64_t{1} << 31;
 
 std::optional<pack::StoredFrame> EncodeImage(const PalettedImage& image, int32_t compression,
                                              bool keepSpecial, std::string& error) {
   pack::Trim trim = pack::TrimBackground(image.pixels.data(), image.width, image.height);
-  // Below 32 columns compression 3 keeps one row for all rows; a wider
-  // rectangle gives each row its own, so widen it while the image allows.
-  if (compression == 3 && trim.height > 0 && trim.width < kSegmentColumns) {
-    const int32_t wide = std::min(kSegmentColumns, image.width);
-    trim.left = std::min(trim.left, image.width - wide);
-    trim.width = wide;
+  if (compression == 3) {
+    const std::optional<pack::Trim> aligned = pack::AlignToSegments(trim, image.width);
+    if (!aligned) {
+      error = "compression 3 stores whole 32-column segments, but the pixels in columns " +
+              std::to_string(trim.left) + ".." + std::to_string(trim.left + trim.width - 1) +
+              " need segments past the image's " + std::to_string(image.width) + " columns";
+      return std::nullopt;
+    }
+    trim = *aligned;
   }
   const pack::PixelRect rect = pack::CutRect(image.pixels.data(), image.width, image.height,
                                              trim.left, trim.top, trim.width, trim.height);
-  auto data = pack::EncodeFrame(rect, {compression, keepSpecial}, error);
+  FillSource source;
+  source.compression = compression;
+  source.keepSpecial = keepSpecial;
+  const std::vector<uint8_t> fill = FillLayer(image, rect, trim.left, trim.top, source);
+  auto data = pack::EncodeFrame(rect, fill, {compression, keepSpecial}, error);
   if (!data) return std::nullopt;
   FrameHeader head;
   head.compression = compression;
@@ -81,7 +88,7 @@ std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::
           name ? pack::NameField(*name) : std::optional<pack::FrameName>();
       if (!field) {
         error = manifestPath + ": " + frame.where + ": the name " +
-                (name ? "\"" + *name + "\" is longer than 12 bytes" : "taken from the file: " + why);
+                (name ? "\"" + *name + "\" is longer than 13 bytes" : "taken from the file: " + why);
         return std::nullopt;
       }
       const auto key = std::make_tuple(*name, frame.file, frame.compression);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <map>
 
 #include "tests/cli/pack_test_support.h"
 
@@ -12,15 +13,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What list shows of an archive, less what packing may change: where frames
-// lie and how long their data is.
+// What info shows of an archive, less what packing may change: where frames
+// lie and how long their data is. Which entries share a stored frame stays:
+// each offset becomes the position of its first entry.
 nlohmann::ordered_json ListedFrames(const std::string& archive) {
   const RunResult info = RunCli({"info", "--json", archive});
   EXPECT_EQ(info.status, 0) << info.err;
   nlohmann::ordered_json json = nlohmann::ordered_json::parse(info.out);
   json.erase("archive");
+  std::map<int64_t, size_t> firstAt;
   for (auto& frame : json["frames"]) {
-    frame.erase("offset");
+    frame["offset"] = firstAt.emplace(frame["offset"].get<int64_t>(), firstAt.size()).first->second;
     frame.erase("dataSize");
   }
   return json;
@@ -31,6 +34,7 @@ void ExpectSameImages(const std::string& expected, const std::string& actual) {
   for (const std::string& name : FilesIn(expected))
     if (fs::path(name).extension() != ".json") names.push_back(name);
   ASSERT_FALSE(names.empty());
+  EXPECT_EQ(FilesIn(actual).size(), FilesIn(expected).size());
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(fs::exists(actual + "/" + name));
@@ -38,134 +42,150 @@ void ExpectSameImages(const std::string& expected, const std::string& actual) {
   }
 }
 
-class PackRoundTrip : public ::testing::Test {
+// Every way the converter shows a frame: plain, with fill codes, as the engine draws it.
+void ExpectSameViews(TempDir& dir, const std::string& expected, const std::string& actual) {
+  int n = 0;
+  for (const std::vector<std::string>& view :
+       {std::vector<std::string>{}, {"--keep-special"}, {"--alpha", "--format", "png"}}) {
+    SCOPED_TRACE(::testing::PrintToString(view));
+    for (const std::string& archive : {expected, actual}) {
+      std::vector<std::string> args{"export", "-q"};
+      args.insert(args.end(), view.begin(), view.end());
+      args.insert(args.end(), {archive, dir.File("view" + std::to_string(n) + "/" +
+                                                 fs::path(archive).stem().string())});
+      ASSERT_EQ(RunCli(args).status, 0);
+    }
+    const std::string folder = dir.File("view" + std::to_string(n++) + "/");
+    ExpectSameImages(folder + fs::path(expected).stem().string(),
+                     folder + fs::path(actual).stem().string());
+  }
+  EXPECT_EQ(ListedFrames(actual), ListedFrames(expected));
+}
+
+const std::vector<std::vector<std::string>> kExportModes = {
+    {},
+    {"--keep-special"},
+    {"--crop"},
+    {"--format", "png"},
+    {"--keep-special", "--crop", "--format", "png"},
+    {"--unique-names"},
+};
+
+struct RoundTripCase {
+  const char* name;
+  ArchiveSpec (*spec)();
+  std::vector<size_t> modes;  // rows of kExportModes
+};
+
+class PackRoundTrip : public ::testing::TestWithParam<RoundTripCase> {
  protected:
-  // Exports the archive with its manifest, packs it, exports the packed
-  // archive again; returns the packed size over the original's.
-  double RoundTrip(const ArchiveSpec& plan, const std::vector<std::string>& exportOptions = {}) {
+  // Exports the archive with its manifest, packs it, and compares every view
+  // of both; returns the packed size over the original's.
+  double RoundTrip(const ArchiveSpec& plan, const std::vector<std::string>& exportOptions) {
     const std::string original = WriteArchive(dir, "original.def", plan);
-    std::vector<std::string> first{"export", "--manifest", "--keep-special", "--quiet"};
+    std::vector<std::string> first{"export", "--manifest", "--quiet"};
     first.insert(first.end(), exportOptions.begin(), exportOptions.end());
     first.insert(first.end(), {original, dir.File("first")});
     const RunResult exported = RunCli(first);
     EXPECT_EQ(exported.status, 0) << exported.err;
-    // The images hold the fill codes, and the manifest says so.
-    EXPECT_EQ(ReadJsonFile(dir.File("first/original.json"))["keepSpecial"], true);
+    ExpectMatchesSchema("manifest", dir.File("first/original.json"));
     const RunResult packed =
         RunCli({"pack", "--quiet", dir.File("first/original.json"), dir.File("packed.def")});
     EXPECT_EQ(packed.status, 0) << packed.err;
-    std::vector<std::string> second{"export", "--keep-special", "--quiet"};
-    second.insert(second.end(), exportOptions.begin(), exportOptions.end());
-    second.insert(second.end(), {dir.File("packed.def"), dir.File("second")});
-    const RunResult again = RunCli(second);
-    EXPECT_EQ(again.status, 0) << again.err;
-    ExpectSameImages(dir.File("first"), dir.File("second"));
-    EXPECT_EQ(ListedFrames(dir.File("packed.def")), ListedFrames(original));
+    EXPECT_EQ(packed.err, "");
+    ExpectSameViews(dir, original, dir.File("packed.def"));
     return double(fs::file_size(dir.File("packed.def"))) / double(fs::file_size(original));
   }
 
   TempDir dir;
 };
 
-TEST_F(PackRoundTrip, CreatureLikeArchiveExportsIdenticallyAndStaysWithinFivePercent) {
-  const double ratio = RoundTrip(CreatureSpec());
-  EXPECT_LE(ratio, 1.05);
-  RecordProperty("size_ratio", std::to_string(ratio));
-  std::cout << "packed size / original size: " << ratio << '\n';
+TEST_P(PackRoundTrip, EveryViewEqualsTheOriginalsAndTheArchiveIsNoLarger) {
+  for (size_t mode : GetParam().modes) {
+    SCOPED_TRACE(::testing::PrintToString(kExportModes[mode]));
+    fs::remove_all(dir.path());
+    fs::create_directories(dir.path());
+    EXPECT_LE(RoundTrip(GetParam().spec(), kExportModes[mode]), 1.0);
+  }
 }
 
-TEST_F(PackRoundTrip, MapObjectLikeArchiveExportsIdenticallyAndStaysWithinFivePercent) {
-  const double ratio = RoundTrip(MapObjectSpec());
-  EXPECT_LE(ratio, 1.05);
-  RecordProperty("size_ratio", std::to_string(ratio));
-  std::cout << "packed size / original size: " << ratio << '\n';
+INSTANTIATE_TEST_SUITE_P(
+    Archives, PackRoundTrip,
+    ::testing::Values(RoundTripCase{"Mixed", MixedSpec, {0, 1, 2, 3, 4, 5}},
+                      RoundTripCase{"CreatureLike", CreatureSpec, {0, 1}},
+                      RoundTripCase{"MapObjectLike", MapObjectSpec, {0, 3}},
+                      RoundTripCase{"TerrainLike", TerrainSpec, {1, 2}},
+                      RoundTripCase{"EightFramesOfEveryCompression", EightFrameSpec, {0, 1, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A manifest of an earlier version, without the fill record, packs as it
+// always did: with keepSpecial, indices 0-7 become fill runs of their code.
+TEST(PackOldManifest, WithoutFillRecordsKeepsTheKeptCodesView) {
+  TempDir dir;
+  const std::string original = WriteArchive(dir, "original.def", CreatureSpec());
+  ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", original, dir.File("x")}).status,
+            0);
+  nlohmann::ordered_json manifest = ReadJsonFile(dir.File("x/original.json"));
+  for (auto& block : manifest["blocks"])
+    for (auto& frame : block["frames"]) frame.erase("fill");
+  WriteJsonFile(dir.File("x/original.json"), manifest);
+  ASSERT_EQ(RunCli({"pack", "-q", dir.File("x/original.json"), dir.File("p.def")}).status, 0);
+  ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", dir.File("p.def"), dir.File("y")})
+                .status,
+            0);
+  ExpectSameImages(dir.File("x"), dir.File("y"));
 }
-
-TEST_F(PackRoundTrip, TerrainLikeArchiveExportsIdentically) { RoundTrip(TerrainSpec()); }
-
-TEST_F(PackRoundTrip, EightFramesOfEveryCompressionExportIdentically) {
-  RoundTrip(EightFrameSpec());
-}
-
-TEST_F(PackRoundTrip, PngImagesExportIdentically) { RoundTrip(MapObjectSpec(), {"--format", "png"}); }
 
 // Names that clash on disk: every stored frame keeps its image (numbered
 // ~N by default, every entry its own with unique names), so the packed
 // archive holds every frame again.
-TEST_F(PackRoundTrip, ClashingNamesRoundTripWithAndWithoutUniqueNames) {
+TEST(PackClashingNames, RoundTripWithAndWithoutUniqueNames) {
   ArchiveSpec plan = EightFrameSpec();
   for (Block& block : plan.blocks)
     for (DirectoryEntry& entry : block.entries) entry.name = "CS_Reconstruc";
   for (const char* option : {"--unique-names", "-q"}) {
-    fs::remove_all(dir.File("first"));
-    fs::remove_all(dir.File("second"));
-    RoundTrip(plan, {option});
-    EXPECT_EQ(FilesIn(dir.File("second")).size(), 8u) << option;  // one image per frame
+    TempDir dir;
+    const std::string original = WriteArchive(dir, "original.def", plan);
+    ASSERT_EQ(RunCli({"export", "--manifest", "-q", option, original, dir.File("first")}).status, 0);
+    ASSERT_EQ(RunCli({"pack", "-q", dir.File("first/original.json"), dir.File("p.def")}).status, 0);
+    ExpectSameViews(dir, original, dir.File("p.def"));
   }
 }
 
-TEST_F(PackRoundTrip, PlainExportRoundTripsWithoutKeptCodes) {
-  const ArchiveSpec plan = CreatureSpec();
+// Edits win: an edited sharer gets a stored frame of its own, the others
+// keep theirs, and a pixel painted outside the stored rectangle grows it.
+TEST(PackEdits, AnEditedSharerSplitsOffAndPaintOutsideTheRectangleSurvives) {
+  TempDir dir;
+  const ArchiveSpec plan = MixedSpec();  // mx6.. mx8 share frames 0, 3 and 0
   const std::string original = WriteArchive(dir, "original.def", plan);
-  ASSERT_EQ(RunCli({"export", "--manifest", "-q", original, dir.File("first")}).status, 0);
-  ASSERT_EQ(RunCli({"pack", "-q", dir.File("first/original.json"), dir.File("packed.def")}).status,
+  ASSERT_EQ(RunCli({"export", "--manifest", "--unique-names", "-q", original, dir.File("x")}).status,
             0);
-  ASSERT_EQ(RunCli({"export", "-q", dir.File("packed.def"), dir.File("second")}).status, 0);
-  ExpectSameImages(dir.File("first"), dir.File("second"));
-}
-
-TEST_F(PackRoundTrip, EntriesAtOneOffsetShareOneStoredFrame) {
-  const ArchiveSpec plan = TerrainSpec();  // 7 entries, 6 frames
-  RoundTrip(plan);
-  const RunResult info = RunCli({"info", "--json", dir.File("packed.def")});
-  const auto json = nlohmann::json::parse(info.out);
-  std::vector<int32_t> offsets;
-  for (const auto& frame : json["frames"]) offsets.push_back(frame["offset"]);
-  ASSERT_EQ(offsets.size(), 7u);
-  EXPECT_EQ(std::unique(offsets.begin(), offsets.end()) - offsets.begin(), 6);
-}
-
-TEST_F(PackRoundTrip, KeepsBlockIdentifiersReservedBytesAndThirteenByteNames) {
-  ArchiveSpec plan = EightFrameSpec();
-  std::array<uint8_t, 13> raw;
-  for (int i = 0; i < 13; ++i) raw[size_t(i)] = uint8_t('a' + i);
-  plan.blocks[0].entries[1].rawName = raw;
-  RoundTrip(plan);
-  const std::vector<uint8_t> original = ReadFile(dir.File("original.def"));
-  const std::vector<uint8_t> packed = ReadFile(dir.File("packed.def"));
-  // The head, palette and the names of both blocks are the same bytes.
-  const size_t names0 = 784 + 16, names1 = names0 + 17 * 4 + 16;
-  EXPECT_TRUE(std::equal(original.begin(), original.begin() + names0 + 13 * 4, packed.begin()));
-  EXPECT_TRUE(std::equal(original.begin() + names1 - 16, original.begin() + names1 + 13 * 4,
-                         packed.begin() + names1 - 16));
-}
-
-// The exporter writes full-size images; a cropped set is placed by the margins.
-TEST_F(PackRoundTrip, CroppedImagesArePlacedByTheManifestsMargins) {
-  const ArchiveSpec plan = MapObjectSpec();
-  const std::string original = WriteArchive(dir, "original.def", plan);
-  ASSERT_EQ(RunCli({"export", "--manifest", "--keep-special", "-q", original, dir.File("first")})
-                .status,
-            0);
-  nlohmann::ordered_json manifest = ReadJsonFile(dir.File("first/original.json"));
-  manifest["crop"] = true;
-  fs::create_directory(dir.File("crop"));
-  for (const auto& block : manifest["blocks"])
-    for (const auto& frame : block["frames"]) {
-      const IndexedPixels full = PixelsOfBmp(ReadFile(dir.File("first/" + std::string(frame["file"]))));
-      const int w = frame["width"], h = frame["height"], l = frame["leftMargin"],
-                t = frame["topMargin"];
-      std::vector<uint8_t> cut;
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) cut.push_back(full.At(l + x, t + y));
-      WriteFile(dir.File("crop/" + std::string(frame["file"])), Bmp8(w, h, cut, plan.palette));
-    }
-  WriteJsonFile(dir.File("crop/original.json"), manifest);
-  const RunResult packed = RunCli({"pack", "-q", dir.File("crop/original.json"), dir.File("p.def")});
+  ASSERT_EQ(RunCli({"export", "--unique-names", "-q", original, dir.File("before")}).status, 0);
+  const auto paint = [&](const std::string& file, int x, int y, uint8_t index) {
+    IndexedPixels image = PixelsOfBmp(ReadFile(dir.File("x/" + file)));
+    image.pixels[size_t(y) * image.width + x] = index;
+    WriteFile(dir.File("x/" + file), Bmp8(image.width, image.height, image.pixels, plan.palette));
+  };
+  paint("mx0.bmp", 31, 31, 201);  // the first sharer and a later one, apart
+  paint("mx6.bmp", 30, 30, 200);
+  paint("mx7.bmp", 95, 79, 3);    // the full frame's corner, outside the rectangle
+  const RunResult packed =
+      RunCli({"pack", dir.File("x/original.json"), dir.File("p.def")});
   ASSERT_EQ(packed.status, 0) << packed.err;
-  ASSERT_EQ(RunCli({"export", "--keep-special", "-q", dir.File("p.def"), dir.File("second")}).status,
+  EXPECT_NE(packed.err.find("blocks[1].frames[2] (\"mx6.pcx\") and blocks[2].frames[0] "
+                            "(\"mx8.pcx\") shared their stored frame with blocks[0].frames[0] "
+                            "(\"mx0.pcx\"), but their images differ"),
+            std::string::npos)
+      << packed.err;
+  ASSERT_EQ(RunCli({"export", "--unique-names", "-q", dir.File("p.def"), dir.File("after")}).status,
             0);
-  ExpectSameImages(dir.File("first"), dir.File("second"));
+  for (const std::string& file : FilesIn(dir.File("before"))) {
+    SCOPED_TRACE(file);
+    const bool edited = file == "mx0.bmp" || file == "mx6.bmp" || file == "mx7.bmp";
+    const std::string folder = edited ? "x/" : "before/";
+    EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("after/" + file))).pixels,
+              PixelsOfBmp(ReadFile(dir.File(folder + file))).pixels);
+  }
 }
 
 // Bad input: one clear error naming the file or field, exit 1, no OUT.
@@ -294,10 +314,10 @@ TEST_F(PackRefuses, AFrameCountUnlikeDeclaredCount) {
             std::string::npos);
 }
 
-TEST_F(PackRefuses, AThirteenByteName) {
-  manifest["blocks"][0]["frames"][3]["name"] = "abcdefghijklm";
+TEST_F(PackRefuses, AFourteenByteName) {
+  manifest["blocks"][0]["frames"][3]["name"] = "abcdefghijklmn";
   manifest["blocks"][0]["frames"][3].erase("nameHex");
-  EXPECT_NE(PackFails().find("blocks[0].frames[3].name: \"abcdefghijklm\" is 13 bytes"),
+  EXPECT_NE(PackFails().find("blocks[0].frames[3].name: \"abcdefghijklmn\" is 14 bytes"),
             std::string::npos);
   manifest["blocks"][0]["frames"][3]["nameHex"] = "6162636465666768696a6b6c6d6e";
   EXPECT_NE(PackFails().find("blocks[0].frames[3].nameHex: 14 bytes"), std::string::npos);
@@ -353,7 +373,8 @@ TEST(PackFromFolder, TrimsMarginsSharesRepeatedFramesAndTakesThePaletteFromTheFi
     "type": 67,
     "blocks": [
       {"identifier": 2, "frames": ["a.bmp", {"file": "b.bmp", "name": "b.pcx", "compression": 3}]},
-      {"identifier": 5, "frames": ["a.bmp", {"file": "b.bmp", "compression": 0}]}
+      {"identifier": 5, "frames": ["a.bmp", {"file": "b.bmp", "name": "thirteen.byte",
+                                             "compression": 0}]}
     ]})"));
   const RunResult packed = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
   ASSERT_EQ(packed.status, 0) << packed.err;
@@ -370,17 +391,14 @@ TEST(PackFromFolder, TrimsMarginsSharesRepeatedFramesAndTakesThePaletteFromTheFi
   EXPECT_EQ(json["frames"][0]["topMargin"], 5);
   EXPECT_EQ(json["frames"][0]["width"], 34);
   EXPECT_EQ(json["frames"][0]["height"], 15);
-  // Compression 3 widens a narrow rectangle to 32 columns so rows keep their own starts.
+  // Compression 3 stores whole 32-column segments: left margin down, width up.
   EXPECT_EQ(json["frames"][2]["name"], "b.pcx");
   EXPECT_EQ(json["frames"][2]["width"], 32);
-  EXPECT_EQ(json["frames"][2]["leftMargin"], 8);
+  EXPECT_EQ(json["frames"][2]["leftMargin"], 0);
   EXPECT_EQ(json["frames"][3]["width"], 2);
+  EXPECT_EQ(json["frames"][3]["name"], "thirteen.byte");  // all 13 bytes, no ending zero
   ASSERT_EQ(RunCli({"export", "-q", dir.File("f.def"), dir.File("out")}).status, 0);
-  EXPECT_EQ(ReadFile(dir.File("out/a.bmp")), ReadFile(dir.File("a.bmp")).size() == 0
-                                                 ? std::vector<uint8_t>{}
-                                                 : ReadFile(dir.File("out/a.bmp")));
   EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("out/a.bmp"))).pixels, a);
-  EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("out/b.bmp"))).pixels, b);
   EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("out/b.bmp"))).pixels, b);
 }
 
@@ -408,15 +426,20 @@ TEST(PackFromFolder, RefusesAnImageOfAnotherPaletteOrSize) {
             std::string::npos)
       << result.err;
 
-  // An image without pixels, and a name the archive cannot hold.
+  // An image without pixels, names the archive cannot hold, segments past the frame.
   WriteFile(dir.File("empty.bmp"), Bmp8(0, 4, {}, palette));
+  WriteFile(dir.File("abcdefghijklmn.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
   WriteFile(dir.File("\u263A.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
   for (const auto& [file, message] :
        {std::pair<std::string, std::string>{"empty.bmp", "empty.bmp: the image holds no pixels (0 x 4)"},
         {"\u263A.bmp", "blocks[0].frames[0]: the name taken from the file: \"\u263A\" holds \"\u263A\" "
-                      "(U+263A), which Windows-1251 names cannot hold"}}) {
+                      "(U+263A), which Windows-1251 names cannot hold"},
+        {"abcdefghijklmn.bmp", "\"abcdefghijklmn\" is 14 bytes; a name field holds at most 13"},
+        {"a.bmp", "a.bmp: compression 3 stores whole 32-column segments, but the pixels in "
+                  "columns 0..3 need segments past the image's 4 columns"}}) {
+    nlohmann::ordered_json frame = {{"file", file}, {"compression", file == "a.bmp" ? 3 : 1}};
     WriteJsonFile(dir.File("pack.json"),
-                  {{"type", 1}, {"blocks", {{{"identifier", 0}, {"frames", {file}}}}}});
+                  {{"type", 1}, {"blocks", {{{"identifier", 0}, {"frames", {frame}}}}}});
     result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find(message), std::string::npos) << result.err;

@@ -52,6 +52,7 @@ TEST(ParseExportManifest, ReadsHeadPaletteBlocksAndFrames) {
   EXPECT_EQ(frame.head.width, 33);
   EXPECT_EQ(frame.head.topMargin, -1);
   EXPECT_EQ(frame.file, "a.bmp");
+  EXPECT_FALSE(frame.fill);
   EXPECT_FALSE(manifest->keepSpecial);
   EXPECT_FALSE(manifest->crop);
 }
@@ -103,6 +104,13 @@ TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
   json["crop"] = 1;
   EXPECT_EQ(ErrorOf(json), "crop: is not true or false");
   json = ValidExportManifest();
+  json["blocks"][0]["frames"][0]["fill"] = {{0, 30, 4, 6}};
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[0][2]: 4 lies outside 1..3");
+  json["blocks"][0]["frames"][0]["fill"] = {{19, 30, 3, 7}};
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[0][3]: 7 lies outside 1..6");
+  json["blocks"][0]["frames"][0]["fill"] = {{1, 2, 3, 6}, {1, 4, 1, 6}};
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[1]: overlaps or comes before the run before it");
+  json = ValidExportManifest();
   json["blocks"][0]["frames"][0]["nameHex"] = "6x";
   EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a character that is no hex digit");
 }
@@ -114,9 +122,11 @@ TEST(ParseExportManifest, RefusesNamesThatDoNotFitTheField) {
   std::string error;
   EXPECT_TRUE(ParseExportManifest(json.dump(), error)) << error;
   json["blocks"][0]["frames"][0]["name"] = "thirteen.byte";
+  EXPECT_TRUE(ParseExportManifest(json.dump(), error)) << error;
+  json["blocks"][0]["frames"][0]["name"] = "fourteen.bytes";
   EXPECT_EQ(ErrorOf(json),
-            "blocks[0].frames[0].name: \"thirteen.byte\" is 13 bytes; a name holds at most 12 "
-            "and its ending zero");
+            "blocks[0].frames[0].name: \"fourteen.bytes\" is 14 bytes; a name field holds at "
+            "most 13 (12 and an ending zero, or 13 without)");
   json["blocks"][0]["frames"][0]["nameHex"] = "6100";
   EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a zero byte inside the name");
 }

@@ -80,7 +80,7 @@ inline SpriteFrame CodedFrame(int32_t compression, int32_t fullWidth, int32_t fu
     rows.push_back(CodedRuns(f.pixels.data() + size_t(y) * width, width));
   if (compression == 1) f.data = EncodeByteRuns(rows);
   if (compression == 2) f.data = EncodeRowRuns(rows);
-  if (compression == 3) f.data = EncodeSegmentRuns(rows, width);
+  if (compression == 3) f.data = EncodeSegmentedRuns(rows, width);
   return f;
 }
 
@@ -146,6 +146,49 @@ inline ArchiveSpec TerrainSpec() {
     frames.push_back(f);
   }
   return ShapedSpec(frames, 6, 1, "tt");
+}
+
+// Frames as real art draws them: shadow fill runs of codes 1 and 4, and
+// literal pixels of indices 1..6 inside raw runs (colours, not shadows).
+inline SpriteFrame MixedFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight,
+                              int32_t width, int32_t height, int32_t left, int32_t top, int seed) {
+  std::vector<uint8_t> px = FigurePixels(width, height, seed);
+  std::vector<RowRuns> rows(static_cast<size_t>(height));
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t& v = px[size_t(y) * width + x];
+      const int code = v == kShadow ? (y % 2 == 0 ? 1 : 4) : 0;
+      const bool fill = v == 0 || v == kShadow;
+      if (!fill && (x * 3 + y + seed) % 13 == 0) v = uint8_t(1 + (x + y) % 6);
+      if (fill) v = uint8_t(code);
+      RowRuns& runs = rows[size_t(y)];
+      if (!runs.empty() && runs.back().literal.empty() == fill && (!fill || runs.back().code == code)) {
+        ++runs.back().length;
+        if (!fill) runs.back().literal.push_back(v);
+      } else {
+        runs.push_back(Run{code, 1, fill ? std::vector<uint8_t>{} : std::vector<uint8_t>{v}});
+      }
+    }
+  SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, left, top, px);
+  if (compression == 1) f.data = EncodeByteRuns(rows);
+  if (compression == 2) f.data = EncodeRowRuns(rows);
+  if (compression == 3) f.data = EncodeSegmentedRuns(rows, width);
+  return f;
+}
+
+// Mixed frames of compressions 1, 2 and 3, entries sharing stored frames,
+// and names of all 13 bytes without a zero.
+inline ArchiveSpec MixedSpec() {
+  std::vector<SpriteFrame> frames;
+  for (int i = 0; i < 6; ++i)
+    frames.push_back(MixedFrame(1 + i % 3, 96, 80, 64 + 32 * (i % 3 == 2), 60 - i, i % 3 == 2 ? 0 : 5 + i, 4, i));
+  ArchiveSpec plan = ShapedSpec(frames, 4, 3, "mx");
+  for (int b = 0; b < 2; ++b) {
+    std::array<uint8_t, 13> raw;
+    for (int i = 0; i < 13; ++i) raw[size_t(i)] = uint8_t('a' + b + i);
+    plan.blocks[size_t(b)].entries[1].rawName = raw;
+  }
+  return plan;
 }
 
 }  // namespace dw::testing

@@ -1,6 +1,7 @@
 // Fuzz entry: a small image from the bytes (compression, fill codes kept or
-// not, width, height, then indices), encoded, laid into an archive and decoded
-// again by the reader. Whatever encodes must decode to the very same indices.
+// not and a fill layer or not, width, height, then indices), encoded, laid
+// into an archive and decoded again by the reader. Whatever encodes must
+// decode to the very same indices, in both views when a fill layer decides.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -32,8 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rect.pixels.assign(size_t(rect.width) * size_t(rect.height), 0);
   for (size_t i = 0; i < rect.pixels.size() && 4 + i < size; ++i) rect.pixels[i] = data[4 + i];
 
+  // With bit 1 a fill layer too: the high bit of each index byte marks a
+  // fill of code index % 7 (0..6, which every run compression stores).
+  std::vector<uint8_t> fill;
+  if ((data[1] & 2) != 0) {
+    for (const uint8_t index : rect.pixels) {
+      fill.push_back(index >= 0x80 ? uint8_t(index % 7) : dw::pack::kLiteralPixel);
+      if (compression == 0 && fill.back() != 0) fill.back() = dw::pack::kLiteralPixel;
+    }
+  }
+
   std::string error;
-  auto encoded = dw::pack::EncodeFrame(rect, {compression, keepSpecial}, error);
+  auto encoded = dw::pack::EncodeFrame(rect, fill, {compression, keepSpecial}, error);
   if (!encoded) {
     Require(!error.empty());
     return 0;
@@ -48,19 +59,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const dw::Archive loaded = dw::ReadArchive(*archive).archive;
   Require(loaded.frameCount() == 1);
-  dw::Diagnostics found;
-  dw::StreamPtr target = dw::CreateMemoryStream();
-  dw::WriteFrameBmp(
-      dw::DecodeFrameImage(loaded, *archive, 0, dw::DecodeOptions{keepSpecial}, nullptr, found),
-      *target);
-  const std::vector<uint8_t>& bmp = *dw::MemoryStreamBytes(*target);
-  const size_t stride = (size_t(rect.width) + 3) / 4 * 4;
-  Require(bmp.size() == 1078 + stride * size_t(rect.height));
-  for (int32_t y = 0; y < rect.height; ++y) {
-    const uint8_t* row = bmp.data() + 1078 + size_t(rect.height - 1 - y) * stride;
-    for (int32_t x = 0; x < rect.width; ++x) {
-      uint8_t want = rect.pixels[size_t(y) * rect.width + x];
-      Require(row[x] == want);
+  // Both views: a fill shows its code with codes kept and 0 without.
+  for (bool keep : {false, true}) {
+    if (fill.empty() && keep != keepSpecial) continue;
+    dw::Diagnostics found;
+    dw::StreamPtr target = dw::CreateMemoryStream();
+    dw::WriteFrameBmp(
+        dw::DecodeFrameImage(loaded, *archive, 0, dw::DecodeOptions{keep}, nullptr, found), *target);
+    const std::vector<uint8_t>& bmp = *dw::MemoryStreamBytes(*target);
+    const size_t stride = (size_t(rect.width) + 3) / 4 * 4;
+    Require(bmp.size() == 1078 + stride * size_t(rect.height));
+    for (int32_t y = 0; y < rect.height; ++y) {
+      const uint8_t* row = bmp.data() + 1078 + size_t(rect.height - 1 - y) * stride;
+      for (int32_t x = 0; x < rect.width; ++x) {
+        const size_t i = size_t(y) * rect.width + x;
+        uint8_t want = rect.pixels[i];
+        if (!fill.empty() && fill[i] != dw::pack::kLiteralPixel) want = keep ? fill[i] : 0;
+        Require(row[x] == want);
+      }
     }
   }
   return 0;

@@ -77,11 +77,37 @@ TEST(EncodeFrameByteRuns, SplitsRunsAt256Pixels) {
   EXPECT_EQ(data, expected);
 }
 
+// Index 0 goes wherever it is cheapest: here into the literal run.
 TEST(EncodeFrameByteRuns, KeepsCodesZeroToSevenAsFillRunsWhenAsked) {
   EXPECT_EQ(Encode(Row({1, 1, 7, 8, 0}), 1, true),
-            (Bytes{4, 0, 0, 0, 0x01, 1, 0x07, 0, 0xFF, 0, 8, 0x00, 0}));
-  EXPECT_EQ(Encode(Row({1, 1, 7, 8, 0}), 1, false),
-            (Bytes{4, 0, 0, 0, 0xFF, 3, 1, 1, 7, 8, 0x00, 0}));
+            (Bytes{4, 0, 0, 0, 0x01, 1, 0x07, 0, 0xFF, 1, 8, 0}));
+  EXPECT_EQ(Encode(Row({1, 1, 7, 8, 0}), 1, false), (Bytes{4, 0, 0, 0, 0xFF, 4, 1, 1, 7, 8, 0}));
+}
+
+// The fill layer decides: a literal 3 inside a raw run stays in it, a fill
+// of code 3 is a run of its own, and a code the compression lacks is refused.
+TEST(EncodeFrameWithFillLayer, KeepsLiteralSpecialIndicesInsideRawRuns) {
+  constexpr uint8_t L = kLiteralPixel;
+  const struct {
+    int32_t compression;
+    Bytes pixels, fill, expected;
+  } rows[] = {
+      {1, {9, 3, 9, 3, 3}, {L, L, L, 3, 3}, {4, 0, 0, 0, 0xFF, 2, 9, 3, 9, 0x03, 1}},
+      {2, {9, 3, 9, 0, 0}, {L, L, L, 0, L}, {2, 0, 0xE2, 9, 3, 9, 0x01}},
+      {3, {4, 4, 4}, {4, 4, 4}, {2, 0, 0x82}},
+      {0, {5, 6}, {L, 0}, {5, 0}},
+  };
+  for (const auto& row : rows) {
+    std::string error;
+    const auto data =
+        EncodeFrame(Row(row.pixels), row.fill, {row.compression, false}, error);
+    ASSERT_TRUE(data) << error;
+    EXPECT_EQ(*data, row.expected) << row.compression;
+  }
+  std::string error;
+  EXPECT_FALSE(EncodeFrame(Row({7}), {7}, {2, false}, error));
+  EXPECT_EQ(error, "pixel 0, 0 is a fill of code 7, which compression 2 cannot store");
+  EXPECT_FALSE(EncodeFrame(Row({1}), {1}, {0, false}, error));
 }
 
 TEST(EncodeFrameByteRuns, EqualsTheTestWritersBytes) {

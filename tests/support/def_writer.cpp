@@ -114,6 +114,38 @@ std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int wid
   return out;
 }
 
+std::vector<uint8_t> EncodeSegmentedRuns(const std::vector<RowRuns>& rows, int width) {
+  const int perRow = width / 32;
+  if (perRow == 0) return EncodeSegmentRuns(rows, width);
+  const size_t tableSize = rows.size() * size_t(perRow) * 2;
+  std::vector<uint8_t> out(tableSize);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    // The row's runs cut where segments 1 .. perRow - 1 start.
+    std::vector<RowRuns> segments(static_cast<size_t>(perRow));
+    int x = 0;
+    for (const Run& run : rows[r]) {
+      for (int done = 0; done < run.length;) {
+        const int segment = std::min(x / 32, perRow - 1);
+        const int end = segment + 1 < perRow ? (segment + 1) * 32 : width;
+        const int n = std::min(run.length - done, end - x);
+        Run piece{run.code, n, {}};
+        if (!run.literal.empty())
+          piece.literal.assign(run.literal.begin() + done, run.literal.begin() + done + n);
+        segments[size_t(segment)].push_back(std::move(piece));
+        done += n;
+        x += n;
+      }
+    }
+    for (int k = 0; k < perRow; ++k) {
+      const size_t at = out.size();
+      out[(r * size_t(perRow) + size_t(k)) * 2] = static_cast<uint8_t>(at);
+      out[(r * size_t(perRow) + size_t(k)) * 2 + 1] = static_cast<uint8_t>(at >> 8);
+      AppendOneByteRuns(out, segments[size_t(k)]);
+    }
+  }
+  return out;
+}
+
 std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows) {
   const int32_t tableSize = static_cast<int32_t>(rows.size()) * 2;
   std::vector<uint8_t> body;

@@ -35,6 +35,10 @@ std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows);
 // columns one entry stands for every row, so only frames whose rows are all
 // alike decode back to their pixels.
 std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int width);
+// Compression 3 as real archives store it: runs cut where each segment of 32
+// columns starts (the last takes the rest of the row), and each entry
+// pointing at its segment's first run.
+std::vector<uint8_t> EncodeSegmentedRuns(const std::vector<RowRuns>& rows, int width);
 // Compression 2: one two-byte row offset per row, then one-byte runs.
 std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows);
 

@@ -1,0 +1,77 @@
+#include "cli/manifest/fill_record.h"
+
+#include <algorithm>
+#include <map>
+
+#include "archive/byte_cursor.h"
+#include "archive/def_format.h"
+#include "archive/frame_info.h"
+#include "archive/pixel_rows.h"
+
+namespace dw::cli {
+
+std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
+                                                 const std::vector<uint8_t>& bytes,
+                                                 int32_t frameIndex, DecodeBudget& budget) {
+  if (!archive.HasFrame(frameIndex)) return std::nullopt;
+  const int32_t offset = archive.frames[size_t(frameIndex)].offset;
+  const std::optional<FrameHeader> head = ReadFrameHeaderAt(bytes, offset);
+  if (!head || head->compression < 0 || head->compression > 3) return std::nullopt;
+  const FrameHeader& h = *head;
+  // Only the stored rectangle is decoded, as it lands in the full image.
+  FramePlacement place;
+  place.width = std::max(h.width, 0);
+  place.visibleColumns =
+      std::clamp<int64_t>(int64_t{h.fullWidth} - std::max(h.leftMargin, 0), 0, place.width);
+  place.visibleRows = std::clamp<int64_t>(int64_t{h.fullHeight} - std::max(h.topMargin, 0), 0,
+                                          std::max(h.height, 0));
+  place.fullHeight = place.visibleRows;
+  place.stride = place.visibleColumns;
+  const int64_t area = place.visibleColumns * place.visibleRows;
+  nlohmann::ordered_json runs = nlohmann::ordered_json::array();
+  if (area == 0 || h.compression == 0) return runs;  // no fill runs
+  if (area > kMaxPixelBytes || !budget.ReserveDecoded(2 * area)) return std::nullopt;
+  // A fill of code c shows 0 plainly and c with codes kept; a literal pixel
+  // shows its index both ways.
+  std::vector<uint8_t> plain(size_t(area), 0), kept(size_t(area), 0);
+  const RowBand band{0, place.visibleRows};
+  for (bool keep : {false, true}) {
+    ByteCursor in(bytes.data(), int64_t(bytes.size()));
+    DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression, place,
+                 DecodeOptions{keep}, band, keep ? kept.data() : plain.data());
+  }
+  for (int64_t r = 0; r < place.visibleRows; ++r) {
+    const size_t row = size_t(place.visibleRows - 1 - r) * size_t(place.stride);  // bottom-up
+    for (int64_t x = 0; x < place.visibleColumns;) {
+      const uint8_t code = kept[row + size_t(x)];
+      if (code == plain[row + size_t(x)]) {
+        ++x;
+        continue;
+      }
+      int64_t end = x + 1;
+      while (end < place.visibleColumns && kept[row + size_t(end)] == code &&
+             plain[row + size_t(end)] != code)
+        ++end;
+      runs.push_back({r, x, end - x, code});
+      x = end;
+    }
+  }
+  return runs;
+}
+
+void AddFillRecords(nlohmann::ordered_json& manifest, const Archive& archive,
+                    const std::vector<uint8_t>& bytes, DecodeBudget& budget) {
+  std::map<int32_t, std::optional<nlohmann::ordered_json>> byIndex;
+  for (auto& block : manifest["blocks"]) {
+    for (auto& frame : block["frames"]) {
+      if (!frame["index"].is_number() || frame["file"].is_null()) continue;
+      const auto index = frame["index"].get<int32_t>();
+      auto found = byIndex.find(index);
+      if (found == byIndex.end())
+        found = byIndex.emplace(index, FillRunsOf(archive, bytes, index, budget)).first;
+      if (found->second) frame["fill"] = *found->second;
+    }
+  }
+}
+
+}  // namespace dw::cli
