@@ -200,8 +200,7 @@ std::optional<ExportManifest> ParseExportManifest(std::string_view text, std::st
     manifest.palette = PaletteArray(Member(root, "", "palette"), "palette");
     manifest.keepSpecial = Flag(root, "keepSpecial");
     manifest.crop = Flag(root, "crop");
-    if (Flag(root, "alpha"))
-      Fail("alpha", "RGBA images hold no palette indices; export without --alpha to pack");
+    Flag(root, "alpha");  // RGBA images: pack maps their colours to the palette
     const Json& blocks = Array(Member(root, "", "blocks"), "blocks");
     const int32_t blockCount = Int32(root, "", "blockCount");
     if (int64_t{blockCount} != int64_t(blocks.size()))

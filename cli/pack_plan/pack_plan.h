@@ -11,11 +11,15 @@
 
 namespace dw::cli {
 
+struct ImageOptions;  // cli/pack_plan/pack_images.h; nullptr: the defaults
+
 // The manifest `export --manifest` writes; images are found beside it.
 std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manifestPath,
-                                                        std::string& error);
+                                                        std::string& error,
+                                                        ImageOptions* images = nullptr);
 
 // folder/pack.json, the short hand-written manifest, and its images.
-std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error);
+std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error,
+                                                ImageOptions* images = nullptr);
 
 }  // namespace dw::cli
