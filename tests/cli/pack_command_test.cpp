@@ -88,6 +88,12 @@ TEST_F(PackRoundTrip, EightFramesOfEveryCompressionExportIdentically) {
 }
 
 TEST_F(PackRoundTrip, PngImagesExportIdentically) { RoundTrip(MapObjectSpec(), {"--format", "png"}); }
+TEST_F(PackRoundTrip, RgbaImagesExportIdentically) {
+  RoundTrip(CreatureSpec(), {"--alpha", "--format", "png"});
+}
+TEST_F(PackRoundTrip, LayerImagesExportIdentically) {
+  RoundTrip(CreatureSpec(), {"--layers", "--format", "png"});
+}
 
 // Names that clash on disk: every stored frame keeps its image (numbered
 // ~N by default, every entry its own with unique names), so the packed
@@ -460,6 +466,42 @@ TEST(PackFromFolder, RefusesAnImageOfAnotherPaletteOrSize) {
     result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+  }
+}
+
+// RGBA art without a palette: the special codes' colours, then the art's
+// own colours (libimagequant's when more than 248), shadows as their codes.
+TEST(PackFromFolder, MakesAPaletteForRgbaArt) {
+  for (const int colours : {3, 600}) {
+    for (const bool dither : {false, true}) {
+      TempDir dir;
+      std::vector<uint8_t> rgba;
+      for (int i = 0; i < 40 * 30; ++i) {
+        const int c = i % colours;
+        rgba.insert(rgba.end(), {uint8_t(c * 37), uint8_t(c / 7 * 11), uint8_t(c * 5), 255});
+      }
+      for (int i = 0; i < 40; ++i) rgba[4 * i + 3] = 0;                  // top row clear
+      for (int i = 40; i < 80; ++i) std::fill_n(&rgba[4 * i], 3, 0), rgba[4 * i + 3] = 128;
+      WriteFile(dir.File("a.bmp"), BmpRgb(40, 30, 32, rgba));
+      WriteJsonFile(dir.File("pack.json"),
+                    {{"type", 0x42}, {"blocks", {{{"identifier", 0}, {"frames", {"a.bmp"}}}}}});
+      std::vector<std::string> args{"pack", "-q", "--from-folder", dir.path(), dir.File("a.def")};
+      if (dither) args.push_back("--dither");
+      const RunResult packed = RunCli(args);
+      ASSERT_EQ(packed.status, 0) << packed.err;
+      ASSERT_EQ(RunCli({"export", "--keep-special", "-q", dir.File("a.def"), dir.File("o")}).status, 0);
+      const std::vector<uint8_t> bmp = ReadFile(dir.File("o/a.bmp"));
+      const IndexedPixels image = PixelsOfBmp(bmp);
+      EXPECT_EQ(std::vector<uint8_t>(bmp.begin() + 54, bmp.begin() + 58),
+                (std::vector<uint8_t>{255, 255, 0, 0}));  // index 0 is the clear code's colour
+      EXPECT_EQ(image.At(5, 0), 0);
+      EXPECT_EQ(image.At(5, 1), 4);
+      for (int x = 0; x < 40 && colours < 248; ++x) {
+        const uint8_t *quad = &bmp[54 + 4 * image.At(x, 2)], *want = &rgba[4 * (80 + x)];
+        EXPECT_EQ(std::vector<uint8_t>(quad, quad + 3),
+                  (std::vector<uint8_t>{want[2], want[1], want[0]}));
+      }
+    }
   }
 }
 
