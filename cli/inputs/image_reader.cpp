@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kMessageSize = 256;
 constexpr int64_t kMaxFileSize = int64_t{1} << 28;
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
 std::string NoPixelsMessage(int64_t width, int64_t height) {
   return "the image holds no pixels (" + std::to_string(width) + " x " + std::to_string(height) +
@@ -116,6 +117,15 @@ bool DecodePngInto(PngSource* source, SourceImage* image, std::unique_ptr<uint8_
   const png_uint_32 height = png_get_image_height(png, info);
   if (int64_t{width} * int64_t{height} > kMaxImagePixels) {
     std::snprintf(message, kMessageSize, "%s", LargerThanMessage().c_str());
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  // Deflate packs at most 1032 bytes into one: a file too short to hold the
+  // rows it claims is refused before they are given room.
+  const uint64_t rawBytes = uint64_t{png_get_rowbytes(png, info) + 1} * height;
+  if (rawBytes > kMaxDeflateRatio * source->bytes->size()) {
+    std::snprintf(message, kMessageSize, "the PNG file is too short for %u x %u pixels", width,
+                  height);
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }

@@ -1,6 +1,7 @@
 #include "cli/inputs/image_reader.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "cli/outputs/output_file.h"
 #include "cli/outputs/png_writer.h"
@@ -117,6 +118,14 @@ TEST(DecodeSourceImage, ReadsPalettisedAndRgbaPngs) {
   EXPECT_EQ(PixelsOf(*rgba), expected);
   EXPECT_FALSE(ReadPalettedImage(dir.File("b.png"), error));
   EXPECT_EQ(error, "not a palettised image");
+  Bytes huge = dw::testing::ReadFile(dir.File("b.png"));  // IHDR says 8192 x 8192
+  for (size_t at : {16, 20}) huge[at] = 0, huge[at + 1] = 0, huge[at + 2] = 0x20, huge[at + 3] = 0;
+  const uLong crc = crc32(0, &huge[12], 17);
+  for (int i = 0; i < 4; ++i) huge[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+  dw::testing::AllocationProbe probe;
+  EXPECT_FALSE(Decode(huge, error));
+  EXPECT_EQ(error, "the PNG file is too short for 8192 x 8192 pixels");
+  EXPECT_LT(probe.largest(), size_t{1} << 20);
   Bytes png = dw::testing::ReadFile(dir.File("a.png"));
   png.resize(png.size() - 20);
   EXPECT_FALSE(Decode(png, error));
