@@ -260,8 +260,8 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   CLI::App* pack =
       app.add_subcommand("pack", "Build a DEF archive from images and a manifest");
   pack->add_option("MANIFEST", packRequest.input,
-                   "Manifest written by export --manifest, or with --from-folder a folder "
-                   "holding pack.json")
+                   "Manifest written by export --manifest or --vcmi, or with --from-folder a "
+                   "folder holding pack.json")
       ->required();
   pack->add_option("OUTPUT", packRequest.output, "DEF archive to write")->required();
   pack->add_flag("--from-folder", packRequest.fromFolder,

@@ -20,9 +20,11 @@ int RunPack(const PackRequest& request, Messages& messages) {
   }
   std::string error;
   ImageOptions images{request.remap, request.dither};
-  const std::optional<pack::ArchivePlan> plan =
+  std::optional<pack::ArchivePlan> plan =
       request.fromFolder ? PlanFromFolder(request.input, error, &images)
-                         : PlanFromExportManifest(request.input, error, &images);
+                         : PlanFromVcmiAnimation(request.input, error, &images);
+  if (!plan && error.empty() && !request.fromFolder)
+    plan = PlanFromExportManifest(request.input, error, &images);
   if (!plan) {
     messages.Error(error);
     return messages.ExitStatus();

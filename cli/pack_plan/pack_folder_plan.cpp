@@ -61,6 +61,13 @@ std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::
     error = manifestPath + ": " + why;
     return std::nullopt;
   }
+  return PlanFromFolderManifest(folder, manifestPath, manifest, error, imageOptions);
+}
+
+std::optional<pack::ArchivePlan> PlanFromFolderManifest(
+    const std::string& folder, const std::string& manifestPath,
+    const std::optional<FolderManifest>& manifest, std::string& error, ImageOptions* imageOptions) {
+  std::string why;
   PackImages images(folder, manifest->type, imageOptions);
   if (manifest->palette) images.SetPalette(*manifest->palette);
   if (manifest->paletteFile) {

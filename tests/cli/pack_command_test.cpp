@@ -94,6 +94,18 @@ TEST_F(PackRoundTrip, RgbaImagesExportIdentically) {
 TEST_F(PackRoundTrip, LayerImagesExportIdentically) {
   RoundTrip(CreatureSpec(), {"--layers", "--format", "png"});
 }
+TEST_F(PackRoundTrip, VcmiAnimationPacksToTheSameImages) {
+  ASSERT_EQ(
+      RunCli({"export", "--vcmi", "-q", WriteArchive(dir, "cr.def", CreatureSpec()), dir.File("a")})
+          .status,
+      0);
+  const RunResult packed = RunCli({"pack", "-q", dir.File("a/cr.json"), dir.File("p.def")});
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  ASSERT_EQ(RunCli({"export", "--vcmi", "-q", dir.File("p.def"), dir.File("b")}).status, 0);
+  ExpectSameImages(dir.File("a/cr"), dir.File("b/p"));
+  EXPECT_EQ(ReadJsonFile(dir.File("a/cr.json"))["sequences"],
+            ReadJsonFile(dir.File("b/p.json"))["sequences"]);
+}
 
 // Names that clash on disk: every stored frame keeps its image (numbered
 // ~N by default, every entry its own with unique names), so the packed
