@@ -129,6 +129,7 @@ std::optional<DecodedBmp> DecodeBmpFile(const uint8_t* data, int64_t size, int64
   if (fields) {
     cursor.SeekTo(kBmpFileHeaderSize + kInfoMasks);
     const uint8_t* masks = cursor.Peek(alphaMask ? 16 : 12);
+    if (masks == nullptr) return Fail(failure, BmpFault::ShortRows);
     channels.red = ChannelMask::Of(GetU32(masks));
     channels.green = ChannelMask::Of(GetU32(masks + 4));
     channels.blue = ChannelMask::Of(GetU32(masks + 8));
