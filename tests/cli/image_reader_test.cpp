@@ -1,6 +1,7 @@
 #include "cli/inputs/image_reader.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <zlib.h>
 
 #include "cli/outputs/output_file.h"
@@ -131,6 +132,48 @@ TEST(DecodeSourceImage, ReadsPalettisedAndRgbaPngs) {
   EXPECT_FALSE(Decode(png, error));
   EXPECT_FALSE(ReadSourceImage(dir.File("none.png"), error));
   EXPECT_EQ(error, "cannot be opened");
+}
+
+// A one-row PNG of the colour type and depth; row holds its samples.
+Bytes PngOf(int width, int colourType, int depth, const Bytes& row) {
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, size_t n) {
+        auto* bytes = static_cast<Bytes*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + n);
+      },
+      nullptr);
+  png_set_IHDR(png, info, png_uint_32(width), 1, depth, colourType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+TEST(DecodeSourceImage, ReadsGreyAndSixteenBitPngsAsRgba) {
+  const struct {
+    const char* name;
+    Bytes file, rgba;
+    bool alpha;
+  } rows[] = {
+      {"grey", PngOf(2, PNG_COLOR_TYPE_GRAY, 8, {77, 3}), {77, 77, 77, 255, 3, 3, 3, 255}, false},
+      {"16-bit grey and alpha", PngOf(1, PNG_COLOR_TYPE_GRAY_ALPHA, 16, {0x12, 0x34, 0x80, 0}),
+       {0x12, 0x12, 0x12, 0x80}, true},
+      {"16-bit RGB", PngOf(1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 1, 0xCD, 2, 0xEF, 3}),
+       {0xAB, 0xCD, 0xEF, 255}, false},
+  };
+  for (const auto& row : rows) {
+    std::string error;
+    const auto image = Decode(row.file, error);
+    ASSERT_TRUE(image) << row.name << ": " << error;
+    EXPECT_EQ(PixelsOf(*image), row.rgba) << row.name;
+    EXPECT_EQ(image->alpha, row.alpha) << row.name;
+  }
 }
 
 SourceImage Source(int32_t width, const Bytes& pixels, const std::array<uint8_t, 768>* palette) {
