@@ -22,6 +22,10 @@ inline constexpr int kInfoPlanes = 12;
 inline constexpr int kInfoBitCount = 14;
 inline constexpr int kInfoCompression = 16;
 inline constexpr int kInfoSizeImage = 20;
+inline constexpr int kInfoColoursUsed = 32;
+// Bit-field masks (red, green, blue, then alpha) follow the 40 bytes above,
+// inside a longer info header or after a 40-byte one.
+inline constexpr int kInfoMasks = kBmpInfoHeaderSize;
 inline constexpr uint32_t kBitFieldsCompression = 3;
 inline constexpr uint32_t kAlphaBitFieldsCompression = 6;
 

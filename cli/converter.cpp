@@ -260,12 +260,17 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   CLI::App* pack =
       app.add_subcommand("pack", "Build a DEF archive from images and a manifest");
   pack->add_option("MANIFEST", packRequest.input,
-                   "Manifest written by export --manifest, or with --from-folder a folder "
-                   "holding pack.json")
+                   "Manifest written by export --manifest or --vcmi, or with --from-folder a "
+                   "folder holding pack.json")
       ->required();
   pack->add_option("OUTPUT", packRequest.output, "DEF archive to write")->required();
   pack->add_flag("--from-folder", packRequest.fromFolder,
                  "Read the folder's pack.json: blocks of image files, margins found by trimming");
+  pack->add_flag("--remap", packRequest.remap,
+                 "Map a colour in no palette entry to the nearest entry (default: an error)");
+  pack->add_flag(
+      "--dither", packRequest.dither,
+      "With --from-folder and no palette: dither the images to the palette made for them");
   pack->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   pack->footer(
       "Examples:\n  duskweave-convert export --manifest --keep-special creature.def out/\n"

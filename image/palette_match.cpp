@@ -23,11 +23,16 @@ PaletteMatcher::PaletteMatcher(const uint8_t* table, int entries) {
                exact_.end());
 }
 
-uint8_t PaletteMatcher::IndexOf(uint32_t colour) const {
+std::optional<uint8_t> PaletteMatcher::ExactIndexOf(uint32_t colour) const {
   const auto found = std::lower_bound(
       exact_.begin(), exact_.end(), colour,
       [](const std::pair<uint32_t, uint8_t>& a, uint32_t c) { return a.first < c; });
   if (found != exact_.end() && found->first == colour) return found->second;
+  return std::nullopt;
+}
+
+uint8_t PaletteMatcher::IndexOf(uint32_t colour) const {
+  if (const std::optional<uint8_t> exact = ExactIndexOf(colour)) return *exact;
 
   const int red = (colour >> 16) & 0xFF, green = (colour >> 8) & 0xFF, blue = colour & 0xFF;
   int64_t best = -1;

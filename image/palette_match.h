@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,8 @@ class PaletteMatcher {
 
   // colour: 0x00RRGGBB.
   uint8_t IndexOf(uint32_t colour) const;
+  // The lowest index that holds exactly that colour, if any.
+  std::optional<uint8_t> ExactIndexOf(uint32_t colour) const;
 
  private:
   std::vector<uint32_t> colours_;                    // by index

@@ -37,12 +37,6 @@ bool SetMasksFromHeader(PixelLayout& layout, const uint8_t* header) {
   return true;
 }
 
-uint8_t ChannelColour(const ChannelMask& channel, uint32_t value) {
-  if (channel.max == 0) return 0;
-  const uint64_t part = (value & channel.mask) >> channel.shift;
-  return static_cast<uint8_t>((part * 255 + channel.max / 2) / channel.max);
-}
-
 uint32_t ChannelValue(const ChannelMask& channel, uint32_t level) {
   if (channel.max == 0) return 0;
   const uint64_t part = (uint64_t{level} * channel.max + 127) / 255;
@@ -50,6 +44,12 @@ uint32_t ChannelValue(const ChannelMask& channel, uint32_t level) {
 }
 
 }  // namespace
+
+uint8_t ChannelColour(const ChannelMask& channel, uint32_t value) {
+  if (channel.max == 0) return 0;
+  const uint64_t part = (value & channel.mask) >> channel.shift;
+  return static_cast<uint8_t>((part * 255 + channel.max / 2) / channel.max);
+}
 
 ChannelMask ChannelMask::Of(uint32_t mask) {
   ChannelMask channel;

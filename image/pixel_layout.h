@@ -17,6 +17,9 @@ struct ChannelMask {
   static ChannelMask Of(uint32_t mask);
 };
 
+// The channel's level in value, scaled to 0..255 (0 without a mask).
+uint8_t ChannelColour(const ChannelMask& channel, uint32_t value);
+
 struct PixelLayout {
   int bits = 0;                    // 1, 4, 8, 16, 24 or 32; 0 without pixels
   bool indexed = false;            // values are colour-table indices

@@ -86,6 +86,8 @@ struct PackRequest {
   std::string input;  // the manifest, or the folder
   std::string output;
   bool fromFolder = false;
+  bool remap = false;   // colours in no palette entry take the nearest
+  bool dither = false;  // a palette made for RGBA art dithers the images
 };
 int RunPack(const PackRequest& request, Messages& messages);
 

@@ -52,12 +52,6 @@ struct FrameResult {
   std::unique_ptr<Detail> detail;  // only when there is something to tell or a crop box
 };
 
-// The file of one layer beside the body's: NAME.png -> NAME-shadow.png.
-std::string LayerPath(const std::string& body, const char* suffix) {
-  const size_t dot = body.rfind('.');
-  return body.substr(0, dot) + suffix + body.substr(dot);
-}
-
 // Which of the low indices the image holds.
 SpecialIndices LowIndicesUsed(const IndexedImage& image) {
   SpecialIndices used{};
@@ -112,8 +106,8 @@ WriteOutcome WriteImage(const std::string& path, const IndexedImage& image, int3
     shadow = shadow || (special[size_t(i)] && used[size_t(i)] && kSpecialCodes[size_t(i)].shadowAlpha > 0);
   const bool overlay = special[kOutlineIndex] && used[kOutlineIndex];
   const Layer layers[] = {{SpriteLayer::Body, "", true},
-                          {SpriteLayer::Shadow, "-shadow", shadow},
-                          {SpriteLayer::Overlay, "-overlay", overlay}};
+                          {SpriteLayer::Shadow, kShadowLayerSuffix, shadow},
+                          {SpriteLayer::Overlay, kOverlayLayerSuffix, overlay}};
   for (const Layer& layer : layers) {
     if (!layer.wanted) continue;
     if (layer.layer != SpriteLayer::Body && !ReserveFileBytes(budget, bytes, index, found))
@@ -403,7 +397,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     const std::set<std::string> planned(outputs.files.begin(), outputs.files.end());
     int clashes = 0;
     for (const std::string& file : planned)
-      for (const char* suffix : {"-shadow", "-overlay"})
+      for (const char* suffix : {kShadowLayerSuffix, kOverlayLayerSuffix})
         clashes += planned.count(LayerPath(file, suffix)) > 0 ? 1 : 0;
     if (clashes > 0)
       messages.Note(archivePath + ": the image of " + std::to_string(clashes) +

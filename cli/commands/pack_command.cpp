@@ -6,6 +6,7 @@
 
 #include "cli/commands/commands.h"
 #include "cli/outputs/output_file.h"
+#include "cli/pack_plan/pack_images.h"
 #include "cli/pack_plan/pack_plan.h"
 #include "pack/def_builder.h"
 
@@ -18,9 +19,12 @@ int RunPack(const PackRequest& request, Messages& messages) {
     return messages.ExitStatus();
   }
   std::string error;
-  const std::optional<pack::ArchivePlan> plan =
-      request.fromFolder ? PlanFromFolder(request.input, error)
-                         : PlanFromExportManifest(request.input, error);
+  ImageOptions images{request.remap, request.dither};
+  std::optional<pack::ArchivePlan> plan =
+      request.fromFolder ? PlanFromFolder(request.input, error, &images)
+                         : PlanFromVcmiAnimation(request.input, error, &images);
+  if (!plan && error.empty() && !request.fromFolder)
+    plan = PlanFromExportManifest(request.input, error, &images);
   if (!plan) {
     messages.Error(error);
     return messages.ExitStatus();
@@ -36,6 +40,9 @@ int RunPack(const PackRequest& request, Messages& messages) {
     messages.Error(request.output + ": " + written.error);
     return messages.ExitStatus();
   }
+  if (request.remap)
+    messages.Summary(request.output + ": --remap moved " + std::to_string(images.moved) +
+                     " pixels to the nearest palette entry");
   size_t entries = 0;
   for (const pack::BlockPlan& block : plan->blocks) entries += block.entries.size();
   messages.Summary(request.output + ": " + std::to_string(bytes->size()) + " bytes, " +

@@ -6,90 +6,69 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <limits>
+
+#include "image/bmp_reader.h"
 
 namespace dw::cli {
 namespace {
 
 constexpr int kMessageSize = 256;
-constexpr size_t kBmpFileHeader = 14;
 constexpr int64_t kMaxFileSize = int64_t{1} << 28;
+constexpr uint64_t kMaxDeflateRatio = 1032;
 
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-         uint32_t(b[at + 3]) << 24;
+std::string NoPixelsMessage(int64_t width, int64_t height) {
+  return "the image holds no pixels (" + std::to_string(width) + " x " + std::to_string(height) +
+         ")";
 }
 
-uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+std::string LargerThanMessage() {
+  return "the image is larger than " + std::to_string(kMaxImagePixels) + " pixels";
 }
 
-std::optional<PalettedImage> DecodeBmp(const std::vector<uint8_t>& b, std::string& error) {
-  if (b.size() < kBmpFileHeader + 40) {
-    error = "the BMP file is shorter than its headers";
-    return std::nullopt;
-  }
-  const uint32_t pixelOffset = Get32(b, 10);
-  const uint32_t infoSize = Get32(b, 14);
-  const auto width = static_cast<int32_t>(Get32(b, 18));
-  const auto rawHeight = static_cast<int32_t>(Get32(b, 22));
-  const uint16_t bits = Get16(b, 28);
-  const uint32_t compression = Get32(b, 30);
-  const uint32_t used = Get32(b, 46);
-  if (bits != 8 || compression != 0) {
-    error = "not an uncompressed 8-bit BMP image (" + std::to_string(bits) + " bits per pixel)";
-    return std::nullopt;
-  }
-  if (infoSize < 40 || width < 0 || rawHeight == std::numeric_limits<int32_t>::min() ||
-      used > 256) {
-    error = "the BMP header is damaged";
-    return std::nullopt;
-  }
-  const int64_t height = rawHeight < 0 ? -int64_t{rawHeight} : rawHeight;
-  const int64_t colours = used == 0 ? 256 : used;
-  const int64_t tableEnd = int64_t(kBmpFileHeader) + infoSize + 4 * colours;
-  const int64_t stride = (int64_t{width} + 3) / 4 * 4;
-  if (tableEnd > int64_t(b.size()) || int64_t{pixelOffset} + stride * height > int64_t(b.size())) {
-    error = "the BMP file is shorter than its colour table and rows";
-    return std::nullopt;
-  }
-  if (pixelOffset < tableEnd) {
-    error = "the BMP file is damaged: its pixel data (at " + std::to_string(pixelOffset) +
-            ") overlaps its headers or colour table (up to " + std::to_string(tableEnd) + ")";
-    return std::nullopt;
-  }
-  if (width == 0 || height == 0) {
-    error = "the image holds no pixels (" + std::to_string(width) + " x " +
-            std::to_string(height) + ")";
-    return std::nullopt;
-  }
-  if (int64_t{width} * height > kMaxImagePixels) {
-    error = "the image is larger than " + std::to_string(kMaxImagePixels) + " pixels";
-    return std::nullopt;
-  }
-  PalettedImage image;
-  image.width = width;
-  image.height = static_cast<int32_t>(height);
-  image.paletteSize = static_cast<int>(colours);
-  const size_t table = kBmpFileHeader + infoSize;
-  for (int64_t i = 0; i < colours; ++i) {
-    image.palette[size_t(3 * i)] = b[table + 4 * i + 2];
-    image.palette[size_t(3 * i + 1)] = b[table + 4 * i + 1];
-    image.palette[size_t(3 * i + 2)] = b[table + 4 * i];
-  }
-  image.pixels.resize(size_t(width) * size_t(height));
-  for (int64_t y = 0; y < height; ++y) {
-    const int64_t stored = rawHeight < 0 ? y : height - 1 - y;  // positive height: bottom-up
-    std::memcpy(image.pixels.data() + y * width, b.data() + pixelOffset + stored * stride,
-                size_t(width));
-  }
-  for (uint8_t index : image.pixels) {
-    if (index >= colours) {
-      error = "a pixel uses index " + std::to_string(index) + " beyond the colour table";
-      return std::nullopt;
+std::optional<SourceImage> DecodeBmp(const std::vector<uint8_t>& b, std::string& error) {
+  using image_detail::BmpFault;
+  image_detail::BmpFailure failure;
+  std::optional<image_detail::DecodedBmp> bmp =
+      image_detail::DecodeBmpFile(b.data(), int64_t(b.size()), kMaxImagePixels, failure);
+  if (!bmp) {
+    switch (failure.fault) {
+      case BmpFault::ShortHeaders:
+        error = "the BMP file is shorter than its headers";
+        break;
+      case BmpFault::Depth:
+        error = "not an uncompressed 8-, 24- or 32-bit BMP image (" +
+                std::to_string(failure.value) + " bits per pixel)";
+        break;
+      case BmpFault::Damaged:
+        error = "the BMP header is damaged";
+        break;
+      case BmpFault::ShortRows:
+        error = "the BMP file is shorter than its colour table and rows";
+        break;
+      case BmpFault::Overlap:
+        error = "the BMP file is damaged: its pixel data (at " + std::to_string(failure.value) +
+                ") overlaps its headers or colour table (up to " + std::to_string(failure.limit) +
+                ")";
+        break;
+      case BmpFault::NoPixels:
+        error = NoPixelsMessage(failure.value, failure.limit);
+        break;
+      case BmpFault::TooLarge:
+        error = LargerThanMessage();
+        break;
+      case BmpFault::IndexBeyond:
+        error = "a pixel uses index " + std::to_string(failure.value) + " beyond the colour table";
+        break;
     }
+    return std::nullopt;
   }
+  SourceImage image;
+  image.width = bmp->width;
+  image.height = bmp->height;
+  image.palette = bmp->palette;
+  image.paletteSize = bmp->tableEntries;
+  image.alpha = bmp->alpha;
+  image.pixels = std::move(bmp->pixels);
   return image;
 }
 
@@ -112,80 +91,99 @@ void OnPngError(png_structp png, png_const_charp message) {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
-enum class PngStep { Done, Failed, NotPalettised };
-
 // Kept free of objects with destructors: libpng leaves it by longjmp.
-// Reads the head into image, asks for rows to be given their room, then reads them.
-// rows: the caller's, so that nothing here needs freeing when libpng jumps out.
-PngStep DecodePngInto(PngSource* source, PalettedImage* image, std::vector<uint8_t>* pixels,
-                      std::vector<png_bytep>* rows, char* message) {
+// Reads the head into image, sets the transforms that give 8-bit indices or
+// 8-bit red, green, blue, alpha, gives the rows their room, then reads them.
+// pixels and rows: the caller's, so that nothing here needs freeing when
+// libpng jumps out.
+bool DecodePngInto(PngSource* source, SourceImage* image, std::unique_ptr<uint8_t[]>* pixels,
+                   std::unique_ptr<png_bytep[]>* rows, char* message) {
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
-  if (png == nullptr) return PngStep::Failed;
+  if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
     png_destroy_read_struct(&png, nullptr, nullptr);
-    return PngStep::Failed;
+    return false;
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    return PngStep::Failed;
+    return false;
   }
   png_set_read_fn(png, source, ReadFromMemory);
   png_set_user_limits(png, 1u << 16, 1u << 16);
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
-  if (png_get_color_type(png, info) != PNG_COLOR_TYPE_PALETTE ||
-      png_get_bit_depth(png, info) != 8 ||
-      png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return PngStep::NotPalettised;
-  }
   if (int64_t{width} * int64_t{height} > kMaxImagePixels) {
-    std::snprintf(message, kMessageSize, "the image is larger than %lld pixels",
-                  static_cast<long long>(kMaxImagePixels));
+    std::snprintf(message, kMessageSize, "%s", LargerThanMessage().c_str());
     png_destroy_read_struct(&png, &info, nullptr);
-    return PngStep::Failed;
+    return false;
   }
-  png_colorp colours = nullptr;
-  int count = 0;
-  png_get_PLTE(png, info, &colours, &count);
+  // Deflate packs at most 1032 bytes into one: a file too short to hold the
+  // rows it claims is refused before they are given room.
+  const uint64_t rawBytes = uint64_t{png_get_rowbytes(png, info) + 1} * height;
+  if (rawBytes > kMaxDeflateRatio * source->bytes->size()) {
+    std::snprintf(message, kMessageSize, "the PNG file is too short for %u x %u pixels", width,
+                  height);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  const bool palettised = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+  if (palettised) {
+    png_set_packing(png);  // 1, 2 and 4-bit indices to a byte each
+    png_colorp colours = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &colours, &count);
+    image->paletteSize = count;
+    for (int i = 0; i < count && i < 256; ++i) {
+      image->palette[size_t(3 * i)] = colours[i].red;
+      image->palette[size_t(3 * i + 1)] = colours[i].green;
+      image->palette[size_t(3 * i + 2)] = colours[i].blue;
+    }
+  } else {
+    image->alpha = (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) != 0 ||
+                   png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    png_set_strip_16(png);
+    png_set_expand(png);  // low-bit grey to 8 bits, a tRNS colour to alpha
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  }
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  const size_t rowBytes = png_get_rowbytes(png, info);
+  if (rowBytes != size_t(width) * (palettised ? 1 : 4)) png_error(png, "unexpected row layout");
   image->width = static_cast<int32_t>(width);
   image->height = static_cast<int32_t>(height);
-  image->paletteSize = count;
-  for (int i = 0; i < count && i < 256; ++i) {
-    image->palette[size_t(3 * i)] = colours[i].red;
-    image->palette[size_t(3 * i + 1)] = colours[i].green;
-    image->palette[size_t(3 * i + 2)] = colours[i].blue;
-  }
-  pixels->resize(size_t(width) * height);
-  rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = pixels->data() + size_t(y) * width;
-  png_read_image(png, rows->data());
+  pixels->reset(new uint8_t[rowBytes * height]);  // every byte written by libpng
+  rows->reset(new png_bytep[height]);
+  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = pixels->get() + size_t(y) * rowBytes;
+  png_read_image(png, rows->get());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
-  return PngStep::Done;
+  return true;
 }
 
-std::optional<PalettedImage> DecodePng(const std::vector<uint8_t>& bytes, std::string& error) {
+std::optional<SourceImage> DecodePng(const std::vector<uint8_t>& bytes, std::string& error) {
   PngSource source{&bytes, 0};
-  PalettedImage image;
-  std::vector<png_bytep> rows;
+  SourceImage image;
+  std::unique_ptr<png_bytep[]> rows;
   char message[kMessageSize] = {};
-  const PngStep step = DecodePngInto(&source, &image, &image.pixels, &rows, message);
-  if (step == PngStep::NotPalettised) {
-    error = "not an 8-bit palettised PNG image";
-    return std::nullopt;
-  }
-  if (step == PngStep::Failed) {
+  if (!DecodePngInto(&source, &image, &image.pixels, &rows, message)) {
     error = message[0] != 0 ? message : "the PNG file cannot be read";
     return std::nullopt;
   }
-  for (uint8_t index : image.pixels) {
-    if (index >= image.paletteSize) {
-      error = "a pixel uses index " + std::to_string(index) + " beyond the palette";
-      return std::nullopt;
+  if (image.width == 0 || image.height == 0) {
+    error = NoPixelsMessage(image.width, image.height);
+    return std::nullopt;
+  }
+  if (!image.rgba()) {
+    const size_t count = size_t(image.width) * size_t(image.height);
+    for (size_t i = 0; i < count; ++i) {
+      if (image.pixels[i] >= image.paletteSize) {
+        error = "a pixel uses index " + std::to_string(image.pixels[i]) + " beyond the palette";
+        return std::nullopt;
+      }
     }
   }
   return image;
@@ -193,8 +191,8 @@ std::optional<PalettedImage> DecodePng(const std::vector<uint8_t>& bytes, std::s
 
 }  // namespace
 
-std::optional<PalettedImage> DecodePalettedImage(const std::vector<uint8_t>& bytes,
-                                                 std::string& error) {
+std::optional<SourceImage> DecodeSourceImage(const std::vector<uint8_t>& bytes,
+                                             std::string& error) {
   static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes, error);
   if (bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0)
@@ -203,8 +201,8 @@ std::optional<PalettedImage> DecodePalettedImage(const std::vector<uint8_t>& byt
   return std::nullopt;
 }
 
-std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error,
-                                               const std::string* cannotRead) {
+std::optional<SourceImage> ReadSourceImage(const std::string& path, std::string& error,
+                                           const std::string* cannotRead) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) {
     error = cannotRead != nullptr ? *cannotRead : "cannot be opened";
@@ -222,7 +220,37 @@ std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::str
     error = cannotRead != nullptr ? *cannotRead : "cannot be read";
     return std::nullopt;
   }
-  return DecodePalettedImage(bytes, error);
+  return DecodeSourceImage(bytes, error);
+}
+
+namespace {
+
+std::optional<PalettedImage> Palettised(std::optional<SourceImage> source, std::string& error) {
+  if (!source) return std::nullopt;
+  if (source->rgba()) {
+    error = "not a palettised image";
+    return std::nullopt;
+  }
+  PalettedImage image;
+  image.width = source->width;
+  image.height = source->height;
+  image.palette = source->palette;
+  image.paletteSize = source->paletteSize;
+  const uint8_t* pixels = source->pixels.get();
+  image.pixels.assign(pixels, pixels + size_t(image.width) * size_t(image.height));
+  return image;
+}
+
+}  // namespace
+
+std::optional<PalettedImage> DecodePalettedImage(const std::vector<uint8_t>& bytes,
+                                                 std::string& error) {
+  return Palettised(DecodeSourceImage(bytes, error), error);
+}
+
+std::optional<PalettedImage> ReadPalettedImage(const std::string& path, std::string& error,
+                                               const std::string* cannotRead) {
+  return Palettised(ReadSourceImage(path, error, cannotRead), error);
 }
 
 }  // namespace dw::cli

@@ -71,6 +71,11 @@ std::array<Rgba, 256> ColoursFor(const Palette& palette, int32_t archiveType, Sp
   return colours;
 }
 
+std::string LayerPath(const std::string& body, const char* suffix) {
+  const size_t dot = body.rfind('.');
+  return body.substr(0, dot) + suffix + (dot == std::string::npos ? "" : body.substr(dot));
+}
+
 std::optional<uint8_t> SpecialIndexFor(const Rgba& pixel) {
   if (pixel.alpha == 0) return uint8_t{0};
   const bool black = pixel.red == 0 && pixel.green == 0 && pixel.blue == 0;

@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "archive/palette.h"
 
@@ -70,6 +71,12 @@ enum class SpriteLayer {
 // special 5, 6 and 7 opaque in their palette colour.
 std::array<Rgba, 256> ColoursFor(const Palette& palette, int32_t archiveType, SpriteLayer layer,
                                  bool outline = false);
+
+// The files of the layers beside the body's (export --layers):
+// NAME.png -> NAME-shadow.png.
+inline constexpr const char* kShadowLayerSuffix = "-shadow";
+inline constexpr const char* kOverlayLayerSuffix = "-overlay";
+std::string LayerPath(const std::string& body, const char* suffix);
 
 // The special index a pixel of the Whole image stands for: a transparent
 // pixel is 0, black at the light shadow alpha 1, at the dark one 4; nothing

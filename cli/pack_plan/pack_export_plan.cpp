@@ -155,7 +155,8 @@ std::string SplitNote(const std::string& manifestPath, const std::vector<std::st
 }  // namespace
 
 std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manifestPath,
-                                                        std::string& error) {
+                                                        std::string& error,
+                                                        ImageOptions* imageOptions) {
   const std::optional<std::string> text = ReadTextFile(manifestPath, error);
   if (!text) return std::nullopt;
   std::string why;
@@ -166,7 +167,7 @@ std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manif
   }
   std::string folder = std::filesystem::path(manifestPath).parent_path().string();
   if (folder.empty()) folder = ".";
-  PackImages images(folder);
+  PackImages images(folder, manifest->type, imageOptions);
   images.SetPalette(manifest->palette);
 
   pack::ArchivePlan plan;

@@ -7,9 +7,10 @@
 #include <tuple>
 
 #include "cli/pack_plan/fill_layer.h"
-#include "cli/pack_plan/pack_images.h"
 #include "cli/manifest/manifest_reader.h"
+#include "cli/pack_plan/pack_images.h"
 #include "cli/pack_plan/pack_plan.h"
+#include "cli/pack_plan/palette_quantiser.h"
 #include "pack/frame_encoder.h"
 
 namespace dw::cli {
@@ -56,7 +57,8 @@ std::string Stem(const std::string& file) {
 
 }  // namespace
 
-std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error) {
+std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error,
+                                                ImageOptions* imageOptions) {
   const std::string manifestPath = folder + "/pack.json";
   const std::optional<std::string> text = ReadTextFile(manifestPath, error);
   if (!text) return std::nullopt;
@@ -66,13 +68,21 @@ std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::
     error = manifestPath + ": " + why;
     return std::nullopt;
   }
-  PackImages images(folder);
+  return PlanFromFolderManifest(folder, manifestPath, manifest, error, imageOptions);
+}
+
+std::optional<pack::ArchivePlan> PlanFromFolderManifest(
+    const std::string& folder, const std::string& manifestPath,
+    const std::optional<FolderManifest>& manifest, std::string& error, ImageOptions* imageOptions) {
+  std::string why;
+  PackImages images(folder, manifest->type, imageOptions);
   if (manifest->palette) images.SetPalette(*manifest->palette);
   if (manifest->paletteFile) {
     const PalettedImage* source = images.Load(*manifest->paletteFile, error);
     if (source == nullptr) return std::nullopt;
     images.SetPalette(source->palette);
   }
+  if (!images.palette() && !QuantisePalette(images, *manifest, error)) return std::nullopt;
 
   pack::ArchivePlan plan;
   plan.archiveType = manifest->type;

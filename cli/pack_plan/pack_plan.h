@@ -11,11 +11,27 @@
 
 namespace dw::cli {
 
+struct ImageOptions;    // cli/pack_plan/pack_images.h; nullptr: the defaults
+struct FolderManifest;  // cli/manifest/manifest_reader.h
+
 // The manifest `export --manifest` writes; images are found beside it.
 std::optional<pack::ArchivePlan> PlanFromExportManifest(const std::string& manifestPath,
-                                                        std::string& error);
+                                                        std::string& error,
+                                                        ImageOptions* images = nullptr);
 
 // folder/pack.json, the short hand-written manifest, and its images.
-std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error);
+std::optional<pack::ArchivePlan> PlanFromFolder(const std::string& folder, std::string& error,
+                                                ImageOptions* images = nullptr);
+// The same from a manifest already read (manifestPath names it in errors).
+std::optional<pack::ArchivePlan> PlanFromFolderManifest(
+    const std::string& folder, const std::string& manifestPath,
+    const std::optional<FolderManifest>& manifest, std::string& error,
+    ImageOptions* images = nullptr);
+
+// VCMI's JSON animation (what `export --vcmi` writes) and its images, as a
+// folder manifest of type 0x42 whose images hold their shadows; nothing
+// (error empty) when the file is no such animation.
+std::optional<pack::ArchivePlan> PlanFromVcmiAnimation(const std::string& path, std::string& error,
+                                                       ImageOptions* images = nullptr);
 
 }  // namespace dw::cli

@@ -69,6 +69,8 @@ const std::vector<std::vector<std::string>> kExportModes = {
     {"--format", "png"},
     {"--keep-special", "--crop", "--format", "png"},
     {"--unique-names"},
+    {"--alpha", "--format", "png"},
+    {"--layers", "--format", "png"},
 };
 
 struct RoundTripCase {
@@ -112,7 +114,7 @@ TEST_P(PackRoundTrip, EveryViewEqualsTheOriginalsAndTheArchiveIsNoLarger) {
 INSTANTIATE_TEST_SUITE_P(
     Archives, PackRoundTrip,
     ::testing::Values(RoundTripCase{"Mixed", MixedSpec, {0, 1, 2, 3, 4, 5}},
-                      RoundTripCase{"CreatureLike", CreatureSpec, {0, 1}},
+                      RoundTripCase{"CreatureLike", CreatureSpec, {0, 1, 6, 7}},
                       RoundTripCase{"MapObjectLike", MapObjectSpec, {0, 3}},
                       RoundTripCase{"TerrainLike", TerrainSpec, {1, 2}},
                       RoundTripCase{"EightFramesOfEveryCompression", EightFrameSpec, {0, 1, 5}}),
@@ -134,6 +136,21 @@ TEST(PackOldManifest, WithoutFillRecordsKeepsTheKeptCodesView) {
                 .status,
             0);
   ExpectSameImages(dir.File("x"), dir.File("y"));
+}
+
+// VCMI's JSON animation, as export --vcmi writes it, packs to the same images.
+TEST(PackVcmi, AnimationPacksToTheSameImages) {
+  TempDir dir;
+  ASSERT_EQ(
+      RunCli({"export", "--vcmi", "-q", WriteArchive(dir, "cr.def", CreatureSpec()), dir.File("a")})
+          .status,
+      0);
+  const RunResult packed = RunCli({"pack", "-q", dir.File("a/cr.json"), dir.File("p.def")});
+  ASSERT_EQ(packed.status, 0) << packed.err;
+  ASSERT_EQ(RunCli({"export", "--vcmi", "-q", dir.File("p.def"), dir.File("b")}).status, 0);
+  ExpectSameImages(dir.File("a/cr"), dir.File("b/p"));
+  EXPECT_EQ(ReadJsonFile(dir.File("a/cr.json"))["sequences"],
+            ReadJsonFile(dir.File("b/p.json"))["sequences"]);
 }
 
 // Names that clash on disk: every stored frame keeps its image (numbered
@@ -262,6 +279,12 @@ TEST_F(PackRefuses, NamesRectanglesAndImagesThatDoNotFit) {
        },
        first + ": the BMP file is damaged: its pixel data (at 854) overlaps its headers or "
                "colour table (up to 1078)"},
+      {[&](auto&) {
+         std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + first));
+         bmp[28] = 16;
+         WriteFile(dir.File("x/" + first), bmp);
+       },
+       first + ": not an uncompressed 8-, 24- or 32-bit BMP image (16 bits per pixel)"},
   };
   for (const auto& row : rows) {
     manifest = saved;
@@ -270,14 +293,58 @@ TEST_F(PackRefuses, NamesRectanglesAndImagesThatDoNotFit) {
   }
 }
 
-TEST_F(PackRefuses, AnImageWithAnotherPalette) {
-  std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + FileOf(1, 0)));
-  bmp[54 + 4 * 200] ^= 1;
-  WriteFile(dir.File("x/" + FileOf(1, 0)), bmp);
-  const std::string err = PackFails(false);
-  EXPECT_NE(err.find(FileOf(1, 0) + ": its palette differs from the archive's (first at index 200)"),
+// A colour in no entry of the archive's palette names the file, pixel and
+// colour; --remap takes the nearest entry and moves only those pixels.
+TEST_F(PackRefuses, AColourInNoPaletteEntryUnlessRemapped) {
+  ASSERT_EQ(RunCli({"pack", "-q", dir.File("x/units.json"), dir.File("same.def")}).status, 0);
+  const std::string file = "x/" + FileOf(1, 0);
+  std::vector<uint8_t> bmp = ReadFile(dir.File(file));
+  const IndexedPixels image = PixelsOfBmp(bmp);
+  const size_t at = size_t(
+      std::find_if(image.pixels.begin(), image.pixels.end(), [](uint8_t p) { return p >= 8; }) -
+      image.pixels.begin());
+  const uint8_t index = image.pixels[at];
+  bmp[54 + 4 * index] ^= 1;  // its blue
+  WriteFile(dir.File(file), bmp);
+  char colour[8];
+  std::snprintf(colour, sizeof colour, "#%02x%02x%02x", bmp[56 + 4 * index], bmp[55 + 4 * index],
+                bmp[54 + 4 * index]);
+  EXPECT_NE(PackFails(false).find(file + ": pixel (" + std::to_string(at % image.width) + ", " +
+                                  std::to_string(at / image.width) + ") is " + colour +
+                                  ", a colour in no entry of the archive's palette"),
+            std::string::npos);
+  const RunResult remapped =
+      RunCli({"pack", "--remap", dir.File("x/units.json"), dir.File("out.def")});
+  ASSERT_EQ(remapped.status, 0) << remapped.err;
+  EXPECT_NE(remapped.err.find(
+                "out.def: --remap moved " +
+                std::to_string(std::count(image.pixels.begin(), image.pixels.end(), index)) +
+                " pixels to the nearest palette entry"),
             std::string::npos)
-      << err;
+      << remapped.err;
+  EXPECT_EQ(ReadFile(dir.File("out.def")), ReadFile(dir.File("same.def")));
+}
+
+// What an editor saves, RGBA (export --alpha --crop, as the README's modder
+// folder) or 24-bit, packs back to the same indices.
+TEST_F(PackRefuses, NothingOfAnRgbaOr24BitEdit) {
+  ASSERT_EQ(RunCli({"pack", "-q", dir.File("x/units.json"), dir.File("same.def")}).status, 0);
+  ASSERT_EQ(RunCli({"export", "--alpha", "--crop", "--manifest", "--format", "png", "-q",
+                    dir.File("units.def"), dir.File("rgba")})
+                .status,
+            0);
+  const std::string file = "x/" + FileOf(0, 2);
+  const std::vector<uint8_t> bmp = ReadFile(dir.File(file));
+  const IndexedPixels image = PixelsOfBmp(bmp);
+  std::vector<uint8_t> rgba;
+  for (uint8_t p : image.pixels)
+    rgba.insert(rgba.end(), {bmp[56 + 4 * p], bmp[55 + 4 * p], bmp[54 + 4 * p], 255});
+  WriteFile(dir.File(file), BmpRgb(image.width, image.height, 24, rgba));
+  for (const std::string& manifestPath : {dir.File("rgba/units.json"), dir.File("x/units.json")}) {
+    const RunResult packed = RunCli({"pack", "-q", manifestPath, dir.File("out.def")});
+    ASSERT_EQ(packed.status, 0) << packed.err;
+    EXPECT_EQ(ReadFile(dir.File("out.def")), ReadFile(dir.File("same.def"))) << manifestPath;
+  }
 }
 
 TEST_F(PackRefuses, AnImageOfAnotherSize) {
@@ -285,16 +352,6 @@ TEST_F(PackRefuses, AnImageOfAnotherSize) {
   WriteFile(dir.File("x/" + FileOf(0, 1)), Bmp8(3, 2, std::vector<uint8_t>(6, 9), plan.palette));
   const std::string err = PackFails(false);
   EXPECT_NE(err.find(FileOf(0, 1) + ": 3 x 2 pixels, but blocks[0].frames[1] wants"),
-            std::string::npos)
-      << err;
-}
-
-TEST_F(PackRefuses, AnImageOfAnotherBitDepth) {
-  std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + FileOf(0, 0)));
-  bmp[28] = 24;
-  WriteFile(dir.File("x/" + FileOf(0, 0)), bmp);
-  const std::string err = PackFails(false);
-  EXPECT_NE(err.find(FileOf(0, 0) + ": not an uncompressed 8-bit BMP image (24 bits"),
             std::string::npos)
       << err;
 }
@@ -407,12 +464,12 @@ TEST(PackFromFolder, RefusesAnImageOfAnotherPaletteOrSize) {
   auto palette = ArchiveSpec::TestPalette();
   WriteFile(dir.File("a.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
   palette[30] ^= 1;
-  WriteFile(dir.File("b.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 3), palette));
+  WriteFile(dir.File("b.bmp"), Bmp8(4, 4, std::vector<uint8_t>(16, 10), palette));
   WriteJsonFile(dir.File("pack.json"),
                 {{"type", 1}, {"blocks", {{{"identifier", 0}, {"frames", {"a.bmp", "b.bmp"}}}}}});
   RunResult result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find("b.bmp: its palette differs from the archive's (first at index 10)"),
+  EXPECT_NE(result.err.find("b.bmp: pixel (0, 0) is #0bf546, a colour in no entry"),
             std::string::npos)
       << result.err;
   EXPECT_FALSE(fs::exists(dir.File("f.def")));
@@ -443,6 +500,42 @@ TEST(PackFromFolder, RefusesAnImageOfAnotherPaletteOrSize) {
     result = RunCli({"pack", "--from-folder", dir.path(), dir.File("f.def")});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+  }
+}
+
+// RGBA art without a palette: the special codes' colours, then the art's
+// own colours (libimagequant's when more than 248), shadows as their codes.
+TEST(PackFromFolder, MakesAPaletteForRgbaArt) {
+  for (const int colours : {3, 600}) {
+    for (const bool dither : {false, true}) {
+      TempDir dir;
+      std::vector<uint8_t> rgba;
+      for (int i = 0; i < 40 * 30; ++i) {
+        const int c = i % colours;
+        rgba.insert(rgba.end(), {uint8_t(c * 37), uint8_t(c / 7 * 11), uint8_t(c * 5), 255});
+      }
+      for (int i = 0; i < 40; ++i) rgba[4 * i + 3] = 0;                  // top row clear
+      for (int i = 40; i < 80; ++i) std::fill_n(&rgba[4 * i], 3, 0), rgba[4 * i + 3] = 128;
+      WriteFile(dir.File("a.bmp"), BmpRgb(40, 30, 32, rgba));
+      WriteJsonFile(dir.File("pack.json"),
+                    {{"type", 0x42}, {"blocks", {{{"identifier", 0}, {"frames", {"a.bmp"}}}}}});
+      std::vector<std::string> args{"pack", "-q", "--from-folder", dir.path(), dir.File("a.def")};
+      if (dither) args.push_back("--dither");
+      const RunResult packed = RunCli(args);
+      ASSERT_EQ(packed.status, 0) << packed.err;
+      ASSERT_EQ(RunCli({"export", "--keep-special", "-q", dir.File("a.def"), dir.File("o")}).status, 0);
+      const std::vector<uint8_t> bmp = ReadFile(dir.File("o/a.bmp"));
+      const IndexedPixels image = PixelsOfBmp(bmp);
+      EXPECT_EQ(std::vector<uint8_t>(bmp.begin() + 54, bmp.begin() + 58),
+                (std::vector<uint8_t>{255, 255, 0, 0}));  // index 0 is the clear code's colour
+      EXPECT_EQ(image.At(5, 0), 0);
+      EXPECT_EQ(image.At(5, 1), 4);
+      for (int x = 0; x < 40 && colours < 248; ++x) {
+        const uint8_t *quad = &bmp[54 + 4 * image.At(x, 2)], *want = &rgba[4 * (80 + x)];
+        EXPECT_EQ(std::vector<uint8_t>(quad, quad + 3),
+                  (std::vector<uint8_t>{want[2], want[1], want[0]}));
+      }
+    }
   }
 }
 

@@ -28,6 +28,28 @@ inline std::vector<uint8_t> Bmp8(int32_t width, int32_t height, const std::vecto
   return IndexedBmp(width, height, pixels, palette);
 }
 
+// A 24- or 32-bit bottom-up BMP of red, green, blue, alpha pixels; with
+// fields, a 124-byte header whose masks put alpha in the lowest byte.
+inline std::vector<uint8_t> BmpRgb(int32_t width, int32_t height, int bits,
+                                   const std::vector<uint8_t>& rgba, bool fields = false) {
+  const int32_t info = fields ? 124 : 40, stride = (width * bits / 8 + 3) / 4 * 4;
+  std::vector<uint8_t> out(size_t(14 + info + stride * height), 0);
+  out[0] = 'B', out[1] = 'M', out[26] = 1, out[28] = uint8_t(bits), out[30] = fields ? 3 : 0;
+  for (auto [at, value] : {std::pair{2, int32_t(out.size())}, {10, 14 + info}, {14, info},
+                           {18, width}, {22, height}, {54, int32_t(0xFF000000)}, {58, 0xFF0000},
+                           {62, 0xFF00}, {66, 0xFF}})
+    if (at < 54 || fields) PutInt32(out, size_t(at), value);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* p = &rgba[size_t(4 * (y * width + x))];
+      uint8_t* q = &out[size_t(14 + info + (height - 1 - y) * stride + x * bits / 8)];
+      if (fields) q[0] = p[3], q[1] = p[2], q[2] = p[1], q[3] = p[0];
+      else q[0] = p[2], q[1] = p[1], q[2] = p[0];
+      if (bits == 32 && !fields) q[3] = p[3];
+    }
+  return out;
+}
+
 inline constexpr uint8_t kShadow = 1;
 inline constexpr uint8_t kOutline = 12;  // a colour, stored in literal runs
 

@@ -1,5 +1,7 @@
 // libFuzzer entry point for the BMP loader. Whatever loads must survive every
-// other bitmap operation, and must load back alike from its own save.
+// other bitmap operation, and must load back alike from its own save. The
+// same bytes go through the decoder pack reads images with: what it accepts
+// holds whole rows of indices inside the colour table, or of colours.
 #ifdef DUSKWEAVE_BITMAP_FUZZER
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 
 #include "archive/stream.h"
 #include "image/bitmap.h"
+#include "image/bmp_reader.h"
 #include "image/screen_image.h"
 
 namespace {
@@ -18,11 +21,29 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+void CheckPackDecoder(const uint8_t* data, size_t size) {
+  constexpr int64_t kMaxPixels = int64_t{1} << 22;
+  dw::image_detail::BmpFailure failure;
+  const auto image = dw::image_detail::DecodeBmpFile(data, int64_t(size), kMaxPixels, failure);
+  if (!image) return;
+  const int64_t count = int64_t{image->width} * image->height;
+  Check(image->width > 0 && image->height > 0 && count <= kMaxPixels);
+  Check(image->tableEntries >= 0 && image->tableEntries <= 256);
+  if (image->tableEntries > 0) {
+    for (int64_t i = 0; i < count; ++i) Check(image->pixels[size_t(i)] < image->tableEntries);
+  } else {
+    bool opaque = true;
+    for (int64_t i = 0; i < count; ++i) opaque = opaque && image->pixels[size_t(4 * i + 3)] == 255;
+    Check(image->alpha || opaque);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dw;
   if (size > size_t{std::numeric_limits<int32_t>::max()}) return 0;
+  CheckPackDecoder(data, size);
   StreamPtr input = CreateMemoryStream();
   if (size > 0) WriteBytes(*input, data, static_cast<int32_t>(size));
   SeekTo(*input, 0);
