@@ -6,6 +6,7 @@
 #include "archive/byte_cursor.h"
 #include "archive/def_format.h"
 #include "archive/frame_info.h"
+#include "archive/frame_decoder.h"
 #include "archive/pixel_rows.h"
 
 namespace dw::cli {
