@@ -15,26 +15,28 @@
 namespace dw::cli {
 namespace {
 
-// What the rows of the PNG hold, and how they are deflated. Chosen by measurement
-// on the benchmark's real-shaped sprites (bench/run.sh --paths-only,
-// docs/performance.md): palettised rows unfiltered, RGBA rows with the sub filter
-// (transparent runs become zeros, colour runs small differences), each at the
-// libdeflate level that is fastest while its files stay no larger than zlib's.
+// What the rows of the PNG hold, and how they are deflated, chosen by
+// measurement on the benchmark's real-shaped sprites (bench/run.sh
+// --paths-only, docs/performance.md): rows unfiltered (on sprites, filters made
+// files larger and slower); palettised rows at libdeflate's level 7, the
+// fastest whose files are no larger than zlib's level 6 gave; RGBA rows at
+// level 2, faster than zlib's level 3 and a fifth smaller.
 struct Kind {
   uint8_t colourType = 3;  // 2 RGB, 3 palettised, 6 RGBA
   int channels = 1;
-  uint8_t filter = 0;  // 0 none, 1 sub
-  int level = 6;       // libdeflate's level
-  int zlibLevel = 6;   // zlib's, for images too large to hold twice
+  int level = 6;       // libdeflate's
+  int zlibLevel = 6;   // zlib's, for images deflated a row at a time
 };
 
-constexpr Kind kPalettised{3, 1, 0, 7, 6};
-constexpr Kind kRgba{6, 4, 0, 1, 3};
-constexpr Kind kRgb{2, 3, 0, 6, 6};
+constexpr Kind kPalettised{3, 1, 7, 6};
+constexpr Kind kRgba{6, 4, 2, 3};
+constexpr Kind kRgb{2, 3, 6, 6};
 
-// Images whose filtered rows pass this are deflated by zlib as they are made,
-// a row at a time into IDAT chunks of kStreamChunk bytes, instead of whole:
-// whole, they would take twice their size again in memory.
+// Images of at most kZlibBelow bytes of filtered rows (32 x 32 tiles) go
+// through zlib: its output is a tenth smaller there than libdeflate's. Those
+// past kWholeLimit go through zlib as well, a row at a time: whole, they would
+// take twice their size again in memory. libdeflate takes the rest whole.
+constexpr int64_t kZlibBelow = 2048;
 constexpr int64_t kWholeLimit = int64_t{16} << 20;
 constexpr size_t kStreamChunk = size_t{1} << 20;
 
@@ -70,7 +72,7 @@ struct Rows {
   void Make(int32_t y, uint8_t* out) const {
     const uint8_t* source =
         image.pixels + (topDown ? y : int64_t{image.height} - 1 - y) * image.stride;
-    out[0] = kind.filter;
+    out[0] = 0;  // no filter
     uint8_t* pixels = out + 1;
     const int64_t bytes = RowBytes() - 1;
     if (colours != nullptr) {
@@ -78,10 +80,6 @@ struct Rows {
         std::memcpy(pixels + 4 * int64_t{x}, &colours[source[x]], 4);
     } else {
       std::memcpy(pixels, source, size_t(bytes));
-    }
-    if (kind.filter == 1) {
-      const int step = kind.channels;
-      for (int64_t i = bytes - 1; i >= step; --i) pixels[i] = uint8_t(pixels[i] - pixels[i - step]);
     }
   }
 };
@@ -163,39 +161,52 @@ std::string WriteWhole(AtomicFile& out, const Rows& rows, const std::vector<uint
   return {};
 }
 
-// A large image deflated by zlib a row at a time, in IDAT chunks of at most
-// kStreamChunk bytes.
-std::string WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head) {
+// An image deflated by zlib a row at a time, in IDAT chunks of at most
+// kStreamChunk bytes, with a window no larger than the image needs (the same
+// output, less to set up for a small image).
+std::string WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
+                          uint64_t filtered) {
+  int windowBits = 9;
+  while (windowBits < 15 && (uint64_t{1} << windowBits) < filtered) ++windowBits;
   z_stream stream{};
-  if (deflateInit(&stream, rows.kind.zlibLevel) != Z_OK) return "out of memory";
+  if (deflateInit2(&stream, rows.kind.zlibLevel, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK)
+    return "out of memory";
   std::vector<uint8_t> row(size_t(rows.RowBytes()));
-  std::vector<uint8_t> chunk(8 + kStreamChunk + 4);
+  std::vector<uint8_t> chunk(8 + std::min<uint64_t>(kStreamChunk, filtered + 1024) + 4);
+  const size_t room = chunk.size() - 12;
   out.Write(head.data(), head.size());
-  const auto drain = [&](int flush) {
+  stream.next_out = chunk.data() + 8;
+  stream.avail_out = uInt(room);
+  // Deflates what is in stream.next_in, writing each chunk once it is full,
+  // and the last one when finishing.
+  const auto deflateAll = [&](int flush) {
     int status = Z_OK;
-    do {
-      stream.next_out = chunk.data() + 8;
-      stream.avail_out = uInt(kStreamChunk);
+    while (out.ok()) {
       status = deflate(&stream, flush);
-      const size_t got = kStreamChunk - stream.avail_out;
-      if (got > 0) {
+      const bool done = flush == Z_FINISH ? status == Z_STREAM_END : stream.avail_in == 0;
+      if (stream.avail_out == 0 || (done && flush == Z_FINISH)) {
+        const size_t got = room - stream.avail_out;
         SealChunk(chunk.data(), "IDAT", got);
         out.Write(chunk.data(), got + 12);
+        stream.next_out = chunk.data() + 8;
+        stream.avail_out = uInt(room);
       }
-    } while (out.ok() && (stream.avail_out == 0 || (flush == Z_FINISH && status == Z_OK)));
+      if (done || status == Z_STREAM_ERROR) break;
+    }
   };
   for (int32_t y = 0; y < rows.image.height && out.ok(); ++y) {
     rows.Make(y, row.data());
     // A row may be longer than zlib takes at once.
-    for (size_t at = 0; at < row.size() && out.ok();) {
+    for (size_t at = 0; at < row.size();) {
       const size_t piece = std::min<size_t>(row.size() - at, size_t{1} << 30);
       stream.next_in = row.data() + at;
       stream.avail_in = uInt(piece);
-      while (stream.avail_in > 0 && out.ok()) drain(Z_NO_FLUSH);
+      deflateAll(Z_NO_FLUSH);
       at += piece;
     }
   }
-  if (out.ok()) drain(Z_FINISH);
+  deflateAll(Z_FINISH);
   deflateEnd(&stream);
   out.Write(kEnd, sizeof kEnd);
   return {};
@@ -211,8 +222,9 @@ std::string Encode(AtomicFile& out, const Rows& rows, const uint8_t* colourTable
   // At most 2^31 x (1 + 4 x 2^31) bytes: held in 64 bits unsigned.
   const uint64_t filtered = uint64_t(rows.RowBytes()) * uint64_t(image.height);
   const std::vector<uint8_t> head = Head(rows, colourTable, transparentZero);
-  return filtered <= uint64_t(kWholeLimit) ? WriteWhole(out, rows, head, size_t(filtered))
-                                           : WriteStreamed(out, rows, head);
+  if (filtered <= uint64_t(kZlibBelow) || filtered > uint64_t(kWholeLimit))
+    return WriteStreamed(out, rows, head, filtered);
+  return WriteWhole(out, rows, head, size_t(filtered));
 }
 
 }  // namespace
