@@ -172,8 +172,14 @@ std::string WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<u
   if (deflateInit2(&stream, rows.kind.zlibLevel, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) !=
       Z_OK)
     return "out of memory";
-  std::vector<uint8_t> row(size_t(rows.RowBytes()));
-  std::vector<uint8_t> chunk(8 + std::min<uint64_t>(kStreamChunk, filtered + 1024) + 4);
+  std::vector<uint8_t> row, chunk;
+  try {
+    row.resize(size_t(rows.RowBytes()));
+    chunk.resize(8 + std::min<uint64_t>(kStreamChunk, filtered + 1024) + 4);
+  } catch (const std::bad_alloc&) {
+    deflateEnd(&stream);
+    return "out of memory";
+  }
   const size_t room = chunk.size() - 12;
   out.Write(head.data(), head.size());
   stream.next_out = chunk.data() + 8;
