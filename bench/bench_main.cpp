@@ -23,12 +23,12 @@
 #include "bench/child_process.h"
 #include "bench/measurements.h"
 #include "bench/pack_ratio.h"
+#include "bench/output_files.h"
 #include "bench/paths.h"
 #include "bench/scaling.h"
 #include "bench/sprite_archives.h"
 #include "bench/table.h"
 #include "bench/timing.h"
-#include "tests/support/def_writer.h"
 
 namespace dw::bench {
 namespace {
@@ -238,8 +238,16 @@ void MeasureCompositionTargets(const BenchArchive& archive, const Options& optio
   report.Note(l, "compose 2,000", twoThousand.problem);
 }
 
+// The run's own folder under the system's temporary folder, removed at the end.
+struct WorkFolder {
+  std::string folder = FreshFolder(std::filesystem::temp_directory_path().string(),
+                                   "duskweave-bench");
+  ~WorkFolder() { RemoveFolder(folder); }
+  const std::string& path() const { return folder; }
+};
+
 int Run(const Options& options) {
-  dw::testing::TempDir temp;
+  const WorkFolder temp;
   Options run = options;
   run.bench.workFolder = temp.path();
   if (options.keep) {

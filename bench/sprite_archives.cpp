@@ -1,21 +1,23 @@
 #include "bench/sprite_archives.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <utility>
 #include <vector>
 
-#include "tests/support/def_writer.h"
+#include "pack/def_builder.h"
+#include "pack/frame_encoder.h"
 
 namespace dw::bench {
 namespace {
 
-using dw::testing::ArchiveSpec;
-using dw::testing::Block;
-using dw::testing::DirectoryEntry;
-using dw::testing::RowRuns;
-using dw::testing::Run;
-using dw::testing::SpriteFrame;
+using pack::ArchivePlan;
+using pack::BlockPlan;
+using pack::DirectoryEntry;
+using pack::StoredFrame;
 
 constexpr uint8_t kBackground = 0;
 constexpr uint8_t kShadow = 1;  // stored as a fill run with code 1, as shadows are
@@ -44,7 +46,7 @@ ShapeParams ParamsFor(Shape shape) {
     case Shape::Terrain:
       return {"terrain", "tt", 300, 300, 32, 32, 32, 32, 0, {0}, 1, false, true};
     case Shape::Synthetic:
-      return {"synthetic", "sy", 10000, 10000, 32, 32, 30, 30, 2, {0, 1, 3}, 20, true, false};
+      return {"synthetic", "sy", 10000, 10000, 32, 32, 30, 30, 2, {0, 1, 2}, 20, true, false};
     case Shape::Compose64:
       return {"compose64", "cp", 2000, 2000, 64, 64, 56, 60, 4, {1, 3}, 8, false, false};
   }
@@ -93,57 +95,68 @@ std::vector<uint8_t> SpritePixels(int32_t w, int32_t h, int frame, bool solid) {
   return px;
 }
 
-// Background and shadow become fill runs with their own codes; everything else
-// is a literal run.
-RowRuns SpriteRuns(const uint8_t* row, int width) {
-  RowRuns runs;
-  int x = 0;
-  while (x < width) {
-    int end = x + 1;
-    if (row[x] == kBackground || row[x] == kShadow) {
-      while (end < width && row[end] == row[x]) ++end;
-      runs.push_back(Run{row[x] == kShadow ? 1 : 0, end - x, {}});
-    } else {
-      while (end < width && row[end] != kBackground && row[end] != kShadow) ++end;
-      runs.push_back(Run{0, end - x, std::vector<uint8_t>(row + x, row + end)});
-    }
-    x = end;
+// Archives are built by the packer's own encoder: indices 0 to 7 (background,
+// shadow) become fill runs of their codes, as in the game's files.
+std::vector<uint8_t> Encode(int32_t width, int32_t height, std::vector<uint8_t> pixels,
+                            int32_t compression) {
+  std::string error;
+  std::optional<std::vector<uint8_t>> data = pack::EncodeFrame(
+      pack::PixelRect{width, height, std::move(pixels)}, pack::EncodeOptions{compression, true},
+      error);
+  if (!data) {
+    std::cerr << "bench: cannot encode a frame: " << error << '\n';
+    std::exit(2);
   }
-  return runs;
+  return std::move(*data);
 }
 
-SpriteFrame MakeSpriteFrame(const ShapeParams& p, int index) {
-  SpriteFrame f;
-  f.compression = p.compressions[size_t(index) % p.compressions.size()];
-  f.fullWidth = p.fullWidth;
-  f.fullHeight = p.fullHeight;
+// The archive plan with the palette every benchmark archive has: entry i is
+// (i, 255 - i, 7 * i mod 256), every colour distinct.
+ArchivePlan PlanOf(int32_t width, int32_t height) {
+  ArchivePlan plan;
+  plan.archiveType = 0x42;
+  plan.width = width;
+  plan.height = height;
+  for (int i = 0; i < 256; ++i) {
+    plan.palette[size_t(3 * i)] = uint8_t(i);
+    plan.palette[size_t(3 * i + 1)] = uint8_t(255 - i);
+    plan.palette[size_t(3 * i + 2)] = uint8_t(7 * i);
+  }
+  return plan;
+}
+
+int64_t WritePlan(const ArchivePlan& plan, const std::string& path) {
+  std::string error;
+  const std::optional<std::vector<uint8_t>> bytes = pack::BuildDef(plan, error);
+  if (!bytes) {
+    std::cerr << "bench: cannot build " << path << ": " << error << '\n';
+    std::exit(2);
+  }
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
+  return int64_t(bytes->size());
+}
+
+pack::FrameName NameOf(const std::string& name) {
+  return *pack::NameField(name);
+}
+
+StoredFrame MakeSpriteFrame(const ShapeParams& p, int index) {
+  StoredFrame f;
+  FrameHeader& h = f.head;
+  h.compression = p.compressions[size_t(index) % p.compressions.size()];
+  h.fullWidth = p.fullWidth;
+  h.fullHeight = p.fullHeight;
   const int span = 2 * p.jitter + 1;
-  f.width = p.width - (p.jitter ? (index * 7) % span : 0);
-  f.height = p.height - (p.jitter ? (index * 5) % span : 0);
+  h.width = p.width - (p.jitter ? (index * 7) % span : 0);
+  h.height = p.height - (p.jitter ? (index * 5) % span : 0);
   // Well-formed: the stored rectangle always lies inside the full image.
-  const int32_t spareColumns = p.fullWidth - f.width;
-  f.leftMargin =
+  const int32_t spareColumns = p.fullWidth - h.width;
+  h.leftMargin =
       std::clamp(spareColumns / 2 - (p.jitter ? index % (p.jitter + 1) : 0), 0, spareColumns);
-  f.topMargin = (p.fullHeight - f.height) / 2;
-  f.pixels = SpritePixels(f.width, f.height, index, p.solid);
-  std::vector<RowRuns> rows;
-  if (f.compression != 0) {
-    for (int32_t y = 0; y < f.height; ++y)
-      rows.push_back(SpriteRuns(f.pixels.data() + size_t(y) * size_t(f.width), f.width));
-  }
-  switch (f.compression) {
-    case 0:
-      f.data = f.pixels;
-      break;
-    case 1:
-      f.data = dw::testing::EncodeByteRuns(rows);
-      break;
-    case 3:
-      f.data = dw::testing::EncodeSegmentedRuns(rows, f.width);
-      break;
-    default:
-      break;
-  }
+  h.topMargin = (p.fullHeight - h.height) / 2;
+  f.data = Encode(h.width, h.height, SpritePixels(h.width, h.height, index, p.solid),
+                  h.compression);
   return f;
 }
 
@@ -193,36 +206,29 @@ BenchArchive WriteSyntheticArchive(int32_t frames, const std::string& label,
 
 BenchArchive WriteSingleFrameArchive(int32_t side, const std::string& label,
                                      const std::string& folder) {
-  ArchiveSpec plan;
-  plan.width = side;
-  plan.height = side;
-  SpriteFrame f;
-  f.compression = 1;
-  f.fullWidth = f.fullHeight = f.width = f.height = side;
-  // Each row: background, a 64-pixel literal band that wanders, background.
-  std::vector<RowRuns> rows(static_cast<size_t>(side));
+  ArchivePlan plan = PlanOf(side, side);
+  StoredFrame f;
+  f.head.compression = 1;
+  f.head.fullWidth = f.head.fullHeight = f.head.width = f.head.height = side;
+  // Each row: background, a 64-pixel band of colour that wanders, background.
+  std::vector<uint8_t> pixels(size_t(side) * size_t(side), kBackground);
   constexpr int kBand = 64;
   for (int32_t y = 0; y < side; ++y) {
-    std::vector<uint8_t> band(static_cast<size_t>(kBand));
-    for (int x = 0; x < kBand; ++x) band[size_t(x)] = uint8_t(64 + (x / 5 + y / 7) % 16);
     const int left = (side - kBand) / 2 + int(y % 97) - 48;
-    rows[size_t(y)] = {Run{0, left, {}}, Run{0, kBand, band}, Run{0, side - kBand - left, {}}};
+    for (int x = 0; x < kBand; ++x)
+      pixels[size_t(y) * size_t(side) + size_t(left + x)] = uint8_t(64 + (x / 5 + y / 7) % 16);
   }
-  f.data = dw::testing::EncodeByteRuns(rows);
+  f.data = Encode(side, side, std::move(pixels), 1);
   plan.frames.push_back(std::move(f));
-  Block block;
-  DirectoryEntry entry;
-  entry.name = "big.pcx";
-  block.entries.push_back(entry);
+  BlockPlan block;
+  block.entries.push_back(DirectoryEntry{NameOf("big.pcx"), 0});
   plan.blocks.push_back(std::move(block));
   BenchArchive out;
   out.label = label;
   out.description = "1 frame of " + std::to_string(side) + "x" + std::to_string(side) +
                     ", compression 1";
   out.path = folder + "/" + label + ".def";
-  const std::vector<uint8_t> bytes = dw::testing::BuildArchive(plan);
-  dw::testing::WriteFile(out.path, bytes);
-  out.fileSize = int64_t(bytes.size());
+  out.fileSize = WritePlan(plan, out.path);
   out.entries = 1;
   return out;
 }
@@ -230,34 +236,26 @@ BenchArchive WriteSingleFrameArchive(int32_t side, const std::string& label,
 namespace {
 
 BenchArchive WriteArchiveOf(const ShapeParams& p, const std::string& folder) {
-  ArchiveSpec plan;
-  plan.archiveType = 0x42;
-  plan.width = p.fullWidth;
-  plan.height = p.fullHeight;
+  ArchivePlan plan = PlanOf(p.fullWidth, p.fullHeight);
   for (int i = 0; i < p.distinct; ++i) plan.frames.push_back(MakeSpriteFrame(p, i));
 
   const int perBlock = (p.entries + p.blocks - 1) / p.blocks;
   for (int e = 0; e < p.entries; ++e) {
     if (e % perBlock == 0) {
-      plan.blocks.push_back(Block{});
+      plan.blocks.push_back(BlockPlan{});
       plan.blocks.back().identifier = int32_t(plan.blocks.size() - 1);
     }
     // 7919 is prime and shares no factor with the entry counts used here, so
     // the scrambled order is still a permutation.
     const int frame = p.scramble ? int((int64_t(e) * 7919) % p.entries) : e % p.distinct;
-    DirectoryEntry entry;
-    entry.name = FrameName(p, e);
-    entry.frame = frame;
-    plan.blocks.back().entries.push_back(std::move(entry));
+    plan.blocks.back().entries.push_back(DirectoryEntry{NameOf(FrameName(p, e)), size_t(frame)});
   }
 
   BenchArchive out;
   out.label = p.label;
   out.description = Describe(p);
   out.path = folder + "/" + p.label + ".def";
-  const std::vector<uint8_t> bytes = dw::testing::BuildArchive(plan);
-  dw::testing::WriteFile(out.path, bytes);
-  out.fileSize = int64_t(bytes.size());
+  out.fileSize = WritePlan(plan, out.path);
   out.entries = p.entries;
   return out;
 }

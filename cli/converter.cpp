@@ -271,11 +271,20 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
   pack->add_flag(
       "--dither", packRequest.dither,
       "With --from-folder and no palette: dither the images to the palette made for them");
+  std::vector<std::string> packMore;
+  pack->add_option("MORE", packMore,
+                   "With --batch: more inputs; the last path is then the folder the archives go "
+                   "to, each named after its manifest or folder (NAME.def)");
+  bool packBatch = false;
+  PackBatchRequest packBatchRequest;
+  pack->add_flag("--batch", packBatch, "Pack several manifests or folders, one archive each");
+  AddJobs(*pack, packBatchRequest.jobs, "With --batch: inputs packed at once (default: one per core)");
   pack->add_flag("-q,--quiet", quiet, "Print errors and warnings only");
   pack->footer(
       "Examples:\n  duskweave-convert export --manifest --keep-special creature.def out/\n"
       "  duskweave-convert pack out/creature.json creature.def\n"
-      "  duskweave-convert pack --from-folder frames/ creature.def");
+      "  duskweave-convert pack --from-folder frames/ creature.def\n"
+      "  duskweave-convert pack --batch --jobs 2 out/*.json packed/");
 
   AnimRequest animRequest;
   std::vector<std::string> animPaths;
@@ -407,6 +416,18 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
       return kUsageStatus;
     }
     return RunExport(exportRequest, messages);
+  }
+  if (pack->parsed() && packBatch) {
+    packBatchRequest.inputs = {packRequest.input, packRequest.output};
+    packBatchRequest.inputs.insert(packBatchRequest.inputs.end(), packMore.begin(), packMore.end());
+    packBatchRequest.outputFolder = packBatchRequest.inputs.back();
+    packBatchRequest.inputs.pop_back();
+    packBatchRequest.fromFolder = packRequest.fromFolder;
+    return RunPackBatch(packBatchRequest, messages);
+  }
+  if (pack->parsed() && !packMore.empty()) {
+    messages.Error("pack takes one input and one archive; for several, add --batch");
+    return messages.ExitStatus();
   }
   if (pack->parsed()) return RunPack(packRequest, messages);
   if (anim->parsed()) {

@@ -8,7 +8,7 @@ DUSKWEAVE_BUILD_PACKAGES=(
   cmake make g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
   libcli11-dev nlohmann-json3-dev libpng-dev libgif-dev libwebp-dev zlib1g-dev
-  libimagequant-dev help2man
+  libimagequant-dev libdeflate-dev help2man
   fonts-dejavu-core fonts-dejavu-extra
 )
 DUSKWEAVE_TEST_PACKAGES=(

@@ -91,4 +91,15 @@ struct PackRequest {
 };
 int RunPack(const PackRequest& request, Messages& messages);
 
+// `pack --batch INPUT... OUTDIR`: every input packed as by `pack`, on up to
+// `jobs` threads, into OUTDIR/NAME.def, NAME being the manifest's file name
+// without its extension or the folder's name; messages in input order.
+struct PackBatchRequest {
+  std::vector<std::string> inputs;
+  std::string outputFolder;
+  bool fromFolder = false;
+  int jobs = 0;  // 0: one per core
+};
+int RunPackBatch(const PackBatchRequest& request, Messages& messages);
+
 }  // namespace dw::cli

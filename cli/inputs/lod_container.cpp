@@ -1,9 +1,11 @@
 #include "cli/inputs/lod_container.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "archive/byte_cursor.h"
 #include "archive/little_endian.h"
@@ -36,9 +38,13 @@ std::string Bytes(int64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " 
 
 ExtractedEntry Failed(std::string error) { return ExtractedEntry{{}, std::move(error)}; }
 
+// Deflate makes at most 1032 bytes of one: a stated size beyond that is a lie
+// that must not cost memory.
+constexpr uint64_t kMostInflatedPerByte = 1032;
+
 // Inflates into one buffer of the stated size, reserved once and filled only
 // with what the stream gives: no doubling, no zeros written ahead.
-ExtractedEntry Inflate(const uint8_t* data, uint32_t compressedSize, uint32_t size) {
+ExtractedEntry InflateWithReasons(const uint8_t* data, uint32_t compressedSize, uint32_t size) {
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return Failed("cannot start inflating the entry");
   std::vector<uint8_t> out;
@@ -79,6 +85,24 @@ ExtractedEntry Inflate(const uint8_t* data, uint32_t compressedSize, uint32_t si
   }
   inflateEnd(&stream);
   if (!error.empty()) return Failed(std::move(error));
+  return ExtractedEntry{std::move(out), {}};
+}
+
+// Inflates the entry in one call straight into a buffer of its stated size,
+// several times faster than zlib's inflate. A stream it refuses, or one whose
+// stated size it could never reach, goes through zlib to say what is wrong.
+ExtractedEntry Inflate(const uint8_t* data, uint32_t compressedSize, uint32_t size) {
+  if (uint64_t{size} > (uint64_t{compressedSize} + 1) * kMostInflatedPerByte)
+    return InflateWithReasons(data, compressedSize, size);
+  thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)>
+      decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+  if (decompressor == nullptr) return Failed("cannot start inflating the entry");
+  std::vector<uint8_t> out(size);
+  size_t got = 0;
+  if (libdeflate_zlib_decompress(decompressor.get(), data, compressedSize, out.data(), size,
+                                 &got) != LIBDEFLATE_SUCCESS ||
+      got != size)
+    return InflateWithReasons(data, compressedSize, size);
   return ExtractedEntry{std::move(out), {}};
 }
 

@@ -60,7 +60,8 @@ struct ExtractedEntry {
 // The entry's uncompressed bytes from the container's bytes. Fails (with
 // nothing kept) when the data lies outside the file, its size passes
 // maxBytes, or the zlib stream is damaged, inflates past the stated size or
-// ends short of it. Memory grows only with the bytes really inflated.
+// ends short of it. Memory grows only with the bytes really inflated, or with
+// the stated size where the compressed bytes could reach it.
 ExtractedEntry ExtractLodEntry(const std::vector<uint8_t>& container, const LodEntry& entry,
                                int64_t maxBytes);
 

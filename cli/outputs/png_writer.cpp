@@ -1,115 +1,236 @@
 #include "cli/outputs/png_writer.h"
 
-#include "archive/bmp_layout.h"
-#include "archive/little_endian.h"
-
-#include <png.h>
+#include <libdeflate.h>
 #include <zlib.h>
 
-#include <cerrno>
-#include <csetjmp>
-#include <cstdio>
-#include <cstring>
-#include <vector>
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "archive/bmp_layout.h"
+#include "archive/little_endian.h"
 
 namespace dw::cli {
 namespace {
 
-constexpr int64_t kPixelOffset = kBmpPixelOffset;
-constexpr int kMessageSize = 256;
-
-uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
-  return le::GetU32(bytes.data() + at);
-}
-
-uint16_t Get16(const std::vector<uint8_t>& bytes, size_t at) {
-  return le::GetU16(bytes.data() + at);
-}
-
-void OnPngError(png_structp png, png_const_charp message) {
-  auto* sink = static_cast<char*>(png_get_error_ptr(png));
-  std::snprintf(sink, kMessageSize, "%s", message);
-  png_longjmp(png, 1);
-}
-
-void OnPngWarning(png_structp, png_const_charp) {}
-
-// What the encoder writes: the image's indices as they are, or each index
-// through colours as RGBA (then rgbaRow holds one converted row).
-struct Target {
-  const png_color* palette = nullptr;  // palettised when set
-  bool transparentZero = false;
-  const Rgba* colours = nullptr;  // RGBA when set
-  png_bytep rgbaRow = nullptr;
-  bool rgb = false;  // the image's rows are red, green, blue, top row first
+// What the rows of the PNG hold, and how they are deflated, chosen by
+// measurement on the benchmark's real-shaped sprites (bench/run.sh
+// --paths-only, docs/performance.md): rows unfiltered (on sprites, filters made
+// files larger and slower); palettised rows at libdeflate's level 7, the
+// fastest whose files are no larger than zlib's level 6 gave; RGBA rows at
+// level 2, faster than zlib's level 3 and a fifth smaller.
+struct Kind {
+  uint8_t colourType = 3;  // 2 RGB, 3 palettised, 6 RGBA
+  int channels = 1;
+  int level = 6;       // libdeflate's
+  int zlibLevel = 6;   // zlib's, for images deflated a row at a time
 };
 
-// Kept free of objects with destructors: libpng leaves it by longjmp on errors.
-bool EncodePng(std::FILE* file, const BmpView& image, const Target& target, char* message) {
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
-  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    std::snprintf(message, kMessageSize, "out of memory");
-    return false;
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  const bool rgba = target.colours != nullptr;
-  // Chosen by measurement on sprites (bench/run.sh --paths-only, docs/performance.md).
-  // Palettised: level 6 is the smallest; every faster level or strategy (levels 1-5,
-  // filtered, run-length) makes the files 3% to 55% larger. RGBA rows are four
-  // times as long and mostly transparent: level 3 encodes them in half the time of
-  // level 6 (run-length triples the size), which keeps --alpha and --layers near
-  // the palettised export at files about 1.8 times those of level 6.
-  png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
-  png_set_compression_level(png, rgba ? 3 : 6);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8,
-               rgba         ? PNG_COLOR_TYPE_RGBA
-               : target.rgb ? PNG_COLOR_TYPE_RGB
-                            : PNG_COLOR_TYPE_PALETTE,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_byte alpha[1] = {0};
-  if (!rgba && !target.rgb) {
-    png_set_PLTE(png, info, target.palette, 256);
-    if (target.transparentZero) png_set_tRNS(png, info, alpha, 1, nullptr);
-  }
-  png_write_info(png, info);
-  // PNG stores the top row first, the BMP the bottom row.
-  for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* indices =
-        image.pixels + (target.rgb ? y : int64_t{image.height} - 1 - y) * image.stride;
-    if (!rgba) {
-      png_write_row(png, indices);
-      continue;
-    }
-    for (int32_t x = 0; x < image.width; ++x)
-      std::memcpy(target.rgbaRow + 4 * int64_t{x}, &target.colours[indices[x]], 4);
-    png_write_row(png, target.rgbaRow);
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return true;
+constexpr Kind kPalettised{3, 1, 7, 6};
+constexpr Kind kRgba{6, 4, 2, 3};
+constexpr Kind kRgb{2, 3, 6, 6};
+
+// Images of at most kZlibBelow bytes of filtered rows (32 x 32 tiles) go
+// through zlib: its output is a tenth smaller there than libdeflate's. Those
+// past kWholeLimit go through zlib as well, a row at a time: whole, they would
+// take twice their size again in memory. libdeflate takes the rest whole.
+constexpr int64_t kZlibBelow = 2048;
+constexpr int64_t kWholeLimit = int64_t{16} << 20;
+constexpr size_t kStreamChunk = size_t{1} << 20;
+
+constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+void PutBig32(uint8_t* at, uint32_t value) {
+  at[0] = uint8_t(value >> 24);
+  at[1] = uint8_t(value >> 16);
+  at[2] = uint8_t(value >> 8);
+  at[3] = uint8_t(value);
 }
 
-// Encodes the image into the file; a failed write is the file's own error.
-std::string WriteFile(AtomicFile& out, const BmpView& image, const Target& target) {
+// Lays a chunk out in place: at[0..7] its length and type, then dataSize bytes
+// of data already there, then the CRC written at at[8 + dataSize]. Returns the
+// chunk's whole size.
+size_t SealChunk(uint8_t* at, const char* type, size_t dataSize) {
+  PutBig32(at, uint32_t(dataSize));
+  std::memcpy(at + 4, type, 4);
+  PutBig32(at + 8 + dataSize, uint32_t(libdeflate_crc32(0, at + 4, dataSize + 4)));
+  return dataSize + 12;
+}
+
+// The rows of an image in PNG order (top first), each as its filter byte and
+// bytes of pixels.
+struct Rows {
+  const BmpView& image;
+  Kind kind;
+  const Rgba* colours = nullptr;  // RGBA through this table
+  bool topDown = false;           // the source's rows are stored top first
+
+  int64_t RowBytes() const { return 1 + int64_t{image.width} * kind.channels; }
+
+  void Make(int32_t y, uint8_t* out) const {
+    const uint8_t* source =
+        image.pixels + (topDown ? y : int64_t{image.height} - 1 - y) * image.stride;
+    out[0] = 0;  // no filter
+    uint8_t* pixels = out + 1;
+    const int64_t bytes = RowBytes() - 1;
+    if (colours != nullptr) {
+      for (int32_t x = 0; x < image.width; ++x)
+        std::memcpy(pixels + 4 * int64_t{x}, &colours[source[x]], 4);
+    } else {
+      std::memcpy(pixels, source, size_t(bytes));
+    }
+  }
+};
+
+// Signature, IHDR, and for palettised images PLTE and tRNS, into head.
+std::vector<uint8_t> Head(const Rows& rows, const uint8_t* colourTable, bool transparentZero) {
+  std::vector<uint8_t> head(8 + 25 + 12 + 768 + 13);
+  std::memcpy(head.data(), kSignature, 8);
+  size_t at = 8;
+  uint8_t* ihdr = head.data() + at + 8;
+  PutBig32(ihdr, uint32_t(rows.image.width));
+  PutBig32(ihdr + 4, uint32_t(rows.image.height));
+  ihdr[8] = 8;  // bits per channel or index
+  ihdr[9] = rows.kind.colourType;
+  ihdr[10] = ihdr[11] = ihdr[12] = 0;  // deflate, adaptive filtering, no interlace
+  at += SealChunk(head.data() + at, "IHDR", 13);
+  if (rows.kind.colourType == 3) {
+    uint8_t* plte = head.data() + at + 8;
+    for (int i = 0; i < 256; ++i) {
+      // The colour table holds blue, green, red, unused.
+      plte[3 * i] = colourTable != nullptr ? colourTable[4 * i + 2] : 0;
+      plte[3 * i + 1] = colourTable != nullptr ? colourTable[4 * i + 1] : 0;
+      plte[3 * i + 2] = colourTable != nullptr ? colourTable[4 * i] : 0;
+    }
+    at += SealChunk(head.data() + at, "PLTE", 768);
+    if (transparentZero) {
+      head[at + 8] = 0;  // index 0 fully transparent, the others opaque
+      at += SealChunk(head.data() + at, "tRNS", 1);
+    }
+  }
+  head.resize(at);
+  return head;
+}
+
+constexpr uint8_t kEnd[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+
+// One compressor per thread and level, kept between images: making one
+// clears tables far larger than a small sprite.
+libdeflate_compressor* CompressorFor(int level) {
+  struct Compressors {
+    std::array<libdeflate_compressor*, 13> byLevel{};
+    ~Compressors() {
+      for (libdeflate_compressor* c : byLevel) libdeflate_free_compressor(c);
+    }
+  };
+  thread_local Compressors compressors;
+  libdeflate_compressor*& c = compressors.byLevel[size_t(level)];
+  if (c == nullptr) c = libdeflate_alloc_compressor(level);
+  return c;
+}
+
+// The whole image deflated at once into one IDAT chunk, the file written with
+// one call. The filtered rows and the file are built in buffers kept by the
+// thread (at most twice kWholeLimit and a little more).
+std::string WriteWhole(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
+                       size_t filtered) {
+  thread_local std::vector<uint8_t> raw;
+  thread_local std::vector<uint8_t> file;
+  libdeflate_compressor* compressor = CompressorFor(rows.kind.level);
+  if (compressor == nullptr) return "out of memory";
+  const size_t bound = libdeflate_zlib_compress_bound(compressor, filtered);
+  try {
+    if (raw.size() < filtered) raw.resize(filtered);
+    if (file.size() < head.size() + 12 + bound + sizeof kEnd)
+      file.resize(head.size() + 12 + bound + sizeof kEnd);
+  } catch (const std::bad_alloc&) {
+    return "out of memory";
+  }
+  const int64_t rowBytes = rows.RowBytes();
+  for (int32_t y = 0; y < rows.image.height; ++y) rows.Make(y, raw.data() + y * rowBytes);
+  std::memcpy(file.data(), head.data(), head.size());
+  uint8_t* idat = file.data() + head.size();
+  const size_t deflated = libdeflate_zlib_compress(compressor, raw.data(), filtered, idat + 8, bound);
+  if (deflated == 0) return "the image could not be compressed";
+  size_t size = head.size() + SealChunk(idat, "IDAT", deflated);
+  std::memcpy(file.data() + size, kEnd, sizeof kEnd);
+  size += sizeof kEnd;
+  out.Write(file.data(), size);  // a failed write is the file's own error
+  return {};
+}
+
+// An image deflated by zlib a row at a time, in IDAT chunks of at most
+// kStreamChunk bytes, with a window no larger than the image needs (the same
+// output, less to set up for a small image).
+std::string WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
+                          uint64_t filtered) {
+  int windowBits = 9;
+  while (windowBits < 15 && (uint64_t{1} << windowBits) < filtered) ++windowBits;
+  z_stream stream{};
+  if (deflateInit2(&stream, rows.kind.zlibLevel, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK)
+    return "out of memory";
+  std::vector<uint8_t> row, chunk;
+  try {
+    row.resize(size_t(rows.RowBytes()));
+    chunk.resize(8 + std::min<uint64_t>(kStreamChunk, filtered + 1024) + 4);
+  } catch (const std::bad_alloc&) {
+    deflateEnd(&stream);
+    return "out of memory";
+  }
+  const size_t room = chunk.size() - 12;
+  out.Write(head.data(), head.size());
+  stream.next_out = chunk.data() + 8;
+  stream.avail_out = uInt(room);
+  // Deflates what is in stream.next_in, writing each chunk once it is full,
+  // and the last one when finishing.
+  const auto deflateAll = [&](int flush) {
+    int status = Z_OK;
+    while (out.ok()) {
+      status = deflate(&stream, flush);
+      const bool done = flush == Z_FINISH ? status == Z_STREAM_END : stream.avail_in == 0;
+      if (stream.avail_out == 0 || (done && flush == Z_FINISH)) {
+        const size_t got = room - stream.avail_out;
+        SealChunk(chunk.data(), "IDAT", got);
+        out.Write(chunk.data(), got + 12);
+        stream.next_out = chunk.data() + 8;
+        stream.avail_out = uInt(room);
+      }
+      if (done || status == Z_STREAM_ERROR) break;
+    }
+  };
+  for (int32_t y = 0; y < rows.image.height && out.ok(); ++y) {
+    rows.Make(y, row.data());
+    // A row may be longer than zlib takes at once.
+    for (size_t at = 0; at < row.size();) {
+      const size_t piece = std::min<size_t>(row.size() - at, size_t{1} << 30);
+      stream.next_in = row.data() + at;
+      stream.avail_in = uInt(piece);
+      deflateAll(Z_NO_FLUSH);
+      at += piece;
+    }
+  }
+  deflateAll(Z_FINISH);
+  deflateEnd(&stream);
+  out.Write(kEnd, sizeof kEnd);
+  return {};
+}
+
+std::string Encode(AtomicFile& out, const Rows& rows, const uint8_t* colourTable,
+                   bool transparentZero) {
+  const BmpView& image = rows.image;
   if (image.width <= 0 || image.height <= 0) {
     return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
            " pixels cannot be stored as PNG";
   }
-  std::FILE* file = out.file();
-  if (file == nullptr) return {};  // the file says why
-  char message[kMessageSize] = {};
-  return EncodePng(file, image, target, message) ? std::string() : std::string(message);
+  // At most 2^31 x (1 + 4 x 2^31) bytes: held in 64 bits unsigned.
+  const uint64_t filtered = uint64_t(rows.RowBytes()) * uint64_t(image.height);
+  const std::vector<uint8_t> head = Head(rows, colourTable, transparentZero);
+  if (filtered <= uint64_t(kZlibBelow) || filtered > uint64_t(kWholeLimit))
+    return WriteStreamed(out, rows, head, filtered);
+  return WriteWhole(out, rows, head, size_t(filtered));
 }
 
 }  // namespace
@@ -120,9 +241,9 @@ std::string WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const ui
   view.height = height;
   view.stride = int64_t{width} * 3;
   view.pixels = rgb;
-  Target target;
-  target.rgb = true;
-  return WriteFile(out, view, target);
+  Rows rows{view, kRgb};
+  rows.topDown = true;
+  return Encode(out, rows, nullptr, false);
 }
 
 BmpView ViewOf(const IndexedImage& image) {
@@ -136,50 +257,41 @@ BmpView ViewOf(const IndexedImage& image) {
 }
 
 bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error) {
-  if (bmp.size() < static_cast<size_t>(kPixelOffset) || bmp[0] != 'B' || bmp[1] != 'M') {
+  if (bmp.size() < size_t(kBmpPixelOffset) || bmp[0] != 'B' || bmp[1] != 'M') {
     error = "the decoded image is not a BMP image";
     return false;
   }
-  const auto width = static_cast<int32_t>(Get32(bmp, 18));
-  const auto height = static_cast<int32_t>(Get32(bmp, 22));
-  if (Get32(bmp, 10) != kPixelOffset || Get16(bmp, 28) != 8 || Get32(bmp, 30) != 0 || width < 0 ||
-      height < 0) {
+  const uint8_t* info = bmp.data() + kBmpFileHeaderSize;
+  const auto width = static_cast<int32_t>(le::GetU32(info + kInfoWidth));
+  const auto height = static_cast<int32_t>(le::GetU32(info + kInfoHeight));
+  if (le::GetU32(bmp.data() + 10) != uint32_t(kBmpPixelOffset) ||
+      le::GetU16(info + kInfoBitCount) != 8 || le::GetU32(info + kInfoCompression) != 0 ||
+      width < 0 || height < 0) {
     error = "the decoded image is not an uncompressed 8-bit image";
     return false;
   }
   const int64_t stride = (int64_t{width} + 3) / 4 * 4;
-  if (kPixelOffset + stride * height > static_cast<int64_t>(bmp.size())) {
+  if (kBmpPixelOffset + stride * height > static_cast<int64_t>(bmp.size())) {
     error = "the decoded image is shorter than its header says";
     return false;
   }
   view.width = width;
   view.height = height;
   view.stride = stride;
-  view.colourTable = bmp.data() + 54;
-  view.pixels = bmp.data() + kPixelOffset;
+  view.colourTable = bmp.data() + kBmpHeaderSize;
+  view.pixels = bmp.data() + kBmpPixelOffset;
   return true;
 }
 
 std::string WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
-  png_color palette[256];
-  for (int i = 0; i < 256 && image.colourTable != nullptr; ++i) {
-    palette[i].red = image.colourTable[4 * i + 2];
-    palette[i].green = image.colourTable[4 * i + 1];
-    palette[i].blue = image.colourTable[4 * i];
-  }
-  Target target;
-  target.palette = palette;
-  target.transparentZero = transparentZero;
-  return WriteFile(out, image, target);
+  return Encode(out, Rows{image, kPalettised}, image.colourTable, transparentZero);
 }
 
 std::string WriteRgbaPng(AtomicFile& out, const BmpView& image,
                          const std::array<Rgba, 256>& colours) {
-  std::vector<png_byte> row(size_t(std::max(image.width, 0)) * 4);
-  Target target;
-  target.colours = colours.data();
-  target.rgbaRow = row.data();
-  return WriteFile(out, image, target);
+  Rows rows{image, kRgba};
+  rows.colours = colours.data();
+  return Encode(out, rows, nullptr, false);
 }
 
 }  // namespace dw::cli

@@ -1,9 +1,10 @@
-// Writing an 8-bit BMP image, as the frame decoder makes it, as a PNG file,
-// straight from its rows (no second copy of the image): either palettised
-// (bit depth 8, the BMP's colour table as palette, the same pixel indices row
-// for row, optionally index 0 fully transparent through tRNS) or as 8-bit
-// RGBA, each index through a table of colours. Rows are stored unfiltered:
-// on sprites that is faster and smaller than adaptive filters.
+// Writing an 8-bit BMP image, as the frame decoder makes it, as a PNG file:
+// either palettised (bit depth 8, the BMP's colour table as palette, the same
+// pixel indices row for row, optionally index 0 fully transparent through
+// tRNS) or as 8-bit RGBA, each index through a table of colours. Rows are
+// stored unfiltered: on sprites that is faster and smaller than filters. A
+// sprite's rows are gathered once, top first with their filter bytes, and
+// deflated in one call; the file is written with one call.
 #pragma once
 
 #include <array>

@@ -6,6 +6,8 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "cli/outputs/output_file.h"
@@ -46,8 +48,9 @@ bool ReadPngInto(std::FILE* file, PngContents& contents) {
     contents.transparency.assign(alpha, alpha + alphaCount);
   }
   png_bytepp rows = png_get_rows(png, info);
+  const size_t rowBytes = png_get_rowbytes(png, info);
   for (uint32_t y = 0; y < contents.height; ++y) {
-    contents.pixels.insert(contents.pixels.end(), rows[y], rows[y] + contents.width);
+    contents.pixels.insert(contents.pixels.end(), rows[y], rows[y] + rowBytes);
   }
   png_destroy_read_struct(&png, &info, nullptr);
   return true;
@@ -127,6 +130,66 @@ TEST_F(PngWriter, RefusesRowsThatDoNotFitAndReportsUnwritablePaths) {
   EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
   EXPECT_FALSE(error.empty());
 }
+
+// Every kind of image the encoder writes, small (deflated whole) and past
+// 16 MiB of rows (deflated a row at a time into several IDAT chunks): a strict
+// reader accepts the file, and it holds the pixels it was given.
+struct EncodedCase {
+  const char* name;
+  int kind;  // 0 palettised, 1 RGBA, 2 RGB
+  int32_t width, height;
+};
+
+class PngEncoding : public ::testing::TestWithParam<EncodedCase> {};
+
+TEST_P(PngEncoding, PassesPngcheckAndDecodesToThePixelsGiven) {
+  const EncodedCase& c = GetParam();
+  const int channels = c.kind == 0 ? 1 : c.kind == 1 ? 4 : 3;
+  // Runs of index 0 between runs of noise.
+  const int64_t stride = c.kind == 2 ? int64_t{c.width} * 3 : (int64_t{c.width} + 3) / 4 * 4;
+  std::vector<uint8_t> pixels(size_t(stride * c.height));
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = (i / 7) % 4 == 0 ? uint8_t(i * 2654435761u >> 24) : 0;
+  std::vector<uint8_t> table(256 * 4);
+  std::array<cli::Rgba, 256> colours{};
+  for (int i = 0; i < 256; ++i) {
+    table[4 * i] = uint8_t(i), table[4 * i + 1] = uint8_t(255 - i), table[4 * i + 2] = uint8_t(i / 2);
+    colours[size_t(i)] = {uint8_t(i / 2), uint8_t(255 - i), uint8_t(i), uint8_t(i == 0 ? 0 : 255)};
+  }
+  cli::BmpView view{c.width, c.height, stride, table.data(), pixels.data()};
+  TempDir dir;
+  const std::string path = dir.File("x.png");
+  const cli::WriteOutcome written = cli::WriteOutputFile(path, [&](AtomicFile& file) {
+    return c.kind == 0   ? cli::WritePng(file, view, true)
+           : c.kind == 1 ? cli::WriteRgbaPng(file, view, colours)
+                         : cli::WriteRgbPng(file, c.width, c.height, pixels.data());
+  });
+  ASSERT_TRUE(written.ok()) << written.error;
+  if (std::system("command -v pngcheck >/dev/null 2>&1") == 0) {
+    EXPECT_EQ(std::system(("pngcheck -q " + path + " >/dev/null").c_str()), 0);
+  }
+  const PngContents png = ReadPng(path);
+  ASSERT_EQ(png.pixels.size(), size_t(c.width) * size_t(c.height) * size_t(channels));
+  for (int32_t y = 0; y < c.height; ++y) {
+    // Palettised and RGBA images come from bottom-up rows, RGB from top-down ones.
+    const uint8_t* source = pixels.data() + (c.kind == 2 ? y : c.height - 1 - y) * stride;
+    const uint8_t* row = png.pixels.data() + size_t(y) * size_t(c.width) * size_t(channels);
+    for (int32_t x = 0; x < c.width * (c.kind == 1 ? 1 : channels); ++x) {
+      const bool same = c.kind == 1 ? std::memcmp(row + 4 * x, &colours[source[x]], 4) == 0
+                                    : row[x] == source[x];
+      ASSERT_TRUE(same) << "row " << y << ", byte " << x;
+    }
+  }
+  EXPECT_EQ(png.transparency, c.kind == 0 ? std::vector<uint8_t>{0} : std::vector<uint8_t>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PngEncoding,
+                         ::testing::Values(EncodedCase{"Palettised", 0, 33, 17},
+                                           EncodedCase{"PalettisedPast16MiB", 0, 4099, 4099},
+                                           EncodedCase{"Rgba", 1, 31, 9},
+                                           EncodedCase{"RgbaPast16MiB", 1, 2050, 2050},
+                                           EncodedCase{"Rgb", 2, 5, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace dw::testing

@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "tests/cli/cli_test_support.h"
+
+namespace dw::testing {
+namespace {
+
+// Each input becomes OUTDIR/NAME.def with the bytes a lone `pack` writes; one
+// that cannot be packed fails the run, its message in its place among the
+// others', and the rest are still written.
+TEST_F(EightFrameArchive, PackBatchWritesWhatLonePacksWriteWithMessagesInInputOrder) {
+  WriteArchive(dir, "other.def", plan);
+  ASSERT_EQ(RunCli({"export", "--manifest", "-q", archive, dir.File("a")}).status, 0);
+  ASSERT_EQ(RunCli({"export", "--manifest", "-q", dir.File("other.def"), dir.File("b")}).status, 0);
+  ASSERT_EQ(RunCli({"pack", "-q", dir.File("a/units.json"), dir.File("lone.def")}).status, 0);
+  const RunResult r = RunCli({"pack", "--batch", "--jobs", "2", dir.File("a/units.json"),
+                              dir.File("missing.json"), dir.File("b/other.json"), dir.File("p")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(FilesIn(dir.File("p")), (std::vector<std::string>{"other.def", "units.def"}));
+  EXPECT_EQ(ReadFile(dir.File("p/units.def")), ReadFile(dir.File("lone.def")));
+  EXPECT_EQ(ReadFile(dir.File("p/other.def")), ReadFile(dir.File("lone.def")));
+  const size_t first = r.err.find("p/units.def: "), missing = r.err.find("missing.json"),
+               last = r.err.find("p/other.def: ");
+  EXPECT_LT(first, missing) << r.err;
+  EXPECT_LT(missing, last) << r.err;
+  EXPECT_NE(last, std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace dw::testing
