@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -17,7 +19,9 @@
 #include "cli/inputs/archive_inputs.h"
 #include "cli/run/batch_runner.h"
 #include "cli/inputs/block_frames.h"
+#include "cli/commands/command.h"
 #include "cli/commands/commands.h"
+#include "cli/run/shared_options.h"
 #include "cli/run/diagnostic_report.h"
 #include "cli/inputs/open_archive.h"
 #include "cli/outputs/output_file.h"
@@ -271,6 +275,56 @@ int RunSheet(const SheetRequest& request, Messages& messages) {
   messages.Summary(std::to_string(files) + " file" + (files == 1 ? "" : "s") + " written into " +
                    request.outputFolder + (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
+}
+
+Command AddSheetCommand(CLI::App& app, bool& quiet) {
+  struct Options {
+    SheetRequest request;
+    std::vector<std::string> paths;
+  };
+  auto options = std::make_shared<Options>();
+  SheetRequest& request = options->request;
+  CLI::App* command = app.add_subcommand("sheet", "Write a sprite sheet PNG and a JSON atlas");
+  command->add_option("INPUT", options->paths, "DEF archives and folders of them, then OUTDIR")
+      ->required()
+      ->expected(1, -1);
+  command
+      ->add_option("--padding", request.padding, "Pixels between and around cells (default 1)")
+      ->check(CLI::Range(0, 1024))
+      ->type_name("N");
+  command
+      ->add_option("--max-size", request.maxSize,
+                   "Most pixels a page may be wide or tall (default 4096); rows wrap and "
+                   "further pages <stem>-1.png, ... open where one would pass it")
+      ->check(CLI::Range(16, 65535))
+      ->type_name("N");
+  command->add_flag("--crop", request.crop, "Cells hold the stored rectangles only");
+  command->add_flag("--alpha", request.alpha, "RGBA by the colour rule of export --alpha");
+  command->add_flag("--outline", request.outline,
+                    "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+  AddMaxOutput(*command, request.maxOutput);
+  AddJobs(*command, request.jobs,
+          "Archives converted at once (the output is the same for any number); default: one per "
+          "core");
+  AddQuiet(*command, quiet);
+  command->footer(
+      "One cell per stored frame (entries naming the same frame share it), a new row for\n"
+      "each block, frames in directory order; rows wrap and pages <stem>.png, <stem>-1.png,\n"
+      "... open so that no page passes --max-size. A frame too large for a page alone is\n"
+      "refused, naming the frame. The atlas <stem>.json lists the pages; each cell's page,\n"
+      "rectangle (x, y, w, h), full size, left/top offsets within the full frame and offset\n"
+      "in the archive; and every directory entry (table index, name, block, index in the\n"
+      "block, offset) with the cell it shows.\n\n"
+      "Example:\n  duskweave-convert sheet --crop --padding 2 creature.def sheets/");
+  return {command, [options](CommandContext& context) {
+            SheetRequest& request = options->request;
+            if (request.outline && !request.alpha)
+              return UsageError(context.err, "--outline goes with --alpha");
+            if (!SplitOutputFolder("sheet", options->paths, request.inputs, request.outputFolder,
+                                   context.err))
+              return kUsageStatus;
+            return RunSheet(request, context.messages);
+          }};
 }
 
 }  // namespace dw::cli

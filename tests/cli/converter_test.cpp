@@ -214,6 +214,21 @@ TEST_F(Usage, WrongUsageExitsTwo) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
 }
 
+// Every command takes -q the same way: the run's summary goes, the work is done.
+TEST_F(Usage, EveryCommandTakesQuiet) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"list", "-q", archive},
+        {"info", "-q", archive},
+        {"strip", "-q", archive, dir.File("s.bmp")},
+        {"export", "-q", archive, dir.File("e")},
+        {"anim", "-q", archive, dir.File("a")},
+        {"sheet", "-q", archive, dir.File("s")}}) {
+    const RunResult r = RunCli(args);
+    EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+    EXPECT_EQ(r.err, "") << args[0];
+  }
+}
+
 // The program's name leads, and a slip of the keyboard gets the closest name.
 TEST_F(Usage, MistypedCommandsAndOptionsSuggestTheClosestName) {
   const struct {
