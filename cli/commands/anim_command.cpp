@@ -122,7 +122,7 @@ Command AddAnimCommand(CLI::App& app, bool& quiet) {
       ->required()
       ->expected(1, -1);
   command->add_option("--format", options->format, "gif (default) or webp")
-      ->check(CLI::IsMember({"gif", "webp"}))
+      ->check(OneOf({"gif", "webp"}))
       ->type_name("FORMAT");
   command->add_flag("--alpha", request.alpha,
                     "WebP: colours and alpha by the colour rule of export --alpha (shadows)");
@@ -132,7 +132,7 @@ Command AddAnimCommand(CLI::App& app, bool& quiet) {
       ->add_option("--delay", request.delayMs,
                    "Milliseconds a frame shows (default 100); GIF rounds to hundredths of a "
                    "second and raises delays under 20 ms to 20")
-      ->check(CLI::Range(10, 60000))
+      ->check(WholeNumber(10, 60000))
       ->type_name("MS");
   AddMaxOutput(*command, request.maxOutput);
   AddJobs(*command, request.jobs,

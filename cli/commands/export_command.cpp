@@ -557,7 +557,7 @@ Command AddExportCommand(CLI::App& app, bool& quiet) {
   CLI::Option* frames = AddFrames(*command, options->frames);
   CLI::Option* format =
       command->add_option("--format", options->format, "Image format: bmp (default) or png")
-          ->check(CLI::IsMember({"bmp", "png"}))
+          ->check(OneOf({"bmp", "png"}))
           ->type_name("FORMAT");
   command->add_flag("--transparent", request.transparent, "PNG: make palette index 0 transparent");
   command->add_flag("--keep-special", request.keepSpecial,

@@ -290,13 +290,13 @@ Command AddSheetCommand(CLI::App& app, bool& quiet) {
       ->expected(1, -1);
   command
       ->add_option("--padding", request.padding, "Pixels between and around cells (default 1)")
-      ->check(CLI::Range(0, 1024))
+      ->check(WholeNumber(0, 1024))
       ->type_name("N");
   command
       ->add_option("--max-size", request.maxSize,
                    "Most pixels a page may be wide or tall (default 4096); rows wrap and "
                    "further pages <stem>-1.png, ... open where one would pass it")
-      ->check(CLI::Range(16, 65535))
+      ->check(WholeNumber(16, 65535))
       ->type_name("N");
   command->add_flag("--crop", request.crop, "Cells hold the stored rectangles only");
   command->add_flag("--alpha", request.alpha, "RGBA by the colour rule of export --alpha");

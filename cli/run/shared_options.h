@@ -11,6 +11,7 @@
 namespace CLI {
 class App;
 class Option;
+class Validator;
 }  // namespace CLI
 
 namespace dw::cli {
@@ -27,6 +28,12 @@ void AddMaxOutput(CLI::App& command, int64_t& bytes);
 CLI::Option* AddFrames(CLI::App& command, std::string& list,
                        const char* help = "Frames to use, comma-separated: indices (4), ranges "
                                           "(3-7), name patterns (walk*); default: all");
+
+// Checks of an option's value whose message names what is allowed:
+// "--format must be one of bmp, png", "--delay must be a whole number from
+// 10 to 60000".
+CLI::Validator OneOf(const std::vector<std::string>& values);
+CLI::Validator WholeNumber(int64_t least, int64_t most);
 
 // Prints "duskweave-convert: error: PROBLEM" and the one pointer to --help;
 // returns kUsageStatus.

@@ -29,6 +29,10 @@ std::vector<std::string> OptionNames(const CLI::App& command) {
 std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& args,
                          const CLI::ParseError& error) {
   std::string message = error.what();
+  // A value the option's check refused: "--delay must be a whole number ...".
+  if (const size_t colon = message.find(": must "); colon != std::string::npos &&
+                                                     dynamic_cast<const CLI::ValidationError*>(&error))
+    message.erase(colon, 1);
   const CLI::App* command = nullptr;
   for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
     if (sub->parsed()) command = sub;
@@ -44,7 +48,10 @@ std::string UsageProblem(const CLI::App& app, const std::vector<std::string>& ar
     for (const std::string& arg : args) {
       if (arg.size() < 2 || arg[0] != '-' || message.find(arg) == std::string::npos) continue;
       const std::string name = arg.substr(0, arg.find('='));
-      suggestion = ClosestName(name, OptionNames(*command));
+      // An option that exists was typed right: its value is what is wrong.
+      const std::vector<std::string> names = OptionNames(*command);
+      if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+      suggestion = ClosestName(name, names);
       if (!suggestion.empty()) break;
     }
   }
