@@ -35,10 +35,10 @@ std::array<Rgba, 256> IndexZeroClear(const Palette& palette) {
 // One archive: an animation per block that lists frames.
 int AnimateArchive(const std::string& path, const std::string& stem, const AnimRequest& request,
                    Messages& messages) {
-  const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  const std::optional<OpenedArchive> opened = OpenArchive(path, messages, request.maxOutput);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   const std::vector<std::vector<BlockEntry>> blocks = EntriesByBlock(archive);

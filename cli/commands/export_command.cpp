@@ -306,7 +306,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     return;
   }
 
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   const int64_t limit = budget.decodedLimit();
   // The colour rule reads shadow and outline codes, so their fill runs keep them.
   const DecodeOptions options{request.keepSpecial || request.alpha || request.layers};

@@ -81,7 +81,8 @@ bool ListOne(const std::string& path, bool json, const std::string& margin, std:
     if (file && json) WriteIndented(out, Dump(*file), margin);
     return file.has_value();
   }
-  std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  // list takes no --max-output: a LOD entry inflates within the default.
+  std::optional<OpenedArchive> opened = OpenArchive(path, messages, 0);
   if (!opened) return false;
   const ArchiveReport report = ReportArchive(opened->archive, *opened->bytes);
   // Heads outside the file are damage the listing itself finds.

@@ -138,10 +138,10 @@ nlohmann::ordered_json CellJson(const Cell& cell, const Archive& archive) {
 int SheetArchive(const std::string& path, const std::string& stemName, const SheetRequest& request,
                  Messages& messages) {
   if (OutputHalted()) return 0;
-  const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  const std::optional<OpenedArchive> opened = OpenArchive(path, messages, request.maxOutput);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   DecodedHeads heads(source);

@@ -29,7 +29,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
   }
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   // The joined image is held whole (twice when it goes to standard output)
   // and written whole: its size, from the heads alone, is drawn first.
   const int64_t height = DecodedImageSize(archive, *opened->bytes, resolved.indices[0]).height;
