@@ -90,11 +90,7 @@ bool ListOne(const std::string& path, bool json, const std::string& margin, std:
   for (int32_t i = 0; i < report.frameCount(); ++i) {
     const FrameReport frame = report.frame(i);
     if (frame.head) continue;
-    Diagnostic d;
-    d.kind = DiagnosticKind::FrameHeadOutside;
-    d.frame = frame.index;
-    d.value = frame.offset;
-    heads.Add(d);
+    heads.Add(MakeDiagnostic(DiagnosticKind::FrameHeadOutside, frame.index, frame.offset));
   }
   {
     ProblemReport problems(path, opened->archive, messages);

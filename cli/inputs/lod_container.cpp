@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/ascii_case.h"
 #include "archive/byte_cursor.h"
 #include "archive/little_endian.h"
 
@@ -22,14 +23,6 @@ std::optional<uint32_t> ReadU32(ByteCursor& cursor) {
   if (at == nullptr) return std::nullopt;
   cursor.Skip(4);
   return le::GetU32(at);
-}
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 std::string Bytes(int64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
@@ -128,12 +121,12 @@ LodIndex ReadLodIndex(const std::vector<uint8_t>& bytes) {
 
 const LodEntry* FindLodEntry(const LodIndex& index, const std::string& name) {
   for (const LodEntry& entry : index.entries)
-    if (EqualIgnoringCase(entry.name, name)) return &entry;
+    if (EqualIgnoringAsciiCase(entry.name, name)) return &entry;
   return nullptr;
 }
 
 bool IsDefEntry(const LodEntry& entry) {
-  return entry.name.size() >= 4 && EqualIgnoringCase(entry.name.substr(entry.name.size() - 4), ".def");
+  return entry.name.size() >= 4 && EqualIgnoringAsciiCase(entry.name.substr(entry.name.size() - 4), ".def");
 }
 
 std::string LodEntryPlacementProblem(const LodEntry& entry, int64_t fileSize) {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "archive/archive_bytes.h"
+#include "archive/ascii_case.h"
 #include "archive/decode_budget.h"
 #include "archive/frame_export.h"
 #include "archive/text_encoding.h"
@@ -15,14 +16,8 @@
 namespace dw::cli {
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return text;
-}
-
 bool EndsWithLod(const std::string& text) {
-  return text.size() >= 4 && Lower(text.substr(text.size() - 4)) == ".lod";
+  return text.size() >= 4 && FoldAsciiCase(text.substr(text.size() - 4)) == ".lod";
 }
 
 // "a.def", 2 -> "a~2.def"; "a" -> "a~2"
@@ -111,7 +106,7 @@ LodSource::LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes)
     : bytes_(std::move(bytes)), index_(ReadLodIndex(*bytes_)), state_(std::make_unique<State>()) {
   state_->rank.resize(index_.entries.size());
   for (const LodEntry& entry : index_.entries) {
-    std::vector<int32_t>& named = state_->byName[Lower(entry.name)];
+    std::vector<int32_t>& named = state_->byName[FoldAsciiCase(entry.name)];
     named.push_back(entry.index);
     state_->rank[size_t(entry.index)] = int32_t(named.size());
     ++state_->namedBy[{entry.offset, entry.size, entry.compressedSize}];
@@ -121,7 +116,7 @@ LodSource::LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes)
 LodSource::~LodSource() = default;
 
 const std::vector<int32_t>* LodSource::Named(const std::string& name) const {
-  const auto found = state_->byName.find(Lower(name));
+  const auto found = state_->byName.find(FoldAsciiCase(name));
   return found == state_->byName.end() ? nullptr : &found->second;
 }
 
@@ -196,7 +191,7 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
 }
 
 LodEntryKind KindOfEntry(const LodEntry& entry) {
-  const std::string name = Lower(entry.name);
+  const std::string name = FoldAsciiCase(entry.name);
   const auto endsWith = [&](const char* tail) {
     return name.size() >= 4 && name.compare(name.size() - 4, 4, tail) == 0;
   };
