@@ -1,4 +1,5 @@
 #include "cli/inputs/lod_input.h"
+#include "cli/run/diagnostic_report.h"
 
 #include <filesystem>
 #include <map>
@@ -154,7 +155,7 @@ std::optional<int32_t> LodSource::Resolve(const std::string& name, std::string& 
 }
 
 std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position, int64_t maxOutput,
-                                                               std::string& error) {
+                                                               LodProblem& problem) {
   const LodEntry& entry = index_.entries[size_t(position)];
   const State::Key key{entry.offset, entry.size, entry.compressedSize};
   std::lock_guard<std::mutex> lock(state_->mutex);
@@ -165,9 +166,8 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
     if (--remaining <= 0) state_->shared.erase(kept);
     return bytes;
   }
-  if (std::string problem = LodEntryPlacementProblem(entry, int64_t(bytes_->size()));
-      !problem.empty()) {
-    error = std::move(problem);
+  if (auto placement = LodEntryPlacementProblem(entry, int64_t(bytes_->size()))) {
+    problem = std::move(*placement);
     return nullptr;
   }
   if (!state_->budget) {
@@ -175,14 +175,12 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
         DecodeBudget::LimitForInput(int64_t(bytes_->size()), maxOutput));
   }
   if (!state_->budget->ReserveDecoded(entry.size)) {
-    error = "the container's entries would inflate past the limit of " +
-            std::to_string(state_->budget->decodedLimit()) +
-            " bytes for one container (raise it with --max-output)";
+    problem = MakeLodProblem(LodProblemKind::ContainerOverLimit, 0, state_->budget->decodedLimit());
     return nullptr;
   }
   ExtractedEntry extracted = ExtractLodEntry(*bytes_, entry, entry.size);
-  if (!extracted.error.empty()) {
-    error = std::move(extracted.error);
+  if (extracted.problem) {
+    problem = std::move(*extracted.problem);
     return nullptr;
   }
   auto bytes = std::make_shared<const std::vector<uint8_t>>(std::move(extracted.bytes));
@@ -243,7 +241,8 @@ std::vector<std::string> LodEntryInputs(const std::string& path, std::vector<std
     return {};
   }
   const LodIndex& index = source->index();
-  for (const std::string& problem : index.problems) errors.push_back(path + ": " + problem);
+  for (const LodProblem& problem : index.problems)
+    errors.push_back(path + ": " + DescribeLodProblem(problem));
   std::vector<std::string> inputs;
   for (const LodEntry& entry : index.entries)
     if (allEntries || IsDefEntry(entry)) inputs.push_back(path + ":" + source->InputName(entry.index));
@@ -263,7 +262,7 @@ std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
   }
   const LodIndex& index = source->index();
   if (!index.container) {
-    messages.Error(input + ": " + index.problems.front());
+    messages.Error(input + ": " + DescribeLodProblem(index.problems.front()));
     return nullptr;
   }
   std::string note;
@@ -275,9 +274,9 @@ std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
     return nullptr;
   }
   if (!note.empty()) messages.Note(input + ": " + note);
-  std::string error;
-  std::shared_ptr<const std::vector<uint8_t>> bytes = source->Extract(*position, maxOutput, error);
-  if (!bytes) messages.Error(input + ": " + error);
+  LodProblem problem;
+  auto bytes = source->Extract(*position, maxOutput, problem);
+  if (!bytes) messages.Error(input + ": " + DescribeLodProblem(problem));
   return bytes;
 }
 
