@@ -83,7 +83,7 @@ int AnimateArchive(const std::string& path, const std::string& stem, const AnimR
     if (outcome.ok()) {
       ++written;
     } else if (tell && !StopRequested()) {
-      messages.Error(file + ": " + outcome.error);
+      messages.Error(file + ": " + DescribeWriteProblem(*outcome.problem));
     }
   }
   return written;

@@ -89,10 +89,10 @@ WriteOutcome WriteImage(const std::string& path, const IndexedImage& image, int3
                             : FrameBmpSize(image);
   if (!ReserveFileBytes(budget, bytes, index, found)) return {};
   if (!request.layers) {
-    const WriteOutcome outcome = WriteOutputFile(path, [&](AtomicFile& file) -> std::string {
+    const WriteOutcome outcome = WriteOutputFile(path, [&](AtomicFile& file) -> WriteResult {
       if (request.format == ImageFormat::Bmp) {
         WriteFrameBmp(image, file.stream());  // a short write is the file's own error
-        return {};
+        return std::nullopt;
       }
       if (request.alpha)
         return WriteRgbaPng(file, ViewOf(image),
@@ -165,7 +165,7 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
       const WriteOutcome outcome = WriteImage(path, *image, archive.head.archiveType, request,
                                               source.budget(), index, found, files);
       diskFull = outcome.diskFull();
-      error = outcome.error;
+      if (outcome.problem) error = DescribeWriteProblem(*outcome.problem);
     }
   }
   FrameResult result;
@@ -229,7 +229,7 @@ bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manife
       manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
   const WriteOutcome outcome = WriteOutputFile(path, text.data(), text.size());
   if (outcome.ok()) return true;
-  if (NoteOutcome(outcome)) messages.Error(path + ": " + outcome.error);
+  if (NoteOutcome(outcome)) messages.Error(path + ": " + DescribeWriteProblem(*outcome.problem));
   return false;
 }
 

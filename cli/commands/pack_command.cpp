@@ -11,6 +11,7 @@
 #include "cli/run/shared_options.h"
 #include "cli/outputs/output_file.h"
 #include "cli/pack_plan/pack_plan.h"
+#include "cli/run/diagnostic_report.h"
 #include "pack/def_builder.h"
 
 namespace dw::cli {
@@ -36,7 +37,7 @@ int RunPack(const PackRequest& request, Messages& messages) {
   }
   const WriteOutcome written = WriteOutputFile(request.output, bytes->data(), bytes->size());
   if (!written.ok()) {
-    messages.Error(request.output + ": " + written.error);
+    messages.Error(request.output + ": " + DescribeWriteProblem(*written.problem));
     return messages.ExitStatus();
   }
   size_t entries = 0;

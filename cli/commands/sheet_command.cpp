@@ -246,7 +246,8 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
                            : WritePng(out, ViewOf(page), true);
     });
     if (!image.ok()) {
-      if (NoteOutcome(image) && !StopRequested()) messages.Error(file + ": " + image.error);
+      if (NoteOutcome(image) && !StopRequested())
+        messages.Error(file + ": " + DescribeWriteProblem(*image.problem));
       // A sheet is whole or not there: the pages already written go too.
       for (size_t q = 0; q < p; ++q) std::remove(PagePath(stem, q).c_str());
       return 0;
@@ -257,7 +258,8 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
       atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   const WriteOutcome json = WriteOutputFile(stem + ".json", text.data(), text.size());
   if (json.ok()) return files + 1;
-  if (NoteOutcome(json) && !StopRequested()) messages.Error(stem + ".json: " + json.error);
+  if (NoteOutcome(json) && !StopRequested())
+    messages.Error(stem + ".json: " + DescribeWriteProblem(*json.problem));
   return files;
 }
 

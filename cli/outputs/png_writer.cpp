@@ -101,20 +101,23 @@ bool EncodePng(std::FILE* file, const BmpView& image, const Target& target, char
 }
 
 // Encodes the image into the file; a failed write is the file's own error.
-std::string WriteFile(AtomicFile& out, const BmpView& image, const Target& target) {
+WriteResult WriteFile(AtomicFile& out, const BmpView& image, const Target& target) {
   if (image.width <= 0 || image.height <= 0) {
-    return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-           " pixels cannot be stored as PNG";
+    WriteProblem problem = MakeWriteProblem(WriteProblemKind::PngSize);
+    problem.width = image.width;
+    problem.height = image.height;
+    return problem;
   }
   std::FILE* file = out.file();
-  if (file == nullptr) return {};  // the file says why
+  if (file == nullptr) return std::nullopt;  // the file says why
   char message[kMessageSize] = {};
-  return EncodePng(file, image, target, message) ? std::string() : std::string(message);
+  if (EncodePng(file, image, target, message)) return std::nullopt;
+  return MakeWriteProblem(WriteProblemKind::EncoderRefused, message);
 }
 
 }  // namespace
 
-std::string WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const uint8_t* rgb) {
+WriteResult WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const uint8_t* rgb) {
   BmpView view;
   view.width = width;
   view.height = height;
@@ -160,7 +163,7 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
   return true;
 }
 
-std::string WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
+WriteResult WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
   png_color palette[256];
   for (int i = 0; i < 256 && image.colourTable != nullptr; ++i) {
     palette[i].red = image.colourTable[4 * i + 2];
@@ -173,7 +176,7 @@ std::string WritePng(AtomicFile& out, const BmpView& image, bool transparentZero
   return WriteFile(out, image, target);
 }
 
-std::string WriteRgbaPng(AtomicFile& out, const BmpView& image,
+WriteResult WriteRgbaPng(AtomicFile& out, const BmpView& image,
                          const std::array<Rgba, 256>& colours) {
   std::vector<png_byte> row(size_t(std::max(image.width, 0)) * 4);
   Target target;

@@ -56,6 +56,35 @@ std::string DescribeLodProblem(const LodProblem& p) {
   return "the LOD container is damaged";
 }
 
+std::string DescribeWriteProblem(const WriteProblem& p) {
+  switch (p.kind) {
+    case WriteProblemKind::SystemRefused:
+      return CannotWrite(p.code);
+    case WriteProblemKind::PngSize:
+      return "an image of " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+             " pixels cannot be stored as PNG";
+    case WriteProblemKind::GifSize:
+      return "a GIF needs 1 to 65535 pixels a side and at least one frame";
+    case WriteProblemKind::WebpSize:
+      return "a WebP needs 1 to 16383 pixels a side and at least one frame";
+    case WriteProblemKind::EncoderRefused:
+      return p.detail;
+    case WriteProblemKind::LibraryMismatch:
+      return "the WebP library does not match its headers";
+    case WriteProblemKind::OutOfMemory:
+      return "out of memory";
+    case WriteProblemKind::AnimationSetUp:
+      return "cannot set up the animation";
+    case WriteProblemKind::FrameNotEncoded:
+      return "cannot encode a frame";
+    case WriteProblemKind::FrameNotAdded:
+      return "cannot add a frame";
+    case WriteProblemKind::AnimationNotAssembled:
+      return "cannot assemble the animation";
+  }
+  return "cannot write the file";
+}
+
 bool DiskFull(int error) {
   return error == ENOSPC || error == EDQUOT;
 }
