@@ -79,12 +79,8 @@ int AnimateArchive(const std::string& path, const std::string& stem, const AnimR
     const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
       return request.webp ? WriteWebp(out, animation) : WriteGif(out, animation);
     });
-    const bool tell = NoteOutcome(outcome);
-    if (outcome.ok()) {
-      ++written;
-    } else if (tell && !StopRequested()) {
-      messages.Error(file + ": " + DescribeWriteProblem(*outcome.problem));
-    }
+    if (outcome.ok()) ++written;
+    else TellWriteFailure(file, outcome, messages);
   }
   return written;
 }
@@ -126,8 +122,7 @@ Command AddAnimCommand(CLI::App& app, bool& quiet) {
       ->type_name("FORMAT");
   command->add_flag("--alpha", request.alpha,
                     "WebP: colours and alpha by the colour rule of export --alpha (shadows)");
-  command->add_flag("--outline", request.outline,
-                    "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+  AddOutline(*command, request.outline);
   command
       ->add_option("--delay", request.delayMs,
                    "Milliseconds a frame shows (default 100); GIF rounds to hundredths of a "

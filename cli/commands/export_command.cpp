@@ -565,8 +565,7 @@ Command AddExportCommand(CLI::App& app, bool& quiet) {
   command->add_flag("--alpha", request.alpha,
                     "PNG: RGBA by the engine's colour rule, shadows black at alpha 64/128 "
                     "(implies --format png; see below)");
-  command->add_flag("--outline", request.outline,
-                    "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+  AddOutline(*command, request.outline);
   command->add_flag("--layers", request.layers,
                     "PNG: per frame NAME.png (the body), NAME-shadow.png and "
                     "NAME-overlay.png (when the frame has them), by the colour rule");

@@ -246,8 +246,7 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
                            : WritePng(out, ViewOf(page), true);
     });
     if (!image.ok()) {
-      if (NoteOutcome(image) && !StopRequested())
-        messages.Error(file + ": " + DescribeWriteProblem(*image.problem));
+      TellWriteFailure(file, image, messages);
       // A sheet is whole or not there: the pages already written go too.
       for (size_t q = 0; q < p; ++q) std::remove(PagePath(stem, q).c_str());
       return 0;
@@ -258,8 +257,7 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
       atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   const WriteOutcome json = WriteOutputFile(stem + ".json", text.data(), text.size());
   if (json.ok()) return files + 1;
-  if (NoteOutcome(json) && !StopRequested())
-    messages.Error(stem + ".json: " + DescribeWriteProblem(*json.problem));
+  TellWriteFailure(stem + ".json", json, messages);
   return files;
 }
 
@@ -302,8 +300,7 @@ Command AddSheetCommand(CLI::App& app, bool& quiet) {
       ->type_name("N");
   command->add_flag("--crop", request.crop, "Cells hold the stored rectangles only");
   command->add_flag("--alpha", request.alpha, "RGBA by the colour rule of export --alpha");
-  command->add_flag("--outline", request.outline,
-                    "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+  AddOutline(*command, request.outline);
   AddMaxOutput(*command, request.maxOutput);
   AddJobs(*command, request.jobs,
           "Archives converted at once (the output is the same for any number); default: one per "

@@ -89,8 +89,7 @@ bool ExportLodFile(const std::string& input, const std::string& path, int64_t ma
     });
   }
   if (!outcome.ok()) {
-    if (NoteOutcome(outcome) && !StopRequested())
-      messages.Error(path + ": " + DescribeWriteProblem(*outcome.problem));
+    TellWriteFailure(path, outcome, messages);
     return false;
   }
   return true;

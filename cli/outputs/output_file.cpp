@@ -39,6 +39,11 @@ bool DiskFullSeen() {
   return diskFull;
 }
 
+void TellWriteFailure(const std::string& path, const WriteOutcome& outcome, Messages& messages) {
+  if (NoteOutcome(outcome) && !outcome.ok() && !StopRequested())
+    messages.Error(path + ": " + DescribeWriteProblem(*outcome.problem));
+}
+
 bool NoteSystemError(int error) {
   return !DiskFull(error) || !diskFull.exchange(true);
 }

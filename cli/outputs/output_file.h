@@ -40,6 +40,9 @@ bool DiskFullSeen();
 // failure is to be told: any failure but a full disk another file (on
 // another thread) has already told.
 bool NoteOutcome(const WriteOutcome& outcome);
+// Notes a failed outcome and, unless NoteOutcome keeps it quiet or the run
+// was interrupted, tells it as an error naming path.
+void TellWriteFailure(const std::string& path, const WriteOutcome& outcome, Messages& messages);
 bool NoteSystemError(int error);
 
 // Creates folder and the parents it lacks; false (with a message) when it

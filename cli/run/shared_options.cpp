@@ -88,6 +88,11 @@ void AddMaxOutput(CLI::App& command, int64_t& bytes) {
       ->type_name("SIZE");
 }
 
+void AddOutline(CLI::App& command, bool& outline) {
+  command.add_flag("--outline", outline,
+                   "With --alpha: keep the special 5, 6 and 7 (selection outline) opaque");
+}
+
 CLI::Option* AddFrames(CLI::App& command, std::string& list, const char* help) {
   return command.add_option("-f,--frames", list, help)->type_name("LIST");
 }

@@ -24,6 +24,8 @@ void AddQuiet(CLI::App& command, bool& quiet);
 void AddJobs(CLI::App& command, int& jobs, const char* what);
 // --max-output SIZE: sizes as 4G, 512M, 100k (powers of 1024) or plain bytes.
 void AddMaxOutput(CLI::App& command, int64_t& bytes);
+// --outline: with --alpha, the selection outline stays opaque.
+void AddOutline(CLI::App& command, bool& outline);
 // -f, --frames LIST, kept as text: the command reads it once its archive is known.
 CLI::Option* AddFrames(CLI::App& command, std::string& list,
                        const char* help = "Frames to use, comma-separated: indices (4), ranges "
