@@ -50,22 +50,13 @@ Diagnostics DecodeFrame(ConversionState& state, int32_t frameIndex, Stream& targ
     if (const auto bytes = CurrentBytes(state)) {
       image = DecodeFrameImage(state.archive, *bytes, frameIndex, options, nullptr, diagnostics);
     } else {
-      Diagnostic d;
-      d.kind = DiagnosticKind::CannotOpen;
-      d.frame = frameIndex;
-      diagnostics.Add(d);
+      diagnostics.Add(MakeDiagnostic(DiagnosticKind::CannotOpen, frameIndex));
     }
   } else {
-    Diagnostic d;
-    d.kind = DiagnosticKind::FrameNotInTable;
-    d.frame = frameIndex;
-    diagnostics.Add(d);
+    diagnostics.Add(MakeDiagnostic(DiagnosticKind::FrameNotInTable, frameIndex));
   }
   if (!WriteFrameBmp(image, target)) {
-    Diagnostic d;
-    d.kind = DiagnosticKind::WriteFailed;
-    d.frame = frameIndex;
-    diagnostics.Add(d);
+    diagnostics.Add(MakeDiagnostic(DiagnosticKind::WriteFailed, frameIndex));
   }
   return diagnostics;
 }

@@ -8,18 +8,13 @@
 namespace dw {
 namespace {
 
-Diagnostic Found(DiagnosticKind kind) {
-  Diagnostic d;
-  d.kind = kind;
-  return d;
-}
-
 // A field that does not fit keeps its zero.
 void ReadHead(ByteCursor& in, ArchiveHeader& head, Diagnostics& diagnostics) {
   for (int32_t* field : {&head.archiveType, &head.width, &head.height, &head.blockCount}) {
     if (auto v = in.ReadI32()) *field = *v;
   }
-  if (in.size() < kArchiveHeaderSize) diagnostics.Add(Found(DiagnosticKind::HeadTruncated));
+  if (in.size() < kArchiveHeaderSize)
+    diagnostics.Add(MakeDiagnostic(DiagnosticKind::HeadTruncated));
 }
 
 // Each component is its own one-byte read, so a palette cut short keeps every
@@ -33,7 +28,7 @@ void ReadPalette(ByteCursor& in, Palette& palette, Diagnostics& diagnostics) {
     quad.reserved = 0;
   }
   if (in.size() >= kArchiveHeaderSize && in.size() < kDirectoryOffset)
-    diagnostics.Add(Found(DiagnosticKind::PaletteTruncated));
+    diagnostics.Add(MakeDiagnostic(DiagnosticKind::PaletteTruncated));
 }
 
 // The frames of a block whose name and offset both lie wholly inside the
@@ -57,7 +52,7 @@ void ReadDirectory(ByteCursor& in, Archive& archive, Diagnostics& diagnostics) {
   const int32_t blockCount = archive.head.blockCount;
   for (int32_t b = 0; b < blockCount; ++b) {
     if (in.Peek(kBlockHeadSize) == nullptr) {
-      Diagnostic d = Found(in.remaining() == 0 ? DiagnosticKind::BlocksMissing
+      Diagnostic d = MakeDiagnostic(in.remaining() == 0 ? DiagnosticKind::BlocksMissing
                                                : DiagnosticKind::BlockHeadTruncated);
       d.block = b;
       d.count = b;
@@ -72,7 +67,7 @@ void ReadDirectory(ByteCursor& in, Archive& archive, Diagnostics& diagnostics) {
     const int32_t n = block.declaredCount;
     if (n <= 0) {
       if (n < 0) {
-        Diagnostic d = Found(DiagnosticKind::NegativeFrameCount);
+        Diagnostic d = MakeDiagnostic(DiagnosticKind::NegativeFrameCount);
         d.block = b;
         d.value = n;
         diagnostics.Add(d);
@@ -94,7 +89,7 @@ void ReadDirectory(ByteCursor& in, Archive& archive, Diagnostics& diagnostics) {
     }
     archive.blocks.push_back(std::move(block));
     if (fit < n) {
-      Diagnostic d = Found(DiagnosticKind::FramesMissing);
+      Diagnostic d = MakeDiagnostic(DiagnosticKind::FramesMissing);
       d.block = b;
       d.value = n;
       d.count = fit;
@@ -118,7 +113,7 @@ LoadedArchive ReadArchive(const std::vector<uint8_t>& bytes) {
   size_t total = 0;
   for (const BlockInfo& block : archive.blocks) total += block.frames.size();
   // Nothing to show or convert: said once, whatever else is wrong with the directory.
-  if (total == 0) loaded.diagnostics.Add(Found(DiagnosticKind::NoFrames));
+  if (total == 0) loaded.diagnostics.Add(MakeDiagnostic(DiagnosticKind::NoFrames));
   archive.frames.reserve(total);
   for (const BlockInfo& block : archive.blocks)
     archive.frames.insert(archive.frames.end(), block.frames.begin(), block.frames.end());
@@ -150,7 +145,7 @@ LoadedArchive LoadArchiveFile(const std::string& path, ArchiveBytes& cache) {
   if (bytes) {
     loaded = ReadArchive(*bytes);
   } else {
-    loaded.diagnostics.Add(Found(DiagnosticKind::CannotOpen));
+    loaded.diagnostics.Add(MakeDiagnostic(DiagnosticKind::CannotOpen));
   }
   loaded.archive.path = path;
   return loaded;

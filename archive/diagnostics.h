@@ -50,6 +50,17 @@ struct Diagnostic {
   std::string path;
 };
 
+// The one way findings are made: kind, about frame (-1: none), with value
+// (the number its kind carries); the other fields are set after where a kind
+// uses them.
+inline Diagnostic MakeDiagnostic(DiagnosticKind kind, int32_t frame = -1, int64_t value = 0) {
+  Diagnostic d;
+  d.kind = kind;
+  d.frame = frame;
+  d.value = value;
+  return d;
+}
+
 // Whether the kind says the archive is damaged (rather than unreadable,
 // unwritable or over a limit).
 bool IsDamage(DiagnosticKind kind);

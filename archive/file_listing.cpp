@@ -3,22 +3,14 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "archive/ascii_case.h"
 #include "archive/wildcard.h"
 
 namespace dw {
 namespace {
 
-char Fold(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 char Upper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string FoldAll(std::string text) {
-  for (char& c : text) c = Fold(c);
-  return text;
 }
 
 // Compares the upper-case forms, as the platform the format comes from lists
@@ -36,7 +28,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
-  return MatchesWildcard(FoldAll(name), FoldAll(pattern));
+  return MatchesWildcard(FoldAsciiCase(name), FoldAsciiCase(pattern));
 }
 
 std::vector<std::string> ListMatchingFiles(const std::string& folder, const std::string& pattern,

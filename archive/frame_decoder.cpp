@@ -15,15 +15,8 @@
 namespace dw {
 namespace {
 
-Diagnostic About(DiagnosticKind kind, int32_t frameIndex) {
-  Diagnostic d;
-  d.kind = kind;
-  d.frame = frameIndex;
-  return d;
-}
-
 Diagnostic SizeProblem(DiagnosticKind kind, int32_t frameIndex, int64_t width, int64_t height) {
-  Diagnostic d = About(kind, frameIndex);
+  Diagnostic d = MakeDiagnostic(kind, frameIndex);
   d.width = width;
   d.height = height;
   return d;
@@ -59,11 +52,12 @@ IndexedImage EmptyImage(const Archive& archive) {
 std::optional<Diagnostic> RefusalOf(const Archive& archive, const std::vector<uint8_t>& bytes,
                                     int32_t frameIndex, int64_t maxPixelBytes,
                                     std::optional<FrameHeader>& head) {
-  if (!archive.HasFrame(frameIndex)) return About(DiagnosticKind::FrameNotInTable, frameIndex);
+  if (!archive.HasFrame(frameIndex))
+    return MakeDiagnostic(DiagnosticKind::FrameNotInTable, frameIndex);
   const int32_t offset = archive.frames[size_t(frameIndex)].offset;
   head = ReadFrameHeaderAt(bytes, offset);
   if (!head) {
-    Diagnostic d = About(DiagnosticKind::FrameHeadOutside, frameIndex);
+    Diagnostic d = MakeDiagnostic(DiagnosticKind::FrameHeadOutside, frameIndex);
     d.value = offset;
     return d;
   }
@@ -102,7 +96,7 @@ std::optional<PlannedFrame> PlanFrameDecode(const Archive& archive,
   plan.stride = StrideOf(h.fullWidth);
   plan.pixelBytes = plan.stride * h.fullHeight;
   if (budget != nullptr && !budget->ReserveDecoded(plan.pixelBytes)) {
-    Diagnostic d = About(DiagnosticKind::BudgetExhausted, frameIndex);
+    Diagnostic d = MakeDiagnostic(DiagnosticKind::BudgetExhausted, frameIndex);
     d.value = budget->decodedLimit();
     diagnostics.Add(d);
     return std::nullopt;
@@ -110,9 +104,9 @@ std::optional<PlannedFrame> PlanFrameDecode(const Archive& archive,
   if (h.width < 0 || h.height < 0)
     diagnostics.Add(SizeProblem(DiagnosticKind::NegativeStoredSize, frameIndex, h.width, h.height));
   else if (!FitsFullImage(h))
-    diagnostics.Add(About(DiagnosticKind::RectangleOutside, frameIndex));
+    diagnostics.Add(MakeDiagnostic(DiagnosticKind::RectangleOutside, frameIndex));
   if (h.compression < 0 || h.compression > 3) {
-    Diagnostic d = About(DiagnosticKind::UnknownCompression, frameIndex);
+    Diagnostic d = MakeDiagnostic(DiagnosticKind::UnknownCompression, frameIndex);
     d.value = h.compression;
     diagnostics.Add(d);
   }
@@ -136,19 +130,19 @@ RowTrouble DecodeBand(const Archive& archive, const std::vector<uint8_t>& bytes,
 void ReportRowTrouble(const RowTrouble& trouble, int32_t frameIndex, int64_t width,
                       Diagnostics& diagnostics) {
   if (trouble.outside > 0) {
-    Diagnostic d = About(DiagnosticKind::RowsOutside, frameIndex);
+    Diagnostic d = MakeDiagnostic(DiagnosticKind::RowsOutside, frameIndex);
     d.row = trouble.firstOutside;
     d.count = trouble.outside;
     diagnostics.Add(d);
   }
   if (trouble.cutShort > 0) {
-    Diagnostic d = About(DiagnosticKind::RowsCutShort, frameIndex);
+    Diagnostic d = MakeDiagnostic(DiagnosticKind::RowsCutShort, frameIndex);
     d.row = trouble.firstCutShort;
     d.count = trouble.cutShort;
     diagnostics.Add(d);
   }
   if (trouble.pastWidth > 0) {
-    Diagnostic d = About(DiagnosticKind::RowsPastWidth, frameIndex);
+    Diagnostic d = MakeDiagnostic(DiagnosticKind::RowsPastWidth, frameIndex);
     d.row = trouble.firstPastWidth;
     d.count = trouble.pastWidth;
     d.width = width;

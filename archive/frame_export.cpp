@@ -95,11 +95,9 @@ ExportNames PlanExportNames(const Archive& archive, const std::vector<int32_t>& 
 namespace {
 
 void AddWriteFailed(int32_t frameIndex, const AtomicFile& file, Diagnostics& diagnostics) {
-  Diagnostic d;
-  d.kind = DiagnosticKind::WriteFailed;
-  d.frame = frameIndex;
+  Diagnostic d = MakeDiagnostic(DiagnosticKind::WriteFailed, frameIndex,
+                                file.error() != 0 ? file.error() : EIO);
   d.path = file.path();
-  d.value = file.error() != 0 ? file.error() : EIO;
   diagnostics.Add(d);
 }
 

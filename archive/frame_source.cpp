@@ -24,10 +24,7 @@ const IndexedImage& FrameSource::Decode(int32_t frameIndex, Diagnostics& diagnos
   image_.palette = archive_.palette;
   found_ = Diagnostics{};
   if (!bytes_) {
-    Diagnostic d;
-    d.kind = DiagnosticKind::CannotOpen;
-    d.frame = frameIndex;
-    diagnostics.Add(d);
+    diagnostics.Add(MakeDiagnostic(DiagnosticKind::CannotOpen, frameIndex));
     return image_;
   }
   image_ = DecodeFrameImage(archive_, *bytes_, frameIndex, options_, &budget_, found_);
@@ -70,11 +67,8 @@ bool FrameSource::WriteBanded(const PlannedFrame& plan, Stream& target, Diagnost
 bool ReserveFileBytes(DecodeBudget& budget, int64_t bytes, int32_t frameIndex,
                       Diagnostics& diagnostics) {
   if (budget.ReserveWritten(bytes)) return true;
-  Diagnostic d;
-  d.kind = DiagnosticKind::BudgetExhausted;
-  d.frame = frameIndex;
-  d.value = budget.writtenLimit();
-  diagnostics.Add(d);
+  diagnostics.Add(
+      MakeDiagnostic(DiagnosticKind::BudgetExhausted, frameIndex, budget.writtenLimit()));
   return false;
 }
 

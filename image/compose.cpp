@@ -15,10 +15,7 @@ namespace {
 IndexedImage Decode(const Archive& archive, const ArchiveBytesPtr& bytes, int32_t frameIndex,
                     DecodeBudget* budget, Diagnostics& found) {
   if (!bytes) {
-    Diagnostic d;
-    d.kind = DiagnosticKind::CannotOpen;
-    d.frame = frameIndex;
-    found.Add(d);
+    found.Add(MakeDiagnostic(DiagnosticKind::CannotOpen, frameIndex));
     return IndexedImage{};
   }
   return DecodeFrameImage(archive, *bytes, frameIndex, DecodeOptions{}, budget, found);

@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -11,7 +13,9 @@
 #include "cli/inputs/archive_inputs.h"
 #include "cli/run/batch_runner.h"
 #include "cli/inputs/block_frames.h"
+#include "cli/commands/command.h"
 #include "cli/commands/commands.h"
+#include "cli/run/shared_options.h"
 #include "cli/run/diagnostic_report.h"
 #include "cli/inputs/open_archive.h"
 #include "cli/outputs/output_file.h"
@@ -31,10 +35,10 @@ std::array<Rgba, 256> IndexZeroClear(const Palette& palette) {
 // One archive: an animation per block that lists frames.
 int AnimateArchive(const std::string& path, const std::string& stem, const AnimRequest& request,
                    Messages& messages) {
-  const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  const std::optional<OpenedArchive> opened = OpenArchive(path, messages, request.maxOutput);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   const std::vector<std::vector<BlockEntry>> blocks = EntriesByBlock(archive);
@@ -75,12 +79,8 @@ int AnimateArchive(const std::string& path, const std::string& stem, const AnimR
     const WriteOutcome outcome = WriteOutputFile(file, [&](AtomicFile& out) {
       return request.webp ? WriteWebp(out, animation) : WriteGif(out, animation);
     });
-    const bool tell = NoteOutcome(outcome);
-    if (outcome.ok()) {
-      ++written;
-    } else if (tell && !StopRequested()) {
-      messages.Error(file + ": " + outcome.error);
-    }
+    if (outcome.ok()) ++written;
+    else TellWriteFailure(file, outcome, messages);
   }
   return written;
 }
@@ -103,6 +103,56 @@ int RunAnim(const AnimRequest& request, Messages& messages) {
                    " written into " + request.outputFolder +
                    (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
+}
+
+Command AddAnimCommand(CLI::App& app, bool& quiet) {
+  struct Options {
+    AnimRequest request;
+    std::vector<std::string> paths;
+    std::string format = "gif";
+  };
+  auto options = std::make_shared<Options>();
+  AnimRequest& request = options->request;
+  CLI::App* command = app.add_subcommand("anim", "Write one animated GIF or WebP per block");
+  command->add_option("INPUT", options->paths, "DEF archives and folders of them, then OUTDIR")
+      ->required()
+      ->expected(1, -1);
+  command->add_option("--format", options->format, "gif (default) or webp")
+      ->check(OneOf({"gif", "webp"}))
+      ->type_name("FORMAT");
+  command->add_flag("--alpha", request.alpha,
+                    "WebP: colours and alpha by the colour rule of export --alpha (shadows)");
+  AddOutline(*command, request.outline);
+  command
+      ->add_option("--delay", request.delayMs,
+                   "Milliseconds a frame shows (default 100); GIF rounds to hundredths of a "
+                   "second and raises delays under 20 ms to 20")
+      ->check(WholeNumber(10, 60000))
+      ->type_name("MS");
+  AddMaxOutput(*command, request.maxOutput);
+  AddJobs(*command, request.jobs,
+          "Archives converted at once (the output is the same for any number); default: one per "
+          "core");
+  AddQuiet(*command, quiet);
+  command->footer(
+      "Frames play in directory order, every entry a frame of its own (repeats too), all on\n"
+      "one canvas the size of the largest, each for --delay. GIF keeps index 0 transparent\n"
+      "and every other index opaque (it has no partial alpha; --alpha is for WebP). Files:\n"
+      "<archive stem>-<block id>.gif (or .webp).\n\n"
+      "Example:\n  duskweave-convert anim --format webp --delay 80 creature.def anims/");
+  return {command, [options](CommandContext& context) {
+            AnimRequest& request = options->request;
+            if (!SplitOutputFolder("anim", options->paths, request.inputs, request.outputFolder,
+                                   context.err))
+              return kUsageStatus;
+            request.webp = options->format == "webp";
+            if (request.alpha && !request.webp)
+              return UsageError(context.err,
+                                "--alpha needs --format webp (GIF keeps index 0 transparent)");
+            if (request.outline && !request.alpha)
+              return UsageError(context.err, "--outline goes with --alpha");
+            return RunAnim(request, context.messages);
+          }};
 }
 
 }  // namespace dw::cli

@@ -97,8 +97,8 @@ int RunPack(const PackRequest& request, Messages& messages);
 struct PackBatchRequest {
   std::vector<std::string> inputs;
   std::string outputFolder;
-  bool fromFolder = false;
-  int jobs = 0;  // 0: one per core
+  PackRequest each;  // what every input is packed with (its input and output are set per input)
+  int jobs = 0;      // 0: one per core
 };
 int RunPackBatch(const PackBatchRequest& request, Messages& messages);
 

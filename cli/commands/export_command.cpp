@@ -1,3 +1,4 @@
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <map>
@@ -19,7 +20,10 @@
 #include "cli/outputs/archive_report.h"
 #include "cli/run/batch_runner.h"
 #include "cli/inputs/block_frames.h"
+#include "cli/commands/command.h"
 #include "cli/commands/commands.h"
+#include "cli/run/help_format.h"
+#include "cli/run/shared_options.h"
 #include "cli/run/diagnostic_report.h"
 #include "cli/run/frame_jobs.h"
 #include "cli/outputs/lod_entry_export.h"
@@ -80,10 +84,10 @@ WriteOutcome WriteImage(const std::string& path, const IndexedImage& image, int3
                             : FrameBmpSize(image);
   if (!ReserveFileBytes(budget, bytes, index, found)) return {};
   if (!request.layers) {
-    const WriteOutcome outcome = WriteOutputFile(path, [&](AtomicFile& file) -> std::string {
+    const WriteOutcome outcome = WriteOutputFile(path, [&](AtomicFile& file) -> WriteResult {
       if (request.format == ImageFormat::Bmp) {
         WriteFrameBmp(image, file.stream());  // a short write is the file's own error
-        return {};
+        return std::nullopt;
       }
       if (request.alpha)
         return WriteRgbaPng(file, ViewOf(image),
@@ -156,7 +160,7 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
       const WriteOutcome outcome = WriteImage(path, *image, archive.head.archiveType, request,
                                               source.budget(), index, found, files);
       diskFull = outcome.diskFull();
-      error = outcome.error;
+      if (outcome.problem) error = DescribeWriteProblem(*outcome.problem);
     }
   }
   FrameResult result;
@@ -220,7 +224,7 @@ bool WriteManifest(const std::string& path, const nlohmann::ordered_json& manife
       manifest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
   const WriteOutcome outcome = WriteOutputFile(path, text.data(), text.size());
   if (outcome.ok()) return true;
-  if (NoteOutcome(outcome)) messages.Error(path + ": " + outcome.error);
+  if (NoteOutcome(outcome)) messages.Error(path + ": " + DescribeWriteProblem(*outcome.problem));
   return false;
 }
 
@@ -297,7 +301,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     return;
   }
 
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   const int64_t limit = budget.decodedLimit();
   // The colour rule reads shadow and outline codes, so their fill runs keep them.
   const DecodeOptions options{request.keepSpecial || request.alpha || request.layers};
@@ -525,6 +529,102 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
   if (DiskFullSeen()) summary += "; stopped: the disk is full";
   messages.Summary(summary);
   return messages.ExitStatus();
+}
+
+Command AddExportCommand(CLI::App& app, bool& quiet) {
+  struct Options {
+    ExportRequest request;
+    std::vector<std::string> paths;
+    std::string frames;
+    std::string format = "bmp";
+  };
+  auto options = std::make_shared<Options>();
+  ExportRequest& request = options->request;
+  CLI::App* command =
+      app.add_subcommand("export", "Write every frame (or the chosen ones) as an image file");
+  // One list for both, split when run: the output folder is the last path,
+  // and options may stand anywhere between the paths.
+  command
+      ->add_option("INPUT", options->paths,
+                   "DEF archives and folders of them, then OUTDIR, the output folder (created "
+                   "when missing)")
+      ->required()
+      ->expected(1, -1);
+  CLI::Option* frames = AddFrames(*command, options->frames);
+  CLI::Option* format =
+      command->add_option("--format", options->format, "Image format: bmp (default) or png")
+          ->check(OneOf({"bmp", "png"}))
+          ->type_name("FORMAT");
+  command->add_flag("--transparent", request.transparent, "PNG: make palette index 0 transparent");
+  command->add_flag("--keep-special", request.keepSpecial,
+                    "Keep shadow and outline runs as their palette index instead of 0");
+  command->add_flag("--alpha", request.alpha,
+                    "PNG: RGBA by the engine's colour rule, shadows black at alpha 64/128 "
+                    "(implies --format png; see below)");
+  AddOutline(*command, request.outline);
+  command->add_flag("--layers", request.layers,
+                    "PNG: per frame NAME.png (the body), NAME-shadow.png and "
+                    "NAME-overlay.png (when the frame has them), by the colour rule");
+  command->add_flag("--vcmi", request.vcmi,
+                    "Write OUTDIR/<stem>.json and the images in OUTDIR/<stem>/, the "
+                    "animation the VCMI engine loads in place of the DEF (implies "
+                    "--alpha unless --layers)");
+  command->add_flag("--crop", request.crop,
+                    "Cut each image to the frame's stored rectangle; the manifest "
+                    "records where it lies in the full frame");
+  command->add_flag("--unique-names", request.uniqueNames,
+                    "Give every frame its own file: later frames of a name get name~2, "
+                    "name~3, ... instead of replacing the first");
+  command->add_flag("--manifest", request.manifest,
+                    "Also write <archive>.json with the head, palette, blocks and frames");
+  command->add_flag("--lod", request.lodFiles,
+                    "Folders also contribute the DEF archives inside their *.lod files");
+  AddMaxOutput(*command, request.maxOutput);
+  AddJobs(*command, request.jobs,
+          "Threads: archives converted at once, and the frames of an archive when there are "
+          "fewer archives than threads (the output is the same for any number); default: one "
+          "per core");
+  AddQuiet(*command, quiet);
+  command->footer(std::string(R"(A folder contributes every file of it whose name ends in .def (any case).
+With one archive file as the only input the images go straight into OUTDIR;
+a folder input, or several inputs, give each archive its own folder
+OUTDIR/<archive name without extension>/ (a folder holding one DEF too).
+Images are named after their frames: walk01.pcx becomes walk01.bmp; a later
+frame of the same file name replaces the earlier one (a warning counts them)
+unless --unique-names is given.
+
+Examples:
+  duskweave-convert export creature.def out/
+  duskweave-convert export --frames 'walk*,0-3' creature.def out/
+  duskweave-convert export --format png --transparent --manifest defs/ png/
+  duskweave-convert export --vcmi creature.def mymod/content/sprites/)") +
+                  "\n\n" + WrappedText(kColourRuleText));
+  return {command, [options, frames, format](CommandContext& context) {
+            ExportRequest& request = options->request;
+            std::ostream& err = context.err;
+            if (options->paths.size() >= 2 &&
+                !ReadFramesOption(*frames, options->frames, request.frames, err))
+              return kUsageStatus;
+            if (!SplitOutputFolder("export", options->paths, request.inputs,
+                                   request.outputFolder, err))
+              return kUsageStatus;
+            if (request.layers && request.alpha)
+              return UsageError(err, "--layers and --alpha are two ways of colouring: choose one");
+            if (request.vcmi && (frames->count() > 0 || request.crop))
+              return UsageError(
+                  err, "--vcmi writes every frame whole: it does not go with --frames or --crop");
+            if (request.vcmi && !request.layers) request.alpha = true;
+            const bool rgba = request.alpha || request.layers;
+            request.format = options->format == "png" || rgba ? ImageFormat::Png : ImageFormat::Bmp;
+            if (rgba && options->format == "bmp" && format->count() > 0)
+              return UsageError(err, std::string(request.alpha ? "--alpha" : "--layers") +
+                                         " needs --format png");
+            if (request.outline && !request.alpha)
+              return UsageError(err, "--outline goes with --alpha");
+            if (request.transparent && request.format != ImageFormat::Png)
+              return UsageError(err, "--transparent needs --format png");
+            return RunExport(request, context.messages);
+          }};
 }
 
 }  // namespace dw::cli

@@ -1,11 +1,16 @@
+#include <CLI/CLI.hpp>
+
 #include "cli/outputs/archive_report.h"
+#include "cli/commands/command.h"
 #include "cli/commands/commands.h"
+#include "cli/run/shared_options.h"
 #include "cli/run/diagnostic_report.h"
 #include "cli/outputs/lod_entry_export.h"
 #include "cli/inputs/lod_input.h"
 #include "cli/outputs/lod_listing.h"
 #include "cli/inputs/open_archive.h"
 
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -76,7 +81,8 @@ bool ListOne(const std::string& path, bool json, const std::string& margin, std:
     if (file && json) WriteIndented(out, Dump(*file), margin);
     return file.has_value();
   }
-  std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  // list takes no --max-output: a LOD entry inflates within the default.
+  std::optional<OpenedArchive> opened = OpenArchive(path, messages, 0);
   if (!opened) return false;
   const ArchiveReport report = ReportArchive(opened->archive, *opened->bytes);
   // Heads outside the file are damage the listing itself finds.
@@ -84,11 +90,7 @@ bool ListOne(const std::string& path, bool json, const std::string& margin, std:
   for (int32_t i = 0; i < report.frameCount(); ++i) {
     const FrameReport frame = report.frame(i);
     if (frame.head) continue;
-    Diagnostic d;
-    d.kind = DiagnosticKind::FrameHeadOutside;
-    d.frame = frame.index;
-    d.value = frame.offset;
-    heads.Add(d);
+    heads.Add(MakeDiagnostic(DiagnosticKind::FrameHeadOutside, frame.index, frame.offset));
   }
   {
     ProblemReport problems(path, opened->archive, messages);
@@ -137,5 +139,28 @@ int RunList(const ListRequest& request, std::ostream& out, Messages& messages) {
   }
   return messages.ExitStatus();
 }
+
+namespace {
+
+Command AddReportCommand(CLI::App& app, bool& quiet, bool info) {
+  auto request = std::make_shared<ListRequest>();
+  CLI::App* command =
+      info ? app.add_subcommand("info", "Show what list shows, optionally as JSON")
+           : app.add_subcommand("list", "Show an archive's head and its frames");
+  command->add_option("ARCHIVE", request->archives, "DEF archives")->required()->expected(1, -1);
+  if (info) command->add_flag("--json", request->json, "Print JSON instead of a table");
+  AddQuiet(*command, quiet);
+  command->footer(info ? "Example:\n  duskweave-convert info --json creature.def"
+                       : "Example:\n  duskweave-convert list creature.def");
+  return {command, [request](CommandContext& context) {
+            return RunList(*request, context.out, context.messages);
+          }};
+}
+
+}  // namespace
+
+Command AddListCommand(CLI::App& app, bool& quiet) { return AddReportCommand(app, quiet, false); }
+
+Command AddInfoCommand(CLI::App& app, bool& quiet) { return AddReportCommand(app, quiet, true); }
 
 }  // namespace dw::cli

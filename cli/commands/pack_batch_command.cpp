@@ -36,7 +36,8 @@ int RunPackBatch(const PackBatchRequest& request, Messages& messages) {
     outputs.push_back(OutputFor(request.outputFolder, input, request.fromFolder));
   RunArchiveBatch(request.inputs, outputs, request.jobs, messages,
                   [&](size_t i, Messages& itsMessages) {
-                    return RunPack(PackRequest{request.inputs[i], outputs[i], request.fromFolder},
+                    return RunPack(PackRequest{request.inputs[i], outputs[i], request.each.fromFolder,
+                                       request.each.remap, request.each.dither},
                                    itsMessages);
                   });
   return messages.ExitStatus();

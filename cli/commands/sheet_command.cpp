@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -17,7 +19,9 @@
 #include "cli/inputs/archive_inputs.h"
 #include "cli/run/batch_runner.h"
 #include "cli/inputs/block_frames.h"
+#include "cli/commands/command.h"
 #include "cli/commands/commands.h"
+#include "cli/run/shared_options.h"
 #include "cli/run/diagnostic_report.h"
 #include "cli/inputs/open_archive.h"
 #include "cli/outputs/output_file.h"
@@ -134,10 +138,10 @@ nlohmann::ordered_json CellJson(const Cell& cell, const Archive& archive) {
 int SheetArchive(const std::string& path, const std::string& stemName, const SheetRequest& request,
                  Messages& messages) {
   if (OutputHalted()) return 0;
-  const std::optional<OpenedArchive> opened = OpenArchive(path, messages);
+  const std::optional<OpenedArchive> opened = OpenArchive(path, messages, request.maxOutput);
   if (!opened) return 0;
   const Archive& archive = opened->archive;
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   FrameSource source(archive, opened->bytes, budget, DecodeOptions{request.alpha});
   ProblemReport problems(path, archive, messages);
   DecodedHeads heads(source);
@@ -242,7 +246,7 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
                            : WritePng(out, ViewOf(page), true);
     });
     if (!image.ok()) {
-      if (NoteOutcome(image) && !StopRequested()) messages.Error(file + ": " + image.error);
+      TellWriteFailure(file, image, messages);
       // A sheet is whole or not there: the pages already written go too.
       for (size_t q = 0; q < p; ++q) std::remove(PagePath(stem, q).c_str());
       return 0;
@@ -253,7 +257,7 @@ int SheetArchive(const std::string& path, const std::string& stemName, const She
       atlas.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
   const WriteOutcome json = WriteOutputFile(stem + ".json", text.data(), text.size());
   if (json.ok()) return files + 1;
-  if (NoteOutcome(json) && !StopRequested()) messages.Error(stem + ".json: " + json.error);
+  TellWriteFailure(stem + ".json", json, messages);
   return files;
 }
 
@@ -271,6 +275,55 @@ int RunSheet(const SheetRequest& request, Messages& messages) {
   messages.Summary(std::to_string(files) + " file" + (files == 1 ? "" : "s") + " written into " +
                    request.outputFolder + (DiskFullSeen() ? "; stopped: the disk is full" : ""));
   return messages.ExitStatus();
+}
+
+Command AddSheetCommand(CLI::App& app, bool& quiet) {
+  struct Options {
+    SheetRequest request;
+    std::vector<std::string> paths;
+  };
+  auto options = std::make_shared<Options>();
+  SheetRequest& request = options->request;
+  CLI::App* command = app.add_subcommand("sheet", "Write a sprite sheet PNG and a JSON atlas");
+  command->add_option("INPUT", options->paths, "DEF archives and folders of them, then OUTDIR")
+      ->required()
+      ->expected(1, -1);
+  command
+      ->add_option("--padding", request.padding, "Pixels between and around cells (default 1)")
+      ->check(WholeNumber(0, 1024))
+      ->type_name("N");
+  command
+      ->add_option("--max-size", request.maxSize,
+                   "Most pixels a page may be wide or tall (default 4096); rows wrap and "
+                   "further pages <stem>-1.png, ... open where one would pass it")
+      ->check(WholeNumber(16, 65535))
+      ->type_name("N");
+  command->add_flag("--crop", request.crop, "Cells hold the stored rectangles only");
+  command->add_flag("--alpha", request.alpha, "RGBA by the colour rule of export --alpha");
+  AddOutline(*command, request.outline);
+  AddMaxOutput(*command, request.maxOutput);
+  AddJobs(*command, request.jobs,
+          "Archives converted at once (the output is the same for any number); default: one per "
+          "core");
+  AddQuiet(*command, quiet);
+  command->footer(
+      "One cell per stored frame (entries naming the same frame share it), a new row for\n"
+      "each block, frames in directory order; rows wrap and pages <stem>.png, <stem>-1.png,\n"
+      "... open so that no page passes --max-size. A frame too large for a page alone is\n"
+      "refused, naming the frame. The atlas <stem>.json lists the pages; each cell's page,\n"
+      "rectangle (x, y, w, h), full size, left/top offsets within the full frame and offset\n"
+      "in the archive; and every directory entry (table index, name, block, index in the\n"
+      "block, offset) with the cell it shows.\n\n"
+      "Example:\n  duskweave-convert sheet --crop --padding 2 creature.def sheets/");
+  return {command, [options](CommandContext& context) {
+            SheetRequest& request = options->request;
+            if (request.outline && !request.alpha)
+              return UsageError(context.err, "--outline goes with --alpha");
+            if (!SplitOutputFolder("sheet", options->paths, request.inputs, request.outputFolder,
+                                   context.err))
+              return kUsageStatus;
+            return RunSheet(request, context.messages);
+          }};
 }
 
 }  // namespace dw::cli

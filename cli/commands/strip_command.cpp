@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <limits>
 
 #include "archive/archive.h"
@@ -7,7 +9,9 @@
 #include "archive/stop_request.h"
 #include "archive/stream.h"
 #include "archive/text_encoding.h"
+#include "cli/commands/command.h"
 #include "cli/commands/commands.h"
+#include "cli/run/shared_options.h"
 #include "cli/run/diagnostic_report.h"
 #include "cli/inputs/open_archive.h"
 #include "image/bitmap.h"
@@ -25,7 +29,7 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
     messages.Error(request.archive + ": no frames to join");
     return messages.ExitStatus();
   }
-  DecodeBudget budget = DecodeBudget::ForInput(int64_t(opened->bytes->size()), request.maxOutput);
+  DecodeBudget budget = opened->Budget();
   // The joined image is held whole (twice when it goes to standard output)
   // and written whole: its size, from the heads alone, is drawn first.
   const int64_t height = DecodedImageSize(archive, *opened->bytes, resolved.indices[0]).height;
@@ -72,6 +76,45 @@ int RunStrip(const StripRequest& request, std::ostream& out, Messages& messages)
   if (const int error = strip->SaveToFile(request.output); error != 0 && !StopRequested())
     messages.Error(request.output + ": " + CannotWrite(error));
   return messages.ExitStatus();
+}
+
+Command AddStripCommand(CLI::App& app, bool& quiet) {
+  struct Options {
+    StripRequest request;
+    std::string frames;
+    bool noSeparator = false;
+  };
+  auto options = std::make_shared<Options>();
+  CLI::App* command = app.add_subcommand("strip", "Join frames side by side into one BMP image");
+  command->add_option("ARCHIVE", options->request.archive, "DEF archive")->required();
+  command
+      ->add_option("OUTPUT", options->request.output,
+                   "BMP file to write, or - for standard output")
+      ->required();
+  CLI::Option* frames = AddFrames(*command, options->frames,
+                                  "Frames in the order to join them, as for export; default: all");
+  command->add_flag("--no-separator", options->noSeparator, "Let neighbouring frames touch");
+  AddMaxOutput(*command, options->request.maxOutput);
+  AddQuiet(*command, quiet);
+  command->footer(
+      R"(The strip has the height of the first frame; a separator column of index 0
+stands between neighbouring frames unless --no-separator is given.
+
+Examples:
+  duskweave-convert strip creature.def strip.bmp
+  duskweave-convert strip --frames 0,2,5 --no-separator creature.def strip.bmp)");
+  return {command, [options, frames](CommandContext& context) {
+            StripRequest& request = options->request;
+            if (!ReadFramesOption(*frames, options->frames, request.frames, context.err))
+              return kUsageStatus;
+            request.separator = !options->noSeparator;
+            if (request.output == "-" && context.stdoutIsTerminal) {
+              context.err << kProgramName << ": error: strip: standard output is a terminal; "
+                          << "redirect it to a file or name an output file\n";
+              return 1;
+            }
+            return RunStrip(request, context.out, context.messages);
+          }};
 }
 
 }  // namespace dw::cli

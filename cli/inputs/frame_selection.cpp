@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <numeric>
 
+#include "archive/ascii_case.h"
 #include "archive/text_encoding.h"
 #include "archive/wildcard.h"
 
@@ -62,7 +63,7 @@ std::vector<uint32_t> CodePoints(const std::string& text) {
       length = 1;
       point = lead;
     }
-    if (point >= 'A' && point <= 'Z') point += 'a' - 'A';
+    if (point < 0x80) point = uint8_t(FoldAsciiCase(char(point)));
     points.push_back(point);
     i += length;
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/ascii_case.h"
 #include "archive/byte_cursor.h"
 #include "archive/little_endian.h"
 
@@ -26,17 +27,7 @@ std::optional<uint32_t> ReadU32(ByteCursor& cursor) {
   return le::GetU32(at);
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
-std::string Bytes(int64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
-
-ExtractedEntry Failed(std::string error) { return ExtractedEntry{{}, std::move(error)}; }
+ExtractedEntry Failed(LodProblem problem) { return ExtractedEntry{{}, std::move(problem)}; }
 
 // Deflate makes at most 1032 bytes of one: a stated size beyond that is a lie
 // that must not cost memory.
@@ -46,12 +37,12 @@ constexpr uint64_t kMostInflatedPerByte = 1032;
 // with what the stream gives: no doubling, no zeros written ahead.
 ExtractedEntry InflateWithReasons(const uint8_t* data, uint32_t compressedSize, uint32_t size) {
   z_stream stream{};
-  if (inflateInit(&stream) != Z_OK) return Failed("cannot start inflating the entry");
+  if (inflateInit(&stream) != Z_OK) return Failed(MakeLodProblem(LodProblemKind::CannotInflate));
   std::vector<uint8_t> out;
   out.reserve(size);
   stream.next_in = const_cast<Bytef*>(data);
   stream.avail_in = compressedSize;
-  std::string error;
+  std::optional<LodProblem> problem;
   uint8_t chunk[kInflateChunk];
   for (;;) {
     // One byte past the stated size tells a longer stream apart.
@@ -61,30 +52,28 @@ ExtractedEntry InflateWithReasons(const uint8_t* data, uint32_t compressedSize, 
     const int status = inflate(&stream, Z_NO_FLUSH);
     const size_t got = room - stream.avail_out;
     if (out.size() + got > size) {
-      error = "the zlib stream inflates past the entry's stated size of " + Bytes(size);
+      problem = MakeLodProblem(LodProblemKind::InflatesPast, 0, size);
       break;
     }
     out.insert(out.end(), chunk, chunk + got);
     if (status == Z_STREAM_END) {
       if (out.size() < size)
-        error = "the zlib stream ends after " + Bytes(int64_t(out.size())) + " of the stated " +
-                Bytes(size);
+        problem = MakeLodProblem(LodProblemKind::EndsShort, int64_t(out.size()), size);
       break;
     }
     if (status == Z_NEED_DICT || status == Z_DATA_ERROR || status == Z_MEM_ERROR ||
         status == Z_STREAM_ERROR) {
-      error = std::string("the zlib stream is damaged") +
-              (stream.msg != nullptr ? std::string(" (") + stream.msg + ")" : std::string());
+      problem = MakeLodProblem(LodProblemKind::StreamDamaged);
+      if (stream.msg != nullptr) problem->detail = stream.msg;
       break;
     }
     if (status == Z_BUF_ERROR && stream.avail_in == 0) {
-      error = "the zlib stream is cut off after " + Bytes(int64_t(out.size())) + " of the stated " +
-              Bytes(size);
+      problem = MakeLodProblem(LodProblemKind::CutOff, int64_t(out.size()), size);
       break;
     }
   }
   inflateEnd(&stream);
-  if (!error.empty()) return Failed(std::move(error));
+  if (problem) return Failed(std::move(*problem));
   return ExtractedEntry{std::move(out), {}};
 }
 
@@ -113,7 +102,7 @@ LodIndex ReadLodIndex(const std::vector<uint8_t>& bytes) {
   ByteCursor cursor(bytes.data(), int64_t(bytes.size()));
   const uint8_t* magic = cursor.Peek(4);
   if (magic == nullptr || std::memcmp(magic, "LOD\0", 4) != 0) {
-    index.problems.push_back("not a LOD container (it does not start with \"LOD\")");
+    index.problems.push_back(MakeLodProblem(LodProblemKind::NotAContainer));
     return index;
   }
   index.container = true;
@@ -121,8 +110,8 @@ LodIndex ReadLodIndex(const std::vector<uint8_t>& bytes) {
   const std::optional<uint32_t> kind = ReadU32(cursor);
   const std::optional<uint32_t> count = ReadU32(cursor);
   if (!kind || !count || !cursor.SeekTo(kHeadBytes)) {
-    index.problems.push_back("the container's head is cut off (" + Bytes(int64_t(bytes.size())) +
-                             " of " + Bytes(kHeadBytes) + ")");
+    index.problems.push_back(
+        MakeLodProblem(LodProblemKind::HeadCutOff, int64_t(bytes.size()), kHeadBytes));
     return index;
   }
   index.kind = *kind;
@@ -130,8 +119,7 @@ LodIndex ReadLodIndex(const std::vector<uint8_t>& bytes) {
   const int64_t room = cursor.remaining() / kEntryBytes;
   const int64_t readable = std::min<int64_t>(*count, room);
   if (*count > room) {
-    index.problems.push_back("the table claims " + std::to_string(*count) +
-                             " entries, but the file has room for " + std::to_string(room));
+    index.problems.push_back(MakeLodProblem(LodProblemKind::TableTooLong, *count, room));
   }
   index.entries.reserve(size_t(readable));
   for (int64_t i = 0; i < readable; ++i) {
@@ -152,31 +140,30 @@ LodIndex ReadLodIndex(const std::vector<uint8_t>& bytes) {
 
 const LodEntry* FindLodEntry(const LodIndex& index, const std::string& name) {
   for (const LodEntry& entry : index.entries)
-    if (EqualIgnoringCase(entry.name, name)) return &entry;
+    if (EqualIgnoringAsciiCase(entry.name, name)) return &entry;
   return nullptr;
 }
 
 bool IsDefEntry(const LodEntry& entry) {
-  return entry.name.size() >= 4 && EqualIgnoringCase(entry.name.substr(entry.name.size() - 4), ".def");
+  return entry.name.size() >= 4 && EqualIgnoringAsciiCase(entry.name.substr(entry.name.size() - 4), ".def");
 }
 
-std::string LodEntryPlacementProblem(const LodEntry& entry, int64_t fileSize) {
+std::optional<LodProblem> LodEntryPlacementProblem(const LodEntry& entry, int64_t fileSize) {
   // 64-bit sums of two 32-bit fields cannot overflow.
   const int64_t end = int64_t{entry.offset} + int64_t{entry.storedBytes()};
-  if (end <= fileSize) return {};
-  return "the entry's data (" + Bytes(entry.storedBytes()) + " at offset " +
-         std::to_string(entry.offset) + ") lies outside the file (" + Bytes(fileSize) + ")";
+  if (end <= fileSize) return std::nullopt;
+  LodProblem problem = MakeLodProblem(LodProblemKind::DataOutside, entry.storedBytes(), fileSize);
+  problem.offset = entry.offset;
+  return problem;
 }
 
 ExtractedEntry ExtractLodEntry(const std::vector<uint8_t>& container, const LodEntry& entry,
                                int64_t maxBytes) {
-  if (std::string problem = LodEntryPlacementProblem(entry, int64_t(container.size()));
-      !problem.empty())
-    return Failed(std::move(problem));
-  if (int64_t{entry.size} > maxBytes) {
-    return Failed("the entry holds " + Bytes(entry.size) + " once uncompressed, over the limit of " +
-                  Bytes(std::max<int64_t>(maxBytes, 0)));
-  }
+  if (auto problem = LodEntryPlacementProblem(entry, int64_t(container.size())))
+    return Failed(std::move(*problem));
+  if (int64_t{entry.size} > maxBytes)
+    return Failed(
+        MakeLodProblem(LodProblemKind::OverLimit, entry.size, std::max<int64_t>(maxBytes, 0)));
   ByteCursor cursor(container.data(), int64_t(container.size()));
   cursor.SeekTo(entry.offset);
   const uint8_t* data = cursor.Peek(entry.storedBytes());

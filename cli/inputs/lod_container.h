@@ -6,14 +6,16 @@
 // the file has before anything is allocated, and an entry's data is inflated
 // only up to its stated size and never past the caller's byte limit, so a
 // damaged or hostile container costs at most what its own bytes and the
-// limit allow. Problems come back as text, one per entry, and never stop the
-// other entries from being read.
+// limit allow. Problems come back as typed values (LodProblem), one per
+// entry, and never stop the other entries from being read.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "cli/run/lod_problem.h"
 
 namespace dw::cli {
 
@@ -35,7 +37,7 @@ struct LodIndex {
   uint32_t kind = 0;             // as stored; not used
   uint32_t declaredCount = 0;    // the entry count as stored
   std::vector<LodEntry> entries; // those of the declared entries the file holds
-  std::vector<std::string> problems;  // damage of the table itself (not of one entry)
+  std::vector<LodProblem> problems;  // damage of the table itself (not of one entry)
 };
 
 // The table of the container held in bytes (only read, never kept). Bytes
@@ -48,13 +50,13 @@ const LodEntry* FindLodEntry(const LodIndex& index, const std::string& name);
 // Whether the entry's name ends in ".def" in any letter case.
 bool IsDefEntry(const LodEntry& entry);
 
-// What is wrong with where the entry's data lies, before reading it: empty
+// What is wrong with where the entry's data lies, before reading it: nothing
 // when its bytes lie inside a file of fileSize bytes.
-std::string LodEntryPlacementProblem(const LodEntry& entry, int64_t fileSize);
+std::optional<LodProblem> LodEntryPlacementProblem(const LodEntry& entry, int64_t fileSize);
 
 struct ExtractedEntry {
-  std::vector<uint8_t> bytes;  // exactly entry.size bytes when error is empty
-  std::string error;           // why the entry could not be read
+  std::vector<uint8_t> bytes;          // exactly entry.size bytes when there is no problem
+  std::optional<LodProblem> problem;  // why the entry could not be read
 };
 
 // The entry's uncompressed bytes from the container's bytes. Fails (with

@@ -1,4 +1,5 @@
 #include "cli/inputs/lod_input.h"
+#include "cli/run/diagnostic_report.h"
 
 #include <filesystem>
 #include <map>
@@ -8,6 +9,7 @@
 #include <unordered_map>
 
 #include "archive/archive_bytes.h"
+#include "archive/ascii_case.h"
 #include "archive/decode_budget.h"
 #include "archive/frame_export.h"
 #include "archive/text_encoding.h"
@@ -15,14 +17,8 @@
 namespace dw::cli {
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return text;
-}
-
 bool EndsWithLod(const std::string& text) {
-  return text.size() >= 4 && Lower(text.substr(text.size() - 4)) == ".lod";
+  return text.size() >= 4 && FoldAsciiCase(text.substr(text.size() - 4)) == ".lod";
 }
 
 // "a.def", 2 -> "a~2.def"; "a" -> "a~2"
@@ -111,7 +107,7 @@ LodSource::LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes)
     : bytes_(std::move(bytes)), index_(ReadLodIndex(*bytes_)), state_(std::make_unique<State>()) {
   state_->rank.resize(index_.entries.size());
   for (const LodEntry& entry : index_.entries) {
-    std::vector<int32_t>& named = state_->byName[Lower(entry.name)];
+    std::vector<int32_t>& named = state_->byName[FoldAsciiCase(entry.name)];
     named.push_back(entry.index);
     state_->rank[size_t(entry.index)] = int32_t(named.size());
     ++state_->namedBy[{entry.offset, entry.size, entry.compressedSize}];
@@ -121,7 +117,7 @@ LodSource::LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes)
 LodSource::~LodSource() = default;
 
 const std::vector<int32_t>* LodSource::Named(const std::string& name) const {
-  const auto found = state_->byName.find(Lower(name));
+  const auto found = state_->byName.find(FoldAsciiCase(name));
   return found == state_->byName.end() ? nullptr : &found->second;
 }
 
@@ -159,7 +155,7 @@ std::optional<int32_t> LodSource::Resolve(const std::string& name, std::string& 
 }
 
 std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position, int64_t maxOutput,
-                                                               std::string& error) {
+                                                               LodProblem& problem) {
   const LodEntry& entry = index_.entries[size_t(position)];
   const State::Key key{entry.offset, entry.size, entry.compressedSize};
   std::lock_guard<std::mutex> lock(state_->mutex);
@@ -170,9 +166,8 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
     if (--remaining <= 0) state_->shared.erase(kept);
     return bytes;
   }
-  if (std::string problem = LodEntryPlacementProblem(entry, int64_t(bytes_->size()));
-      !problem.empty()) {
-    error = std::move(problem);
+  if (auto placement = LodEntryPlacementProblem(entry, int64_t(bytes_->size()))) {
+    problem = std::move(*placement);
     return nullptr;
   }
   if (!state_->budget) {
@@ -180,14 +175,12 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
         DecodeBudget::LimitForInput(int64_t(bytes_->size()), maxOutput));
   }
   if (!state_->budget->ReserveDecoded(entry.size)) {
-    error = "the container's entries would inflate past the limit of " +
-            std::to_string(state_->budget->decodedLimit()) +
-            " bytes for one container (raise it with --max-output)";
+    problem = MakeLodProblem(LodProblemKind::ContainerOverLimit, 0, state_->budget->decodedLimit());
     return nullptr;
   }
   ExtractedEntry extracted = ExtractLodEntry(*bytes_, entry, entry.size);
-  if (!extracted.error.empty()) {
-    error = std::move(extracted.error);
+  if (extracted.problem) {
+    problem = std::move(*extracted.problem);
     return nullptr;
   }
   auto bytes = std::make_shared<const std::vector<uint8_t>>(std::move(extracted.bytes));
@@ -196,7 +189,7 @@ std::shared_ptr<const std::vector<uint8_t>> LodSource::Extract(int32_t position,
 }
 
 LodEntryKind KindOfEntry(const LodEntry& entry) {
-  const std::string name = Lower(entry.name);
+  const std::string name = FoldAsciiCase(entry.name);
   const auto endsWith = [&](const char* tail) {
     return name.size() >= 4 && name.compare(name.size() - 4, 4, tail) == 0;
   };
@@ -248,7 +241,8 @@ std::vector<std::string> LodEntryInputs(const std::string& path, std::vector<std
     return {};
   }
   const LodIndex& index = source->index();
-  for (const std::string& problem : index.problems) errors.push_back(path + ": " + problem);
+  for (const LodProblem& problem : index.problems)
+    errors.push_back(path + ": " + DescribeLodProblem(problem));
   std::vector<std::string> inputs;
   for (const LodEntry& entry : index.entries)
     if (allEntries || IsDefEntry(entry)) inputs.push_back(path + ":" + source->InputName(entry.index));
@@ -268,7 +262,7 @@ std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
   }
   const LodIndex& index = source->index();
   if (!index.container) {
-    messages.Error(input + ": " + index.problems.front());
+    messages.Error(input + ": " + DescribeLodProblem(index.problems.front()));
     return nullptr;
   }
   std::string note;
@@ -280,9 +274,9 @@ std::shared_ptr<const std::vector<uint8_t>> ReadLodInput(const LodInput& lod,
     return nullptr;
   }
   if (!note.empty()) messages.Note(input + ": " + note);
-  std::string error;
-  std::shared_ptr<const std::vector<uint8_t>> bytes = source->Extract(*position, maxOutput, error);
-  if (!bytes) messages.Error(input + ": " + error);
+  LodProblem problem;
+  auto bytes = source->Extract(*position, maxOutput, problem);
+  if (!bytes) messages.Error(input + ": " + DescribeLodProblem(problem));
   return bytes;
 }
 

@@ -60,10 +60,10 @@ class LodSource {
   std::optional<int32_t> Resolve(const std::string& name, std::string& note) const;
   // The entry's bytes, drawn from the container's budget (made by the first
   // extraction: maxOutput, or the default for the container's size); entries
-  // that name the same data share one inflation. Nothing, with error, when
+  // that name the same data share one inflation. Nothing, with problem, when
   // it cannot be read.
   std::shared_ptr<const std::vector<uint8_t>> Extract(int32_t position, int64_t maxOutput,
-                                                      std::string& error);
+                                                      LodProblem& problem);
 
   struct State;
   explicit LodSource(std::shared_ptr<const std::vector<uint8_t>> bytes);

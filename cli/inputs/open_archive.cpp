@@ -62,11 +62,12 @@ std::string WhyUnreadable(const std::string& path) {
 }  // namespace
 
 std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& messages,
-                                         int64_t maxBytes) {
+                                         int64_t maxOutput) {
   // The bytes are read once; the archive and every decode use the same ones.
   ArchiveBytes cache;
   OpenedArchive opened;
   opened.archive.path = path;
+  opened.maxOutput = maxOutput;
   if (const std::optional<ResolvedLodInput> entry = ResolveLodInput(path);
       entry && KindOfEntry(entry->entry()) != LodEntryKind::Def) {
     messages.Error(path + ": not a DEF archive (it is " + LodEntryKindText(entry->entry()) +
@@ -74,7 +75,7 @@ std::optional<OpenedArchive> OpenArchive(const std::string& path, Messages& mess
     return std::nullopt;
   }
   if (const std::optional<LodInput> lod = SplitLodInput(path)) {
-    opened.bytes = ReadLodInput(*lod, path, maxBytes, messages);
+    opened.bytes = ReadLodInput(*lod, path, maxOutput, messages);
     if (!opened.bytes) return std::nullopt;
   } else if (path == kStandardInput) {
     opened.bytes = ReadStandardInput(messages);

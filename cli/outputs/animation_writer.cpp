@@ -18,9 +18,10 @@ void CanvasRow(const Animation& a, const IndexedImage& frame, int32_t y, uint8_t
   std::memcpy(row, frame.TopRow(y), size_t(std::min(a.width, frame.width)));
 }
 
-std::string GifError(int code) {
+WriteProblem GifError(int code) {
   const char* text = GifErrorString(code);
-  return text != nullptr ? text : "cannot write the GIF";
+  return MakeWriteProblem(WriteProblemKind::EncoderRefused,
+                          text != nullptr ? text : "cannot write the GIF");
 }
 
 // What encoding one frame holds, in RGBA canvases: our canvas, the picture's
@@ -36,9 +37,9 @@ int64_t WebpEncoderBytes(const Animation& a) {
   return int64_t{a.width} * a.height * 4 * kWebpCanvasCopies;
 }
 
-std::string WriteGif(AtomicFile& file, const Animation& a) {
+WriteResult WriteGif(AtomicFile& file, const Animation& a) {
   if (a.width <= 0 || a.height <= 0 || a.width > 65535 || a.height > 65535 || a.frames.empty())
-    return "a GIF needs 1 to 65535 pixels a side and at least one frame";
+    return MakeWriteProblem(WriteProblemKind::GifSize);
   int error = 0;
   const OutputFunc put = [](GifFileType* gif, const GifByteType* data, int size) {
     return static_cast<AtomicFile*>(gif->UserData)->Write(data, size_t(std::max(size, 0))) ? size
@@ -85,24 +86,24 @@ std::string WriteGif(AtomicFile& file, const Animation& a) {
   return {};
 }
 
-std::string WriteWebp(AtomicFile& file, const Animation& a) {
+WriteResult WriteWebp(AtomicFile& file, const Animation& a) {
   if (a.width <= 0 || a.height <= 0 || a.width > 16383 || a.height > 16383 || a.frames.empty())
-    return "a WebP needs 1 to 16383 pixels a side and at least one frame";
+    return MakeWriteProblem(WriteProblemKind::WebpSize);
   WebPConfig config;
-  if (!WebPConfigInit(&config)) return "the WebP library does not match its headers";
+  if (!WebPConfigInit(&config)) return MakeWriteProblem(WriteProblemKind::LibraryMismatch);
   config.lossless = 1;
   // Each entry is encoded whole and becomes a frame of its own: an
   // animation encoder would fold a repeat into the frame before it.
   WebPMux* mux = WebPMuxNew();
-  if (mux == nullptr) return "out of memory";
+  if (mux == nullptr) return MakeWriteProblem(WriteProblemKind::OutOfMemory);
   WebPMuxAnimParams params{0, 0};  // transparent background, looping forever
-  std::string error;
+  WriteResult error;
   if (WebPMuxSetCanvasSize(mux, a.width, a.height) != WEBP_MUX_OK ||
       WebPMuxSetAnimationParams(mux, &params) != WEBP_MUX_OK)
-    error = "cannot set up the animation";
+    error = MakeWriteProblem(WriteProblemKind::AnimationSetUp);
   std::vector<uint8_t> rgba(size_t(a.width) * size_t(a.height) * 4);
   std::vector<uint8_t> row(size_t(a.width));
-  for (size_t f = 0; f < a.frames.size() && error.empty(); ++f) {
+  for (size_t f = 0; f < a.frames.size() && !error; ++f) {
     for (int32_t y = 0; y < a.height; ++y) {
       CanvasRow(a, *a.frames[f], y, row.data());
       uint8_t* out = rgba.data() + size_t(y) * size_t(a.width) * 4;
@@ -111,7 +112,7 @@ std::string WriteWebp(AtomicFile& file, const Animation& a) {
     WebPPicture picture;
     WebPMemoryWriter writer;
     if (!WebPPictureInit(&picture)) {
-      error = "the WebP library does not match its headers";
+      error = MakeWriteProblem(WriteProblemKind::LibraryMismatch);
       break;
     }
     WebPMemoryWriterInit(&writer);
@@ -122,8 +123,9 @@ std::string WriteWebp(AtomicFile& file, const Animation& a) {
     picture.custom_ptr = &writer;
     if (!WebPPictureImportRGBA(&picture, rgba.data(), a.width * 4) ||
         !WebPEncode(&config, &picture)) {
-      error = picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY ? "out of memory"
-                                                                 : "cannot encode a frame";
+      error = MakeWriteProblem(picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY
+                                   ? WriteProblemKind::OutOfMemory
+                                   : WriteProblemKind::FrameNotEncoded);
     } else {
       WebPMuxFrameInfo frame{};
       frame.bitstream = WebPData{writer.mem, writer.size};
@@ -131,17 +133,18 @@ std::string WriteWebp(AtomicFile& file, const Animation& a) {
       frame.duration = a.delayMs;
       frame.dispose_method = WEBP_MUX_DISPOSE_NONE;
       frame.blend_method = WEBP_MUX_NO_BLEND;
-      if (WebPMuxPushFrame(mux, &frame, 1) != WEBP_MUX_OK) error = "cannot add a frame";
+      if (WebPMuxPushFrame(mux, &frame, 1) != WEBP_MUX_OK)
+        error = MakeWriteProblem(WriteProblemKind::FrameNotAdded);
     }
     WebPPictureFree(&picture);
     WebPMemoryWriterClear(&writer);
   }
   WebPData data;
   WebPDataInit(&data);
-  if (error.empty() && WebPMuxAssemble(mux, &data) != WEBP_MUX_OK)
-    error = "cannot assemble the animation";
+  if (!error && WebPMuxAssemble(mux, &data) != WEBP_MUX_OK)
+    error = MakeWriteProblem(WriteProblemKind::AnimationNotAssembled);
   WebPMuxDelete(mux);
-  if (error.empty()) file.Write(data.bytes, data.size);  // a failure is the file's own error
+  if (!error) file.Write(data.bytes, data.size);  // a failure is the file's own error
   WebPDataClear(&data);
   return error;
 }

@@ -12,6 +12,7 @@
 #include "archive/palette.h"
 #include "archive/stream.h"
 #include "cli/outputs/sprite_colour_rule.h"
+#include "cli/run/write_problem.h"
 
 namespace dw::cli {
 
@@ -38,8 +39,8 @@ int64_t WebpEncoderBytes(const Animation& animation);
 // what the encoder refused (a failed write is the file's own error).
 // GIF: one global colour table, index 0 transparent, looping forever; delays
 // as GifDelay gives them.
-std::string WriteGif(AtomicFile& file, const Animation& animation);
+WriteResult WriteGif(AtomicFile& file, const Animation& animation);
 // WebP: lossless RGBA frames through colours, looping forever.
-std::string WriteWebp(AtomicFile& file, const Animation& animation);
+WriteResult WriteWebp(AtomicFile& file, const Animation& animation);
 
 }  // namespace dw::cli

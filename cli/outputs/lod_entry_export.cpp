@@ -8,6 +8,7 @@
 #include "cli/outputs/output_file.h"
 #include "cli/inputs/pcx_image.h"
 #include "cli/outputs/png_writer.h"
+#include "cli/run/diagnostic_report.h"
 
 namespace dw::cli {
 namespace {
@@ -31,7 +32,7 @@ std::optional<ReadEntry> Read(const std::string& input, int64_t maxOutput, Messa
 
 // An indexed image as the palettised writer takes it: rows bottom first,
 // padded to four bytes, a colour table of blue, green, red, 0.
-std::string WriteIndexedPng(AtomicFile& file, const PcxImage& image) {
+WriteResult WriteIndexedPng(AtomicFile& file, const PcxImage& image) {
   const int64_t stride = (int64_t{image.width} + 3) / 4 * 4;
   std::vector<uint8_t> rows(size_t(stride * image.height));
   for (int64_t y = 0; y < image.height; ++y) {
@@ -88,7 +89,7 @@ bool ExportLodFile(const std::string& input, const std::string& path, int64_t ma
     });
   }
   if (!outcome.ok()) {
-    if (NoteOutcome(outcome) && !StopRequested()) messages.Error(path + ": " + outcome.error);
+    TellWriteFailure(path, outcome, messages);
     return false;
   }
   return true;

@@ -6,6 +6,7 @@
 #include "cli/outputs/archive_report.h"
 #include "cli/inputs/lod_container.h"
 #include "cli/inputs/lod_input.h"
+#include "cli/run/diagnostic_report.h"
 
 namespace dw::cli {
 namespace {
@@ -73,15 +74,16 @@ std::optional<nlohmann::ordered_json> ListLodContainer(const std::string& path, 
   const std::vector<uint8_t>* bytes = &source->bytes();
   const LodIndex& index = source->index();
   if (!index.container) {
-    messages.Error(path + ": " + index.problems.front());
+    messages.Error(path + ": " + DescribeLodProblem(index.problems.front()));
     return std::nullopt;
   }
-  std::vector<std::string> problems = index.problems;
+  std::vector<std::string> problems;
+  for (const LodProblem& problem : index.problems) problems.push_back(DescribeLodProblem(problem));
   for (const LodEntry& entry : index.entries) {
-    const std::string problem = LodEntryPlacementProblem(entry, int64_t(bytes->size()));
-    if (!problem.empty())
+    if (const auto problem = LodEntryPlacementProblem(entry, int64_t(bytes->size())))
       problems.push_back("entry " + std::to_string(entry.index) + " (" +
-                         PrintableName(Cp1251ToUtf8(entry.name)) + "): " + problem);
+                         PrintableName(Cp1251ToUtf8(entry.name)) +
+                         "): " + DescribeLodProblem(*problem));
   }
   for (const std::string& problem : problems) messages.Error(path + ": " + problem);
   if (!json) {

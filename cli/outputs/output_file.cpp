@@ -39,12 +39,20 @@ bool DiskFullSeen() {
   return diskFull;
 }
 
+void TellWriteFailure(const std::string& path, const WriteOutcome& outcome, Messages& messages) {
+  if (NoteOutcome(outcome) && !outcome.ok() && !StopRequested())
+    messages.Error(path + ": " + DescribeWriteProblem(*outcome.problem));
+}
+
 bool NoteSystemError(int error) {
   return !DiskFull(error) || !diskFull.exchange(true);
 }
 
 bool NoteOutcome(const WriteOutcome& outcome) {
-  return outcome.ok() || NoteSystemError(outcome.systemError);
+  return outcome.ok() ||
+         NoteSystemError(outcome.problem->kind == WriteProblemKind::SystemRefused
+                             ? outcome.problem->code
+                             : 0);
 }
 
 bool MakeOutputFolder(const std::string& folder, Messages& messages) {
@@ -100,27 +108,28 @@ std::vector<std::string> UniqueStems(const std::vector<std::string>& archives) {
 }
 
 bool WriteOutcome::diskFull() const {
-  return DiskFull(systemError);
+  return problem && problem->kind == WriteProblemKind::SystemRefused && DiskFull(problem->code);
 }
 
 WriteOutcome WriteOutputFile(const std::string& path,
-                             const std::function<std::string(AtomicFile&)>& write) {
+                             const std::function<WriteResult(AtomicFile&)>& write) {
   AtomicFile file(path);
   WriteOutcome outcome;
-  if (file.ok()) outcome.error = write(file);
+  if (file.ok()) outcome.problem = write(file);
   // An encoder that stops because a write failed says so in its own words;
   // the system's reason says more.
-  if (!file.ok() || (outcome.error.empty() && !file.Commit())) {
-    outcome.systemError = file.error();
-    outcome.error = CannotWrite(file.error());
+  if (!file.ok() || (!outcome.problem && !file.Commit())) {
+    WriteProblem refused;
+    refused.code = file.error();
+    outcome.problem = refused;
   }
   return outcome;
 }
 
 WriteOutcome WriteOutputFile(const std::string& path, const void* data, size_t size) {
-  return WriteOutputFile(path, [&](AtomicFile& file) {
+  return WriteOutputFile(path, [&](AtomicFile& file) -> WriteResult {
     file.Write(data, size);
-    return std::string();
+    return std::nullopt;
   });
 }
 

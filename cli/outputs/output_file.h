@@ -8,24 +8,24 @@
 #include <vector>
 
 #include "archive/stream.h"
+#include "cli/run/write_problem.h"
 
 namespace dw::cli {
 
 class Messages;
 
 struct WriteOutcome {
-  std::string error;    // empty when the file is in place; else why not, without the path
-  int systemError = 0;  // the system's error number when the system refused
-  bool ok() const { return error.empty(); }
+  WriteResult problem;  // nothing when the file is in place; else why not
+  bool ok() const { return !problem; }
   // The disk or the user's quota is full: no later file can be written either.
   bool diskFull() const;
 };
 
-// write fills the file and returns an empty string, or what went wrong in
-// its own words (an encoder's refusal); a write the system refused is told
-// by the file itself, with the system's reason.
+// write fills the file and returns nothing, or what went wrong (an
+// encoder's refusal); a write the system refused is told by the file
+// itself, with the system's error number.
 WriteOutcome WriteOutputFile(const std::string& path,
-                             const std::function<std::string(AtomicFile&)>& write);
+                             const std::function<WriteResult(AtomicFile&)>& write);
 
 // The same for bytes or text already made.
 WriteOutcome WriteOutputFile(const std::string& path, const void* data, size_t size);
@@ -40,6 +40,9 @@ bool DiskFullSeen();
 // failure is to be told: any failure but a full disk another file (on
 // another thread) has already told.
 bool NoteOutcome(const WriteOutcome& outcome);
+// Notes a failed outcome and, unless NoteOutcome keeps it quiet or the run
+// was interrupted, tells it as an error naming path.
+void TellWriteFailure(const std::string& path, const WriteOutcome& outcome, Messages& messages);
 bool NoteSystemError(int error);
 
 // Creates folder and the parents it lacks; false (with a message) when it

@@ -134,51 +134,51 @@ libdeflate_compressor* CompressorFor(int level) {
 // The whole image deflated at once into one IDAT chunk, the file written with
 // one call. The filtered rows and the file are built in buffers kept by the
 // thread (at most twice kWholeLimit and a little more).
-std::string WriteWhole(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
+WriteResult WriteWhole(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
                        size_t filtered) {
   thread_local std::vector<uint8_t> raw;
   thread_local std::vector<uint8_t> file;
   libdeflate_compressor* compressor = CompressorFor(rows.kind.level);
-  if (compressor == nullptr) return "out of memory";
+  if (compressor == nullptr) return MakeWriteProblem(WriteProblemKind::OutOfMemory);
   const size_t bound = libdeflate_zlib_compress_bound(compressor, filtered);
   try {
     if (raw.size() < filtered) raw.resize(filtered);
     if (file.size() < head.size() + 12 + bound + sizeof kEnd)
       file.resize(head.size() + 12 + bound + sizeof kEnd);
   } catch (const std::bad_alloc&) {
-    return "out of memory";
+    return MakeWriteProblem(WriteProblemKind::OutOfMemory);
   }
   const int64_t rowBytes = rows.RowBytes();
   for (int32_t y = 0; y < rows.image.height; ++y) rows.Make(y, raw.data() + y * rowBytes);
   std::memcpy(file.data(), head.data(), head.size());
   uint8_t* idat = file.data() + head.size();
   const size_t deflated = libdeflate_zlib_compress(compressor, raw.data(), filtered, idat + 8, bound);
-  if (deflated == 0) return "the image could not be compressed";
+  if (deflated == 0) return MakeWriteProblem(WriteProblemKind::EncoderRefused, "the image could not be compressed");
   size_t size = head.size() + SealChunk(idat, "IDAT", deflated);
   std::memcpy(file.data() + size, kEnd, sizeof kEnd);
   size += sizeof kEnd;
   out.Write(file.data(), size);  // a failed write is the file's own error
-  return {};
+  return std::nullopt;
 }
 
 // An image deflated by zlib a row at a time, in IDAT chunks of at most
 // kStreamChunk bytes, with a window no larger than the image needs (the same
 // output, less to set up for a small image).
-std::string WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
+WriteResult WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<uint8_t>& head,
                           uint64_t filtered) {
   int windowBits = 9;
   while (windowBits < 15 && (uint64_t{1} << windowBits) < filtered) ++windowBits;
   z_stream stream{};
   if (deflateInit2(&stream, rows.kind.zlibLevel, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) !=
       Z_OK)
-    return "out of memory";
+    return MakeWriteProblem(WriteProblemKind::OutOfMemory);
   std::vector<uint8_t> row, chunk;
   try {
     row.resize(size_t(rows.RowBytes()));
     chunk.resize(8 + std::min<uint64_t>(kStreamChunk, filtered + 1024) + 4);
   } catch (const std::bad_alloc&) {
     deflateEnd(&stream);
-    return "out of memory";
+    return MakeWriteProblem(WriteProblemKind::OutOfMemory);
   }
   const size_t room = chunk.size() - 12;
   out.Write(head.data(), head.size());
@@ -215,15 +215,17 @@ std::string WriteStreamed(AtomicFile& out, const Rows& rows, const std::vector<u
   deflateAll(Z_FINISH);
   deflateEnd(&stream);
   out.Write(kEnd, sizeof kEnd);
-  return {};
+  return std::nullopt;
 }
 
-std::string Encode(AtomicFile& out, const Rows& rows, const uint8_t* colourTable,
+WriteResult Encode(AtomicFile& out, const Rows& rows, const uint8_t* colourTable,
                    bool transparentZero) {
   const BmpView& image = rows.image;
   if (image.width <= 0 || image.height <= 0) {
-    return "an image of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-           " pixels cannot be stored as PNG";
+    WriteProblem problem = MakeWriteProblem(WriteProblemKind::PngSize);
+    problem.width = image.width;
+    problem.height = image.height;
+    return problem;
   }
   // At most 2^31 x (1 + 4 x 2^31) bytes: held in 64 bits unsigned.
   const uint64_t filtered = uint64_t(rows.RowBytes()) * uint64_t(image.height);
@@ -235,7 +237,7 @@ std::string Encode(AtomicFile& out, const Rows& rows, const uint8_t* colourTable
 
 }  // namespace
 
-std::string WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const uint8_t* rgb) {
+WriteResult WriteRgbPng(AtomicFile& out, int32_t width, int32_t height, const uint8_t* rgb) {
   BmpView view;
   view.width = width;
   view.height = height;
@@ -283,11 +285,11 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
   return true;
 }
 
-std::string WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
+WriteResult WritePng(AtomicFile& out, const BmpView& image, bool transparentZero) {
   return Encode(out, Rows{image, kPalettised}, image.colourTable, transparentZero);
 }
 
-std::string WriteRgbaPng(AtomicFile& out, const BmpView& image,
+WriteResult WriteRgbaPng(AtomicFile& out, const BmpView& image,
                          const std::array<Rgba, 256>& colours) {
   Rows rows{image, kRgba};
   rows.colours = colours.data();

@@ -15,6 +15,7 @@
 #include "archive/indexed_image.h"
 #include "archive/stream.h"
 #include "cli/outputs/sprite_colour_rule.h"
+#include "cli/run/write_problem.h"
 
 namespace dw::cli {
 
@@ -35,15 +36,15 @@ bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error)
 
 // Encodes the image into the file. Returns an empty string, or what the
 // encoder refused (a failed write is the file's own error).
-std::string WritePng(AtomicFile& file, const BmpView& image, bool transparentZero);
+WriteResult WritePng(AtomicFile& file, const BmpView& image, bool transparentZero);
 // The same as RGBA, index i of every pixel becoming colours[i].
-std::string WriteRgbaPng(AtomicFile& file, const BmpView& image,
+WriteResult WriteRgbaPng(AtomicFile& file, const BmpView& image,
                          const std::array<Rgba, 256>& colours);
 
 // Writes width x height pixels of red, green, blue (top row first, 3 bytes a
 // pixel, no padding) as an 8-bit RGB PNG into the file. Returns an empty
 // string, or what the encoder refused (a failed write is the file's own error).
-std::string WriteRgbPng(AtomicFile& file, int32_t width, int32_t height,
+WriteResult WriteRgbPng(AtomicFile& file, int32_t width, int32_t height,
                         const uint8_t* rgb);
 
 }  // namespace dw::cli

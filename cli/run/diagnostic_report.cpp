@@ -17,6 +17,74 @@ std::string CannotWrite(int error) {
   return "cannot write the file: " + SystemReason(error);
 }
 
+namespace {
+
+std::string Bytes(int64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
+}  // namespace
+
+std::string DescribeLodProblem(const LodProblem& p) {
+  switch (p.kind) {
+    case LodProblemKind::NotAContainer:
+      return "not a LOD container (it does not start with \"LOD\")";
+    case LodProblemKind::HeadCutOff:
+      return "the container's head is cut off (" + Bytes(p.bytes) + " of " + Bytes(p.of) + ")";
+    case LodProblemKind::TableTooLong:
+      return "the table claims " + std::to_string(p.bytes) +
+             " entries, but the file has room for " + std::to_string(p.of);
+    case LodProblemKind::DataOutside:
+      return "the entry's data (" + Bytes(p.bytes) + " at offset " + std::to_string(p.offset) +
+             ") lies outside the file (" + Bytes(p.of) + ")";
+    case LodProblemKind::OverLimit:
+      return "the entry holds " + Bytes(p.bytes) + " once uncompressed, over the limit of " +
+             Bytes(p.of);
+    case LodProblemKind::ContainerOverLimit:
+      return "the container's entries would inflate past the limit of " + std::to_string(p.of) +
+             " bytes for one container (raise it with --max-output)";
+    case LodProblemKind::CannotInflate:
+      return "cannot start inflating the entry";
+    case LodProblemKind::InflatesPast:
+      return "the zlib stream inflates past the entry's stated size of " + Bytes(p.of);
+    case LodProblemKind::EndsShort:
+      return "the zlib stream ends after " + Bytes(p.bytes) + " of the stated " + Bytes(p.of);
+    case LodProblemKind::CutOff:
+      return "the zlib stream is cut off after " + Bytes(p.bytes) + " of the stated " +
+             Bytes(p.of);
+    case LodProblemKind::StreamDamaged:
+      return "the zlib stream is damaged" + (p.detail.empty() ? "" : " (" + p.detail + ")");
+  }
+  return "the LOD container is damaged";
+}
+
+std::string DescribeWriteProblem(const WriteProblem& p) {
+  switch (p.kind) {
+    case WriteProblemKind::SystemRefused:
+      return CannotWrite(p.code);
+    case WriteProblemKind::PngSize:
+      return "an image of " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+             " pixels cannot be stored as PNG";
+    case WriteProblemKind::GifSize:
+      return "a GIF needs 1 to 65535 pixels a side and at least one frame";
+    case WriteProblemKind::WebpSize:
+      return "a WebP needs 1 to 16383 pixels a side and at least one frame";
+    case WriteProblemKind::EncoderRefused:
+      return p.detail;
+    case WriteProblemKind::LibraryMismatch:
+      return "the WebP library does not match its headers";
+    case WriteProblemKind::OutOfMemory:
+      return "out of memory";
+    case WriteProblemKind::AnimationSetUp:
+      return "cannot set up the animation";
+    case WriteProblemKind::FrameNotEncoded:
+      return "cannot encode a frame";
+    case WriteProblemKind::FrameNotAdded:
+      return "cannot add a frame";
+    case WriteProblemKind::AnimationNotAssembled:
+      return "cannot assemble the animation";
+  }
+  return "cannot write the file";
+}
+
 bool DiskFull(int error) {
   return error == ENOSPC || error == EDQUOT;
 }

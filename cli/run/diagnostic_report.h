@@ -8,6 +8,8 @@
 #include "archive/archive.h"
 #include "archive/diagnostics.h"
 #include "cli/inputs/frame_selection.h"
+#include "cli/run/lod_problem.h"
+#include "cli/run/write_problem.h"
 #include "cli/run/messages.h"
 
 namespace dw::cli {
@@ -17,6 +19,14 @@ std::string SystemReason(int error);
 
 // "cannot write the file: reason", for every output file that failed.
 std::string CannotWrite(int error);
+
+// A LOD container's or entry's problem in one sentence, lower case, without
+// the path: "the zlib stream ends after 10 bytes of the stated 900 bytes".
+std::string DescribeLodProblem(const LodProblem& problem);
+
+// Why a file was not written, without the path: "cannot write the file: No
+// space left on device".
+std::string DescribeWriteProblem(const WriteProblem& problem);
 
 // Whether an error number means the disk (or the user's quota) is full, after
 // which no later file can be written either.

@@ -136,4 +136,21 @@ std::shared_ptr<CLI::Formatter> MakeHelpFormatter() {
   return std::make_shared<HelpFormatter>();
 }
 
+std::string WrappedText(const std::string& text) {
+  std::string out, line;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > 78) {
+      out += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  return out + line;
+}
+
 }  // namespace dw::cli

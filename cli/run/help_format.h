@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace CLI {
 class Formatter;
@@ -15,5 +16,8 @@ namespace dw::cli {
 inline constexpr size_t kHelpWidth = 80;
 
 std::shared_ptr<CLI::Formatter> MakeHelpFormatter();
+
+// A paragraph of one line broken into lines of at most 78 columns, for a footer.
+std::string WrappedText(const std::string& text);
 
 }  // namespace dw::cli

@@ -188,59 +188,69 @@ TEST(ListCommand, LostStandardOutputExitsOne) {
 
 using Usage = EightFrameArchive;
 
-TEST_F(Usage, WrongUsageExitsTwo) {
-  const std::string& path = archive;
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"convert", path},
-      {"list"},
-      {"list", "--bogus", path},
-      {"export", path},
-      {"export", "--format", "gif", path, dir.File("out")},
-      {"export", "--frames", "5-3", path, dir.File("out")},
-      {"export", "--frames", "1,,2", path, dir.File("out")},
-      {"export", "--transparent", path, dir.File("out")},
-      {"export", "--outline", path, dir.File("out")},
-      {"export", "--alpha", "--format", "bmp", path, dir.File("out")},
-      {"export", "--layers", "--alpha", path, dir.File("out")},
-      {"export", "--vcmi", "--crop", path, dir.File("out")},
-      {"anim", "--alpha", path, dir.File("out")},
-      {"export", "--max-output", "lots", path, dir.File("out")},
-      {"export", "--jobs", "0", path, dir.File("out")},
-      {"export", "--jobs", "two", path, dir.File("out")},
-      {"export", "--jobs", "1.5", path, dir.File("out")},
-      {"strip", path},
-      {"strip", "--frames", "", path, dir.File("s.bmp")},
-      {"export", path, "-"},
-      {"anim", path, "-"},
-      {"sheet", path, "-"},
-  };
-  for (const auto& args : cases) {
-    const RunResult r = RunCli(args);
-    EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
-    EXPECT_FALSE(r.err.empty()) << ::testing::PrintToString(args);
-  }
-  EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
-}
-
-// The program's name leads, and a slip of the keyboard gets the closest name.
-TEST_F(Usage, MistypedCommandsAndOptionsSuggestTheClosestName) {
+// Each usage error names its problem once, a value error what is allowed,
+// and a slip of the keyboard gets the closest name; one pointer to --help ends
+// it, and nothing is written.
+TEST_F(Usage, WrongUsageExitsTwoNamingTheProblem) {
+  const std::string out = dir.File("out");
+  const std::string outdir = "needs at least one INPUT and the OUTDIR";
+  const std::string dash =
+      "OUTDIR cannot be '-': images go into a folder (only strip writes to standard output)";
   const struct {
     std::vector<std::string> args;
-    std::string message;
+    std::string problem;
   } cases[] = {
-      {{"exprt", archive, "out"},
-       "duskweave-convert: error: unknown command 'exprt' (did you mean export?)\n"},
-      {{"lst", archive}, "duskweave-convert: error: unknown command 'lst' (did you mean list?)\n"},
-      {{"export", "--uniq-names", archive, "out"},
-       "duskweave-convert: error: The following argument was not expected: --uniq-names (did "
-       "you mean --unique-names?)\n"},
-      {{"frobnicate"}, "duskweave-convert: error: unknown command 'frobnicate'\n"},
+      {{}, "A subcommand is required"},
+      {{"convert", archive}, "unknown command 'convert'"},
+      {{"exprt", archive, out}, "unknown command 'exprt' (did you mean export?)"},
+      {{"lst", archive}, "unknown command 'lst' (did you mean list?)"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"list"}, "ARCHIVE is required"},
+      {{"list", "--bogus", archive}, "The following argument was not expected: --bogus"},
+      {{"export", "--uniq-names", archive, out},
+       "The following argument was not expected: --uniq-names (did you mean --unique-names?)"},
+      {{"export", archive}, "export " + outdir},
+      {{"anim", archive}, "anim " + outdir},
+      {{"sheet", archive}, "sheet " + outdir},
+      {{"export", "--format", "gif", archive, out}, "--format must be one of bmp, png"},
+      {{"anim", "--format=png", archive, out}, "--format must be one of gif, webp"},
+      {{"anim", "--delay", "5", archive, out}, "--delay must be a whole number from 10 to 60000"},
+      {{"sheet", "--padding", "x", archive, out}, "--padding must be a whole number from 0 to 1024"},
+      {{"export", "-j", "0", archive, out}, "--jobs must be a whole number of at least 1"},
+      {{"strip", "--max-output", "lots", archive, out},
+       "--max-output must be a size above 0 such as 16G, 512M, 100k or a number of bytes"},
+      {{"export", "--frames", "5-3", archive, out}, "--frames: frame range 5-3 runs backwards"},
+      {{"export", "--frames", "1,,2", archive, out},
+       "--frames: empty item in frame list \"1,,2\""},
+      {{"export", "--transparent", archive, out}, "--transparent needs --format png"},
+      {{"strip", archive}, "OUTPUT is required"},
+      {{"strip", "--frames", "", archive, dir.File("s.bmp")}, "--frames: empty item in frame list \"\""},
+      {{"export", archive, "-"}, dash},
+      {{"anim", archive, "-"}, dash},
+      {{"sheet", archive, "-"}, dash},
   };
   for (const auto& c : cases) {
     const RunResult r = RunCli(c.args);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, c.message + "Run with --help for more information.\n");
+    EXPECT_EQ(r.status, 2) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(r.err, "duskweave-convert: error: " + c.problem +
+                         "\nRun with --help for more information.\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("s.bmp")));
+}
+
+// Every command takes -q the same way: the run's summary goes, the work is done.
+TEST_F(Usage, EveryCommandTakesQuiet) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"list", "-q", archive},
+        {"info", "-q", archive},
+        {"strip", "-q", archive, dir.File("s.bmp")},
+        {"export", "-q", archive, dir.File("e")},
+        {"anim", "-q", archive, dir.File("a")},
+        {"sheet", "-q", archive, dir.File("s")}}) {
+    const RunResult r = RunCli(args);
+    EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+    EXPECT_EQ(r.err, "") << args[0];
   }
 }
 

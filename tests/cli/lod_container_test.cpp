@@ -6,6 +6,7 @@
 #include "cli/inputs/image_reader.h"
 #include "cli/inputs/lod_container.h"
 #include "cli/inputs/pcx_image.h"
+#include "cli/run/diagnostic_report.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -50,23 +51,28 @@ TEST(LodContainer, CountPastTheFileKeepsTheEntriesThatFit) {
   EXPECT_EQ(index.problems.size(), 1u);
 }
 
-TEST(LodContainer, DamagedEntriesGiveErrors) {
+TEST(LodContainer, DamagedEntriesGiveTypedProblems) {
+  using Kind = cli::LodProblemKind;
   const std::vector<uint8_t> def = BuildArchive(EightFrameSpec());
   const std::vector<uint8_t> good = BuildLod({{"a.def", def, true}});
-  auto errorWith = [&](size_t at, int32_t value, int64_t limit = 1 << 20) {
+  const struct {
+    size_t at;  // the field of the first entry damaged
+    int32_t value;
+    Kind kind;
+  } rows[] = {{92 + 16, 1 << 30, Kind::DataOutside},
+              {92 + 20, int32_t(def.size()) - 1, Kind::InflatesPast},
+              {92 + 20, int32_t(def.size()) + 1, Kind::EndsShort},
+              {92 + 28, 10, Kind::CutOff},
+              {92 + 20, 0x7FFFFFFF, Kind::OverLimit},
+              {92 + 16, -1, Kind::StreamDamaged}};  // -1: the zlib header's byte flipped
+  for (const auto& row : rows) {
     std::vector<uint8_t> lod = good;
-    PutInt32(lod, at, value);
-    return cli::ExtractLodEntry(lod, cli::ReadLodIndex(lod).entries.at(0), limit).error;
-  };
-  EXPECT_NE(errorWith(92 + 16, 1 << 30).find("outside the file"), std::string::npos);
-  EXPECT_NE(errorWith(92 + 20, int32_t(def.size()) - 1).find("past"), std::string::npos);
-  EXPECT_NE(errorWith(92 + 20, int32_t(def.size()) + 1).find("ends after"), std::string::npos);
-  EXPECT_NE(errorWith(92 + 28, 10).find("cut off"), std::string::npos);
-  EXPECT_NE(errorWith(92 + 20, 0x7FFFFFFF).find("over the limit"), std::string::npos);
-  std::vector<uint8_t> lod = good;
-  lod[GetInt32(lod, 92 + 16)] ^= 0xFF;  // the zlib header
-  EXPECT_NE(cli::ExtractLodEntry(lod, cli::ReadLodIndex(lod).entries.at(0), 1 << 20).error.find("damaged"),
-            std::string::npos);
+    if (row.value == -1) lod[GetInt32(lod, row.at)] ^= 0xFF;
+    else PutInt32(lod, row.at, row.value);
+    const auto got = cli::ExtractLodEntry(lod, cli::ReadLodIndex(lod).entries.at(0), 1 << 20);
+    ASSERT_TRUE(got.problem) << row.at << " " << row.value;
+    EXPECT_EQ(got.problem->kind, row.kind) << cli::DescribeLodProblem(*got.problem);
+  }
 }
 
 TEST(LodInputs, ExportOfAnEntryMatchesTheLooseFileByteForByte) {
@@ -218,12 +224,16 @@ TEST(LodInputs, OneBudgetPerContainerAndSharedDataInflatedOnce) {
   EXPECT_EQ(FilesIn(dir.File("s")).size(), 8u);
 
   WriteFile(dir.File("bomb.lod"), BuildLod({{"bomb.def", std::vector<uint8_t>(4 << 20, 0), true}}));
-  const RunResult bomb = RunCli({"export", "--max-output", "1M", dir.File("bomb.lod"), dir.File("b")});
-  EXPECT_EQ(bomb.status, 1);
-  EXPECT_NE(bomb.err.find("bomb.lod:bomb.def: the container's entries would inflate past the limit of "
-                          "1048576 bytes for one container (raise it with --max-output)"),
-            std::string::npos)
-      << bomb.err;
+  // Every command that inflates an entry stops there alike.
+  for (const char* command : {"export", "anim", "sheet"}) {
+    const RunResult bomb =
+        RunCli({command, "--max-output", "1M", dir.File("bomb.lod:bomb.def"), dir.File("b")});
+    EXPECT_EQ(bomb.status, 1) << command;
+    EXPECT_NE(bomb.err.find("bomb.lod:bomb.def: the container's entries would inflate past the limit of "
+                            "1048576 bytes for one container (raise it with --max-output)"),
+              std::string::npos)
+        << command << ": " << bomb.err;
+  }
   // Within the budget, it is an archive without frames.
   EXPECT_NE(RunCli({"export", dir.File("bomb.lod"), dir.File("e")})
                 .err.find("bomb.lod:bomb.def: damaged archive: the archive holds no frames"),

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "cli/outputs/output_file.h"
+#include "cli/run/diagnostic_report.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -125,7 +126,9 @@ TEST_F(PngWriter, RefusesRowsThatDoNotFitAndReportsUnwritablePaths) {
   const cli::WriteOutcome missing =
       cli::WriteOutputFile(dir.File("missing/x.png"),
                            [&](AtomicFile& file) { return cli::WritePng(file, view, false); });
-  EXPECT_EQ(missing.error, "cannot write the file: No such file or directory");
+  ASSERT_TRUE(missing.problem);
+  EXPECT_EQ(cli::DescribeWriteProblem(*missing.problem),
+            "cannot write the file: No such file or directory");
   PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
   EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
   EXPECT_FALSE(error.empty());

@@ -43,11 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(source.Resolve(input, note) == entry.index ||
             (input[0] == '#' && source.Named(input) != nullptr));
     Require(SafeName(dw::cli::LodOutputName(entry)));
-    std::string error;
-    const auto got = source.Extract(entry.index, kLimit, error);
+    dw::cli::LodProblem problem;
+    const auto got = source.Extract(entry.index, kLimit, problem);
     if (!got) continue;
     Require(got->size() == entry.size);
     if (dw::cli::KindOfEntry(entry) == dw::cli::LodEntryKind::Pcx) {
+      std::string error;
       const auto image = dw::cli::ReadPcxImage(*got, kLimit, error);
       if (image)
         Require(int64_t(image->pixels.size()) ==
