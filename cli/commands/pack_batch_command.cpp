@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "cli/commands/commands.h"
+#include "cli/outputs/output_file.h"
 #include "cli/run/batch_runner.h"
 
 namespace dw::cli {
@@ -12,12 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// OUTDIR/NAME.def: the manifest's name without its extension, or the folder's.
-std::string OutputFor(const std::string& folder, const std::string& input, bool fromFolder) {
+// NAME.def: the manifest's name without its extension, or the folder's.
+std::string ArchiveNameFor(const std::string& input, bool fromFolder) {
   fs::path path(input);
   if (!path.has_filename()) path = path.parent_path();  // "frames/" names "frames"
   const std::string name = fromFolder ? path.filename().string() : path.stem().string();
-  return (fs::path(folder) / (name + ".def")).string();
+  return name + ".def";
 }
 
 }  // namespace
@@ -29,16 +30,24 @@ int RunPackBatch(const PackBatchRequest& request, Messages& messages) {
     messages.Error(request.outputFolder + ": cannot create the folder: " + ec.message());
     return messages.ExitStatus();
   }
-  // Inputs of one name write one archive: they run in input order, the later
-  // replacing the earlier, as without threads.
-  std::vector<std::string> outputs;
+  // Inputs of one name get archives of their own: NAME.def, NAME~2.def, ...
+  std::vector<std::string> names;
   for (const std::string& input : request.inputs)
-    outputs.push_back(OutputFor(request.outputFolder, input, request.fromFolder));
+    names.push_back(ArchiveNameFor(input, request.each.fromFolder));
+  const std::vector<std::string> stems = UniqueStems(names);
+  std::vector<std::string> outputs;
+  for (size_t i = 0; i < names.size(); ++i) {
+    outputs.push_back((fs::path(request.outputFolder) / (stems[i] + ".def")).string());
+    if (stems[i] + ".def" != names[i])
+      messages.Note(request.inputs[i] + ": packed into " + outputs[i] +
+                    ", because an earlier input has the name " + names[i]);
+  }
   RunArchiveBatch(request.inputs, outputs, request.jobs, messages,
                   [&](size_t i, Messages& itsMessages) {
-                    return RunPack(PackRequest{request.inputs[i], outputs[i], request.each.fromFolder,
-                                       request.each.remap, request.each.dither},
-                                   itsMessages);
+                    PackRequest one = request.each;
+                    one.input = request.inputs[i];
+                    one.output = outputs[i];
+                    return RunPack(one, itsMessages);
                   });
   return messages.ExitStatus();
 }

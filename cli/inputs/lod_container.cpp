@@ -85,7 +85,7 @@ ExtractedEntry Inflate(const uint8_t* data, uint32_t compressedSize, uint32_t si
     return InflateWithReasons(data, compressedSize, size);
   thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)>
       decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
-  if (decompressor == nullptr) return Failed("cannot start inflating the entry");
+  if (decompressor == nullptr) return Failed(MakeLodProblem(LodProblemKind::CannotInflate));
   std::vector<uint8_t> out(size);
   size_t got = 0;
   if (libdeflate_zlib_decompress(decompressor.get(), data, compressedSize, out.data(), size,
