@@ -261,28 +261,6 @@ TEST(ExportBudget, HostileArchiveStopsAtTheLimitAndExitsOne) {
   }
 }
 
-// Shaped as a real creature archive: small stored pictures in large frames,
-// every entry its own head; its export writes over 200 times its size.
-TEST(ExportBudget, RealShapedArchiveWritingTwoHundredTimesItsSizeConvertsWhole) {
-  TempDir dir;
-  ArchiveSpec plan;
-  plan.width = 300;
-  plan.height = 300;
-  Block block;
-  for (int i = 0; i < 60; ++i) {
-    plan.frames.push_back(MakeFrame(1, 480, 420, 24, 24, 100, 120, PatternPixels(24, 24, i)));
-    block.entries.push_back({"c" + std::to_string(i) + ".pcx", i, {}, {}});
-  }
-  plan.blocks = {block};
-  const std::string archive = WriteArchive(dir, "creature.def", plan);
-  const RunResult r = RunCli({"export", archive, dir.File("out")});
-  EXPECT_EQ(r.status, 0) << r.err;
-  int64_t written = 0;
-  for (const std::string& file : FilesIn(dir.File("out"))) written += int64_t(fs::file_size(dir.File("out/" + file)));
-  EXPECT_EQ(FilesIn(dir.File("out")).size(), 60u);
-  EXPECT_GT(written, 200 * int64_t(fs::file_size(archive)));
-}
-
 // The folder the engine loads in place of the archive: one image per stored
 // frame, each block's entries in directory order naming their frame's file.
 TEST(VcmiExport, JsonSequencesNameOneFilePerStoredFrameInDirectoryOrder) {
