@@ -463,12 +463,7 @@ TEST(StoppedRuns, LeaveOnlyCompleteFilesAndATrueSummary) {
   const StopCase cases[] = {
       {{"export", "IN", "OUT"}, true, 3 << 20, ENOSPC, 1, full},
       {{"export", "--format", "png", "IN", "OUT"}, true, 40000, ENOSPC, 1, full},
-      {{"export", "IN", "OUT"},
-       true,
-       20000,
-       EDQUOT,
-       1,
-       ": cannot write the file: Disk quota exceeded"},
+      {{"export", "IN", "OUT"}, true, 20000, EDQUOT, 1, ": cannot write the file: Disk quota exceeded"},
       {{"export", "--manifest", "IN", "OUT"}, false, 7000, ENOSPC, 1, full},
       {{"export", "--jobs", "4", "IN", "IN", "IN", "OUT"}, true, 3 << 20, ENOSPC, 1, full},
       {{"anim", "IN", "OUT"}, false, 3000, ENOSPC, 1, full},
