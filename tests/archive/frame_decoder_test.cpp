@@ -147,15 +147,13 @@ TEST_F(DecodeFrameTest, RawFrameWithMarginsHasExactBytes) {
 TEST_F(DecodeFrameTest, RowsArePaddedToMultiplesOfFour) {
   for (auto [fullWidth, stride] : {std::pair{8, 8}, {5, 8}, {1, 4}, {4, 4}, {0, 0}}) {
     const Bytes bmp = Decode(OneFrame(MakeFrame(0, fullWidth, 3, 0, 0, 0, 0, {})));
-    EXPECT_EQ(bmp.size(), 1078u + 3 * stride) << fullWidth;
-    EXPECT_EQ(GetInt32(bmp, 2), 1078 + 3 * stride);
-    EXPECT_EQ(GetInt32(bmp, 34), 3 * stride);
-    EXPECT_EQ(GetInt32(bmp, 38), 3 * fullWidth);
+    EXPECT_EQ((std::vector<int64_t>{int64_t(bmp.size()), GetInt32(bmp, 2), GetInt32(bmp, 34), GetInt32(bmp, 38)}),
+              (std::vector<int64_t>{1078 + 3 * stride, 1078 + 3 * stride, 3 * stride, 3 * fullWidth}))
+        << fullWidth;
   }
   ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, 0, 0, 0, 0, 0, 0, {}))));
   const Bytes tall = Decode(OneFrame(MakeFrame(0, 0, 7, 0, 0, 0, 0, {})));
-  EXPECT_EQ(tall.size(), 1078u);
-  EXPECT_EQ(GetInt32(tall, 22), 7);
+  EXPECT_EQ(std::pair(tall.size(), GetInt32(tall, 22)), std::pair(size_t{1078}, 7));
 }
 
 // Frames given byte for byte: the pixels, bottom row first, and the
