@@ -1,5 +1,7 @@
 #include "app/about_window.h"
 
+#include <tuple>
+
 #include "tests/app/program_fixture.h"
 
 namespace dw::testing {
@@ -12,12 +14,10 @@ TEST_F(AboutWindowTest, HasAFixedFrameWithoutCloseMinimiseOrMaximise) {
   EXPECT_FALSE(look.closeBox || look.minimiseBox || look.maximiseBox || look.resizable);
   EXPECT_EQ(WindowTitle(*aboutWindow->form), "О Программе...");
   const TextLook title = TextLookOf(*aboutWindow->titleLabel);
-  EXPECT_TRUE(title.bold);
-  EXPECT_EQ(title.colour, kDarkBlue);
-  EXPECT_EQ(title.align, ui::Align::Centre);
-  EXPECT_EQ(title.verticalAlign, ui::VerticalAlign::Centre);
-  EXPECT_EQ(TextLookOf(*aboutWindow->dateLabel).colour, kDarkBlue);
-  EXPECT_EQ(TextLookOf(*aboutWindow->dateCaption).colour, ui::SystemWindowTextColour());
+  EXPECT_EQ(std::tuple(title.bold, title.colour, title.align, title.verticalAlign,
+                       TextLookOf(*aboutWindow->dateLabel).colour, TextLookOf(*aboutWindow->dateCaption).colour),
+            std::tuple(true, kDarkBlue, ui::Align::Centre, ui::VerticalAlign::Centre, kDarkBlue,
+                       ui::SystemWindowTextColour()));
 }
 
 TEST_F(AboutWindowTest, RunsModallyAboveTheMainWindowUntilClosedByItsButtonAndShowsAgain) {
@@ -40,13 +40,12 @@ TEST_F(AboutWindowTest, RunsModallyAboveTheMainWindowUntilClosedByItsButtonAndSh
   for (int run = 0; run < 2; ++run) {
     ScheduleAfter(50, inspectAndClose);
     ui::ChooseMenuItem(*window->mainMenu, kAboutItem);
-    EXPECT_EQ(aboutWindow->form->modalResult, 1);
-    EXPECT_FALSE(IsShownOnScreen(*aboutWindow->form));
-    EXPECT_TRUE(IsWindowEnabledOnScreen(*window->form));
+    EXPECT_EQ(std::tuple(aboutWindow->form->modalResult, IsShownOnScreen(*aboutWindow->form),
+                         IsWindowEnabledOnScreen(*window->form)),
+              std::tuple(1, false, true));
   }
-  EXPECT_EQ(runs, 2);
-  EXPECT_FALSE(ui::IsEnding(*application));
-  EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
+  EXPECT_EQ(std::tuple(runs, ui::IsEnding(*application), ui::SelectedCount(*window->frameList)),
+            std::tuple(2, false, 1));
   SendKey(*window->frameList, 'S', ui::kAccelControl);  // the keys work again
   EXPECT_EQ(ui::SelectedCount(*window->frameList), 8);
 }

@@ -1,5 +1,7 @@
 #include "app/archive_selection.h"
 
+#include <tuple>
+
 #include "app/program_state.h"
 #include "tests/app/program_fixture.h"
 
@@ -17,9 +19,9 @@ TEST_F(ArchiveSelectionTest, OpeningListsFramesInOffsetOrderAndShowsFrameZero) {
             (std::vector<std::string>{"конь.pcx", "f1.pcx", "f2.pcx", "f3.pcx", "f4.pcx", "f5.pcx",
                                       "f6.pcx", "f7.pcx"}));
   EXPECT_EQ(ProgramState().archive.path, temp.path() + "/units.def");
-  EXPECT_EQ(ui::CurrentIndex(*window->frameList), 0);
-  EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
-  EXPECT_TRUE(ui::IsItemSelected(*window->frameList, 0));
+  EXPECT_EQ(std::tuple(ui::CurrentIndex(*window->frameList), ui::SelectedCount(*window->frameList),
+                       ui::IsItemSelected(*window->frameList, 0)),
+            std::tuple(0, 1, true));
   ExpectFrame(plan.frames[0]);
 }
 

@@ -16,12 +16,12 @@ TEST_F(DefFolderTest, ListsTheDefFilesOfTheChosenFolderReadablyWithNothingSelect
   }
   ChooseFolder(temp.path());
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].title, "Укажите путь к файлам DEF");
-  EXPECT_EQ(requests[0].initialFolder, ProgramState().startFolder);
+  EXPECT_EQ(std::pair(requests[0].title, requests[0].initialFolder),
+            std::pair(std::string("Укажите путь к файлам DEF"), ProgramState().startFolder));
   EXPECT_EQ(Items(*window->defList), (std::vector<std::string>{"a.def", "B.DEF", "конь.def"}));
   EXPECT_EQ(ui::ItemData(*window->defList, 2), "\xEA\xEE\xED\xFC.def");
-  EXPECT_EQ(ui::CurrentIndex(*window->defList), -1);
-  EXPECT_EQ(ui::Text(*window->pathEdit), "/.../*.def");
+  EXPECT_EQ(std::pair(ui::CurrentIndex(*window->defList), ui::Text(*window->pathEdit)),
+            std::pair(-1, std::string("/.../*.def")));
 }
 
 TEST_F(DefFolderTest, CancelChangesNothingAndTheNextRunStartsAtTheFolderChosen) {
@@ -37,13 +37,12 @@ TEST_F(DefFolderTest, CancelChangesNothingAndTheNextRunStartsAtTheFolderChosen) 
   EXPECT_EQ(ui::CurrentIndex(*window->defList), 0);
 
   ChooseFolder(empty.path());
-  EXPECT_EQ(ui::ItemCount(*window->defList), 0);
-  EXPECT_EQ(ui::Text(*window->pathEdit), "/.../*.def");
+  EXPECT_EQ(std::pair(ui::ItemCount(*window->defList), ui::Text(*window->pathEdit)),
+            std::pair(0, std::string("/.../*.def")));
 }
 
 TEST(DefMask, JoinsTheFolderAndThePattern) {
-  EXPECT_EQ(DefMask("/home/me/defs"), "/home/me/defs/*.def");
-  EXPECT_EQ(DefMask("/"), "//*.def");
+  EXPECT_EQ(std::pair(DefMask("/home/me/defs"), DefMask("/")), std::pair(std::string("/home/me/defs/*.def"), std::string("//*.def")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <tuple>
 
 #include "app/about_window.h"
 #include "app/program_state.h"
@@ -19,12 +20,11 @@ using ui::Rect;
 using MainWindowTest = ProgramTest;
 
 TEST_F(MainWindowTest, StartsEmptyWithTheSeparatorOptionChecked) {
-  EXPECT_EQ(ui::Text(*window->pathEdit), "<не указан>");
-  EXPECT_TRUE(ui::IsChecked(*window->separatorCheck));
-  EXPECT_EQ(ui::ItemCount(*window->defList) + ui::ItemCount(*window->frameList), 0);
-  EXPECT_FALSE(IsShownOnScreen(*aboutWindow->form));
-  EXPECT_TRUE(ShowsHandCursor(*window->previewArea));
-  EXPECT_EQ(Bounds(*window->previewArea).Width(), 0);  // nothing shown yet
+  EXPECT_EQ(std::tuple(ui::Text(*window->pathEdit), ui::IsChecked(*window->separatorCheck),
+                       ui::ItemCount(*window->defList) + ui::ItemCount(*window->frameList),
+                       IsShownOnScreen(*aboutWindow->form), ShowsHandCursor(*window->previewArea),
+                       Bounds(*window->previewArea).Width()),  // nothing shown yet
+            std::tuple(std::string("<не указан>"), true, 0, false, true, 0));
 }
 
 // Bounds are the records'; the widgets Qt placed must agree with them.
@@ -44,10 +44,9 @@ TEST_F(MainWindowTest, ColumnsDivideTheClientAreaAndOnlyListsAndPreviewStretch) 
   }
   // Narrower than the two columns: they keep their widths, the preview gets none.
   ui::SetClientSize(*window->form, 250, 300);
-  EXPECT_EQ(Bounds(*window->defPanel).Width(), 145);
-  EXPECT_EQ(Bounds(*window->spritePanel), (Rect{149, 2, 309, 298}));
-  EXPECT_EQ(Bounds(*window->previewBox).Width(), 0);
-  EXPECT_EQ(WidgetGeometry(*window->previewBox).Width(), 0);
+  EXPECT_EQ(std::tuple(Bounds(*window->defPanel).Width(), Bounds(*window->spritePanel),
+                       Bounds(*window->previewBox).Width(), WidgetGeometry(*window->previewBox).Width()),
+            std::tuple(145, Rect{149, 2, 309, 298}, 0, 0));
 }
 
 TEST_F(MainWindowTest, MenuFollowsTheTemplateNumbering) {
@@ -85,8 +84,8 @@ TEST_F(MainWindowTest, FrameCommandsAreGreyedWhileThereAreNoFrames) {
   ClickItem(*window->frameList, 3);
   SendKey(*window->frameList, 'S', ui::kAccelControl);
   SendKey(*window->frameList, 'A', ui::kAccelControl);
-  EXPECT_EQ(requests.size(), 1u);  // only the folder dialog of "..."
-  EXPECT_EQ(ui::SelectedCount(*window->frameList), 1);
+  // Only the folder dialog of "..." ran.
+  EXPECT_EQ(std::pair(requests.size(), ui::SelectedCount(*window->frameList)), std::pair(size_t{1}, 1));
 
   Tick();
   EXPECT_TRUE(ui::IsItemEnabled(*window->mainMenu, kSaveAllItem));
@@ -165,9 +164,8 @@ TEST_F(MainMenuTest, ChoosingAnItemRunsItsHandlerWithTheFormAsSender) {
 
 TEST_F(MainMenuTest, AcceleratorInAListBoxRunsTheItemAndLeavesTheSelection) {
   SendKey(*list, 'A', ui::kAccelControl);
-  EXPECT_EQ(ran, std::vector<int>{kSaveAllItem});
-  EXPECT_EQ(ui::SelectedCount(*list), 1);
-  EXPECT_EQ(selectionChanges, 0);
+  EXPECT_EQ(std::tuple(ran, ui::SelectedCount(*list), selectionChanges),
+            std::tuple(std::vector<int>{kSaveAllItem}, 1, 0));
   SendKey(*list, 'S', ui::kAccelControl);
   SendKey(*list, 'X', ui::kAccelAlt);
   EXPECT_EQ(ran, (std::vector<int>{kSaveAllItem, kMarkAllItem, kExitItem}));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "archive/archive.h"
@@ -93,9 +94,8 @@ TEST_F(LoadArchiveTest, KeepsHeadAndConvertsThePalette) {
   plan.palette[3 * 7 + 1] = 0x20;
   plan.palette[3 * 7 + 2] = 0x30;
   Load(BuildArchive(plan));
-  EXPECT_EQ(state_.head.archiveType, 0x43);
-  EXPECT_EQ(state_.head.width, 450);
-  EXPECT_EQ(state_.head.height, -400);
+  EXPECT_EQ(std::tuple(state_.head.archiveType, state_.head.width, state_.head.height),
+            std::tuple(0x43, 450, -400));
   const ColourQuad q = state_.palette[7];
   EXPECT_EQ((std::vector<uint8_t>{q.blue, q.green, q.red, q.reserved}),
             (std::vector<uint8_t>{0x30, 0x20, 0x10, 0}));
@@ -107,9 +107,8 @@ TEST_F(LoadArchiveTest, BlockCountOfZeroOrLessGivesNoFramesButThePalette) {
     plan.blocks = {BlockOf({"x"}, {100})};
     plan.blockCount = count;
     Load(BuildArchive(plan));
-    EXPECT_EQ(state_.frameCount(), 0);
-    EXPECT_EQ(state_.head.blockCount, count);
-    EXPECT_EQ(state_.palette[255].red, 255);
+    EXPECT_EQ(std::tuple(state_.frameCount(), state_.head.blockCount, state_.palette[255].red),
+              std::tuple(0, count, uint8_t(255)));
   }
 }
 
@@ -126,12 +125,11 @@ TEST_F(LoadArchiveTest, EmptyAndNegativeBlocksContributeNothingAndTakeSixteenByt
   EXPECT_EQ(Problems(d), (std::vector<std::string>{"block 2 declares a negative frame count (-5)"}));
   // The blocks as stored, their frames in directory order.
   ASSERT_EQ(state_.blocks.size(), 4u);
-  EXPECT_EQ(state_.blocks[2].declaredCount, -5);
-  EXPECT_EQ(state_.blocks[2].identifier, 77);
-  EXPECT_EQ(state_.blocks[2].reserved, (std::array<uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(std::tuple(state_.blocks[2].declaredCount, state_.blocks[2].identifier, state_.blocks[2].reserved),
+            std::tuple(-5, 77, std::array<uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
   ASSERT_EQ(state_.blocks[0].frames.size(), 2u);
-  EXPECT_EQ(state_.blocks[0].frames[0].name, "a");
-  EXPECT_EQ(state_.blocks[3].frames[0].offset, 20);
+  EXPECT_EQ(std::pair(state_.blocks[0].frames[0].name, state_.blocks[3].frames[0].offset),
+            std::pair(std::string("a"), 20));
 }
 
 TEST_F(LoadArchiveTest, StartsCleanAfterABiggerArchive) {
@@ -147,10 +145,9 @@ TEST_F(LoadArchiveTest, StartsCleanAfterABiggerArchive) {
   ASSERT_EQ(state_.blocks.size(), 1u);
 
   Load(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 10));  // ends inside the head
-  EXPECT_EQ(state_.frameCount(), 0);
-  EXPECT_EQ(state_.head.archiveType, 0x42);
-  EXPECT_EQ(state_.head.height, 0);
-  EXPECT_EQ(state_.palette[1].red, 0);
+  EXPECT_EQ(std::tuple(state_.frameCount(), state_.head.archiveType, state_.head.height,
+                       state_.palette[1].red),
+            std::tuple(0, 0x42, 0, uint8_t(0)));
 }
 
 TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
@@ -160,7 +157,6 @@ TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
   const Diagnostics d = LoadFile(dir_.File("missing.def"));
   EXPECT_TRUE(d.cannotOpen());
   EXPECT_EQ(state_.frameCount(), 0);
-  EXPECT_TRUE(state_.frames.empty());
   EXPECT_EQ(state_.path, dir_.File("missing.def"));
   EXPECT_TRUE(LoadFile(dir_.path()).cannotOpen());  // a folder
 }

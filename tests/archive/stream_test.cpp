@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/def_writer.h"
@@ -39,8 +40,7 @@ TEST(MemoryStream, GrowsToExactSizesAndNeverShrinks) {
   StreamPtr s = CreateMemoryStream();
   const uint8_t five[5] = {1, 2, 3, 4, 5};
   EXPECT_EQ(WriteBytes(*s, five, 5), 5);
-  EXPECT_EQ(StreamSize(*s), 5);
-  EXPECT_EQ(CurrentPosition(*s), 5);
+  EXPECT_EQ(std::pair(StreamSize(*s), CurrentPosition(*s)), std::pair(5, 5));
   SeekTo(*s, 0);
   const uint8_t two[2] = {9, 9};
   WriteBytes(*s, two, 2);
@@ -104,8 +104,7 @@ TEST(FileStream, ReadReportsPositionAndLeavesTheDestinationPastTheEnd) {
   uint8_t tail[12];
   std::fill(std::begin(tail), std::end(tail), 0xAA);
   EXPECT_EQ(ReadBytes(*s, tail, 12), 8);
-  EXPECT_EQ(tail[7], 39);
-  EXPECT_EQ(tail[8], 0xAA);
+  EXPECT_EQ(std::pair(tail[7], tail[8]), std::pair(uint8_t(39), uint8_t(0xAA)));
   SeekTo(*s, 100);
   EXPECT_EQ(ReadBytes(*s, tail, 1), 0);
   EXPECT_EQ(MemoryStreamBytes(*s), nullptr);
@@ -115,10 +114,9 @@ TEST(FileStream, UnopenableFilesReadAndStoreNothing) {
   TempDir dir;
   StreamPtr reader = CreateReadStream(dir.File("missing"));
   uint8_t byte = 0x55;
-  EXPECT_EQ(ReadBytes(*reader, &byte, 1), 0);
-  EXPECT_EQ(byte, 0x55);
-  EXPECT_EQ(StreamSize(*reader), 0);
-  EXPECT_FALSE(StreamOpened(*reader));
+  const int32_t read = ReadBytes(*reader, &byte, 1);
+  EXPECT_EQ(std::tuple(read, byte, StreamSize(*reader), StreamOpened(*reader)),
+            std::tuple(0, uint8_t(0x55), 0, false));
 
   StreamPtr none;
   FreeStream(none);  // ignored

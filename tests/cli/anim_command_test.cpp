@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <webp/demux.h>
 
+#include <tuple>
+
 #include "cli/outputs/animation_writer.h"
 #include "tests/cli/cli_test_support.h"
 
@@ -45,18 +47,15 @@ TEST(AnimCommand, GifHasEveryEntryInDirectoryOrderOnOneCanvas) {
   GifFileType* gif = DGifOpenFileName(dir.File("a/hero-5.gif").c_str(), &error);
   ASSERT_NE(gif, nullptr);
   ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-  EXPECT_EQ(gif->SWidth, 4);
-  EXPECT_EQ(gif->SHeight, 2);
-  ASSERT_EQ(gif->ImageCount, 3);
+  ASSERT_EQ(std::tuple(gif->SWidth, gif->SHeight, gif->ImageCount), std::tuple(4, 2, 3));
   const ArchiveSpec plan = Blocks();
   for (int i = 0; i < 3; ++i) {
     const SavedImage& frame = gif->SavedImages[i];
     EXPECT_EQ(std::vector<uint8_t>(frame.RasterBits, frame.RasterBits + 8), kWalk[size_t(i)]) << i;
     GraphicsControlBlock control;
     ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
-    EXPECT_EQ(control.TransparentColor, 0);
-    EXPECT_EQ(control.DelayTime, 25);
-    EXPECT_EQ(control.DisposalMode, DISPOSE_BACKGROUND);
+    EXPECT_EQ(std::tuple(control.TransparentColor, control.DelayTime, control.DisposalMode),
+              std::tuple(0, 25, DISPOSE_BACKGROUND));
   }
   const GifColorType c = gif->SColorMap->Colors[10];
   EXPECT_EQ((std::vector<int>{c.Red, c.Green, c.Blue}),
@@ -78,8 +77,7 @@ TEST(AnimCommand, WebpFramesDecodeToThePaletteColoursWithIndexZeroClear) {
   ASSERT_NE(decoder, nullptr);
   WebPAnimInfo info;
   ASSERT_TRUE(WebPAnimDecoderGetInfo(decoder, &info));
-  EXPECT_EQ(info.canvas_width, 4u);
-  EXPECT_EQ(info.frame_count, 3u);
+  EXPECT_EQ(std::pair(info.canvas_width, info.frame_count), std::pair(4u, 3u));
   for (int i = 0; WebPAnimDecoderHasMoreFrames(decoder); ++i) {
     uint8_t* rgba = nullptr;
     int timestamp = 0;

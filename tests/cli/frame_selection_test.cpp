@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace dw::cli {
 namespace {
 
@@ -25,9 +27,7 @@ TEST(FrameSelection, ResolvesInTheOrderGivenAndReportsIndicesBeyondTheTable) {
     const auto selection = ParseFrameSelection(c.plan, error);
     ASSERT_TRUE(selection.has_value()) << error;
     const ResolvedFrames r = ResolveFrames(*selection, kNames);
-    EXPECT_EQ(r.indices, c.indices);
-    EXPECT_EQ(r.outOfRange, c.outOfRange);
-    EXPECT_EQ(r.pastEnd, c.pastEnd);
+    EXPECT_EQ(std::tie(r.indices, r.outOfRange, r.pastEnd), std::tie(c.indices, c.outOfRange, c.pastEnd));
   }
   EXPECT_EQ(ResolveFrames(FrameSelection{}, kNames).indices,
             (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6}));
@@ -51,22 +51,14 @@ TEST(NamePattern, StarQuestionMarkAndCase) {
     const char* pattern;
     const char* name;
     bool matches;
-  } cases[] = {{"walk*", "walk01.pcx", true},
-               {"*.pcx", "walk01.pcx", true},
-               {"w*k*1*", "walk01.pcx", true},
-               {"walk0?.pcx", "walk01.pcx", true},
-               {"walk0?.pcx", "walk011.pcx", false},
-               {"walk", "walk01.pcx", false},
-               {"walk01", "walk01.pcx", true},
-               {"hero.big", "hero.big.pcx", true},
-               {"walk01", "walk01", true},
-               {"*", "", true},
-               {"?", "", false},
-               {"WALK03.pcx", "Walk03.PCX", true},
-               {"walk*.pcx", "WALK03.PCX", true},
-               {"д?м.pcx", "дом.pcx", true},
-               {"???.pcx", "дом.pcx", true},
-               {"??????.pcx", "дом.pcx", false}};
+  } cases[] = {{"walk*", "walk01.pcx", true},       {"*.pcx", "walk01.pcx", true},
+               {"w*k*1*", "walk01.pcx", true},      {"walk0?.pcx", "walk01.pcx", true},
+               {"walk0?.pcx", "walk011.pcx", false}, {"walk", "walk01.pcx", false},
+               {"walk01", "walk01.pcx", true},      {"hero.big", "hero.big.pcx", true},
+               {"walk01", "walk01", true},          {"*", "", true},
+               {"?", "", false},                    {"WALK03.pcx", "Walk03.PCX", true},
+               {"walk*.pcx", "WALK03.PCX", true},   {"д?м.pcx", "дом.pcx", true},
+               {"???.pcx", "дом.pcx", true},        {"??????.pcx", "дом.pcx", false}};
   for (const auto& c : cases) {
     EXPECT_EQ(MatchesNamePattern(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
   }

@@ -52,11 +52,9 @@ TEST(SheetCommand, CellsInDirectoryOrderOneRowPerBlockWithPadding) {
   ASSERT_TRUE(sheet) << error;
   ASSERT_EQ(sheet->width, 13);
   auto at = [&](int x, int y) { return sheet->pixels[size_t(y) * 13 + x]; };
-  EXPECT_EQ(at(2, 2), 1);
-  EXPECT_EQ(at(4, 3), 6);
-  EXPECT_EQ(at(8, 4), 7);  // frame 1's rectangle at (1, 2) of its cell
-  EXPECT_EQ(at(3, 10), 9);
-  EXPECT_EQ(at(1, 1), 0);
+  // Frame 1's rectangle lies at (1, 2) of its cell; padding is 0.
+  EXPECT_EQ((std::vector<int>{at(2, 2), at(4, 3), at(8, 4), at(3, 10), at(1, 1)}),
+            (std::vector<int>{1, 6, 7, 9, 0}));
 }
 
 TEST(SheetCommand, CroppedCellsRecordTheirOffsets) {
@@ -108,8 +106,8 @@ TEST(SheetCommand, SharedFramesShareACellAndPagesWrapUnderMaxSize) {
   const auto first = cli::ReadPalettedImage(dir.File("s/u.png"), error);
   const auto second = cli::ReadPalettedImage(dir.File("s/u-1.png"), error);
   ASSERT_TRUE(first && second) << error;
-  EXPECT_EQ(first->pixels[size_t(12) * 23 + 12], 23);
-  EXPECT_EQ(second->pixels[size_t(1) * 13 + 1], 24);
+  EXPECT_EQ(std::pair(first->pixels[size_t(12) * 23 + 12], second->pixels[size_t(1) * 13 + 1]),
+            std::pair(uint8_t(23), uint8_t(24)));
   // Empty frames alone, without padding, still make an image.
   ArchiveSpec empty;
   empty.frames = {plan.frames[5]};

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 #include "tests/cli/cli_test_support.h"
 
@@ -33,9 +34,8 @@ TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
   EXPECT_EQ((std::vector<int32_t>{box.left, box.top, box.width, box.height}),
             (std::vector<int32_t>{2, 1, 3, 2}));
   const IndexedImage cut = cli::Crop(full, box);
-  ASSERT_EQ(cut.width, 3);
-  EXPECT_EQ(cut.stride, 4);
-  EXPECT_EQ(cut.pixels, (std::vector<uint8_t>{22, 23, 24, 0, 12, 13, 14, 0}));  // bottom-up
+  EXPECT_EQ(std::tuple(cut.width, cut.stride, cut.pixels),  // bottom-up
+            std::tuple(3, 4, std::vector<uint8_t>{22, 23, 24, 0, 12, 13, 14, 0}));
 
   head.leftMargin = 5;  // spills past the right edge; negative top counts as 0
   head.topMargin = -4;
@@ -46,9 +46,7 @@ TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
   const cli::CropBox empty = cli::StoredRectangle(head, full);
   EXPECT_TRUE(empty.empty);
   const IndexedImage one = cli::Crop(full, empty);
-  EXPECT_EQ(one.width, 1);
-  EXPECT_EQ(one.height, 1);
-  EXPECT_EQ(one.pixels, (std::vector<uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(std::tuple(one.width, one.height, one.pixels), std::tuple(1, 1, std::vector<uint8_t>(4, 0)));
 }
 
 // The cut images with their boxes place every frame back, and pack builds
@@ -75,10 +73,9 @@ TEST(CropExport, ManifestPlacesEveryImageAndPackRebuildsTheArchive) {
         EXPECT_EQ(image.width, 1);
         continue;
       }
-      EXPECT_EQ(frame["crop"]["left"], f.leftMargin);
-      EXPECT_EQ(frame["crop"]["top"], f.topMargin);
-      ASSERT_EQ(image.width, f.width);
-      ASSERT_EQ(image.height, f.height);
+      EXPECT_EQ(frame["crop"], nlohmann::json({{"left", f.leftMargin}, {"top", f.topMargin},
+                                               {"width", f.width}, {"height", f.height}}));
+      ASSERT_EQ(std::pair(image.width, image.height), std::pair(f.width, f.height));
       const IndexedPixels whole = PixelsOfBmp(ExpectedBmp(plan, f));
       for (int y = 0; y < f.height; ++y)
         for (int x = 0; x < f.width; ++x)

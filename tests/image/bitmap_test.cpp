@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 #include "image/screen_image.h"
@@ -116,9 +117,7 @@ TEST(BitmapLoad, ImpossibleHeadersFailWithoutAllocatingWhatTheyAskFor) {
     StreamPtr stream = t::MemoryStreamOf(BuildBmp(plan));
     Bitmap bitmap;
     EXPECT_LT(LargestAllocationOf([&] { bitmap.LoadFromStream(*stream); }), size_t{1} << 16);
-    EXPECT_TRUE(bitmap.Empty());
-    EXPECT_EQ(bitmap.Width(), 0);
-    EXPECT_EQ(CurrentPosition(*stream), 0);
+    EXPECT_EQ(std::tuple(bitmap.Empty(), bitmap.Width(), CurrentPosition(*stream)), std::tuple(true, 0, 0));
   }
 }
 
@@ -155,15 +154,11 @@ TEST(BitmapLoad, ZeroHeightKeepsItsWidthAndWideningOnlyRecordsANewOne) {
   StreamPtr stream = t::MemoryStreamOf(bytes);
   Bitmap bitmap;
   bitmap.LoadFromStream(*stream);
-  EXPECT_TRUE(bitmap.Empty());
-  EXPECT_EQ(bitmap.Width(), 5);
-  EXPECT_EQ(bitmap.dibHeader(), nullptr);
-  EXPECT_EQ(CurrentPosition(*stream), int32_t(bytes.size()));
-  EXPECT_TRUE(SaveBitmap(bitmap).empty());
+  EXPECT_EQ(std::tuple(bitmap.Empty(), bitmap.Width(), bitmap.dibHeader() == nullptr,
+                       CurrentPosition(*stream), SaveBitmap(bitmap).empty()),
+            std::tuple(true, 5, true, int32_t(bytes.size()), true));
   bitmap.SetWidth(40);
-  EXPECT_EQ(bitmap.Width(), 40);
-  EXPECT_TRUE(bitmap.Empty());
-  EXPECT_EQ(bitmap.dibBits(), nullptr);
+  EXPECT_EQ(std::tuple(bitmap.Width(), bitmap.Empty(), bitmap.dibBits() == nullptr), std::tuple(40, true, true));
 }
 
 TEST(BitmapLoad, TopDownImageKeepsItsSignInTheHeaderUntilWidened) {

@@ -73,6 +73,14 @@ fault pack/frame_encoder.cpp 's/RunEnd(row, x, std::min(width, x + kByteRunMax),
   "$PACK" "pack: compression 1 runs of 257 pixels"
 fault cli/run/frame_jobs.cpp 's/const size_t last = std::min(first + run, chainCount);/const size_t last = std::min(first + run, chainCount - 1);/' \
   "$CLI" "frame jobs on several threads: the last chain of frames never runs"
+fault archive/frame_source.cpp 's/frames\[i - 1\].offset == offset)/frames[i - 1].offset == offset + 1)/' \
+  "$ARCHIVE" "the last entry of a shared head written in bands, as if it stood alone"
+fault archive/frame_export.cpp 's/^      AddWriteFailed(frameIndex, file, diagnostics);/      ;/' \
+  "$ARCHIVE" "a frame written in bands that cannot be written is not reported"
+fault archive/frame_decoder.cpp 's/if (h.width < 0 || h.height < 0)/if (h.width < 0 \&\& h.height < 0)/' \
+  "$ARCHIVE" "a negative stored width alone goes unreported"
+fault image/screen_image.cpp 's/out\[i\] = table\[row\[x + i\]\];/out[i] = table[row[x + i] ^ 1];/' \
+  "$IMAGE" "8-bit pixels shown in the colour of their neighbouring table entry"
 
 selected=("$@")
 wanted() {

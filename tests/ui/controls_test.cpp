@@ -1,5 +1,7 @@
 // Child controls: what they take from their parent, their texts, fonts and
 // colours, and their click behaviour.
+#include <tuple>
+
 #include "tests/ui/layer_fixture.h"
 
 namespace {
@@ -17,11 +19,8 @@ TEST_F(Controls, AChildCopiesItsParentsFontBackgroundAndGapWhenCreated) {
   ui::SetFontHeight(*form, -11);
   ui::SetGap(*form, 5);
   ui::Control& panel = ui::CreatePanel(*form);
-  EXPECT_EQ(panel.font.height, -11);
-  EXPECT_EQ(panel.font.face, "MS Sans Serif");
-  EXPECT_EQ(panel.gap, 5);
-  EXPECT_EQ(panel.background, ui::SystemFaceColour());
-  EXPECT_EQ(panel.parent, form);
+  EXPECT_EQ(std::tie(panel.font.height, panel.font.face, panel.gap, panel.background, panel.parent),
+            std::tuple(-11, std::string("MS Sans Serif"), 5, ui::SystemFaceColour(), form));
   // Later changes of the parent are not passed on.
   ui::SetFontHeight(*form, -20);
   EXPECT_EQ(panel.font.height, -11);
@@ -39,28 +38,22 @@ TEST_F(Controls, NegativeFontHeightsAreCharacterHeightsPositiveOnesCellHeights) 
   ui::SetFontHeight(title, 16);
   ui::SetFontBold(title, true);
   const dt::TextLook look = dt::TextLookOf(title);
-  EXPECT_TRUE(look.bold);
-  EXPECT_LE(look.lineHeight, 16);
-  EXPECT_GE(look.lineHeight, 12);
-  EXPECT_LT(look.pixelSize, 16);
+  EXPECT_TRUE(look.bold && look.lineHeight <= 16 && look.lineHeight >= 12 && look.pixelSize < 16)
+      << look.lineHeight << " " << look.pixelSize;
 }
 
 TEST_F(Controls, LabelsShowTheirTextAndColourOnOneLineUntilAligned) {
   ui::Control& label = ui::CreateLabel(*form, "Fish & Chips");
   dt::TextLook look = dt::TextLookOf(label);
-  EXPECT_EQ(look.text, "Fish & Chips");
-  EXPECT_EQ(look.colour, ui::SystemWindowTextColour());
-  EXPECT_FALSE(look.wraps);
-  EXPECT_EQ(look.align, ui::Align::Left);
-  EXPECT_EQ(look.verticalAlign, ui::VerticalAlign::Top);
+  EXPECT_EQ(std::tie(look.text, look.colour, look.wraps, look.align, look.verticalAlign),
+            std::tuple(std::string("Fish & Chips"), ui::SystemWindowTextColour(), false,
+                       ui::Align::Left, ui::VerticalAlign::Top));
   ui::SetTextAlign(label, ui::Align::Centre);
   ui::SetVerticalAlign(label, ui::VerticalAlign::Centre);
   ui::SetFontColour(label, {0, 0, 128});
   look = dt::TextLookOf(label);
-  EXPECT_TRUE(look.wraps);
-  EXPECT_EQ(look.align, ui::Align::Centre);
-  EXPECT_EQ(look.verticalAlign, ui::VerticalAlign::Centre);
-  EXPECT_EQ(look.colour, (ui::Colour{0, 0, 128}));
+  EXPECT_EQ(std::tie(look.colour, look.wraps, look.align, look.verticalAlign),
+            std::tuple(ui::Colour{0, 0, 128}, true, ui::Align::Centre, ui::VerticalAlign::Centre));
   ui::SetVerticalAlign(label, ui::VerticalAlign::Bottom);
   EXPECT_EQ(dt::TextLookOf(label).verticalAlign, ui::VerticalAlign::Top);
   ui::SetText(label, "other");

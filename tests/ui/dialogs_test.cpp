@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "tests/ui/layer_fixture.h"
 #include "ui/dialog_rules.h"
@@ -17,26 +18,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(DialogRules, FoldersLoseTheirTrailingSlashButTheRootStays) {
-  EXPECT_EQ(ui::NormaliseFolder("/home/me/defs/"), "/home/me/defs");
-  EXPECT_EQ(ui::NormaliseFolder("/home/me/defs"), "/home/me/defs");
-  EXPECT_EQ(ui::NormaliseFolder("/"), "/");
-  EXPECT_EQ(ui::NormaliseFolder("//"), "/");
-}
-
-TEST(DialogRules, ANameWithoutExtensionReceivesTheDefault) {
-  EXPECT_EQ(ui::WithDefaultExtension("/tmp/strip", "bmp"), "/tmp/strip.bmp");
-  EXPECT_EQ(ui::WithDefaultExtension("/tmp/strip.png", "bmp"), "/tmp/strip.png");
-  EXPECT_EQ(ui::WithDefaultExtension("/tmp.d/strip", "bmp"), "/tmp.d/strip.bmp");
-  EXPECT_EQ(ui::WithDefaultExtension("/tmp/strip", ""), "/tmp/strip");
-}
-
-TEST(DialogRules, FilterStringsBecomeQtNameFilters) {
-  EXPECT_EQ(ui::NameFilters("Bitmap (*.bmp)|*.bmp"), std::vector<std::string>{"Bitmap (*.bmp)"});
-  EXPECT_EQ(ui::NameFilters("Images|*.bmp;*.png|All|*.*"),
-            (std::vector<std::string>{"Images (*.bmp *.png)", "All (*.*)"}));
-  EXPECT_TRUE(ui::NameFilters("").empty());
-  EXPECT_TRUE(ui::NameFilters("Lonely").empty());
+// Folders lose their trailing slash but the root stays; a name without an
+// extension receives the default; filter strings become Qt's name filters.
+TEST(DialogRules, FoldersExtensionsAndFilters) {
+  using Strings = std::vector<std::string>;
+  EXPECT_EQ((Strings{ui::NormaliseFolder("/home/me/defs/"), ui::NormaliseFolder("/home/me/defs"),
+                     ui::NormaliseFolder("/"), ui::NormaliseFolder("//")}),
+            (Strings{"/home/me/defs", "/home/me/defs", "/", "/"}));
+  EXPECT_EQ((Strings{ui::WithDefaultExtension("/tmp/strip", "bmp"),
+                     ui::WithDefaultExtension("/tmp/strip.png", "bmp"),
+                     ui::WithDefaultExtension("/tmp.d/strip", "bmp"),
+                     ui::WithDefaultExtension("/tmp/strip", "")}),
+            (Strings{"/tmp/strip.bmp", "/tmp/strip.png", "/tmp.d/strip.bmp", "/tmp/strip"}));
+  EXPECT_EQ(ui::NameFilters("Bitmap (*.bmp)|*.bmp"), Strings{"Bitmap (*.bmp)"});
+  EXPECT_EQ(ui::NameFilters("Images|*.bmp;*.png|All|*.*"), (Strings{"Images (*.bmp *.png)", "All (*.*)"}));
+  EXPECT_EQ(ui::NameFilters("").size() + ui::NameFilters("Lonely").size(), 0u);
 }
 
 const char kFolderTitle[] = "Укажите путь к файлам DEF";
@@ -66,9 +62,8 @@ TEST_F(Dialogs, FolderDialogReturnsTheChosenFolderAndACancelChangesNothing) {
   EXPECT_TRUE(ui::RunFolderDialog(dialog));
   EXPECT_EQ(ui::ChosenFolder(dialog), "/data/defs");
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].kind, ui::DialogRequest::Kind::Folder);
-  EXPECT_EQ(requests[0].title, kFolderTitle);
-  EXPECT_EQ(requests[0].initialFolder, "/home/me");
+  EXPECT_EQ(std::tuple(requests[0].kind, requests[0].title, requests[0].initialFolder),
+            std::tuple(ui::DialogRequest::Kind::Folder, std::string(kFolderTitle), std::string("/home/me")));
   answer.reset();
   EXPECT_FALSE(ui::RunFolderDialog(dialog));
   EXPECT_EQ(ui::ChosenFolder(dialog), "/data/defs");
@@ -82,10 +77,10 @@ TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionToANewNameAndACancelEmptiesIt) 
   EXPECT_TRUE(ui::RunFileDialog(dialog));
   EXPECT_EQ(ui::FileName(dialog), "/tmp/no-such-folder-yet/strip.bmp");
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].kind, ui::DialogRequest::Kind::Save);
-  EXPECT_EQ(requests[0].initialFileName, "/home/me/units.def");
-  EXPECT_EQ(requests[0].filter, kBitmapFilter);
-  EXPECT_EQ(requests[0].defaultExtension, "bmp");
+  EXPECT_EQ(std::tuple(requests[0].kind, requests[0].initialFileName, requests[0].filter,
+                       requests[0].defaultExtension),
+            std::tuple(ui::DialogRequest::Kind::Save, std::string("/home/me/units.def"),
+                       std::string(kBitmapFilter), std::string("bmp")));
   answer.reset();
   EXPECT_FALSE(ui::RunFileDialog(dialog));
   EXPECT_EQ(ui::FileName(dialog), "");

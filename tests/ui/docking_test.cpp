@@ -87,11 +87,10 @@ TEST_F(Docking, SizeToWithZeroChangesOnlyTheOtherSide) {
 
 TEST_F(Docking, ChildrenTakeTheDefaultBoundsOfTheirKind) {
   ui::Control& form = MakeForm();
-  EXPECT_EQ(ui::Bounds(ui::CreateLabel(form, "l")), (Rect{2, 2, 66, 24}));
-  EXPECT_EQ(ui::Bounds(ui::CreateButton(form, "b")), (Rect{2, 2, 66, 24}));
-  EXPECT_EQ(ui::Bounds(ui::CreateCheckBox(form, "c")), (Rect{2, 2, 74, 24}));
-  EXPECT_EQ(ui::Bounds(ui::CreateEditBox(form)), (Rect{2, 2, 102, 24}));
-  EXPECT_EQ(ui::Bounds(ui::CreatePaintArea(form)), (Rect{2, 2, 42, 42}));
+  EXPECT_EQ((std::vector<Rect>{ui::Bounds(ui::CreateLabel(form, "l")), ui::Bounds(ui::CreateButton(form, "b")),
+                               ui::Bounds(ui::CreateCheckBox(form, "c")), ui::Bounds(ui::CreateEditBox(form)),
+                               ui::Bounds(ui::CreatePaintArea(form))}),
+            (std::vector<Rect>{{2, 2, 66, 24}, {2, 2, 66, 24}, {2, 2, 74, 24}, {2, 2, 102, 24}, {2, 2, 42, 42}}));
   ui::Control& group = ui::CreateGroupBox(form, " g ");
   EXPECT_EQ((std::array{group.marginTop, group.marginLeft, group.marginRight, group.marginBottom}),
             (std::array{22, 2, 2, 2}));
@@ -119,8 +118,7 @@ TEST_F(Docking, AChildsNewSizeOrSideReLaysItsSiblings) {
 TEST_F(Docking, PanelEdgesTakeTheirWidthFromTheClientArea) {
   ui::Control& panel = ui::CreatePanel(MakeForm(300, 200), ui::Edge::Raised);
   ui::SizeTo(panel, 100, 50);
-  EXPECT_EQ(ui::ClientWidth(panel), 96);
-  EXPECT_EQ(ui::ClientHeight(panel), 46);
+  EXPECT_EQ(std::pair(ui::ClientWidth(panel), ui::ClientHeight(panel)), std::pair(96, 46));
   ui::Control& inner = Docked(ui::CreatePanel(panel), Dock::Fill);
   EXPECT_EQ(ui::Bounds(inner), (Rect{2, 2, 94, 44}));
   ExpectOnScreen(inner);
@@ -129,17 +127,14 @@ TEST_F(Docking, PanelEdgesTakeTheirWidthFromTheClientArea) {
 TEST_F(Docking, OuterWindowSizesIncludeTheFrameAndTheMenuBar) {
   ui::Control& form = ui::CreateForm(*app, "Outer");
   ui::SizeTo(form, 521, 439);
-  EXPECT_EQ(ui::ClientWidth(form), 513);
-  EXPECT_EQ(ui::ClientHeight(form), 412);
+  EXPECT_EQ(std::pair(ui::ClientWidth(form), ui::ClientHeight(form)), std::pair(513, 412));
   ui::CreateMenuBar(form, {"File", "(", "Exit", ")", ""});
   const int menuHeight = 412 - ui::ClientHeight(form);
   EXPECT_GT(menuHeight, 0);
-  EXPECT_EQ(ui::Bounds(form).Width(), 521);
-  EXPECT_EQ(ui::Bounds(form).Height(), 439);
+  EXPECT_EQ(std::pair(ui::Bounds(form).Width(), ui::Bounds(form).Height()), std::pair(521, 439));
   // SetClientSize works the other way round.
   ui::SetClientSize(form, 300, 200);
-  EXPECT_EQ(ui::Bounds(form).Width(), 308);
-  EXPECT_EQ(ui::Bounds(form).Height(), 227 + menuHeight);
+  EXPECT_EQ(std::pair(ui::Bounds(form).Width(), ui::Bounds(form).Height()), std::pair(308, 227 + menuHeight));
   ui::Control& fill = Docked(ui::CreatePanel(form), Dock::Fill);
   dt::ShowWindows(*app);
   EXPECT_EQ(dt::WidgetGeometry(fill), (Rect{2, 2, 298, 198}));
@@ -152,8 +147,7 @@ TEST_F(Docking, ScrollingContainerShowsBarsOnlyWhileChildrenExtendBeyondIt) {
   ui::PlaceAt(area, 0, 0);
   ui::SizeTo(area, 65, 65);
   dt::ShowWindows(*app);
-  EXPECT_FALSE(dt::HorizontalScrollBar(box).visible);
-  EXPECT_FALSE(dt::VerticalScrollBar(box).visible);
+  EXPECT_FALSE(dt::HorizontalScrollBar(box).visible || dt::VerticalScrollBar(box).visible);
   ui::SizeTo(area, 500, 0);
   dt::ProcessEvents();
   const dt::ScrollBarLook bar = dt::HorizontalScrollBar(box);

@@ -19,27 +19,23 @@ std::vector<std::string> Shape(const std::vector<std::string>& menuTemplate) {
   return shape;
 }
 
-TEST(MenuTemplate, SeparatorsCountAndSubmenusNest) {
-  EXPECT_EQ(Shape({"A", "(", "a1", "-", "a2", "(", "x", "y", ")", "a3", ")", "B", "(", "b1", ")"}),
-            (std::vector<std::string>{"A@-1+", "a1@0", "-@0|", "a2@0+", "x@3", "y@3", "a3@0",
-                                      "B@-1+", "b1@7"}));
-}
-
-TEST(MenuTemplate, TheEmptyStringEndsTheTemplate) {
-  EXPECT_EQ(Shape({"A", "", "B", "C"}), std::vector<std::string>{"A@-1"});
-  EXPECT_TRUE(Shape({}).empty());
-}
-
-TEST(MenuTemplate, UnbalancedBracketsAreIgnored) {
-  EXPECT_EQ(Shape({"(", ")", "A", "(", "a", ")", ")", "-", "(", "B"}),
-            (std::vector<std::string>{"A@-1+", "a@0", "-@-1|", "B@-1"}));
+// Separators count and submenus nest; the empty string ends the template;
+// unbalanced brackets are ignored.
+TEST(MenuTemplate, ItemsNumberAndNest) {
+  using Strings = std::vector<std::string>;
+  const std::pair<Strings, Strings> rows[] = {
+      {{"A", "(", "a1", "-", "a2", "(", "x", "y", ")", "a3", ")", "B", "(", "b1", ")"},
+       {"A@-1+", "a1@0", "-@0|", "a2@0+", "x@3", "y@3", "a3@0", "B@-1+", "b1@7"}},
+      {{"A", "", "B", "C"}, {"A@-1"}},
+      {{}, {}},
+      {{"(", ")", "A", "(", "a", ")", ")", "-", "(", "B"}, {"A@-1+", "a@0", "-@-1|", "B@-1"}}};
+  for (const auto& [menuTemplate, shape] : rows) EXPECT_EQ(Shape(menuTemplate), shape);
 }
 
 TEST(MenuTemplate, TabSeparatesCaptionAndShortcutText) {
-  EXPECT_EQ(ItemCaption("Выход\tAlt+X"), "Выход");
-  EXPECT_EQ(ItemShortcutText("Выход\tAlt+X"), "Alt+X");
-  EXPECT_EQ(ItemCaption("About"), "About");
-  EXPECT_EQ(ItemShortcutText("About"), "");
+  EXPECT_EQ((std::vector<std::string>{ItemCaption("Выход\tAlt+X"), ItemShortcutText("Выход\tAlt+X"),
+                                      ItemCaption("About"), ItemShortcutText("About")}),
+            (std::vector<std::string>{"Выход", "Alt+X", "About", ""}));
 }
 
 }  // namespace
