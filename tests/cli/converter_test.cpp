@@ -228,6 +228,8 @@ TEST_F(Usage, WrongUsageExitsTwoNamingTheProblem) {
       {{"export", archive, "-"}, dash},
       {{"anim", archive, "-"}, dash},
       {{"sheet", archive, "-"}, dash},
+      {{"pack", archive, out, dir.File("more")},
+       "pack takes one input and one archive; for several, add --batch"},
   };
   for (const auto& c : cases) {
     const RunResult r = RunCli(c.args);
