@@ -130,6 +130,9 @@ class MainMenuTest : public ProgramTest {
     list = window->frameList;
     ui::BindSelectionChange(*list, [this](Control&) { ++selectionChanges; });
     for (const char* name : {"a", "b", "c"}) ui::AddItem(*list, name);
+    // The stopped timer may have greyed the frame commands while the list was
+    // still empty; with frames listed they are on.
+    for (int item : {kMarkAllItem, kSaveSelectedItem, kSaveAllItem}) ui::EnableItem(*menu, item, true);
   }
   // Selects the path box's whole text and presses Ctrl+C; the clipboard's text
   // afterwards.
