@@ -57,7 +57,7 @@ fault image/compose.cpp 's/width += widths\[k\] + gap;/width += widths[k] + gap 
   "$IMAGE" "a strip one column wider per frame"
 fault cli/manifest/manifest_writer.cpp '/item\["identifier"\] = block.identifier;/d' \
   "$CLI" "the manifest drops each block's identifier"
-fault cli/outputs/png_writer.cpp 's/palette\[i\].green = image.colourTable\[4 \* i + 1\];/palette[i].green = image.colourTable[4 * i];/' \
+fault cli/outputs/png_writer.cpp 's/colourTable\[4 \* i + 1\] : 0;/colourTable[4 * i] : 0;/' \
   "$CLI" "PNG palette: green taken from the blue byte"
 fault cli/inputs/lod_container.cpp 's/cursor.SeekTo(entry.offset);/cursor.SeekTo(entry.offset + 1);/' \
   "$CLI" "a LOD entry read one byte after its offset"
@@ -69,9 +69,9 @@ fault cli/outputs/sprite_colour_rule.cpp 's/archiveType != 0x47;/archiveType != 
   "$CLI" "archives of type 0x47 given the shadow colours"
 fault cli/outputs/sprite_crop.cpp 's/for (int32_t y = 0; y < box.height; ++y)/for (int32_t y = 1; y < box.height; ++y)/' \
   "$CLI" "--crop leaves out the box's top row"
-fault pack/frame_encoder.cpp 's/RunEnd(row, x, std::min(width, x + kByteRunMax), codes)/RunEnd(row, x, std::min(width, x + kByteRunMax + 1), codes)/' \
+fault pack/frame_encoder.cpp 's/planner.Plan(kinds, 0, width, kByteRunMax, 2, runs);/planner.Plan(kinds, 0, width, kByteRunMax + 1, 2, runs);/' \
   "$PACK" "pack: compression 1 runs of 257 pixels"
-fault cli/run/frame_jobs.cpp 's/const size_t last = std::min(first + run, chainCount);/const size_t last = std::min(first + run, chainCount - 1);/' \
+fault cli/run/job_pool.cpp 's/last = std::min(first + run_, chains_.count());/last = std::min(first + run_, chains_.count() - 1);/' \
   "$CLI" "frame jobs on several threads: the last chain of frames never runs"
 fault archive/frame_source.cpp 's/frames\[i - 1\].offset == offset)/frames[i - 1].offset == offset + 1)/' \
   "$ARCHIVE" "the last entry of a shared head written in bands, as if it stood alone"
