@@ -426,7 +426,7 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
     manifest["keepSpecial"] = options.keepSpecial;
     if (request.alpha || request.layers) manifest["alpha"] = true;
     if (request.crop) AddCropBoxes(manifest, boxes);
-    AddFillRecords(manifest, archive, *opened->bytes, budget);
+    AddFillRecords(manifest, archive, *opened->bytes, budget, request.alpha || request.layers);
     if (!WriteManifest(path, manifest, messages)) failed = true;
   }
   if (failed) {

@@ -8,12 +8,18 @@
 #include "archive/frame_info.h"
 #include "archive/frame_decoder.h"
 #include "archive/pixel_rows.h"
+#include "cli/outputs/sprite_colour_rule.h"
 
 namespace dw::cli {
 
-std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
-                                                 const std::vector<uint8_t>& bytes,
-                                                 int32_t frameIndex, DecodeBudget& budget) {
+namespace {
+
+// The runs of one frame's fill pixels of codes 1 and up, or with literal its
+// literal pixels of indices 1 to 7, as [row, start, length, code or index].
+std::optional<nlohmann::ordered_json> RunsOf(const Archive& archive,
+                                             const std::vector<uint8_t>& bytes,
+                                             int32_t frameIndex, DecodeBudget& budget,
+                                             bool literal) {
   if (!archive.HasFrame(frameIndex)) return std::nullopt;
   const int32_t offset = archive.frames[size_t(frameIndex)].offset;
   const std::optional<FrameHeader> head = ReadFrameHeaderAt(bytes, offset);
@@ -30,7 +36,7 @@ std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
   place.stride = place.visibleColumns;
   const int64_t area = place.visibleColumns * place.visibleRows;
   nlohmann::ordered_json runs = nlohmann::ordered_json::array();
-  if (area == 0 || h.compression == 0) return runs;  // no fill runs
+  if (area == 0 || (h.compression == 0 && !literal)) return runs;  // no fill runs
   if (area > kMaxPixelBytes || !budget.ReserveDecoded(2 * area)) return std::nullopt;
   // A fill of code c shows 0 plainly and c with codes kept; a literal pixel
   // shows its index both ways.
@@ -41,18 +47,21 @@ std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
     DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression, place,
                  DecodeOptions{keep}, band, keep ? kept.data() : plain.data());
   }
+  const auto wanted = [&](size_t i, uint8_t code) {
+    if (kept[i] != code) return false;
+    return literal ? plain[i] == code && code >= 1 && code < kSpecialCount
+                   : plain[i] != code;
+  };
   for (int64_t r = 0; r < place.visibleRows; ++r) {
     const size_t row = size_t(place.visibleRows - 1 - r) * size_t(place.stride);  // bottom-up
     for (int64_t x = 0; x < place.visibleColumns;) {
       const uint8_t code = kept[row + size_t(x)];
-      if (code == plain[row + size_t(x)]) {
+      if (!wanted(row + size_t(x), code)) {
         ++x;
         continue;
       }
       int64_t end = x + 1;
-      while (end < place.visibleColumns && kept[row + size_t(end)] == code &&
-             plain[row + size_t(end)] != code)
-        ++end;
+      while (end < place.visibleColumns && wanted(row + size_t(end), code)) ++end;
       runs.push_back({r, x, end - x, code});
       x = end;
     }
@@ -60,9 +69,18 @@ std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
   return runs;
 }
 
+}  // namespace
+
+std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
+                                                 const std::vector<uint8_t>& bytes,
+                                                 int32_t frameIndex, DecodeBudget& budget) {
+  return RunsOf(archive, bytes, frameIndex, budget, false);
+}
+
 void AddFillRecords(nlohmann::ordered_json& manifest, const Archive& archive,
-                    const std::vector<uint8_t>& bytes, DecodeBudget& budget) {
-  std::map<int32_t, std::optional<nlohmann::ordered_json>> byIndex;
+                    const std::vector<uint8_t>& bytes, DecodeBudget& budget,
+                    bool literals) {
+  std::map<int32_t, std::optional<nlohmann::ordered_json>> byIndex, literalsByIndex;
   for (auto& block : manifest["blocks"]) {
     for (auto& frame : block["frames"]) {
       if (!frame["index"].is_number() || frame["file"].is_null()) continue;
@@ -71,6 +89,11 @@ void AddFillRecords(nlohmann::ordered_json& manifest, const Archive& archive,
       if (found == byIndex.end())
         found = byIndex.emplace(index, FillRunsOf(archive, bytes, index, budget)).first;
       if (found->second) frame["fill"] = *found->second;
+      if (!literals) continue;
+      auto seen = literalsByIndex.find(index);
+      if (seen == literalsByIndex.end())
+        seen = literalsByIndex.emplace(index, RunsOf(archive, bytes, index, budget, true)).first;
+      if (seen->second) frame["literal"] = *seen->second;
     }
   }
 }

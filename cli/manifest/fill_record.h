@@ -5,6 +5,11 @@
 // runs of codes other than 0 as [row, start, length, code] in the stored
 // rectangle's columns and rows (top row 0); every other pixel is literal (a
 // fill of code 0 and a literal 0 look alike in every view).
+//
+// An image of colour and alpha shows a literal pixel of a special index 1-7
+// as that code does (a literal 3 as the dark shadow), so for such images the
+// manifest also keeps, per frame, the literal pixels of indices 1 to 7 as
+// [row, start, length, index].
 #pragma once
 
 #include <cstdint>
@@ -23,8 +28,10 @@ std::optional<nlohmann::ordered_json> FillRunsOf(const Archive& archive,
                                                  const std::vector<uint8_t>& bytes,
                                                  int32_t frameIndex, DecodeBudget& budget);
 
-// Adds "fill" to every frame of the manifest that names a file.
+// Adds "fill" to every frame of the manifest that names a file, and with
+// literals "literal" too.
 void AddFillRecords(nlohmann::ordered_json& manifest, const Archive& archive,
-                    const std::vector<uint8_t>& bytes, DecodeBudget& budget);
+                    const std::vector<uint8_t>& bytes, DecodeBudget& budget,
+                    bool literals = false);
 
 }  // namespace dw::cli

@@ -132,10 +132,13 @@ std::string FrameName(const Json& frame, const std::string& where) {
 }
 
 // [[row, start, length, code], ...], each run inside the stored rectangle,
-// of a code its compression stores as a fill, and after the run before it
-// (so that the runs together cover each pixel at most once).
-std::vector<FillRun> FillRuns(const Json& value, const FrameHeader& head, const std::string& where) {
-  const int64_t highest = head.compression == 0 ? 0 : head.compression == 1 ? 254 : 6;
+// of a code its compression stores as a fill (literal: of an index 1 to 7),
+// and after the run before it (so that the runs together cover each pixel at
+// most once).
+std::vector<FillRun> FillRuns(const Json& value, const FrameHeader& head, const std::string& where,
+                              bool literal = false) {
+  const int64_t highest =
+      literal ? 7 : head.compression == 0 ? 0 : head.compression == 1 ? 254 : 6;
   std::vector<FillRun> runs;
   int64_t previousEnd = 0;  // row * width + column after the run before
   for (size_t i = 0; i < Array(value, where).size(); ++i) {
@@ -162,7 +165,7 @@ ManifestFrame ExportFrame(const Json& value, const std::string& where) {
       Object(value, where,
              {"index", "name", "nameHex", "offset", "dataSize", "compression", "fullWidth",
               "fullHeight", "width", "height", "leftMargin", "topMargin", "file", "crop",
-              "empty", "fill"});
+              "empty", "fill", "literal"});
   ManifestFrame out;
   out.where = where;
   out.name = FrameName(frame, where);
@@ -183,6 +186,9 @@ ManifestFrame ExportFrame(const Json& value, const std::string& where) {
   if (file != frame.end() && !file->is_null()) out.file = Text(*file, Field(where, "file"));
   const auto fill = frame.find("fill");
   if (fill != frame.end() && !fill->is_null()) out.fill = FillRuns(*fill, out.head, Field(where, "fill"));
+  const auto literal = frame.find("literal");
+  if (literal != frame.end() && !literal->is_null())
+    out.literal = FillRuns(*literal, out.head, Field(where, "literal"), true);
   return out;
 }
 

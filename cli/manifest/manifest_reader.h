@@ -32,6 +32,9 @@ struct ManifestFrame {
   // The fill runs of codes 1 and up, when the manifest records them; without
   // the record the images alone say what is a fill (see keepSpecial).
   std::optional<std::vector<FillRun>> fill;
+  // The literal pixels of indices 1 to 7 (code: the index), when recorded
+  // for images of colour and alpha, which show them as the special codes do.
+  std::optional<std::vector<FillRun>> literal;
 };
 
 struct ManifestBlock {

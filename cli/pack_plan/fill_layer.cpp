@@ -1,5 +1,7 @@
 #include "cli/pack_plan/fill_layer.h"
 
+#include <algorithm>
+
 namespace dw::cli {
 
 std::vector<uint8_t> FillLayer(const PalettedImage& image, const pack::PixelRect& rect,
@@ -48,6 +50,24 @@ std::vector<uint8_t> FillLayer(const PalettedImage& image, const pack::PixelRect
     }
   }
   return layer;
+}
+
+void KeepLiterals(pack::PixelRect& rect, std::vector<uint8_t>& layer, const FillSource& source) {
+  if (source.literals == nullptr || source.colours == nullptr) return;
+  const std::array<Rgba, 256>& colours = *source.colours;
+  for (const FillRun& run : *source.literals) {
+    const int64_t y = int64_t{run.row} + source.recordTop;
+    if (y < 0 || y >= rect.height) continue;
+    for (int64_t x = std::max<int64_t>(int64_t{run.start} + source.recordLeft, 0);
+         x < std::min<int64_t>(int64_t{run.start} + run.length + source.recordLeft, rect.width);
+         ++x) {
+      const size_t i = size_t(y) * size_t(rect.width) + size_t(x);
+      const uint8_t shown = layer[i] == pack::kLiteralPixel ? rect.pixels[i] : layer[i];
+      if (colours[shown] != colours[run.code]) continue;  // painted over
+      rect.pixels[i] = run.code;
+      layer[i] = pack::kLiteralPixel;
+    }
+  }
 }
 
 }  // namespace dw::cli

@@ -25,10 +25,19 @@ struct FillSource {
   // For an image of colour and alpha: how each index looks in it. A fill the
   // image marks keeps the recorded code where both look alike there.
   const std::array<Rgba, 256>* colours = nullptr;
+  // The original literal pixels of indices 1 to 7 (code: the index), in the
+  // original rectangle, for an image of colour and alpha.
+  const std::vector<FillRun>* literals = nullptr;
 };
 
 // The fill layer of rect, cut from image at left, top.
 std::vector<uint8_t> FillLayer(const PalettedImage& image, const pack::PixelRect& rect,
                                int32_t left, int32_t top, const FillSource& source);
+
+// An image of colour and alpha shows a literal pixel of a special index as
+// that code, so it reads back as a fill or as another index: each recorded
+// literal becomes literal again, with its index, where rect and layer still
+// look as it does in the image's colours.
+void KeepLiterals(pack::PixelRect& rect, std::vector<uint8_t>& layer, const FillSource& source);
 
 }  // namespace dw::cli

@@ -125,8 +125,10 @@ std::optional<pack::StoredFrame> EncodeEntry(const ManifestFrame& frame, const s
                     cut.width, cut.height);
   const FillSource source{head.compression, manifest.keepSpecial,
                           frame.fill ? &*frame.fill : nullptr, rect.left - cut.left,
-                          rect.top - cut.top, colours};
-  const std::vector<uint8_t> fill = FillLayer(*image, pixels, cut.left, cut.top, source);
+                          rect.top - cut.top, colours,
+                          frame.literal ? &*frame.literal : nullptr};
+  std::vector<uint8_t> fill = FillLayer(*image, pixels, cut.left, cut.top, source);
+  KeepLiterals(pixels, fill, source);
   std::string why;
   auto data = pack::EncodeFrame(pixels, fill, {head.compression, manifest.keepSpecial}, why);
   if (!data) {

@@ -45,5 +45,22 @@ TEST(FillLayer, RecordedFillsStayWhereTheImageStillShowsThem) {
   }
 }
 
+// A literal 3 that the image shows as the shadow code 4 comes back; one
+// painted over does not.
+TEST(KeepLiterals, RecordedLiteralsComeBackWhereTheImageStillShowsThem) {
+  std::array<Rgba, 256> colours{};
+  for (int i = 0; i < 256; ++i) colours[size_t(i)] = Rgba{uint8_t(i), 0, 0, 255};
+  colours[3] = colours[4];
+  pack::PixelRect rect{3, 1, {0, 0, 9}};
+  std::vector<uint8_t> layer{4, 1, L};
+  const std::vector<FillRun> literals{{0, 0, 3, 3}};
+  FillSource source;
+  source.colours = &colours;
+  source.literals = &literals;
+  KeepLiterals(rect, layer, source);
+  EXPECT_EQ(rect.pixels, (std::vector<uint8_t>{3, 0, 9}));
+  EXPECT_EQ(layer, (std::vector<uint8_t>{L, 1, L}));
+}
+
 }  // namespace
 }  // namespace dw::cli

@@ -113,7 +113,7 @@ TEST_P(PackRoundTrip, EveryViewEqualsTheOriginalsAndTheArchiveIsNoLarger) {
 
 INSTANTIATE_TEST_SUITE_P(
     Archives, PackRoundTrip,
-    ::testing::Values(RoundTripCase{"Mixed", MixedSpec, {0, 1, 2, 3, 4, 5}},
+    ::testing::Values(RoundTripCase{"Mixed", MixedSpec, {0, 1, 2, 3, 4, 5, 6, 7}},
                       RoundTripCase{"CreatureLike", CreatureSpec, {0, 1, 6, 7}},
                       RoundTripCase{"MapObjectLike", MapObjectSpec, {0, 3}},
                       RoundTripCase{"TerrainLike", TerrainSpec, {1, 2}},

@@ -111,6 +111,9 @@ TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
   json["blocks"][0]["frames"][0]["fill"] = {{1, 2, 3, 6}, {1, 4, 1, 6}};
   EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[1]: overlaps or comes before the run before it");
   json = ValidExportManifest();
+  json["blocks"][0]["frames"][0]["literal"] = {{19, 30, 3, 8}};
+  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].literal[0][3]: 8 lies outside 1..7");
+  json = ValidExportManifest();
   json["blocks"][0]["frames"][0]["nameHex"] = "6x";
   EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a character that is no hex digit");
 }
