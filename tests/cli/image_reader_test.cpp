@@ -14,7 +14,7 @@
 namespace dw::cli {
 namespace {
 
-using dw::testing::Bmp8;
+using dw::testing::IndexedBmp;
 using dw::testing::BmpRgb;
 using dw::testing::PutInt32;
 using Bytes = std::vector<uint8_t>;
@@ -39,7 +39,7 @@ Bytes PixelsOf(const SourceImage& image) {
 const Bytes kRgba = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 0, 1, 2, 3, 64};
 
 TEST(DecodeSourceImage, ReadsEachBmpDepthTopRowFirst) {
-  Bytes opaque = kRgba, topDown = Bmp8(1, 2, {7, 8}, kPalette);
+  Bytes opaque = kRgba, topDown = IndexedBmp(1, 2, {7, 8}, kPalette);
   for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
   PutInt32(topDown, 22, -2);
   Bytes clear = BmpRgb(2, 2, 32, Bytes(16, 0));  // fourth bytes all 0: no alpha
@@ -47,7 +47,7 @@ TEST(DecodeSourceImage, ReadsEachBmpDepthTopRowFirst) {
     const char* name;
     Bytes file, pixels;
   } rows[] = {
-      {"8-bit", Bmp8(3, 2, {1, 2, 3, 4, 5, 6}, kPalette), {1, 2, 3, 4, 5, 6}},
+      {"8-bit", IndexedBmp(3, 2, {1, 2, 3, 4, 5, 6}, kPalette), {1, 2, 3, 4, 5, 6}},
       {"8-bit top-down", topDown, {8, 7}},
       {"24-bit", BmpRgb(2, 2, 24, kRgba), opaque},
       {"32-bit", BmpRgb(2, 2, 32, kRgba), kRgba},
@@ -103,7 +103,7 @@ TEST(DecodeSourceImage, ReadsPalettisedAndRgbaPngs) {
   const Bytes pixels{9, 8, 7, 6, 0, 1};
   BmpView view;
   std::string error;
-  const Bytes bmp = Bmp8(3, 2, pixels, kPalette);
+  const Bytes bmp = IndexedBmp(3, 2, pixels, kPalette);
   ASSERT_TRUE(ViewBmp(bmp, view, error));
   const auto colours = ColoursFor(QuadsOf(kPalette), 1, SpriteLayer::Whole);
   ASSERT_TRUE(WriteOutputFile(dir.File("a.png"), [&](AtomicFile& f) { return WritePng(f, view, false); }).ok());

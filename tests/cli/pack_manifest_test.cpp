@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include <nlohmann/json.hpp>
 
 namespace dw::cli {
@@ -39,22 +42,14 @@ TEST(ParseExportManifest, ReadsHeadPaletteBlocksAndFrames) {
   std::string error;
   const auto manifest = ParseExportManifest(ValidExportManifest().dump(), error);
   ASSERT_TRUE(manifest) << error;
-  EXPECT_EQ(manifest->type, 66);
-  EXPECT_EQ(manifest->palette[3 * 10 + 1], 245);
   ASSERT_EQ(manifest->blocks.size(), 1u);
-  EXPECT_EQ(manifest->blocks[0].identifier, 7);
-  EXPECT_EQ(manifest->blocks[0].reserved[7], 8);
-  const ManifestFrame& frame = manifest->blocks[0].frames[0];
-  EXPECT_EQ(frame.where, "blocks[0].frames[0]");
-  EXPECT_EQ(frame.name, "a.pcx");
-  EXPECT_EQ(frame.offset, 900);
-  EXPECT_EQ(frame.head.compression, 3);
-  EXPECT_EQ(frame.head.width, 33);
-  EXPECT_EQ(frame.head.topMargin, -1);
-  EXPECT_EQ(frame.file, "a.bmp");
-  EXPECT_FALSE(frame.fill);
-  EXPECT_FALSE(manifest->keepSpecial);
-  EXPECT_FALSE(manifest->crop);
+  const ManifestFrame& f = manifest->blocks[0].frames[0];
+  EXPECT_EQ(std::tuple(manifest->type, manifest->palette[3 * 10 + 1], manifest->blocks[0].identifier,
+                       manifest->blocks[0].reserved[7], manifest->keepSpecial, manifest->crop),
+            std::tuple(66, 245, 7, 8, false, false));
+  EXPECT_EQ(std::tuple(f.where, f.name, f.offset, f.head.compression, f.head.width,
+                       f.head.topMargin, f.file, f.fill.has_value()),
+            std::tuple("blocks[0].frames[0]", "a.pcx", 900, 3, 33, -1, "a.bmp", false));
 }
 
 TEST(ParseExportManifest, TakesTheRawNameFromNameHexAndAcceptsNullFiles) {
@@ -73,49 +68,41 @@ TEST(ParseExportManifest, TakesTheRawNameFromNameHexAndAcceptsNullFiles) {
 }
 
 TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
-  auto json = ValidExportManifest();
-  json["blocks"][0]["frames"][0]["width"] = "wide";
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].width: is not an integer");
-  json = ValidExportManifest();
-  json["blocks"][0]["frames"][0]["height"] = nullptr;
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].height: is null");
-  json = ValidExportManifest();
-  json["blocks"][0]["frames"][0].erase("offset");
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].offset: missing");
-  json = ValidExportManifest();
-  json["blocks"][0]["frames"][0]["compression"] = 4;
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].compression: 4 is none of 0, 1, 2 and 3");
-  json = ValidExportManifest();
-  json["width"] = 3000000000LL;
-  EXPECT_EQ(ErrorOf(json), "width: 3000000000 lies outside -2147483648..2147483647");
-  json = ValidExportManifest();
-  json["palette"][255] = {1, 2, 256};
-  EXPECT_EQ(ErrorOf(json), "palette[255][2]: 256 lies outside 0..255");
-  json = ValidExportManifest();
-  json["palette"].erase(3);
-  EXPECT_EQ(ErrorOf(json), "palette: has 255 colours, not 256");
-  json = ValidExportManifest();
-  json["blocks"][0]["reserved"] = "01020304";
-  EXPECT_EQ(ErrorOf(json), "blocks[0].reserved: is not 8 bytes");
-  json = ValidExportManifest();
-  json["blockCount"] = 2;
-  EXPECT_EQ(ErrorOf(json), "blockCount: 2 does not match the 1 blocks listed");
-  json = ValidExportManifest();
-  json["crop"] = 1;
-  EXPECT_EQ(ErrorOf(json), "crop: is not true or false");
-  json = ValidExportManifest();
-  json["blocks"][0]["frames"][0]["fill"] = {{0, 30, 4, 6}};
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[0][2]: 4 lies outside 1..3");
-  json["blocks"][0]["frames"][0]["fill"] = {{19, 30, 3, 7}};
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[0][3]: 7 lies outside 1..6");
-  json["blocks"][0]["frames"][0]["fill"] = {{1, 2, 3, 6}, {1, 4, 1, 6}};
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].fill[1]: overlaps or comes before the run before it");
-  json = ValidExportManifest();
-  json["blocks"][0]["frames"][0]["literal"] = {{19, 30, 3, 8}};
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].literal[0][3]: 8 lies outside 1..7");
-  json = ValidExportManifest();
-  json["blocks"][0]["frames"][0]["nameHex"] = "6x";
-  EXPECT_EQ(ErrorOf(json), "blocks[0].frames[0].nameHex: holds a character that is no hex digit");
+  using Json = nlohmann::ordered_json;
+  const auto frameField = [](const char* key, Json value) {
+    return [=](Json& m) { m["blocks"][0]["frames"][0][key] = value; };
+  };
+  const struct {
+    std::function<void(Json&)> change;
+    std::string error;
+  } rows[] = {
+      {frameField("width", "wide"), "blocks[0].frames[0].width: is not an integer"},
+      {frameField("height", nullptr), "blocks[0].frames[0].height: is null"},
+      {[](Json& m) { m["blocks"][0]["frames"][0].erase("offset"); },
+       "blocks[0].frames[0].offset: missing"},
+      {frameField("compression", 4), "blocks[0].frames[0].compression: 4 is none of 0, 1, 2 and 3"},
+      {[](Json& m) { m["width"] = 3000000000LL; },
+       "width: 3000000000 lies outside -2147483648..2147483647"},
+      {[](Json& m) { m["palette"][255] = {1, 2, 256}; }, "palette[255][2]: 256 lies outside 0..255"},
+      {[](Json& m) { m["palette"].erase(3); }, "palette: has 255 colours, not 256"},
+      {[](Json& m) { m["blocks"][0]["reserved"] = "01020304"; },
+       "blocks[0].reserved: is not 8 bytes"},
+      {[](Json& m) { m["blockCount"] = 2; }, "blockCount: 2 does not match the 1 blocks listed"},
+      {[](Json& m) { m["crop"] = 1; }, "crop: is not true or false"},
+      {frameField("fill", {{0, 30, 4, 6}}), "blocks[0].frames[0].fill[0][2]: 4 lies outside 1..3"},
+      {frameField("fill", {{19, 30, 3, 7}}), "blocks[0].frames[0].fill[0][3]: 7 lies outside 1..6"},
+      {frameField("fill", {{1, 2, 3, 6}, {1, 4, 1, 6}}),
+       "blocks[0].frames[0].fill[1]: overlaps or comes before the run before it"},
+      {frameField("literal", {{19, 30, 3, 8}}),
+       "blocks[0].frames[0].literal[0][3]: 8 lies outside 1..7"},
+      {frameField("nameHex", "6x"),
+       "blocks[0].frames[0].nameHex: holds a character that is no hex digit"},
+  };
+  for (const auto& row : rows) {
+    Json json = ValidExportManifest();
+    row.change(json);
+    EXPECT_EQ(ErrorOf(json), row.error);
+  }
 }
 
 TEST(ParseExportManifest, RefusesNamesThatDoNotFitTheField) {
@@ -149,16 +136,12 @@ TEST(ParseFolderManifest, ReadsFileNamesAndFrameObjects) {
       "compression": 2}]}]})",
                                             error);
   ASSERT_TRUE(manifest) << error;
-  EXPECT_EQ(manifest->type, 3);
-  EXPECT_EQ(manifest->width, 8);
-  EXPECT_FALSE(manifest->height);
-  EXPECT_EQ(manifest->paletteFile, "p.bmp");
   ASSERT_EQ(manifest->blocks[0].frames.size(), 2u);
-  EXPECT_EQ(manifest->blocks[0].frames[0].file, "a.bmp");
-  EXPECT_EQ(manifest->blocks[0].frames[0].compression, 1);
-  EXPECT_FALSE(manifest->blocks[0].frames[0].name);
-  EXPECT_EQ(manifest->blocks[0].frames[1].name, "b.pcx");
-  EXPECT_EQ(manifest->blocks[0].frames[1].compression, 2);
+  const FolderFrame &a = manifest->blocks[0].frames[0], &b = manifest->blocks[0].frames[1];
+  EXPECT_EQ(std::tuple(manifest->type, manifest->width, manifest->height, manifest->paletteFile,
+                       a.file, a.compression, a.name, b.name, b.compression),
+            std::tuple(3, std::optional(8), std::optional<int32_t>(), std::optional<std::string>("p.bmp"),
+                       "a.bmp", 1, std::optional<std::string>(), std::optional<std::string>("b.pcx"), 2));
 }
 
 TEST(ParseFolderManifest, NamesTheFieldThatIsWrong) {

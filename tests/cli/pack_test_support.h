@@ -1,5 +1,5 @@
 // Pieces the pack tests share: archives shaped like the real kinds (built by
-// the test writer), a small 8-bit BMP writer, and JSON file helpers.
+// the test writer), a 24- and 32-bit BMP writer, and JSON file helpers.
 #pragma once
 
 #include <fstream>
@@ -20,12 +20,6 @@ inline nlohmann::ordered_json ReadJsonFile(const std::string& path) {
 inline void WriteJsonFile(const std::string& path, const nlohmann::ordered_json& json) {
   std::ofstream out(path);
   out << json.dump(2);
-}
-
-// An 8-bit bottom-up BMP image with 256 colours (palette: red, green, blue).
-inline std::vector<uint8_t> Bmp8(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
-                                 const std::array<uint8_t, 768>& palette) {
-  return IndexedBmp(width, height, pixels, palette);
 }
 
 // A 24- or 32-bit bottom-up BMP of red, green, blue, alpha pixels; with
@@ -93,6 +87,14 @@ inline RowRuns CodedRuns(const uint8_t* row, int width) {
   return runs;
 }
 
+// The frame with its data encoded from runs in its compression (raw stays as is).
+inline SpriteFrame Encoded(SpriteFrame f, const std::vector<RowRuns>& rows) {
+  if (f.compression == 1) f.data = EncodeByteRuns(rows);
+  if (f.compression == 2) f.data = EncodeRowRuns(rows);
+  if (f.compression == 3) f.data = EncodeSegmentedRuns(rows, f.width);
+  return f;
+}
+
 inline SpriteFrame CodedFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight,
                               int32_t width, int32_t height, int32_t left, int32_t top, int seed) {
   SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, left, top,
@@ -100,10 +102,7 @@ inline SpriteFrame CodedFrame(int32_t compression, int32_t fullWidth, int32_t fu
   std::vector<RowRuns> rows;
   for (int32_t y = 0; y < height; ++y)
     rows.push_back(CodedRuns(f.pixels.data() + size_t(y) * width, width));
-  if (compression == 1) f.data = EncodeByteRuns(rows);
-  if (compression == 2) f.data = EncodeRowRuns(rows);
-  if (compression == 3) f.data = EncodeSegmentedRuns(rows, width);
-  return f;
+  return Encoded(std::move(f), rows);
 }
 
 // frames stored frames in blocks of blockSize entries, then `shared` more
@@ -159,13 +158,9 @@ inline ArchiveSpec TerrainSpec() {
       for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 8 + y / 4; ++x) px[size_t(y) * 32 + x] = x < 4 ? 0 : kShadow;
     }
-    SpriteFrame f = MakeFrame(i % 2 == 0 ? 0 : 2, 32, 32, 32, 32, 0, 0, px);
-    if (f.compression == 2) {
-      std::vector<RowRuns> rows;
-      for (int y = 0; y < 32; ++y) rows.push_back(CodedRuns(px.data() + size_t(y) * 32, 32));
-      f.data = EncodeRowRuns(rows);
-    }
-    frames.push_back(f);
+    std::vector<RowRuns> rows;
+    for (int y = 0; y < 32; ++y) rows.push_back(CodedRuns(px.data() + size_t(y) * 32, 32));
+    frames.push_back(Encoded(MakeFrame(i % 2 == 0 ? 0 : 2, 32, 32, 32, 32, 0, 0, px), rows));
   }
   return ShapedSpec(frames, 6, 1, "tt");
 }
@@ -192,10 +187,7 @@ inline SpriteFrame MixedFrame(int32_t compression, int32_t fullWidth, int32_t fu
       }
     }
   SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, left, top, px);
-  if (compression == 1) f.data = EncodeByteRuns(rows);
-  if (compression == 2) f.data = EncodeRowRuns(rows);
-  if (compression == 3) f.data = EncodeSegmentedRuns(rows, width);
-  return f;
+  return Encoded(std::move(f), rows);
 }
 
 // Mixed frames of compressions 1, 2 and 3, entries sharing stored frames,

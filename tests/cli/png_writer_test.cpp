@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "cli/outputs/output_file.h"
-#include "cli/run/diagnostic_report.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace dw::testing {
@@ -71,19 +71,13 @@ PngContents ReadPng(const std::string& path) {
 void ExpectSameImage(const PngContents& png, const std::vector<uint8_t>& bmp,
                      const ArchiveSpec& plan) {
   const IndexedPixels expected = PixelsOfBmp(bmp);
-  EXPECT_EQ(png.width, uint32_t(expected.width));
-  EXPECT_EQ(png.height, uint32_t(expected.height));
-  EXPECT_EQ(png.bitDepth, 8);
-  EXPECT_EQ(png.colourType, PNG_COLOR_TYPE_PALETTE);
-  ASSERT_EQ(png.palette.size(), 256u);
-  for (int i = 0; i < 256; ++i) {
-    const png_color& c = png.palette[i];
-    EXPECT_EQ((std::array<uint8_t, 3>{c.red, c.green, c.blue}),
-              (std::array<uint8_t, 3>{plan.palette[3 * i], plan.palette[3 * i + 1],
-                                      plan.palette[3 * i + 2]}))
-        << i;
-  }
-  EXPECT_EQ(png.pixels, expected.pixels);
+  std::vector<uint8_t> rgb;
+  for (const png_color& c : png.palette) rgb.insert(rgb.end(), {c.red, c.green, c.blue});
+  EXPECT_EQ(std::tuple(png.width, png.height, png.bitDepth, png.colourType, rgb, png.pixels),
+            std::tuple(uint32_t(expected.width), uint32_t(expected.height), 8,
+                       PNG_COLOR_TYPE_PALETTE,
+                       std::vector<uint8_t>(plan.palette.begin(), plan.palette.end()),
+                       expected.pixels));
 }
 
 // --transparent adds a tRNS chunk that marks index 0 alone; nothing else changes.
@@ -118,17 +112,11 @@ TEST_F(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
 
 using PngWriter = EightFrameArchive;
 
-TEST_F(PngWriter, RefusesRowsThatDoNotFitAndReportsUnwritablePaths) {
+TEST_F(PngWriter, RefusesRowsThatDoNotFit) {
   std::vector<uint8_t> bmp = ExpectedBmp(plan, plan.frames[0]);
   cli::BmpView view;
   std::string error;
   ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
-  const cli::WriteOutcome missing =
-      cli::WriteOutputFile(dir.File("missing/x.png"),
-                           [&](AtomicFile& file) { return cli::WritePng(file, view, false); });
-  ASSERT_TRUE(missing.problem);
-  EXPECT_EQ(cli::DescribeWriteProblem(*missing.problem),
-            "cannot write the file: No such file or directory");
   PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
   EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
   EXPECT_FALSE(error.empty());

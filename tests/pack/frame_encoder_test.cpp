@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "archive/archive.h"
 #include "archive/frame_decoder.h"
-#include "archive/stream.h"
 #include "archive/stream.h"
 #include "tests/support/def_writer.h"
 
@@ -56,16 +57,35 @@ Bytes DecodeWithReader(const Bytes& data, int32_t compression, const PixelRect& 
   return *MemoryStreamBytes(*target);
 }
 
-TEST(EncodeFrameRaw, StoresThePixelsAsTheyStand) {
-  EXPECT_EQ(Encode(PixelRect{2, 2, {1, 2, 3, 4}}, 0), (Bytes{1, 2, 3, 4}));
-}
-
-TEST(EncodeFrameByteRuns, WritesRowOffsetsThenCodeLengthPairs) {
-  // Row 0: literal 0A 0B 0C, background 2; row 1: background 5.
-  EXPECT_EQ(Encode(PixelRect{5, 2, {10, 11, 12, 0, 0, 0, 0, 0, 0, 0}}, 1),
-            (Bytes{8, 0, 0, 0, 15, 0, 0, 0,              // row table
-                   0xFF, 2, 10, 11, 12, 0x00, 1,           // row 0
-                   0x00, 4}));                             // row 1
+// Each compression's layout, byte for byte. Index 0 goes wherever it is
+// cheapest (into the literal run of byte runs); fill codes are runs of their
+// own only when asked.
+TEST(EncodeFrame, WritesEachCompressionsLayout) {
+  const PixelRect twoRows{5, 2, {10, 11, 12, 0, 0, 0, 0, 0, 0, 0}};
+  const struct {
+    PixelRect rect;
+    int32_t compression;
+    bool keepSpecial;
+    Bytes expected;
+  } rows[] = {
+      {{2, 2, {1, 2, 3, 4}}, 0, false, {1, 2, 3, 4}},
+      // Row offsets, then code-length pairs: literal 0A 0B 0C, background 2; background 5.
+      {twoRows, 1, false, {8, 0, 0, 0, 15, 0, 0, 0, 0xFF, 2, 10, 11, 12, 0x00, 1, 0x00, 4}},
+      {Row({1, 1, 7, 8, 0}), 1, true, {4, 0, 0, 0, 0x01, 1, 0x07, 0, 0xFF, 1, 8, 0}},
+      {Row({1, 1, 7, 8, 0}), 1, false, {4, 0, 0, 0, 0xFF, 4, 1, 1, 7, 8, 0}},
+      // Two-byte row offsets, then one-byte runs of at most 32; codes 0..6 kept.
+      {twoRows, 2, false, {4, 0, 9, 0, 0xE2, 10, 11, 12, 0x01, 0x04}},
+      {Row(Bytes(40, 0)), 2, false, {2, 0, 0x1F, 0x07}},
+      {Row({6, 6, 7, 5}), 2, true, {2, 0, 0xC1, 0xE0, 7, 0xA0}},
+      // Below 32 columns one row stands for all.
+      {{3, 3, {0, 5, 5, 0, 5, 5, 0, 5, 5}}, 3, false, {2, 0, 0x00, 0xE1, 5, 5}},
+      // Found by fuzzing: an empty rectangle must not compare rows at all.
+      {{0, 21, {}}, 3, false, {2, 0}},
+      {{0, 2, {}}, 1, false, {8, 0, 0, 0, 8, 0, 0, 0}},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(Encode(row.rect, row.compression, row.keepSpecial), row.expected)
+        << row.compression << " " << ::testing::PrintToString(row.rect.pixels);
 }
 
 TEST(EncodeFrameByteRuns, SplitsRunsAt256Pixels) {
@@ -75,13 +95,6 @@ TEST(EncodeFrameByteRuns, SplitsRunsAt256Pixels) {
   Bytes expected{4, 0, 0, 0, 0x00, 0xFF, 0x00, 3, 0xFF, 39};
   expected.insert(expected.end(), 40, 9);
   EXPECT_EQ(data, expected);
-}
-
-// Index 0 goes wherever it is cheapest: here into the literal run.
-TEST(EncodeFrameByteRuns, KeepsCodesZeroToSevenAsFillRunsWhenAsked) {
-  EXPECT_EQ(Encode(Row({1, 1, 7, 8, 0}), 1, true),
-            (Bytes{4, 0, 0, 0, 0x01, 1, 0x07, 0, 0xFF, 1, 8, 0}));
-  EXPECT_EQ(Encode(Row({1, 1, 7, 8, 0}), 1, false), (Bytes{4, 0, 0, 0, 0xFF, 4, 1, 1, 7, 8, 0}));
 }
 
 // The fill layer decides: a literal 3 inside a raw run stays in it, a fill
@@ -120,16 +133,6 @@ TEST(EncodeFrameByteRuns, EqualsTheTestWritersBytes) {
   EXPECT_EQ(Encode(rect, 1), Bytes(archive.begin() + 784 + 32, archive.end()));
 }
 
-TEST(EncodeFrameRowRuns, WritesTwoByteRowOffsetsThenOneByteRuns) {
-  EXPECT_EQ(Encode(PixelRect{5, 2, {10, 11, 12, 0, 0, 0, 0, 0, 0, 0}}, 2),
-            (Bytes{4, 0, 9, 0, 0xE2, 10, 11, 12, 0x01, 0x04}));
-}
-
-TEST(EncodeFrameRowRuns, SplitsRunsAt32PixelsAndKeepsCodesZeroToSix) {
-  EXPECT_EQ(Encode(Row(Bytes(40, 0)), 2), (Bytes{2, 0, 0x1F, 0x07}));
-  EXPECT_EQ(Encode(Row({6, 6, 7, 5}), 2, true), (Bytes{2, 0, 0xC1, 0xE0, 7, 0xA0}));
-}
-
 TEST(EncodeFrameSegmentRuns, HasWidthDiv32EntriesPerRowPointingAtEachSegment) {
   // 70 columns: two entries per row, for columns 0 and 32. The background
   // run over columns 20..49 is cut at column 32; column 64 has no entry, so
@@ -146,18 +149,10 @@ TEST(EncodeFrameSegmentRuns, HasWidthDiv32EntriesPerRowPointingAtEachSegment) {
   EXPECT_EQ(Encode(rect, 3), expected);
 }
 
-TEST(EncodeFrameSegmentRuns, BelowThirtyTwoColumnsStoresOneRowForAll) {
-  EXPECT_EQ(Encode(PixelRect{3, 3, {0, 5, 5, 0, 5, 5, 0, 5, 5}}, 3),
-            (Bytes{2, 0, 0x00, 0xE1, 5, 5}));
+TEST(EncodeFrameSegmentRuns, BelowThirtyTwoColumnsRefusesRowsThatDiffer) {
   std::string error;
   EXPECT_FALSE(EncodeFrame(PixelRect{3, 2, {0, 5, 5, 0, 5, 6}}, {3, false}, error));
   EXPECT_NE(error.find("row 1 differs from row 0"), std::string::npos) << error;
-}
-
-// Found by fuzzing: an empty rectangle must not compare rows at all.
-TEST(EncodeFrameSegmentRuns, EncodesRowsOfNoColumns) {
-  EXPECT_EQ(Encode(PixelRect{0, 21, {}}, 3), (Bytes{2, 0}));
-  EXPECT_EQ(Encode(PixelRect{0, 2, {}}, 1), (Bytes{8, 0, 0, 0, 8, 0, 0, 0}));
 }
 
 TEST(EncodeFrameSegmentRuns, RefusesRowsBeyondSixteenBitOffsets) {
@@ -194,14 +189,9 @@ TEST(TrimBackground, FindsTheRectangleOfNonZeroIndices) {
   const Bytes image{0, 0, 0, 0,  //
                     0, 0, 3, 0,  //
                     0, 4, 0, 0};
-  const Trim trim = TrimBackground(image.data(), 4, 3);
-  EXPECT_EQ(trim.left, 1);
-  EXPECT_EQ(trim.top, 1);
-  EXPECT_EQ(trim.width, 2);
-  EXPECT_EQ(trim.height, 2);
-  const Trim empty = TrimBackground(Bytes(6, 0).data(), 3, 2);
-  EXPECT_EQ(empty.width, 0);
-  EXPECT_EQ(empty.height, 0);
+  const auto fields = [](const Trim& t) { return std::array{t.left, t.top, t.width, t.height}; };
+  EXPECT_EQ(fields(TrimBackground(image.data(), 4, 3)), (std::array{1, 1, 2, 2}));
+  EXPECT_EQ(fields(TrimBackground(Bytes(6, 0).data(), 3, 2)), (std::array{0, 0, 0, 0}));
 }
 
 TEST(CutRect, PlacesAsTheDecoderDoesAndFillsOutsideWithZero) {
