@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "tests/support/def_writer.h"
 
@@ -54,14 +56,13 @@ TEST(FileListing, AFolderThatCannotBeListedGivesNothingAndSaysWhy) {
 }
 
 TEST(FileListing, PatternsMatchWithoutRegardToCase) {
-  EXPECT_TRUE(MatchesPattern("UNITS.DEF", "*.def"));
-  EXPECT_TRUE(MatchesPattern(".def", "*.def"));
-  EXPECT_FALSE(MatchesPattern("units.def2", "*.def"));
-  EXPECT_FALSE(MatchesPattern("unitsdef", "*.def"));
-  EXPECT_TRUE(MatchesPattern("a.b.def", "*.def"));
-  EXPECT_TRUE(MatchesPattern("ab", "a?"));
-  EXPECT_FALSE(MatchesPattern("a", "a?"));
-  EXPECT_TRUE(MatchesPattern("anything", "*"));
+  std::vector<bool> matches;
+  for (const auto& [name, pattern] : std::vector<std::pair<const char*, const char*>>{
+           {"UNITS.DEF", "*.def"}, {".def", "*.def"}, {"units.def2", "*.def"}, {"unitsdef", "*.def"},
+           {"a.b.def", "*.def"}, {"ab", "a?"}, {"a", "a?"}, {"anything", "*"}}) {
+    matches.push_back(MatchesPattern(name, pattern));
+  }
+  EXPECT_EQ(matches, (std::vector<bool>{true, true, false, false, true, true, false, true}));
 }
 
 }  // namespace

@@ -30,10 +30,9 @@ TEST(MemoryStream, ShortReadCopiesWhatIsLeftAndKeepsTheRestOfTheDestination) {
   StreamPtr s = MemoryWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   SeekTo(*s, 8);
   uint8_t out[4] = {0xAA, 0xAA, 0xAA, 0xAA};
-  EXPECT_EQ(ReadBytes(*s, out, 4), 2);
-  EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{8, 9, 0xAA, 0xAA}));
-  EXPECT_EQ(CurrentPosition(*s), 10);
-  EXPECT_EQ(ReadBytes(*s, out, 4), 0);
+  const int32_t first = ReadBytes(*s, out, 4), second = ReadBytes(*s, out, 4);
+  EXPECT_EQ(std::tuple(first, second, std::vector<uint8_t>(out, out + 4), CurrentPosition(*s)),
+            std::tuple(2, 0, std::vector<uint8_t>{8, 9, 0xAA, 0xAA}, 10));
 }
 
 TEST(MemoryStream, GrowsToExactSizesAndNeverShrinks) {
@@ -52,21 +51,18 @@ TEST(MemoryStream, GrowsToExactSizesAndNeverShrinks) {
 
 TEST(MemoryStream, SeekingPastTheEndGrowsWithZeroBytesAndBeforeTheStartIsRefused) {
   StreamPtr s = MemoryWith({7, 7, 7, 7, 7});
-  EXPECT_EQ(SeekTo(*s, 9), 9);
-  EXPECT_EQ(StreamSize(*s), 9);
-  EXPECT_EQ(*MemoryStreamBytes(*s), (std::vector<uint8_t>{7, 7, 7, 7, 7, 0, 0, 0, 0}));
-  EXPECT_EQ(SeekTo(*s, -3, SeekOrigin::Current), 6);
-  EXPECT_EQ(SeekTo(*s, -7, SeekOrigin::Current), 6);  // before the start: refused
-  EXPECT_EQ(StreamSize(*s), 9);
+  const int32_t past = SeekTo(*s, 9), back = SeekTo(*s, -3, SeekOrigin::Current);
+  const int32_t beforeTheStart = SeekTo(*s, -7, SeekOrigin::Current);  // refused
+  EXPECT_EQ(std::tuple(past, back, beforeTheStart, *MemoryStreamBytes(*s)),
+            std::tuple(9, 6, 6, std::vector<uint8_t>{7, 7, 7, 7, 7, 0, 0, 0, 0}));
 }
 
 TEST(MemoryStream, CopyStopsWhereTheSourceEnds) {
   StreamPtr source = MemoryWith(std::vector<uint8_t>(100, 5));
   SeekTo(*source, 60);
   StreamPtr target = CreateMemoryStream();
-  EXPECT_EQ(CopyBytes(*target, *source, 100), 40);
-  EXPECT_EQ(StreamSize(*target), 40);
-  EXPECT_EQ(CurrentPosition(*source), 100);
+  const int32_t copied = CopyBytes(*target, *source, 100);
+  EXPECT_EQ(std::tuple(copied, StreamSize(*target), CurrentPosition(*source)), std::tuple(40, 40, 100));
 }
 
 // A file's stream ends the file where the last write stopped; gathered

@@ -166,13 +166,12 @@ TEST(BitmapLoad, TopDownImageKeepsItsSignInTheHeaderUntilWidened) {
   plan.height = -3;
   plan.pixels = {10, 11, 0, 0, 20, 21, 0, 0, 30, 31, 0, 0};  // top row first
   std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(plan));
-  EXPECT_TRUE(bitmap->topDown());
-  EXPECT_EQ(t::GetInt32(std::vector<uint8_t>(bitmap->dibHeader(), bitmap->dibHeader() + 12), 8),
-            -3);
-  EXPECT_EQ(Indices(*bitmap), (Grid{{10, 11}, {20, 21}, {30, 31}}));
+  const int32_t height = t::GetInt32(std::vector<uint8_t>(bitmap->dibHeader(), bitmap->dibHeader() + 12), 8);
+  EXPECT_EQ(std::tuple(bitmap->topDown(), height, Indices(*bitmap)),
+            std::tuple(true, -3, Grid{{10, 11}, {20, 21}, {30, 31}}));
   bitmap->SetWidth(3);
-  EXPECT_FALSE(bitmap->topDown());
-  EXPECT_EQ(Indices(*bitmap), (Grid{{10, 11, 0}, {20, 21, 0}, {30, 31, 0}}));
+  EXPECT_EQ(std::tuple(bitmap->topDown(), Indices(*bitmap)),
+            std::tuple(false, Grid{{10, 11, 0}, {20, 21, 0}, {30, 31, 0}}));
 }
 
 // A stream that stores at most `room` bytes.
