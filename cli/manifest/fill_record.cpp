@@ -14,8 +14,22 @@ namespace dw::cli {
 
 namespace {
 
+// Indices an image of colour and alpha cannot tell: the special 1 to 7, and
+// any whose colour a lower index has too.
+std::array<bool, 256> AmbiguousIndices(const Palette& palette) {
+  std::array<bool, 256> ambiguous{};
+  for (int v = 1; v < 256; ++v) {
+    ambiguous[size_t(v)] = v < kSpecialCount;
+    for (int u = 0; u < v && !ambiguous[size_t(v)]; ++u)
+      ambiguous[size_t(v)] = palette[size_t(u)].red == palette[size_t(v)].red &&
+                             palette[size_t(u)].green == palette[size_t(v)].green &&
+                             palette[size_t(u)].blue == palette[size_t(v)].blue;
+  }
+  return ambiguous;
+}
+
 // The runs of one frame's fill pixels of codes 1 and up, or with literal its
-// literal pixels of indices 1 to 7, as [row, start, length, code or index].
+// literal pixels of ambiguous indices, as [row, start, length, code or index].
 std::optional<nlohmann::ordered_json> RunsOf(const Archive& archive,
                                              const std::vector<uint8_t>& bytes,
                                              int32_t frameIndex, DecodeBudget& budget,
@@ -47,10 +61,10 @@ std::optional<nlohmann::ordered_json> RunsOf(const Archive& archive,
     DecodePixels(in, int64_t{offset} + kFrameHeaderSize, h.compression, place,
                  DecodeOptions{keep}, band, keep ? kept.data() : plain.data());
   }
+  const std::array<bool, 256> ambiguous = AmbiguousIndices(archive.palette);
   const auto wanted = [&](size_t i, uint8_t code) {
     if (kept[i] != code) return false;
-    return literal ? plain[i] == code && code >= 1 && code < kSpecialCount
-                   : plain[i] != code;
+    return literal ? plain[i] == code && ambiguous[code] : plain[i] != code;
   };
   for (int64_t r = 0; r < place.visibleRows; ++r) {
     const size_t row = size_t(place.visibleRows - 1 - r) * size_t(place.stride);  // bottom-up

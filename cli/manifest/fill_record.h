@@ -7,9 +7,10 @@
 // fill of code 0 and a literal 0 look alike in every view).
 //
 // An image of colour and alpha shows a literal pixel of a special index 1-7
-// as that code does (a literal 3 as the dark shadow), so for such images the
-// manifest also keeps, per frame, the literal pixels of indices 1 to 7 as
-// [row, start, length, index].
+// as that code does (a literal 3 as the dark shadow), and a pixel of an index
+// whose colour a lower index also has as that lower index, so for such
+// images the manifest also keeps, per frame, the literal pixels of those
+// indices as [row, start, length, index].
 #pragma once
 
 #include <cstdint>

@@ -132,13 +132,13 @@ std::string FrameName(const Json& frame, const std::string& where) {
 }
 
 // [[row, start, length, code], ...], each run inside the stored rectangle,
-// of a code its compression stores as a fill (literal: of an index 1 to 7),
+// of a code its compression stores as a fill (literal: of an index 1 to 255),
 // and after the run before it (so that the runs together cover each pixel at
 // most once).
 std::vector<FillRun> FillRuns(const Json& value, const FrameHeader& head, const std::string& where,
                               bool literal = false) {
   const int64_t highest =
-      literal ? 7 : head.compression == 0 ? 0 : head.compression == 1 ? 254 : 6;
+      literal ? 255 : head.compression == 0 ? 0 : head.compression == 1 ? 254 : 6;
   std::vector<FillRun> runs;
   int64_t previousEnd = 0;  // row * width + column after the run before
   for (size_t i = 0; i < Array(value, where).size(); ++i) {

@@ -93,8 +93,8 @@ TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
       {frameField("fill", {{19, 30, 3, 7}}), "blocks[0].frames[0].fill[0][3]: 7 lies outside 1..6"},
       {frameField("fill", {{1, 2, 3, 6}, {1, 4, 1, 6}}),
        "blocks[0].frames[0].fill[1]: overlaps or comes before the run before it"},
-      {frameField("literal", {{19, 30, 3, 8}}),
-       "blocks[0].frames[0].literal[0][3]: 8 lies outside 1..7"},
+      {frameField("literal", {{19, 30, 3, 256}}),
+       "blocks[0].frames[0].literal[0][3]: 256 lies outside 1..255"},
       {frameField("nameHex", "6x"),
        "blocks[0].frames[0].nameHex: holds a character that is no hex digit"},
   };

@@ -191,12 +191,13 @@ inline SpriteFrame MixedFrame(int32_t compression, int32_t fullWidth, int32_t fu
 }
 
 // Mixed frames of compressions 1, 2 and 3, entries sharing stored frames,
-// and names of all 13 bytes without a zero.
+// names of all 13 bytes without a zero, and a colour the palette holds twice.
 inline ArchiveSpec MixedSpec() {
   std::vector<SpriteFrame> frames;
   for (int i = 0; i < 6; ++i)
     frames.push_back(MixedFrame(1 + i % 3, 96, 80, 64 + 32 * (i % 3 == 2), 60 - i, i % 3 == 2 ? 0 : 5 + i, 4, i));
   ArchiveSpec plan = ShapedSpec(frames, 4, 3, "mx");
+  std::copy_n(plan.palette.begin() + 3 * 70, 3, plan.palette.begin() + 3 * 80);
   for (int b = 0; b < 2; ++b) {
     std::array<uint8_t, 13> raw;
     for (int i = 0; i < 13; ++i) raw[size_t(i)] = uint8_t('a' + b + i);
