@@ -130,9 +130,7 @@ Command AddAnimCommand(CLI::App& app, bool& quiet) {
       ->check(WholeNumber(10, 60000))
       ->type_name("MS");
   AddMaxOutput(*command, request.maxOutput);
-  AddJobs(*command, request.jobs,
-          "Archives converted at once (the output is the same for any number); default: one per "
-          "core");
+  AddJobs(*command, request.jobs, kArchivesAtOnce);
   AddQuiet(*command, quiet);
   command->footer(
       "Frames play in directory order, every entry a frame of its own (repeats too), all on\n"

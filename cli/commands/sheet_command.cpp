@@ -302,9 +302,7 @@ Command AddSheetCommand(CLI::App& app, bool& quiet) {
   command->add_flag("--alpha", request.alpha, "RGBA by the colour rule of export --alpha");
   AddOutline(*command, request.outline);
   AddMaxOutput(*command, request.maxOutput);
-  AddJobs(*command, request.jobs,
-          "Archives converted at once (the output is the same for any number); default: one per "
-          "core");
+  AddJobs(*command, request.jobs, kArchivesAtOnce);
   AddQuiet(*command, quiet);
   command->footer(
       "One cell per stored frame (entries naming the same frame share it), a new row for\n"

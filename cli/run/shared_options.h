@@ -22,6 +22,8 @@ inline constexpr int kUsageStatus = 2;
 void AddQuiet(CLI::App& command, bool& quiet);
 // -j, --jobs N; what says what runs at once.
 void AddJobs(CLI::App& command, int& jobs, const char* what);
+inline constexpr const char* kArchivesAtOnce =
+    "Archives converted at once (the output is the same for any number); default: one per core";
 // --max-output SIZE: sizes as 4G, 512M, 100k (powers of 1024) or plain bytes.
 void AddMaxOutput(CLI::App& command, int64_t& bytes);
 // --outline: with --alpha, the selection outline stays opaque.

@@ -75,7 +75,7 @@ const std::vector<std::vector<std::string>> kExportModes = {
 
 struct RoundTripCase {
   const char* name;
-  ArchiveSpec (*spec)();
+  ArchiveSpec (*plan)();
   std::vector<size_t> modes;  // rows of kExportModes
 };
 
@@ -107,7 +107,7 @@ TEST_P(PackRoundTrip, EveryViewEqualsTheOriginalsAndTheArchiveIsNoLarger) {
     SCOPED_TRACE(::testing::PrintToString(kExportModes[mode]));
     fs::remove_all(dir.path());
     fs::create_directories(dir.path());
-    EXPECT_LE(RoundTrip(GetParam().spec(), kExportModes[mode]), 1.0);
+    EXPECT_LE(RoundTrip(GetParam().plan(), kExportModes[mode]), 1.0);
   }
 }
 
