@@ -181,7 +181,7 @@ void Bitmap::Rebuild(int32_t width) {
   if (rowBytes < 0 || rowBytes * height_ > kMaxBitmapBytes) return;
 
   std::vector<uint8_t> header = NewHeader(width, height_, pixelFormat_);
-  const image_detail::PixelLayout from = image_detail::LayoutOf(*this);
+  const image_detail::PixelLayout from = Layout();
   if (from.indexed) {
     std::memcpy(header.data() + kBmpInfoHeaderSize, from.table,
                 static_cast<size_t>(from.tableEntries()) * 4);
@@ -232,6 +232,10 @@ uint8_t* Bitmap::mutableDibBits() {
 
 int Bitmap::bitCount() const {
   return BitsOf(pixelFormat_);
+}
+
+image_detail::PixelLayout Bitmap::Layout() const {
+  return image_detail::LayoutOf(pixelFormat_, dibHeader());
 }
 
 bool Bitmap::topDown() const {

@@ -31,26 +31,12 @@
 #include "archive/indexed_image.h"
 #include "archive/stream.h"
 #include "image/drawing_surface.h"
+#include "image/pixel_format.h"
+#include "image/pixel_layout.h"
 
 namespace dw {
 
-// Pixel layouts, chosen on load from planes x bit count.
-enum class PixelFormat : uint8_t {
-  Device = 0,  // not loaded yet (a "device-dependent" placeholder)
-  Bits1 = 1,
-  Bits4 = 2,
-  Bits8 = 3,
-  Bits16 = 4,       // 5-5-5
-  Bits16Masks = 5,  // 5-6-5 bit fields
-  Bits24 = 6,
-  Bits32 = 7,
-};
-
 enum class HandleKind : uint8_t { DeviceIndependent, DeviceDependent };
-
-inline constexpr int32_t kDibHeaderBlockSize = kBmpInfoHeaderSize + kBmpColourTableSize;
-// Largest pixel block a bitmap holds; larger images do not load or widen.
-inline constexpr int64_t kMaxBitmapBytes = int64_t{256} << 20;
 
 class Bitmap {
  public:
@@ -98,6 +84,9 @@ class Bitmap {
   const uint8_t* dibBits() const { return dibBits_.empty() ? nullptr : dibBits_.data(); }
   uint8_t* mutableDibBits();
   int bitCount() const;
+  // How the pixels' values turn into colours (none without pixels); valid
+  // while the bitmap's header stays.
+  image_detail::PixelLayout Layout() const;
   bool topDown() const;
   // Palette index (indexed images) or raw value at column x of row y counted
   // from the top (24 bits as 0xRRGGBB); 0 outside the image or without pixels.

@@ -74,7 +74,7 @@ void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
                   std::min<int64_t>(int64_t{y} + source.Height(), target.Height())};
   if (area.empty()) return;
 
-  const PixelLayout to = image_detail::LayoutOf(target);
+  const PixelLayout to = target.Layout();
   const image_detail::PaletteMatcher* matcher =
       to.indexed ? &Matcher(to.table, to.tableEntries()) : nullptr;
   auto encode = [&](uint32_t colour) -> uint32_t {
@@ -108,7 +108,7 @@ void Bitmap::BitmapCanvas::DrawBitmap(const Bitmap& source, int x, int y) {
     ownCopy = source.dibBits_;
     fromRows.bits = ownCopy.data();
   }
-  const PixelLayout from = image_detail::LayoutOf(source);
+  const PixelLayout from = source.Layout();
 
   if (from.indexed) {
     const std::vector<uint32_t>& map = IndexedSourceMap(from, to);

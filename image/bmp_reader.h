@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "archive/stream.h"
-#include "image/bitmap.h"
+#include "image/pixel_format.h"
 
 namespace dw::image_detail {
 

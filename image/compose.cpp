@@ -92,7 +92,7 @@ std::unique_ptr<Bitmap> ComposeStrip(const Archive& archive, const ArchiveBytesP
   // index as the lowest index of the same colour (or the nearest).
   uint8_t firstMap[256];
   {
-    const image_detail::PixelLayout layout = image_detail::LayoutOf(*strip);
+    const image_detail::PixelLayout layout = strip->Layout();
     const image_detail::PaletteMatcher matcher(layout.table, layout.tableEntries());
     for (int i = 0; i < 256; ++i)
       firstMap[i] = i < layout.tableEntries()

@@ -94,9 +94,6 @@ int64_t RowBytes(int64_t width, int bits) {
   return bytes > kMaxBitmapBytes ? -1 : bytes;
 }
 
-PixelLayout LayoutOf(const Bitmap& bitmap) {
-  return LayoutOf(bitmap.pixelFormat(), bitmap.dibHeader());
-}
 
 PixelLayout LayoutOf(PixelFormat format, const uint8_t* header) {
   PixelLayout layout;

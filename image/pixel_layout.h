@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "image/bitmap.h"
+#include "image/pixel_format.h"
 
 namespace dw::image_detail {
 
@@ -34,9 +34,6 @@ struct PixelLayout {
 // The layout of pixels of format described by header (a kDibHeaderBlockSize
 // block); the header must outlive it.
 PixelLayout LayoutOf(PixelFormat format, const uint8_t* header);
-// The layout of a bitmap's pixels (none without pixels); the bitmap must
-// outlive it.
-PixelLayout LayoutOf(const Bitmap& bitmap);
 
 int BitsOf(PixelFormat format);
 

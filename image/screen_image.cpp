@@ -47,7 +47,7 @@ bool ConvertToScreen(const Bitmap& bitmap, int x, int y, int w, int h, uint32_t*
     }
     return true;
   }
-  const image_detail::PixelLayout layout = image_detail::LayoutOf(bitmap);
+  const image_detail::PixelLayout layout = bitmap.Layout();
   std::array<uint32_t, 256> table{};
   for (int i = 0; i < layout.tableEntries(); ++i) {
     table[i] = kOpaque | image_detail::TableColour(layout.table, static_cast<uint32_t>(i));
