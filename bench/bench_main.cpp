@@ -284,8 +284,8 @@ int Run(const Options& options) {
     MeasureCompositionTargets(compose64, run, report);
   std::ostringstream scalingTable;
   bool scalingPass = true;
-  if (run.scaling && run.only.empty() && !run.bench.converter.empty())
-    scalingPass = MeasureScaling(run.bench, scalingTable);
+  if (run.scaling && !run.bench.converter.empty())
+    scalingPass = MeasureScaling(run.bench, run.only, scalingTable);
 
   std::cout << "Duskweave benchmarks: medians of " << run.bench.repetitions
             << " repetitions (open: " << 3 * run.bench.repetitions << "), "

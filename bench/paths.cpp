@@ -137,9 +137,6 @@ class PathsReport {
   bool failed_ = false;
 };
 
-// One process per archive writing palettised PNGs with Pillow, from the BMP
-// files the export wrote: the way many users convert without this program.
-// Empty when Pillow is missing.
 // The Python that has Pillow: Debian's python3-pil is for the system's
 // /usr/bin/python3, which another python3 on the PATH may hide.
 std::string PythonWithPillow() {
@@ -225,22 +222,22 @@ bool MeasurePaths(const BenchOptions& options, const PathsOptions& paths, std::o
   fs::remove(big.path);
 
   // The stand-in for one process per archive, timed around the whole loop.
+  // One Python process per archive that reads the archive and writes its
+  // frames as palettised PNGs with Pillow: the way many users convert without
+  // this program. Skipped when Pillow is missing.
   Best pillow;
   const std::string python = PythonWithPillow();
   const bool havePillow = !python.empty();
   if (havePillow) {
     Say("paths: Pillow, one process per archive");
-    const std::string source = FreshFolder(options.workFolder, "pillow-src");
-    RunMeasured({options.converter, "export", "--quiet", batch, source});
     const std::string folder = FreshFolder(options.workFolder, "pillow");
     const std::string scriptPath = DUSKWEAVE_BENCH_SOURCE_DIR "/pillow_writer.py";
-    const std::string loop = "for d in " + source + "/*/; do mkdir -p " + folder +
-                             "/out/$(basename $d); " + python + " " + scriptPath + " $d " + folder +
-                             "/out/$(basename $d) || exit 1; done";
+    const std::string loop = "for f in " + batch + "/*.def; do d=" + folder +
+                             "/out/$(basename $f .def); mkdir -p $d; " + python + " " + scriptPath +
+                             " $f $d || exit 1; done";
     for (int rep = 0; rep < std::max(1, paths.repetitions / 2); ++rep)
       pillow.Add(RunMeasured({"/bin/sh", "-c", loop}), FolderBytes(folder + "/out"));
     RemoveFolder(folder);
-    RemoveFolder(source);
   }
   RemoveFolder(batch);
   fs::remove(lod);

@@ -39,18 +39,26 @@ struct Output {
   int64_t total = 0, largest = 0;
 };
 
-// Every frame decoded into memory once, named as the export names it.
+// Every frame decoded into memory once, named as the export names it: entries
+// of one stored frame and name share the first one's file, a name another
+// frame took first is numbered.
 Output ExpectedOutput(const std::string& path) {
   ArchiveBytes cache;
   const Archive archive = LoadArchiveFile(path, cache).archive;
   const auto bytes = cache.Current(path);
+  std::vector<int32_t> indices(size_t(archive.frameCount()));
+  for (size_t i = 0; i < indices.size(); ++i) indices[i] = int32_t(i);
+  const ExportNames names = PlanExportNames(archive, indices, "bmp");
+  std::vector<bool> written(size_t(names.fileCount));
   Output out;
   for (int32_t i = 0; bytes && i < archive.frameCount(); ++i) {
+    if (written[size_t(names.fileSlot[size_t(i)])]) continue;
+    written[size_t(names.fileSlot[size_t(i)])] = true;
     Diagnostics found;
     const IndexedImage image = DecodeFrameImage(archive, *bytes, i, {}, nullptr, found);
     StreamPtr memory = CreateMemoryStream();
     WriteFrameBmp(image, *memory);
-    OutputFile file{ExportFileName(archive.frames[size_t(i)].name), *MemoryStreamBytes(*memory)};
+    OutputFile file{names.files[size_t(i)], *MemoryStreamBytes(*memory)};
     FreeStream(memory);
     out.total += int64_t(file.bytes.size());
     out.largest = std::max(out.largest, int64_t(file.bytes.size()));
@@ -345,6 +353,30 @@ void OneArchiveOnAllCores(const BenchOptions& options, const Timed& start, Scali
               ""});
 }
 
+// Entries named as an earlier, other frame: the export numbers their files,
+// and nothing is decoded or written only to be replaced.
+void Clashes(const BenchOptions& options, const Timed& start, ScalingReport& report) {
+  Say("clashes: names taken by other frames");
+  const BenchArchive archive = WriteClashingArchive(options.workFolder);
+  const Output output = ExpectedOutput(archive.path);
+  // The floor is only a floor if the export writes exactly its files.
+  const std::string folder = FreshFolder(options.workFolder, "clashes");
+  RunMeasured({options.converter, "export", "--quiet", archive.path, folder});
+  ExpectedFiles expected;
+  for (const OutputFile& file : output.files) expected[file.name] = file.bytes;
+  const std::string difference = CompareFolder(folder, expected);
+  RemoveFolder(folder);
+  Exports exported = ExportBoth(options, archive.path, output, 9);
+  fs::remove(archive.path);
+  if (!difference.empty()) exported.all.problem = "the export differs: " + difference;
+  report.Section(archive.label + ": " + archive.description + "; " + FormatBytes(archive.fileSize) +
+                 ", " + std::to_string(output.files.size()) + " BMP files of " +
+                 FormatBytes(output.total));
+  report.Row(archive.label, "floor: same files from memory", exported.floor, 0, 0);
+  ExportRows(report, archive.label, exported, ProcessFloorMs(exported.floor, start), 0, 0,
+             archive.fileSize, output.largest);
+}
+
 void Strips(const BenchOptions& options, const Timed& start, ScalingReport& report) {
   Say("strips of 200 and 2,000 frames");
   const BenchArchive archive = WriteArchive(Shape::Compose64, options.workFolder);
@@ -458,7 +490,8 @@ void Batch(const BenchOptions& options, const Timed& start, ScalingReport& repor
 
 }  // namespace
 
-bool MeasureScaling(const BenchOptions& options, std::ostream& out) {
+bool MeasureScaling(const BenchOptions& options, const std::string& only, std::ostream& out) {
+  const auto wanted = [&](const char* label) { return only.empty() || only == label; };
   ScalingReport report;
   Say("process start: /bin/true");
   const Timed start = Child(options, {"/bin/true"}, 31);
@@ -466,11 +499,12 @@ bool MeasureScaling(const BenchOptions& options, std::ostream& out) {
   report.Row("start", "/bin/true as a child process", start, 0, 0);
   report.Row("start", "duskweave-convert --version (shown)",
              Child(options, {options.converter, "--version"}, 31), 0, 0);
-  FrameCounts(options, start, report);
-  BigFrames(options, start, report);
-  OneArchiveOnAllCores(options, start, report);
-  Strips(options, start, report);
-  Batch(options, start, report);
+  if (wanted("frames")) FrameCounts(options, start, report);
+  if (wanted("frame")) BigFrames(options, start, report);
+  if (wanted("creature")) OneArchiveOnAllCores(options, start, report);
+  if (wanted("clashes")) Clashes(options, start, report);
+  if (wanted("strip")) Strips(options, start, report);
+  if (wanted("batch")) Batch(options, start, report);
   out << "\nScaling (duskweave-convert as a child process; wall and cpu are medians, peak memory "
          "the largest max RSS of the runs; x linear: the time over the smallest size's time "
          "scaled by the size; x floor: the wall time over the floor's plus the process start; "

@@ -7,13 +7,15 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "bench/measurements.h"
 
 namespace dw::bench {
 
 // Prints the table to out; returns false when a target was missed or a run
-// went wrong. options.converter must be set.
-bool MeasureScaling(const BenchOptions& options, std::ostream& out);
+// went wrong. options.converter must be set. only: one case (frames, frame,
+// creature, clashes, strip or batch), or empty for all.
+bool MeasureScaling(const BenchOptions& options, const std::string& only, std::ostream& out);
 
 }  // namespace dw::bench

@@ -39,6 +39,7 @@ struct ShapeParams {
   int blocks;
   bool scramble;  // list the frames in an order unlike their order in the file
   bool solid;     // tiles: coloured everywhere, no background
+  int names = 0;  // distinct names, given in turn (0: every entry its own)
 };
 
 ShapeParams ParamsFor(Shape shape) {
@@ -236,7 +237,7 @@ StoredFrame MakeSpriteFrame(const ShapeParams& p, int index) {
 
 std::string FrameName(const ShapeParams& p, int entry) {
   char name[16];
-  std::snprintf(name, sizeof name, "%s%05d.pcx", p.namePrefix, entry);
+  std::snprintf(name, sizeof name, "%s%05d.pcx", p.namePrefix, p.names > 0 ? entry % p.names : entry);
   return name;
 }
 
@@ -253,6 +254,8 @@ std::string Describe(const ShapeParams& p) {
   std::string out = text;
   if (p.distinct < p.entries) out += ", " + std::to_string(p.distinct) + " stored (shared offsets)";
   if (p.scramble) out += ", listed out of file order";
+  if (p.names > 0)
+    out += ", " + std::to_string(p.entries - p.names) + " named as an earlier, other frame";
   return out;
 }
 
@@ -275,6 +278,13 @@ BenchArchive WriteSyntheticArchive(int32_t frames, const std::string& label,
   p.entries = frames;
   p.distinct = frames;
   p.blocks = std::max(1, frames / 500);
+  return WriteArchiveOf(p, folder);
+}
+
+BenchArchive WriteClashingArchive(const std::string& folder) {
+  ShapeParams p = ParamsFor(Shape::MapObject);
+  p.label = "clashes";
+  p.names = 315;
   return WriteArchiveOf(p, folder);
 }
 

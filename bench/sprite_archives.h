@@ -32,6 +32,11 @@ BenchArchive WriteArchive(Shape shape, const std::string& folder);
 BenchArchive WriteSyntheticArchive(int32_t frames, const std::string& label,
                                    const std::string& folder);
 
+// The map-object shape whose last 185 of 500 entries repeat the names of the
+// first 185, each naming another stored frame: real archives have that many
+// (1,472 of 4,001 entries in 120 of them), and the export numbers such files.
+BenchArchive WriteClashingArchive(const std::string& folder);
+
 // One frame of side x side pixels in compression 1: a figure of literal runs
 // over background, so that the file stays small while the image is huge.
 BenchArchive WriteSingleFrameArchive(int32_t side, const std::string& label,
