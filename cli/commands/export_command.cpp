@@ -50,7 +50,7 @@ struct FrameResult {
   bool diskFull = false;  // its write found the disk full
   struct Detail {
     Diagnostics found;
-    std::string error;  // a write that failed in a way the diagnostics do not say
+    WriteResult problem;  // a write that failed in a way the diagnostics do not say
     CropBox box;
   };
   std::unique_ptr<Detail> detail;  // only when there is something to tell or a crop box
@@ -135,7 +135,7 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
   }
   const Archive& archive = source.archive();
   Diagnostics found;
-  std::string error;
+  WriteResult problem;
   CropBox box;
   int files = 0;
   bool diskFull = false;
@@ -160,25 +160,25 @@ FrameResult ExportOne(FrameSource& source, const std::vector<uint8_t>& bytes, in
       const WriteOutcome outcome = WriteImage(path, *image, archive.head.archiveType, request,
                                               source.budget(), index, found, files);
       diskFull = outcome.diskFull();
-      if (outcome.problem) error = DescribeWriteProblem(*outcome.problem);
+      problem = outcome.problem;
     }
   }
   FrameResult result;
   // A frame stopped by an interrupt is not written and not reported, nor is
   // one that found the disk full after another frame told it.
-  if ((StopRequested() && (!error.empty() || found.writeFailed())) ||
+  if ((StopRequested() && (problem || found.writeFailed())) ||
       (diskFull && !NoteSystemError(ENOSPC))) {
     result.skipped = true;
     return result;
   }
   result.diskFull = diskFull;
-  result.written = error.empty() && !found.writeFailed() && !found.budgetExhausted();
+  result.written = !problem && !found.writeFailed() && !found.budgetExhausted();
   result.damaged = found.damaged();
   result.stopped = found.budgetExhausted();
   result.layerFiles = result.written ? std::max(0, files - 1) : 0;
-  if (!found.ok() || !error.empty() || request.crop) {
+  if (!found.ok() || problem || request.crop) {
     result.detail = std::make_unique<FrameResult::Detail>(
-        FrameResult::Detail{std::move(found), std::move(error), box});
+        FrameResult::Detail{std::move(found), std::move(problem), box});
   }
   return result;
 }
@@ -338,8 +338,9 @@ void ExportArchive(const std::string& archivePath, const std::string& folder,
       if (result.skipped || (full && !result.written)) return false;
       if (result.detail) {
         problems.Add(result.detail->found);
-        if (!result.detail->error.empty())
-          messages.Error(pathOf(k) + ": " + FrameLabel(archive, index) + ": " + result.detail->error);
+        if (result.detail->problem)
+          messages.Error(pathOf(k) + ": " + FrameLabel(archive, index) + ": " +
+                         DescribeWriteProblem(*result.detail->problem));
         if (request.crop && result.written) boxes[index] = result.detail->box;
       }
       damaged = damaged || result.damaged;
