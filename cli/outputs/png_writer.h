@@ -31,9 +31,6 @@ struct BmpView {
 // A decoded frame as such a view (valid while the image lives).
 BmpView ViewOf(const IndexedImage& image);
 
-// Checks that bmp is an uncompressed 8-bit image whose rows all lie inside it.
-bool ViewBmp(const std::vector<uint8_t>& bmp, BmpView& view, std::string& error);
-
 // Encodes the image into the file. Returns an empty string, or what the
 // encoder refused (a failed write is the file's own error).
 WriteResult WritePng(AtomicFile& file, const BmpView& image, bool transparentZero);

@@ -4,6 +4,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "archive/bmp_layout.h"
 #include "cli/outputs/output_file.h"
 #include "cli/outputs/png_writer.h"
 #include "cli/outputs/sprite_colour_rule.h"
@@ -101,10 +102,9 @@ TEST(DecodeSourceImage, RefusesDamagedFilesBeforeAllocating) {
 TEST(DecodeSourceImage, ReadsPalettisedAndRgbaPngs) {
   dw::testing::TempDir dir;
   const Bytes pixels{9, 8, 7, 6, 0, 1};
-  BmpView view;
   std::string error;
   const Bytes bmp = IndexedBmp(3, 2, pixels, kPalette);
-  ASSERT_TRUE(ViewBmp(bmp, view, error));
+  const BmpView view{3, 2, 4, bmp.data() + dw::kBmpHeaderSize, bmp.data() + dw::kBmpPixelOffset};
   const auto colours = ColoursFor(QuadsOf(kPalette), 1, SpriteLayer::Whole);
   ASSERT_TRUE(WriteOutputFile(dir.File("a.png"), [&](AtomicFile& f) { return WritePng(f, view, false); }).ok());
   ASSERT_TRUE(WriteOutputFile(dir.File("b.png"), [&](AtomicFile& f) { return WriteRgbaPng(f, view, colours); }).ok());

@@ -110,18 +110,6 @@ TEST_F(PngExport, EmptyImageCannotBeStoredAndFailsTheRun) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("png/walk05.png")));
 }
 
-using PngWriter = EightFrameArchive;
-
-TEST_F(PngWriter, RefusesRowsThatDoNotFit) {
-  std::vector<uint8_t> bmp = ExpectedBmp(plan, plan.frames[0]);
-  cli::BmpView view;
-  std::string error;
-  ASSERT_TRUE(cli::ViewBmp(bmp, view, error));
-  PutInt32(bmp, 22, 1000);  // more rows than the bytes hold
-  EXPECT_FALSE(cli::ViewBmp(bmp, view, error));
-  EXPECT_FALSE(error.empty());
-}
-
 // Every kind of image the encoder writes, small (deflated whole) and past
 // 16 MiB of rows (deflated a row at a time into several IDAT chunks): a strict
 // reader accepts the file, and it holds the pixels it was given.
