@@ -201,10 +201,6 @@ class PackRefuses : public ::testing::Test {
       EXPECT_EQ(name.find(".dw-"), std::string::npos);
     return result.err;
   }
-  std::string FileOf(int block, int frame) {
-    return manifest["blocks"][block]["frames"][frame]["file"];
-  }
-
   TempDir dir;
   nlohmann::json manifest;
 };
@@ -212,12 +208,11 @@ class PackRefuses : public ::testing::Test {
 // Only files inside the manifest's folder are read; every file that cannot
 // be used gets the same words, whether it exists or not.
 TEST_F(PackRefuses, AnyImageOutsideItsFolderOrMissingWithOneMessage) {
-  fs::copy_file(dir.File("x/" + FileOf(0, 0)), dir.File("outside.bmp"));
+  fs::copy_file(dir.File("x/walk05.bmp"), dir.File("outside.bmp"));
   fs::create_symlink("../outside.bmp", dir.File("x/link.bmp"));
-  const std::string original = FileOf(0, 0);
   for (const std::string& file :
        {std::string("gone.bmp"), std::string("../outside.bmp"), dir.File("outside.bmp"),
-        std::string("link.bmp"), original + std::string("\0.png", 5)}) {
+        std::string("link.bmp"), std::string("walk05.bmp\0.png", 15)}) {
     manifest["blocks"][0]["frames"][0]["file"] = file;
     std::string shown = file;
     std::replace(shown.begin(), shown.end(), '\0', '?');
@@ -230,7 +225,6 @@ TEST_F(PackRefuses, AnyImageOutsideItsFolderOrMissingWithOneMessage) {
 
 // Checked before anything is allocated or encoded, each naming what is wrong.
 TEST_F(PackRefuses, NamesTheFieldOrFileThatIsWrong) {
-  const std::string first = FileOf(0, 0), second = FileOf(0, 1);
   const nlohmann::json saved = manifest;
   const struct {
     std::function<void(nlohmann::json&)> change;
@@ -242,21 +236,22 @@ TEST_F(PackRefuses, NamesTheFieldOrFileThatIsWrong) {
       {[&](auto&) { WriteFile(dir.File("x/units.json"), {'{', '"'}); }, "units.json: not valid JSON",
        false},
       {[&](auto&) {
-         WriteFile(dir.File("x/" + second), IndexedBmp(3, 2, std::vector<uint8_t>(6, 9), ArchiveSpec::TestPalette()));
+         WriteFile(dir.File("x/walk06.bmp"),
+                   IndexedBmp(3, 2, std::vector<uint8_t>(6, 9), ArchiveSpec::TestPalette()));
        },
-       second + ": 3 x 2 pixels, but blocks[0].frames[1] wants"},
+       "walk06.bmp: 3 x 2 pixels, but blocks[0].frames[1] wants"},
       {[](auto& m) {
          m["blocks"][0]["frames"][0]["width"] = 8192;
          m["blocks"][0]["frames"][0]["height"] = 8192;
        },
        "the stored rectangle of 8192 x 8192 at 1, 2 passes the full frame of 16 x 10"},
       {[&](auto&) {
-         std::vector<uint8_t> bmp = ReadFile(dir.File("x/" + first));
+         std::vector<uint8_t> bmp = ReadFile(dir.File("x/walk05.bmp"));
          PutInt32(bmp, 10, 54 + 4 * 200);  // inside the colour table
-         WriteFile(dir.File("x/" + first), bmp);
+         WriteFile(dir.File("x/walk05.bmp"), bmp);
        },
-       first + ": the BMP file is damaged: its pixel data (at 854) overlaps its headers or "
-               "colour table (up to 1078)"},
+       "walk05.bmp: the BMP file is damaged: its pixel data (at 854) overlaps its headers or "
+       "colour table (up to 1078)"},
   };
   for (const auto& row : rows) {
     Ok({"export", "--manifest", "--keep-special", "-q", dir.File("units.def"), dir.File("x")});
@@ -289,7 +284,7 @@ TEST_F(PackRefuses, NothingOfAnRgbaOr24BitEdit) {
   Ok({"pack", "-q", dir.File("x/units.json"), dir.File("same.def")});
   Ok({"export", "--alpha", "--crop", "--manifest", "--format", "png", "-q", dir.File("units.def"),
       dir.File("rgba")});
-  const std::string file = "x/" + FileOf(0, 2);
+  const std::string file = "x/walk07.bmp";
   const std::vector<uint8_t> bmp = ReadFile(dir.File(file));
   const IndexedPixels image = PixelsOfBmp(bmp);
   std::vector<uint8_t> rgba;
