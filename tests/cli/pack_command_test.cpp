@@ -133,7 +133,8 @@ TEST(PackVcmi, AnimationPacksToTheSameImages) {
   Ok({"pack", "-q", dir.File("a/cr.json"), dir.File("p.def")});
   Ok({"export", "--vcmi", "-q", dir.File("p.def"), dir.File("b")});
   ExpectSameImages(dir.File("a/cr"), dir.File("b/p"));
-  EXPECT_EQ(ReadJson(dir.File("a/cr.json"))["sequences"], ReadJson(dir.File("b/p.json"))["sequences"]);
+  EXPECT_EQ(ReadJson(dir.File("a/cr.json"))["sequences"],
+            ReadJson(dir.File("b/p.json"))["sequences"]);
 }
 
 // Names that clash on disk: every stored frame keeps its image (numbered
@@ -146,9 +147,10 @@ ArchiveSpec OneNameSpec() {
   return plan;
 }
 
-INSTANTIATE_TEST_SUITE_P(ClashingNames, PackRoundTrip,
-                         ::testing::Values(RoundTripCase{"EightFramesOfOneName", OneNameSpec, {0, 5}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    ClashingNames, PackRoundTrip,
+    ::testing::Values(RoundTripCase{"EightFramesOfOneName", OneNameSpec, {0, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Edits win: an edited sharer gets a stored frame of its own, the others
 // keep theirs, and a pixel painted outside the stored rectangle grows it.
@@ -269,8 +271,8 @@ TEST_F(PackRefuses, AColourInNoPaletteEntryUnlessRemapped) {
   bmp[54 + 4 * 14] ^= 1;  // the blue of entry 14, which one pixel shows, at (3, 1)
   WriteFile(dir.File("x/walk01.bmp"), bmp);
   EXPECT_EQ(PackFails(false), "duskweave-convert: error: " + dir.File("x/walk01.bmp") +
-                                  ": pixel (3, 1) is #0ef163, a colour in no entry of the archive's "
-                                  "palette (--remap takes the nearest)\n");
+                                  ": pixel (3, 1) is #0ef163, a colour in no entry of the "
+                                  "archive's palette (--remap takes the nearest)\n");
   EXPECT_EQ(Ok({"pack", "--remap", dir.File("x/units.json"), dir.File("out.def")}).err,
             "duskweave-convert: " + dir.File("out.def") + ": --remap moved 1 pixels to the nearest "
             "palette entry\nduskweave-convert: " + dir.File("out.def") + ": 2494 bytes, 2 blocks, "

@@ -18,8 +18,8 @@ nlohmann::ordered_json ValidExportManifest() {
   for (int i = 0; i < 256; ++i) palette.push_back({i, 255 - i, 3});
   nlohmann::ordered_json frame = {
       {"index", 0},      {"name", "a.pcx"},   {"nameHex", kRawName}, {"offset", 900},
-      {"dataSize", 12},  {"compression", 3},  {"fullWidth", 40},         {"fullHeight", 30},
-      {"width", 33},     {"height", 20},      {"leftMargin", 2},         {"topMargin", -1},
+      {"dataSize", 12},  {"compression", 3},  {"fullWidth", 40},     {"fullHeight", 30},
+      {"width", 33},     {"height", 20},      {"leftMargin", 2},     {"topMargin", -1},
       {"file", "a.bmp"}};
   return {{"archive", "a.def"},
           {"type", 66},
@@ -47,8 +47,9 @@ TEST(ParseExportManifest, ReadsHeadPaletteBlocksAndFrames) {
             std::tuple(66, 245, 7, 8, true, false));
   EXPECT_EQ(std::tuple(f.where, f.name, f.offset, f.head.compression, f.head.width,
                        f.head.topMargin, f.file, f.fill.has_value()),
-            std::tuple("blocks[0].frames[0]", "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC",
-                       900, 3, 33, -1, "a.bmp", false));
+            std::tuple("blocks[0].frames[0]",
+                       "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC", 900, 3, 33, -1,
+                       "a.bmp", false));
 }
 
 TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
@@ -94,7 +95,8 @@ TEST(ParseExportManifest, NamesTheFieldThatIsWrong) {
        "blocks[0].frames[0].nameHex: holds a character that is no hex digit"},
       {frameField("nameHex", "6162636465666768696a6b6c6d6e"),
        "blocks[0].frames[0].nameHex: 14 bytes, more than the 13 a name field holds"},
-      {frameField("nameHex", "6100"), "blocks[0].frames[0].nameHex: holds a zero byte inside the name"},
+      {frameField("nameHex", "6100"),
+       "blocks[0].frames[0].nameHex: holds a zero byte inside the name"},
       {name("thirteen.byte"), ""},
       {name("fourteen.bytes"), "blocks[0].frames[0].name: \"fourteen.bytes\" is 14 bytes; a name "
                                "field holds at most 13 (12 and an ending zero, or 13 without)"},

@@ -77,11 +77,12 @@ SpriteFrame Encoded(SpriteFrame f, CodeOf code) {
       const uint8_t v = f.pixels[size_t(y) * f.width + x];
       const int c = code(x, y, v);
       RowRuns& runs = rows[size_t(y)];
-      if (!runs.empty() && runs.back().literal.empty() == (c >= 0) && (c < 0 || runs.back().code == c)) {
+      const bool fill = c >= 0;
+      if (!runs.empty() && runs.back().literal.empty() == fill && (!fill || runs.back().code == c)) {
         ++runs.back().length;
-        if (c < 0) runs.back().literal.push_back(v);
+        if (!fill) runs.back().literal.push_back(v);
       } else {
-        runs.push_back(Run{std::max(c, 0), 1, c >= 0 ? std::vector<uint8_t>{} : std::vector<uint8_t>{v}});
+        runs.push_back(Run{fill ? c : 0, 1, fill ? std::vector<uint8_t>{} : std::vector<uint8_t>{v}});
       }
     }
   if (f.compression == 1) f.data = EncodeByteRuns(rows);
