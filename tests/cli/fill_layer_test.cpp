@@ -32,11 +32,7 @@ TEST(FillLayer, RecordedFillsStayWhereTheImageStillShowsThem) {
        {{0, 0, 2, 2}}, true, true, 1, {4, 4, L, 0}},
   };
   for (const auto& row : rows) {
-    PalettedImage image;
-    image.width = 4;
-    image.height = 1;
-    image.pixels = row.pixels;
-    image.fill = row.marks;
+    const PalettedImage image{4, 1, {}, 0, row.pixels, row.marks};
     const pack::PixelRect rect{4, 1, row.pixels};
     const FillSource source{row.compression, row.keepSpecial,
                             row.record.empty() ? nullptr : &row.record, 0, 0,
@@ -54,9 +50,7 @@ TEST(KeepLiterals, RecordedLiteralsComeBackWhereTheImageStillShowsThem) {
   pack::PixelRect rect{3, 1, {0, 0, 9}};
   std::vector<uint8_t> layer{4, 1, L};
   const std::vector<FillRun> literals{{0, 0, 3, 3}};
-  FillSource source;
-  source.colours = &colours;
-  source.literals = &literals;
+  const FillSource source{1, false, nullptr, 0, 0, &colours, &literals};
   KeepLiterals(rect, layer, source);
   EXPECT_EQ(rect.pixels, (std::vector<uint8_t>{3, 0, 9}));
   EXPECT_EQ(layer, (std::vector<uint8_t>{L, 1, L}));

@@ -28,10 +28,6 @@ Palette QuadsOf(const std::array<uint8_t, 768>& rgb) {
   return palette;
 }
 
-std::optional<SourceImage> Decode(const Bytes& bytes, std::string& error) {
-  return DecodeSourceImage(bytes, error);
-}
-
 Bytes PixelsOf(const SourceImage& image) {
   const size_t n = size_t(image.width) * size_t(image.height) * (image.rgba() ? 4 : 1);
   return Bytes(image.pixels.get(), image.pixels.get() + n);
@@ -39,28 +35,59 @@ Bytes PixelsOf(const SourceImage& image) {
 
 const Bytes kRgba = {10, 20, 30, 255, 40, 50, 60, 128, 70, 80, 90, 0, 1, 2, 3, 64};
 
-TEST(DecodeSourceImage, ReadsEachBmpDepthTopRowFirst) {
+// A one-row PNG of the colour type and depth; row holds its samples.
+Bytes PngOf(int width, int colourType, int depth, const Bytes& row) {
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, size_t n) {
+        auto* bytes = static_cast<Bytes*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + n);
+      },
+      nullptr);
+  png_set_IHDR(png, info, png_uint_32(width), 1, depth, colourType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+TEST(DecodeSourceImage, ReadsEachBmpDepthAndGreyAndSixteenBitPngsTopRowFirst) {
   Bytes opaque = kRgba, topDown = IndexedBmp(1, 2, {7, 8}, kPalette);
   for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
   PutInt32(topDown, 22, -2);
   Bytes clear = BmpRgb(2, 2, 32, Bytes(16, 0));  // fourth bytes all 0: no alpha
   const struct {
     const char* name;
-    Bytes file, pixels;
+    Bytes file, pixels;  // pixels: indices, or red, green, blue, alpha
+    bool alpha;
+    int paletteSize = 0;
   } rows[] = {
-      {"8-bit", IndexedBmp(3, 2, {1, 2, 3, 4, 5, 6}, kPalette), {1, 2, 3, 4, 5, 6}},
-      {"8-bit top-down", topDown, {8, 7}},
-      {"24-bit", BmpRgb(2, 2, 24, kRgba), opaque},
-      {"32-bit", BmpRgb(2, 2, 32, kRgba), kRgba},
-      {"32-bit without alpha", clear, {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}},
-      {"32-bit bit fields", BmpRgb(2, 2, 32, kRgba, true), kRgba},
+      {"8-bit", IndexedBmp(3, 2, {1, 2, 3, 4, 5, 6}, kPalette), {1, 2, 3, 4, 5, 6}, false, 256},
+      {"8-bit top-down", topDown, {8, 7}, false, 256},
+      {"24-bit", BmpRgb(2, 2, 24, kRgba), opaque, false},
+      {"32-bit", BmpRgb(2, 2, 32, kRgba), kRgba, true},
+      {"32-bit without alpha", clear, {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255},
+       false},
+      {"32-bit bit fields", BmpRgb(2, 2, 32, kRgba, true), kRgba, true},
+      {"grey PNG", PngOf(2, PNG_COLOR_TYPE_GRAY, 8, {77, 3}), {77, 77, 77, 255, 3, 3, 3, 255},
+       false},
+      {"16-bit grey and alpha PNG", PngOf(1, PNG_COLOR_TYPE_GRAY_ALPHA, 16, {0x12, 0x34, 0x80, 0}),
+       {0x12, 0x12, 0x12, 0x80}, true},
+      {"16-bit RGB PNG", PngOf(1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 1, 0xCD, 2, 0xEF, 3}),
+       {0xAB, 0xCD, 0xEF, 255}, false},
   };
   for (const auto& row : rows) {
     std::string error;
-    const auto image = Decode(row.file, error);
+    const auto image = DecodeSourceImage(row.file, error);
     ASSERT_TRUE(image) << row.name << ": " << error;
-    EXPECT_EQ(PixelsOf(*image), row.pixels) << row.name;
-    EXPECT_EQ(image->paletteSize, row.file[28] == 8 ? 256 : 0) << row.name;
+    EXPECT_EQ(std::tuple(PixelsOf(*image), image->alpha, image->paletteSize),
+              std::tuple(row.pixels, row.alpha, row.paletteSize))
+        << row.name;
   }
 }
 
@@ -90,12 +117,12 @@ TEST(DecodeSourceImage, RefusesDamagedFilesBeforeAllocating) {
     else PutInt32(bad, row.at, row.value);
     std::string error;
     dw::testing::AllocationProbe probe;
-    EXPECT_FALSE(Decode(bad, error)) << row.name;
+    EXPECT_FALSE(DecodeSourceImage(bad, error)) << row.name;
     EXPECT_EQ(error, row.message) << row.name;
     EXPECT_LT(probe.largest(), size_t{4096}) << row.name;
   }
   std::string error;
-  EXPECT_FALSE(Decode(Bytes{'G', 'I', 'F'}, error));
+  EXPECT_FALSE(DecodeSourceImage(Bytes{'G', 'I', 'F'}, error));
   EXPECT_EQ(error, "neither a BMP nor a PNG image");
 }
 
@@ -124,56 +151,14 @@ TEST(DecodeSourceImage, ReadsPalettisedAndRgbaPngs) {
   const uLong crc = crc32(0, &huge[12], 17);
   for (int i = 0; i < 4; ++i) huge[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
   dw::testing::AllocationProbe probe;
-  EXPECT_FALSE(Decode(huge, error));
+  EXPECT_FALSE(DecodeSourceImage(huge, error));
   EXPECT_EQ(error, "the PNG file is too short for 8192 x 8192 pixels");
   EXPECT_LT(probe.largest(), size_t{1} << 20);
   Bytes png = dw::testing::ReadFile(dir.File("a.png"));
   png.resize(png.size() - 20);
-  EXPECT_FALSE(Decode(png, error));
+  EXPECT_FALSE(DecodeSourceImage(png, error));
   EXPECT_FALSE(ReadSourceImage(dir.File("none.png"), error));
   EXPECT_EQ(error, "cannot be opened");
-}
-
-// A one-row PNG of the colour type and depth; row holds its samples.
-Bytes PngOf(int width, int colourType, int depth, const Bytes& row) {
-  Bytes out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, size_t n) {
-        auto* bytes = static_cast<Bytes*>(png_get_io_ptr(p));
-        bytes->insert(bytes->end(), data, data + n);
-      },
-      nullptr);
-  png_set_IHDR(png, info, png_uint_32(width), 1, depth, colourType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  png_write_row(png, row.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
-}
-
-TEST(DecodeSourceImage, ReadsGreyAndSixteenBitPngsAsRgba) {
-  const struct {
-    const char* name;
-    Bytes file, rgba;
-    bool alpha;
-  } rows[] = {
-      {"grey", PngOf(2, PNG_COLOR_TYPE_GRAY, 8, {77, 3}), {77, 77, 77, 255, 3, 3, 3, 255}, false},
-      {"16-bit grey and alpha", PngOf(1, PNG_COLOR_TYPE_GRAY_ALPHA, 16, {0x12, 0x34, 0x80, 0}),
-       {0x12, 0x12, 0x12, 0x80}, true},
-      {"16-bit RGB", PngOf(1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 1, 0xCD, 2, 0xEF, 3}),
-       {0xAB, 0xCD, 0xEF, 255}, false},
-  };
-  for (const auto& row : rows) {
-    std::string error;
-    const auto image = Decode(row.file, error);
-    ASSERT_TRUE(image) << row.name << ": " << error;
-    EXPECT_EQ(PixelsOf(*image), row.rgba) << row.name;
-    EXPECT_EQ(image->alpha, row.alpha) << row.name;
-  }
 }
 
 SourceImage Source(int32_t width, const Bytes& pixels, const std::array<uint8_t, 768>* palette) {

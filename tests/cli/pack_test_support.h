@@ -1,5 +1,5 @@
 // Pieces the pack tests share: archives shaped like the real kinds (built by
-// the test writer), a 24- and 32-bit BMP writer, and JSON file helpers.
+// the test writer), a 24- and 32-bit BMP writer, and a JSON file writer.
 #pragma once
 
 #include <fstream>
@@ -12,12 +12,7 @@
 
 namespace dw::testing {
 
-inline nlohmann::ordered_json ReadJsonFile(const std::string& path) {
-  std::ifstream in(path);
-  return nlohmann::ordered_json::parse(in);
-}
-
-inline void WriteJsonFile(const std::string& path, const nlohmann::ordered_json& json) {
+inline void WriteJsonFile(const std::string& path, const nlohmann::json& json) {
   std::ofstream out(path);
   out << json.dump(2);
 }
@@ -68,27 +63,28 @@ inline std::vector<uint8_t> FigurePixels(int32_t w, int32_t h, int seed) {
   return px;
 }
 
-// Runs as real archives store them: background and shadow as fill runs of
-// their own code, the rest literal.
-inline RowRuns CodedRuns(const uint8_t* row, int width) {
-  RowRuns runs;
-  for (int x = 0; x < width;) {
-    int end = x + 1;
-    const bool fill = row[x] == 0 || row[x] == kShadow;
-    if (fill) {
-      while (end < width && row[end] == row[x]) ++end;
-      runs.push_back(Run{row[x], end - x, {}});
-    } else {
-      while (end < width && row[end] != 0 && row[end] != kShadow) ++end;
-      runs.push_back(Run{0, end - x, std::vector<uint8_t>(row + x, row + end)});
-    }
-    x = end;
-  }
-  return runs;
-}
+// How real archives store a pixel: background and shadow as fill runs of
+// their own code, the rest literal (-1).
+inline int StoredCode(int, int, uint8_t v) { return v == 0 || v == kShadow ? v : -1; }
 
-// The frame with its data encoded from runs in its compression (raw stays as is).
-inline SpriteFrame Encoded(SpriteFrame f, const std::vector<RowRuns>& rows) {
+// The frame with its data encoded in its compression (raw stays as is): each
+// stretch of one code (code(x, y, index) >= 0) a fill run, the rest literal runs.
+template <typename CodeOf>
+SpriteFrame Encoded(SpriteFrame f, CodeOf code) {
+  std::vector<RowRuns> rows(size_t(f.height));
+  for (int32_t y = 0; y < f.height; ++y)
+    for (int32_t x = 0; x < f.width; ++x) {
+      const uint8_t v = f.pixels[size_t(y) * f.width + x];
+      const int c = code(x, y, v);
+      RowRuns& runs = rows[size_t(y)];
+      const bool fill = c >= 0;
+      if (!runs.empty() && runs.back().literal.empty() == fill && (!fill || runs.back().code == c)) {
+        ++runs.back().length;
+        if (!fill) runs.back().literal.push_back(v);
+      } else {
+        runs.push_back(Run{fill ? c : 0, 1, fill ? std::vector<uint8_t>{} : std::vector<uint8_t>{v}});
+      }
+    }
   if (f.compression == 1) f.data = EncodeByteRuns(rows);
   if (f.compression == 2) f.data = EncodeRowRuns(rows);
   if (f.compression == 3) f.data = EncodeSegmentedRuns(rows, f.width);
@@ -97,12 +93,9 @@ inline SpriteFrame Encoded(SpriteFrame f, const std::vector<RowRuns>& rows) {
 
 inline SpriteFrame CodedFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight,
                               int32_t width, int32_t height, int32_t left, int32_t top, int seed) {
-  SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, left, top,
-                            FigurePixels(width, height, seed));
-  std::vector<RowRuns> rows;
-  for (int32_t y = 0; y < height; ++y)
-    rows.push_back(CodedRuns(f.pixels.data() + size_t(y) * width, width));
-  return Encoded(std::move(f), rows);
+  return Encoded(MakeFrame(compression, fullWidth, fullHeight, width, height, left, top,
+                           FigurePixels(width, height, seed)),
+                 StoredCode);
 }
 
 // frames stored frames in blocks of blockSize entries, then `shared` more
@@ -158,9 +151,7 @@ inline ArchiveSpec TerrainSpec() {
       for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 8 + y / 4; ++x) px[size_t(y) * 32 + x] = x < 4 ? 0 : kShadow;
     }
-    std::vector<RowRuns> rows;
-    for (int y = 0; y < 32; ++y) rows.push_back(CodedRuns(px.data() + size_t(y) * 32, 32));
-    frames.push_back(Encoded(MakeFrame(i % 2 == 0 ? 0 : 2, 32, 32, 32, 32, 0, 0, px), rows));
+    frames.push_back(Encoded(MakeFrame(i % 2 == 0 ? 0 : 2, 32, 32, 32, 32, 0, 0, px), StoredCode));
   }
   return ShapedSpec(frames, 6, 1, "tt");
 }
@@ -170,24 +161,17 @@ inline ArchiveSpec TerrainSpec() {
 inline SpriteFrame MixedFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight,
                               int32_t width, int32_t height, int32_t left, int32_t top, int seed) {
   std::vector<uint8_t> px = FigurePixels(width, height, seed);
-  std::vector<RowRuns> rows(static_cast<size_t>(height));
+  std::vector<int> codes(px.size());
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) {
       uint8_t& v = px[size_t(y) * width + x];
-      const int code = v == kShadow ? (y % 2 == 0 ? 1 : 4) : 0;
       const bool fill = v == 0 || v == kShadow;
+      codes[size_t(y) * width + x] = v == kShadow ? (y % 2 == 0 ? 1 : 4) : fill ? 0 : -1;
       if (!fill && (x * 3 + y + seed) % 13 == 0) v = uint8_t(1 + (x + y) % 6);
-      if (fill) v = uint8_t(code);
-      RowRuns& runs = rows[size_t(y)];
-      if (!runs.empty() && runs.back().literal.empty() == fill && (!fill || runs.back().code == code)) {
-        ++runs.back().length;
-        if (!fill) runs.back().literal.push_back(v);
-      } else {
-        runs.push_back(Run{code, 1, fill ? std::vector<uint8_t>{} : std::vector<uint8_t>{v}});
-      }
+      if (fill) v = uint8_t(codes[size_t(y) * width + x]);
     }
-  SpriteFrame f = MakeFrame(compression, fullWidth, fullHeight, width, height, left, top, px);
-  return Encoded(std::move(f), rows);
+  return Encoded(MakeFrame(compression, fullWidth, fullHeight, width, height, left, top, px),
+                 [&](int x, int y, uint8_t) { return codes[size_t(y) * width + x]; });
 }
 
 // Mixed frames of compressions 1, 2 and 3, entries sharing stored frames,

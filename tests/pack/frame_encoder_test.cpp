@@ -14,15 +14,25 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Encode(const PixelRect& rect, int32_t compression, bool keepSpecial = false) {
-  std::string error;
-  auto data = EncodeFrame(rect, {compression, keepSpecial}, error);
-  EXPECT_TRUE(data.has_value()) << error;
-  return data.value_or(Bytes{});
-}
+constexpr uint8_t L = kLiteralPixel;
 
 PixelRect Row(Bytes pixels) {
   return PixelRect{int32_t(pixels.size()), 1, std::move(pixels)};
+}
+
+// The pieces one after the other.
+Bytes Cat(std::initializer_list<Bytes> pieces) {
+  Bytes out;
+  for (const Bytes& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
+  return out;
+}
+
+Bytes Encode(const PixelRect& rect, int32_t compression, bool keepSpecial = false,
+             const Bytes& fill = {}) {
+  std::string error;
+  auto data = EncodeFrame(rect, fill, {compression, keepSpecial}, error);
+  EXPECT_TRUE(data.has_value()) << error;
+  return data.value_or(Bytes{});
 }
 
 PixelRect Pattern(int32_t width, int32_t height, int seed, bool special = false) {
@@ -37,26 +47,6 @@ PixelRect Pattern(int32_t width, int32_t height, int seed, bool special = false)
   return rect;
 }
 
-// The BMP image the product decoder gives for data stored as one frame.
-Bytes DecodeWithReader(const Bytes& data, int32_t compression, const PixelRect& rect,
-                       bool keepSpecial, dw::testing::ArchiveSpec& plan) {
-  dw::testing::SpriteFrame frame =
-      dw::testing::MakeFrame(compression, rect.width + 3, rect.height + 2, rect.width,
-                             rect.height, 2, 1, rect.pixels);
-  frame.data = data;
-  plan.frames = {frame};
-  dw::testing::Block block;
-  block.entries = {dw::testing::DirectoryEntry{"f", 0, {}, {}}};
-  plan.blocks = {block};
-  const Bytes archive = dw::testing::BuildArchive(plan);
-  const Archive loaded = ReadArchive(archive).archive;
-  Diagnostics found;
-  StreamPtr target = CreateMemoryStream();
-  WriteFrameBmp(DecodeFrameImage(loaded, archive, 0, DecodeOptions{keepSpecial}, nullptr, found),
-                *target);
-  return *MemoryStreamBytes(*target);
-}
-
 // Each compression's layout, byte for byte. Index 0 goes wherever it is
 // cheapest (into the literal run of byte runs); fill codes are runs of their
 // own only when asked.
@@ -67,6 +57,7 @@ TEST(EncodeFrame, WritesEachCompressionsLayout) {
     int32_t compression;
     bool keepSpecial;
     Bytes expected;
+    Bytes fill = {};  // empty: the indices decide
   } rows[] = {
       {{2, 2, {1, 2, 3, 4}}, 0, false, {1, 2, 3, 4}},
       // Row offsets, then code-length pairs: literal 0A 0B 0C, background 2; background 5.
@@ -82,91 +73,61 @@ TEST(EncodeFrame, WritesEachCompressionsLayout) {
       // Found by fuzzing: an empty rectangle must not compare rows at all.
       {{0, 21, {}}, 3, false, {2, 0}},
       {{0, 2, {}}, 1, false, {8, 0, 0, 0, 8, 0, 0, 0}},
+      // Byte runs end at 256 pixels.
+      {Row(Cat({Bytes(260, 0), Bytes(40, 9)})), 1, false,
+       Cat({{4, 0, 0, 0, 0x00, 0xFF, 0x00, 3, 0xFF, 39}, Bytes(40, 9)})},
+      // 70 columns: two entries per row, for columns 0 and 32. The background
+      // run over columns 20..49 is cut at column 32; column 64 has no entry,
+      // so the last run goes on past it.
+      {Row(Cat({Bytes(20, 3), Bytes(30, 0), Bytes(20, 4)})), 3, false,
+       Cat({{4, 0, 26, 0, 0xF3}, Bytes(20, 3), {0x0B, 0x11, 0xF3}, Bytes(20, 4)})},
+      // With a fill layer, it decides: a literal 3 inside a raw run stays in
+      // it, a fill of code 3 is a run of its own.
+      {Row({9, 3, 9, 3, 3}), 1, false, {4, 0, 0, 0, 0xFF, 2, 9, 3, 9, 0x03, 1}, {L, L, L, 3, 3}},
+      {Row({9, 3, 9, 0, 0}), 2, false, {2, 0, 0xE2, 9, 3, 9, 0x01}, {L, L, L, 0, L}},
+      {Row({4, 4, 4}), 3, false, {2, 0, 0x82}, {4, 4, 4}},
+      {Row({5, 6}), 0, false, {5, 0}, {L, 0}},
   };
   for (const auto& row : rows)
-    EXPECT_EQ(Encode(row.rect, row.compression, row.keepSpecial), row.expected)
+    EXPECT_EQ(Encode(row.rect, row.compression, row.keepSpecial, row.fill), row.expected)
         << row.compression << " " << ::testing::PrintToString(row.rect.pixels);
 }
 
-TEST(EncodeFrameByteRuns, SplitsRunsAt256Pixels) {
-  PixelRect rect = Row(Bytes(300, 0));
-  std::fill(rect.pixels.begin() + 260, rect.pixels.end(), 9);
-  const Bytes data = Encode(rect, 1);
-  Bytes expected{4, 0, 0, 0, 0x00, 0xFF, 0x00, 3, 0xFF, 39};
-  expected.insert(expected.end(), 40, 9);
-  EXPECT_EQ(data, expected);
-}
-
-// The fill layer decides: a literal 3 inside a raw run stays in it, a fill
-// of code 3 is a run of its own, and a code the compression lacks is refused.
-TEST(EncodeFrameWithFillLayer, KeepsLiteralSpecialIndicesInsideRawRuns) {
-  constexpr uint8_t L = kLiteralPixel;
+// What the compression cannot store is refused, saying why.
+TEST(EncodeFrame, RefusesWhatTheCompressionCannotStore) {
   const struct {
+    PixelRect rect;
+    Bytes fill;
     int32_t compression;
-    Bytes pixels, fill, expected;
+    std::string error;
   } rows[] = {
-      {1, {9, 3, 9, 3, 3}, {L, L, L, 3, 3}, {4, 0, 0, 0, 0xFF, 2, 9, 3, 9, 0x03, 1}},
-      {2, {9, 3, 9, 0, 0}, {L, L, L, 0, L}, {2, 0, 0xE2, 9, 3, 9, 0x01}},
-      {3, {4, 4, 4}, {4, 4, 4}, {2, 0, 0x82}},
-      {0, {5, 6}, {L, 0}, {5, 0}},
+      {Row({7}), {7}, 2, "pixel 0, 0 is a fill of code 7, which compression 2 cannot store"},
+      {Row({1}), {1}, 0, "pixel 0, 0 is a fill of code 1, which compression 0 cannot store"},
+      {{3, 2, {0, 5, 5, 0, 5, 6}}, {}, 3,
+       "a compression 3 frame narrower than 32 columns stores one row for all its rows, but row 1 "
+       "differs from row 0"},
+      {Pattern(64, 3000, 1), {}, 3,
+       "row 1085 starts at byte 65533 of the frame data, beyond the 65535 a 16-bit row offset "
+       "reaches"},
+      {Pattern(64, 3000, 1), {}, 2,
+       "row 1232 starts at byte 65552 of the frame data, beyond the 65535 a 16-bit row offset "
+       "reaches"},
+      {Row({1}), {}, 4, "compression 4 is none of 0, 1, 2 and 3"},
+      {{2, 2, {1, 2, 3}}, {}, 1, "the rectangle's pixels do not match its size"},
   };
   for (const auto& row : rows) {
     std::string error;
-    const auto data =
-        EncodeFrame(Row(row.pixels), row.fill, {row.compression, false}, error);
-    ASSERT_TRUE(data) << error;
-    EXPECT_EQ(*data, row.expected) << row.compression;
+    EXPECT_FALSE(EncodeFrame(row.rect, row.fill, {row.compression, false}, error));
+    EXPECT_EQ(error, row.error);
   }
-  std::string error;
-  EXPECT_FALSE(EncodeFrame(Row({7}), {7}, {2, false}, error));
-  EXPECT_EQ(error, "pixel 0, 0 is a fill of code 7, which compression 2 cannot store");
-  EXPECT_FALSE(EncodeFrame(Row({1}), {1}, {0, false}, error));
 }
 
 TEST(EncodeFrameByteRuns, EqualsTheTestWritersBytes) {
   const PixelRect rect = Pattern(300, 7, 2);
-  dw::testing::SpriteFrame frame =
-      dw::testing::MakeFrame(1, 300, 7, 300, 7, 0, 0, rect.pixels);
   dw::testing::ArchiveSpec plan;
-  plan.frames = {frame};
+  plan.frames = {dw::testing::MakeFrame(1, 300, 7, 300, 7, 0, 0, rect.pixels)};
   const Bytes archive = dw::testing::BuildArchive(plan);
   EXPECT_EQ(Encode(rect, 1), Bytes(archive.begin() + 784 + 32, archive.end()));
-}
-
-TEST(EncodeFrameSegmentRuns, HasWidthDiv32EntriesPerRowPointingAtEachSegment) {
-  // 70 columns: two entries per row, for columns 0 and 32. The background
-  // run over columns 20..49 is cut at column 32; column 64 has no entry, so
-  // the last run goes on past it.
-  PixelRect rect = Row(Bytes(70, 0));
-  std::fill(rect.pixels.begin(), rect.pixels.begin() + 20, 3);
-  std::fill(rect.pixels.begin() + 50, rect.pixels.end(), 4);
-  Bytes expected{4, 0, 26, 0, 0xF3};
-  expected.insert(expected.end(), 20, 3);
-  expected.push_back(0x0B);  // columns 20..31
-  expected.push_back(0x11);  // columns 32..49
-  expected.push_back(0xF3);  // columns 50..69
-  expected.insert(expected.end(), 20, 4);
-  EXPECT_EQ(Encode(rect, 3), expected);
-}
-
-TEST(EncodeFrameSegmentRuns, BelowThirtyTwoColumnsRefusesRowsThatDiffer) {
-  std::string error;
-  EXPECT_FALSE(EncodeFrame(PixelRect{3, 2, {0, 5, 5, 0, 5, 6}}, {3, false}, error));
-  EXPECT_NE(error.find("row 1 differs from row 0"), std::string::npos) << error;
-}
-
-TEST(EncodeFrameSegmentRuns, RefusesRowsBeyondSixteenBitOffsets) {
-  std::string error;
-  EXPECT_FALSE(EncodeFrame(Pattern(64, 3000, 1), {3, false}, error));
-  EXPECT_NE(error.find("beyond the 65535"), std::string::npos) << error;
-  EXPECT_FALSE(EncodeFrame(Pattern(64, 3000, 1), {2, false}, error));
-}
-
-TEST(EncodeFrame, RefusesUnknownCompressionsAndMismatchedPixels) {
-  std::string error;
-  EXPECT_FALSE(EncodeFrame(Row({1}), {4, false}, error));
-  EXPECT_NE(error.find("compression 4"), std::string::npos);
-  EXPECT_FALSE(EncodeFrame(PixelRect{2, 2, {1, 2, 3}}, {1, false}, error));
 }
 
 // Every compression, plain and with fill codes kept, decodes back to the
@@ -178,9 +139,16 @@ TEST(EncodeFrame, DecodesBackToThePixelsInEveryCompression) {
                    (keepSpecial ? " keeping codes" : ""));
       const PixelRect rect = Pattern(77, 9, compression, keepSpecial);
       dw::testing::ArchiveSpec plan;
-      const Bytes bmp = DecodeWithReader(Encode(rect, compression, keepSpecial), compression,
-                                         rect, keepSpecial, plan);
-      EXPECT_EQ(bmp, dw::testing::ExpectedBmp(plan, plan.frames[0]));
+      plan.frames = {dw::testing::MakeFrame(compression, 80, 11, 77, 9, 2, 1, rect.pixels)};
+      plan.frames[0].data = Encode(rect, compression, keepSpecial);
+      plan.blocks = {dw::testing::Block{0, {}, {{"f", 0, {}, {}}}, {}}};
+      const Bytes archive = dw::testing::BuildArchive(plan);
+      Diagnostics found;
+      StreamPtr target = CreateMemoryStream();
+      WriteFrameBmp(DecodeFrameImage(ReadArchive(archive).archive, archive, 0,
+                                     DecodeOptions{keepSpecial}, nullptr, found),
+                    *target);
+      EXPECT_EQ(*MemoryStreamBytes(*target), dw::testing::ExpectedBmp(plan, plan.frames[0]));
     }
   }
 }
