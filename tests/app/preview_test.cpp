@@ -6,18 +6,13 @@
 namespace dw::testing {
 namespace {
 
-class PreviewTest : public ProgramTest {
- protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    Open(plan);
-  }
-  const ArchiveSpec plan = EightFrames();
-};
+using PreviewTest = ProgramTest;
 
 // A frame deselected by Ctrl+click is still shown; of a Shift run only the
 // current frame is.
 TEST_F(PreviewTest, TheCurrentFrameIsShownWhateverIsSelected) {
+  const ArchiveSpec plan = EightFrames();
+  Open(plan);
   ClickItem(*window->frameList, 2);
   ClickItem(*window->frameList, 3, /*ctrl=*/true);
   ClickItem(*window->frameList, 3, /*ctrl=*/true);

@@ -47,9 +47,8 @@ class ProgramTest : public ::testing::Test {
   TempDir temp;
 };
 
-// Eight frames of different full sizes (some taller, some shorter than frame
-// 0), margins of 1 and non-zero stored pixels; compressions 0 and 1 alternate.
-// The directory lists them last to first; their offsets put them in order.
+// The tests' eight-frame archive (frame k named walk0<k+1>.pcx and listed
+// k-th in offset order), frame k renamed names[k] where given.
 ArchiveSpec EightFrames(const std::vector<std::string>& names = {});
 // Palette index of frame's decoded image at (x, y), top row 0.
 int FrameIndexAt(const SpriteFrame& frame, int x, int y);

@@ -12,7 +12,7 @@ using WaitWindowTest = ProgramTest;
 TEST_F(WaitWindowTest, ShowsEachTextPaintedAboveTheMainWindowAndHidesAgain) {
   ui::Control& form = *waitWindow->form;
   EXPECT_FALSE(FrameLookOf(form).minimiseBox || FrameLookOf(form).maximiseBox);
-  EXPECT_EQ(WindowTitle(form), "Пожалуйста, подождите...");
+  EXPECT_EQ(FrameLookOf(form).title, "Пожалуйста, подождите...");
   EXPECT_EQ(TextLookOf(*waitWindow->messageLabel).align, ui::Align::Centre);
   EXPECT_FALSE(IsShownOnScreen(form));
 

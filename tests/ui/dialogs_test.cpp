@@ -70,38 +70,27 @@ TEST_F(Dialogs, FolderDialogReturnsTheChosenFolderAndACancelChangesNothing) {
   EXPECT_EQ(ui::InitialFolder(dialog), "/home/me");
 }
 
-TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionToANewNameAndACancelEmptiesIt) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, kBitmapFilter, "bmp");
+// The filter chosen is offered again next time; a cancelled run keeps it, and
+// a filter that does not exist is not taken.
+TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionKeepsTheChosenFilterAndACancelEmptiesTheName) {
+  const std::string filter = std::string(kBitmapFilter) + "|All files|*.*";
+  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, filter, "bmp");
   ui::SetFileName(dialog, "/home/me/units.def");
   answer = "/tmp/no-such-folder-yet/strip";  // a name that does not exist is accepted
+  chooseFilter = 2;
   EXPECT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FileName(dialog), "/tmp/no-such-folder-yet/strip.bmp");
+  EXPECT_EQ(std::pair(ui::FileName(dialog), ui::FilterIndex(dialog)),
+            std::pair(std::string("/tmp/no-such-folder-yet/strip.bmp"), 2));
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(std::tuple(requests[0].kind, requests[0].initialFileName, requests[0].filter,
-                       requests[0].defaultExtension),
-            std::tuple(ui::DialogRequest::Kind::Save, std::string("/home/me/units.def"),
-                       std::string(kBitmapFilter), std::string("bmp")));
-  answer.reset();
-  EXPECT_FALSE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FileName(dialog), "");
-}
-
-TEST_F(Dialogs, TheChosenFilterIsOfferedAgainNextTime) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, "Bitmap (*.bmp)|*.bmp|All files|*.*", "bmp");
-  EXPECT_EQ(ui::FilterIndex(dialog), 1);
-  answer = "/tmp/a.bmp";
-  chooseFilter = 2;
-  ASSERT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FilterIndex(dialog), 2);
-  chooseFilter = 0;
-  ASSERT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(requests[1].filterIndex, 2);
-  EXPECT_EQ(ui::FilterIndex(dialog), 2);
-  // A cancelled run keeps the index; a filter that does not exist is not taken.
+                       requests[0].defaultExtension, requests[0].filterIndex),
+            std::tuple(ui::DialogRequest::Kind::Save, std::string("/home/me/units.def"), filter,
+                       std::string("bmp"), 1));
   answer.reset();
   chooseFilter = 1;
   EXPECT_FALSE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FilterIndex(dialog), 2);
+  EXPECT_EQ(std::tuple(requests[1].filterIndex, ui::FilterIndex(dialog), ui::FileName(dialog)),
+            std::tuple(2, 2, std::string()));
   answer = "/tmp/b.bmp";
   chooseFilter = 7;
   ASSERT_TRUE(ui::RunFileDialog(dialog));

@@ -58,9 +58,10 @@ TEST_F(PaintAreas, ThePaintSlotDrawsIntoThePaintEvent) {
   EXPECT_GT(paints, 0);
   const dw::ScreenImage shown = dt::GrabControl(*area);
   EXPECT_EQ(std::pair(RgbAt(shown, 0, 0), RgbAt(shown, 5, 3)), std::pair(0xFF0000u, 0xFFFF00u));
-  // A later repaint draws it again from the slot.
+  // A repaint of the window paints its descendants again, from the slot.
+  const int before = paints;
   ui::RepaintNow(*form);
-  EXPECT_EQ(RgbAt(dt::GrabControl(*area), 3, 0), 0x00FF00u);
+  EXPECT_EQ(std::pair(paints > before, RgbAt(dt::GrabControl(*area), 3, 0)), std::pair(true, 0x00FF00u));
 }
 
 TEST_F(PaintAreas, ImagesAreClippedByTheArea) {

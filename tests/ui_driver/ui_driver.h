@@ -56,9 +56,6 @@ bool IsActiveWindow(Control& form);
 bool HasFocus(Control& control);
 // Whether the control's widget is shown (it and its window visible).
 bool IsShownOnScreen(Control& control);
-// Whether the platform has put the control's window on the screen, so that
-// what it paints is seen (a window shown a moment ago may not be there yet).
-bool IsExposed(Control& control);
 
 // What the control shows on the screen now, read from its window's screen
 // pixels (offscreen: the window's backing store); a control that is not on
@@ -86,9 +83,9 @@ struct FrameLook {
   // The window of the application that the window manager keeps this one
   // with (its transient parent); nullptr for none.
   Control* owner = nullptr;
+  std::string title;
 };
 FrameLook FrameLookOf(Control& form);
-std::string WindowTitle(Control& form);
 
 // How a control's text is shown.
 struct TextLook {
@@ -121,7 +118,6 @@ struct ScrollBarLook {
   bool visible = false;
   int maximum = 0;  // range beyond the page
   int page = 0;
-  int value = 0;
 };
 ScrollBarLook HorizontalScrollBar(Control& scrollArea);
 ScrollBarLook VerticalScrollBar(Control& scrollArea);
