@@ -24,8 +24,7 @@ TEST(CommandLine, ArgumentsChooseWhatTheProgramDoes) {
   };
   for (const auto& [argv, action, file] : rows) {
     const CommandLine line = ParseCommandLine(int(argv.size()), argv.data());
-    EXPECT_EQ(line.action, action) << argv.back();
-    EXPECT_EQ(line.file, file);
+    EXPECT_EQ(std::pair(line.action, line.file), std::pair(action, file)) << argv.back();
   }
 }
 

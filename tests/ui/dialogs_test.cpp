@@ -1,7 +1,5 @@
 // The folder-browse and save dialogs, answered through the test seam and, as
 // real Qt file dialogs, by a test acting as the person in front of them.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -11,6 +9,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "tests/support/def_writer.h"
 #include "tests/ui/layer_fixture.h"
 #include "ui/dialog_rules.h"
 
@@ -104,13 +103,7 @@ class RealDialogs : public LayerTest {
     LayerTest::SetUp();
     form = &MakeForm();
     dt::ShowWindows(*app);
-    root = fs::temp_directory_path() / ("dw-dialogs-" + std::to_string(::getpid()));
     fs::create_directories(root / "defs");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-    LayerTest::TearDown();
   }
   // Once the dialog is open: act on it, then answer it as its own buttons do
   // (accept, or reject), with the name typed into its name field if given.
@@ -129,7 +122,8 @@ class RealDialogs : public LayerTest {
     });
   }
   ui::Control* form = nullptr;
-  fs::path root;
+  dw::testing::TempDir temp;
+  const fs::path root = temp.path();
 };
 
 TEST_F(RealDialogs, FolderDialogOpensWithTheInitialFolderSelectedAndCanBeCancelled) {

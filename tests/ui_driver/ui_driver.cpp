@@ -91,15 +91,6 @@ ui::Colour FromQColor(const QColor& colour) {
           static_cast<uint8_t>(colour.blue())};
 }
 
-ScrollBarLook LookOf(const QScrollArea* area, const QScrollBar* bar) {
-  ScrollBarLook look;
-  if (area == nullptr || bar == nullptr) return look;
-  look.visible = bar->isVisibleTo(area);
-  look.maximum = bar->maximum();
-  look.page = bar->pageStep();
-  return look;
-}
-
 }  // namespace
 
 void ShowWindows(Control& application) {
@@ -303,14 +294,15 @@ MenuItemLook MenuItemLookOf(const ui::Menu& menu, int index) {
   return look;
 }
 
-ScrollBarLook HorizontalScrollBar(Control& scrollArea) {
+ScrollBarLook ScrollBarOf(Control& scrollArea, bool horizontal) {
+  ScrollBarLook look;
   auto* area = dynamic_cast<QScrollArea*>(scrollArea.widget);
-  return LookOf(area, area != nullptr ? area->horizontalScrollBar() : nullptr);
-}
-
-ScrollBarLook VerticalScrollBar(Control& scrollArea) {
-  auto* area = dynamic_cast<QScrollArea*>(scrollArea.widget);
-  return LookOf(area, area != nullptr ? area->verticalScrollBar() : nullptr);
+  if (area == nullptr) return look;
+  const QScrollBar* bar = horizontal ? area->horizontalScrollBar() : area->verticalScrollBar();
+  look.visible = bar->isVisibleTo(area);
+  look.maximum = bar->maximum();
+  look.page = bar->pageStep();
+  return look;
 }
 
 ui::Rect WidgetGeometry(Control& control) {

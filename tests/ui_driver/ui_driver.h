@@ -113,14 +113,13 @@ struct MenuItemLook {
 };
 MenuItemLook MenuItemLookOf(const ui::Menu& menu, int index);
 
-// A scroll bar of a scrolling container.
+// The horizontal or vertical scroll bar of a scrolling container.
 struct ScrollBarLook {
   bool visible = false;
   int maximum = 0;  // range beyond the page
   int page = 0;
 };
-ScrollBarLook HorizontalScrollBar(Control& scrollArea);
-ScrollBarLook VerticalScrollBar(Control& scrollArea);
+ScrollBarLook ScrollBarOf(Control& scrollArea, bool horizontal);
 // The widget rectangle of a control relative to its parent's client area on
 // the screen (what Qt placed, for checking against Bounds()).
 ui::Rect WidgetGeometry(Control& control);
