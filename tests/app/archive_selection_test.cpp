@@ -18,10 +18,9 @@ TEST_F(ArchiveSelectionTest, OpeningListsFramesInOffsetOrderAndShowsFrameZero) {
   EXPECT_EQ(Items(*window->frameList),
             (std::vector<std::string>{"конь.pcx", "walk02.pcx", "walk03.pcx", "walk04.pcx", "walk05.pcx",
                                       "walk06.pcx", "walk07.pcx", "walk08.pcx"}));
-  EXPECT_EQ(ProgramState().archive.path, temp.path() + "/units.def");
-  EXPECT_EQ(std::tuple(ui::CurrentIndex(*window->frameList), ui::SelectedCount(*window->frameList),
-                       ui::IsItemSelected(*window->frameList, 0)),
-            std::tuple(0, 1, true));
+  EXPECT_EQ(std::tuple(ProgramState().archive.path, ui::CurrentIndex(*window->frameList),
+                       ui::SelectedCount(*window->frameList), ui::IsItemSelected(*window->frameList, 0)),
+            std::tuple(temp.path() + "/units.def", 0, 1, true));
   ExpectFrame(plan.frames[0]);
 }
 

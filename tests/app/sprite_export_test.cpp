@@ -62,9 +62,8 @@ TEST_F(SpriteExportTest, NothingSelectedWritesNothingButKeepsTheFolder) {
   ASSERT_EQ(ui::SelectedCount(*window->frameList), 0);
   Answer(out.path());
   ui::PerformClick(*window->saveSelectedButton);
-  EXPECT_EQ(requests.size(), 2u);
-  EXPECT_TRUE(FolderContents(out.path()).empty());
-  EXPECT_EQ(ui::InitialFolder(*window->saveFolderDialog), out.path());
+  EXPECT_EQ(std::tuple(requests.size(), FolderContents(out.path()), ui::InitialFolder(*window->saveFolderDialog)),
+            std::tuple(size_t{2}, Contents{}, out.path()));
 }
 
 TEST_F(SpriteExportTest, CtrlASelectsEveryFrameAndExportsThemAll) {

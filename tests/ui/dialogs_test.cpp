@@ -136,10 +136,8 @@ TEST_F(RealDialogs, FolderDialogOpensWithTheInitialFolderSelectedAndCanBeCancell
     selected = shown.selectedFiles().value(0);
   });
   ASSERT_TRUE(ui::RunFolderDialog(dialog));
-  EXPECT_EQ(title.toStdString(), kFolderTitle);
-  EXPECT_EQ(directory.toStdString(), root.string());
-  EXPECT_EQ(selected.toStdString(), (root / "defs").string());
-  EXPECT_EQ(ui::ChosenFolder(dialog), (root / "defs").string());
+  EXPECT_EQ(std::tuple(title.toStdString(), directory.toStdString(), selected.toStdString(), ui::ChosenFolder(dialog)),
+            std::tuple(std::string(kFolderTitle), root.string(), (root / "defs").string(), (root / "defs").string()));
 
   ui::FolderDialog& other = ui::CreateFolderDialog(*form, "t");
   WhenOpen(nullptr, /*accept=*/false);
@@ -161,10 +159,8 @@ TEST_F(RealDialogs, SaveDialogTakesANewNameAndAsksBeforeReplacingAFile) {
       true, root / "strip");
   ASSERT_TRUE(ui::RunFileDialog(dialog));
   EXPECT_EQ(filters, QStringList{"Bitmap (*.bmp)"});
-  EXPECT_EQ(directory.toStdString(), root.string());
-  EXPECT_EQ(suffix.toStdString(), "bmp");
-  EXPECT_EQ(ui::FileName(dialog), (root / "strip.bmp").string());
-  EXPECT_EQ(ui::FilterIndex(dialog), 1);
+  EXPECT_EQ(std::tuple(directory.toStdString(), suffix.toStdString(), ui::FileName(dialog), ui::FilterIndex(dialog)),
+            std::tuple(root.string(), std::string("bmp"), (root / "strip.bmp").string(), 1));
 
   std::ofstream(root / "old.bmp") << "x";
   bool asked = false;
@@ -179,8 +175,7 @@ TEST_F(RealDialogs, SaveDialogTakesANewNameAndAsksBeforeReplacingAFile) {
       },
       true, root / "old.bmp");
   ASSERT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_TRUE(asked);
-  EXPECT_EQ(ui::FileName(dialog), (root / "old.bmp").string());
+  EXPECT_EQ(std::pair(asked, ui::FileName(dialog)), std::pair(true, (root / "old.bmp").string()));
 }
 
 }  // namespace

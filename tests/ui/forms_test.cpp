@@ -86,7 +86,9 @@ TEST_F(Modal, HidingTheActiveWindowActivatesTheOneItTookOverFrom) {
   EXPECT_TRUE(dt::HasFocus(*list));
 }
 
-TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
+// A close request to the window ends the run with -1, past its slot; a posted
+// close of the main window ends the application, and with it the run, with 0.
+TEST_F(Modal, ACloseRequestEndsTheRunWithMinusOneAndAnEndingApplicationWithZero) {
   int slotCalls = 0;
   ui::BindCloseRequest(*about, [&](ui::Control&, bool& accept) {
     ++slotCalls;
@@ -101,11 +103,8 @@ TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
   ui::SetVisible(*about, false);
   dt::ScheduleAfter(10, [&] { ui::RequestClose(*about); });
   EXPECT_EQ(ui::RunModal(*about), -1);
-}
-
-TEST_F(Modal, AnEndingApplicationEndsTheRun) {
-  dt::ScheduleAfter(10, [&] { ui::RequestClose(*main); });
   // The main window is blocked for the user, but a posted request still closes it.
+  dt::ScheduleAfter(10, [&] { ui::RequestClose(*main); });
   EXPECT_EQ(ui::RunModal(*about), 0);
   EXPECT_TRUE(ui::IsEnding(*app));
 }
