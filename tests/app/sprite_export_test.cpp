@@ -13,10 +13,9 @@ namespace dw::testing {
 namespace {
 
 TEST(ShownImagePath, ReplacesEverythingFromTheFirstDotOfTheBaseName) {
-  EXPECT_EQ(ShownImagePath("/out/strip"), "/out/strip.bmp");
-  EXPECT_EQ(ShownImagePath("/out/strip.old.bmp"), "/out/strip.bmp");
-  EXPECT_EQ(ShownImagePath("/my.folder/units.def"), "/my.folder/units.bmp");
-  EXPECT_EQ(ShownImagePath("strip.png"), "strip.bmp");
+  EXPECT_EQ((std::vector<std::string>{ShownImagePath("/out/strip"), ShownImagePath("/out/strip.old.bmp"),
+                                      ShownImagePath("/my.folder/units.def"), ShownImagePath("strip.png")}),
+            (std::vector<std::string>{"/out/strip.bmp", "/out/strip.bmp", "/my.folder/units.bmp", "strip.bmp"}));
 }
 
 class SpriteExportTest : public ProgramTest {

@@ -1,6 +1,5 @@
 // Top-level windows: close requests, the main window ending the loop, modal
 // runs, show slots, frame styles and placement.
-#include <array>
 #include <tuple>
 
 #include "tests/ui/layer_fixture.h"
