@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, ShowingTheWindowAgainKeepsThePreview) {
   ui::SetVisible(*window->form, true);
   ProcessEvents();
   EXPECT_TRUE(ProgramState().hasComposite);
-  EXPECT_EQ(Bounds(*window->previewArea), (Rect{0, 0, 12, 8}));
+  ExpectFrame(EightFrames().frames[0]);
 }
 
 // The menu layer on the main window's own menu, list and edit box, its
