@@ -12,7 +12,7 @@ using AboutWindowTest = ProgramTest;
 TEST_F(AboutWindowTest, HasAFixedFrameWithoutCloseMinimiseOrMaximise) {
   const FrameLook look = FrameLookOf(*aboutWindow->form);
   EXPECT_FALSE(look.closeBox || look.minimiseBox || look.maximiseBox || look.resizable);
-  EXPECT_EQ(WindowTitle(*aboutWindow->form), "О Программе...");
+  EXPECT_EQ(look.title, "О Программе...");
   const TextLook title = TextLookOf(*aboutWindow->titleLabel);
   EXPECT_EQ(std::tuple(title.bold, title.colour, title.align, title.verticalAlign,
                        TextLookOf(*aboutWindow->dateLabel).colour, TextLookOf(*aboutWindow->dateCaption).colour),

@@ -2,31 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace dw {
 namespace {
+
+using Strings = std::vector<std::string>;
 
 // The Windows reading passes "\\:" (folders) and '\\' (paths); the defaults are "/".
 // The character searches they are built on are tested through them and
 // ShownImagePath.
 
 TEST(Cases, ExtractFolderKeepsTheTrailingSeparatorInBothReadings) {
-  EXPECT_EQ(ExtractFolder("C:\\a\\b.bmp", "\\:"), "C:\\a\\");
-  EXPECT_EQ(ExtractFolder("C:b.bmp", "\\:"), "C:");
-  EXPECT_EQ(ExtractFolder("b.bmp", "\\:"), "");
-  EXPECT_EQ(ExtractFolder("/home/me/strip.bmp"), "/home/me/");
-  EXPECT_EQ(ExtractFolder("/strip.bmp"), "/");
-  EXPECT_EQ(ExtractFolder("C:b.bmp"), "");
+  EXPECT_EQ((Strings{ExtractFolder("C:\\a\\b.bmp", "\\:"), ExtractFolder("C:b.bmp", "\\:"),
+                     ExtractFolder("b.bmp", "\\:"), ExtractFolder("/home/me/strip.bmp"),
+                     ExtractFolder("/strip.bmp"), ExtractFolder("C:b.bmp")}),
+            (Strings{"C:\\a\\", "C:", "", "/home/me/", "/", ""}));
 }
 
 TEST(Cases, ShortenPathAbbreviatesEveryPathInBothReadings) {
-  EXPECT_EQ(ShortenPath("units.def", '\\'), "units.def");
-  EXPECT_EQ(ShortenPath("C:\\x", '\\'), "C:\\...\\x");
-  EXPECT_EQ(ShortenPath("\\\\server\\share\\dir\\*.def", '\\'), "\\...\\*.def");
-  EXPECT_EQ(ShortenPath("D:\\Games\\Sprites\\*.def", '\\'), "D:\\...\\*.def");
-  EXPECT_EQ(ShortenPath("D:\\\\*.def", '\\'), "D:\\...\\*.def");
-  EXPECT_EQ(ShortenPath("//*.def"), "/.../*.def");
-  EXPECT_EQ(ShortenPath("a/x"), "a/.../x");
-  EXPECT_EQ(ShortenPath("C:\\x"), "C:\\x");
+  EXPECT_EQ((Strings{ShortenPath("units.def", '\\'), ShortenPath("C:\\x", '\\'),
+                     ShortenPath("\\\\server\\share\\dir\\*.def", '\\'),
+                     ShortenPath("D:\\Games\\Sprites\\*.def", '\\'), ShortenPath("D:\\\\*.def", '\\'),
+                     ShortenPath("//*.def"), ShortenPath("a/x"), ShortenPath("C:\\x")}),
+            (Strings{"units.def", "C:\\...\\x", "\\...\\*.def", "D:\\...\\*.def", "D:\\...\\*.def",
+                     "/.../*.def", "a/.../x", "C:\\x"}));
 }
 
 }  // namespace

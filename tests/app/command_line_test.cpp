@@ -24,8 +24,7 @@ TEST(CommandLine, ArgumentsChooseWhatTheProgramDoes) {
   };
   for (const auto& [argv, action, file] : rows) {
     const CommandLine line = ParseCommandLine(int(argv.size()), argv.data());
-    EXPECT_EQ(line.action, action) << argv.back();
-    EXPECT_EQ(line.file, file);
+    EXPECT_EQ(std::pair(line.action, line.file), std::pair(action, file)) << argv.back();
   }
 }
 
@@ -54,10 +53,9 @@ TEST_F(StartArchiveTest, AFileOnTheCommandLineIsOpenedAsIfChosenByHand) {
   WriteFile(temp.File("\xEA\xEE\xED\xFC.def"), BuildArchive(plan));
   OpenStartArchive(*window, temp.File("sub/../\xEA\xEE\xED\xFC.def"));
   EXPECT_EQ(Items(*window->defList), (std::vector<std::string>{"a.def", "конь.def"}));
-  EXPECT_EQ(ui::CurrentIndex(*window->defList), 1);
-  EXPECT_EQ(ui::InitialFolder(*window->defFolderDialog), temp.path());
-  EXPECT_EQ(ProgramState().archive.path, temp.File("\xEA\xEE\xED\xFC.def"));
-  EXPECT_EQ(ui::ItemCount(*window->frameList), 8);
+  EXPECT_EQ(std::tuple(ui::CurrentIndex(*window->defList), ui::InitialFolder(*window->defFolderDialog),
+                       ProgramState().archive.path, ui::ItemCount(*window->frameList)),
+            std::tuple(1, temp.path(), temp.File("\xEA\xEE\xED\xFC.def"), 8));
   ExpectFrame(plan.frames[0]);
 }
 

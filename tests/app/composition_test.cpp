@@ -30,18 +30,18 @@ class CompositionTest : public ProgramTest {
 };
 
 TEST_F(CompositionTest, JoinsTheSelectedFramesInListOrder) {
-  ClickItem(*window->frameList, 5);
+  ClickItem(*window->frameList, 3);
   ClickItem(*window->frameList, 2, /*ctrl=*/true);
-  ClickItem(*window->frameList, 0, /*ctrl=*/true);
+  ClickItem(*window->frameList, 1, /*ctrl=*/true);
   ui::PerformClick(*window->composeButton);
-  ExpectStrip({0, 2, 5}, /*separator=*/true);  // frame 2 is taller, 5 shorter than 0
+  ExpectStrip({1, 2, 3}, /*separator=*/true);  // frame 2 is taller, 3 shorter than 1
   EXPECT_EQ(ui::Text(*waitWindow->messageLabel), "Компануем спрайты...");
   EXPECT_FALSE(IsShownOnScreen(*waitWindow->form));
 
   ClickControl(*window->separatorCheck);
-  ExpectStrip({0, 2, 5}, /*separator=*/false);
+  ExpectStrip({1, 2, 3}, /*separator=*/false);
   ClickControl(*window->separatorCheck);
-  ExpectStrip({0, 2, 5}, /*separator=*/true);
+  ExpectStrip({1, 2, 3}, /*separator=*/true);
 }
 
 TEST_F(CompositionTest, NothingSelectedLeavesEverythingAsItWas) {

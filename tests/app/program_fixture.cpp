@@ -51,24 +51,11 @@ void ProgramTest::ExpectFrame(const SpriteFrame& frame) {
 }
 
 ArchiveSpec EightFrames(const std::vector<std::string>& names) {
-  static constexpr int kWidths[] = {10, 11, 7, 13, 9, 6, 12, 5};
-  static constexpr int kHeights[] = {12, 9, 16, 10, 11, 7, 13, 8};
-  ArchiveSpec plan;
-  plan.width = 16;
-  plan.height = 16;
-  plan.blocks.emplace_back();
-  for (int k = 0; k < 8; ++k) {
-    const int width = kWidths[k] - 2, height = kHeights[k] - 2;
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < pixels.size(); ++i)
-      pixels[i] = static_cast<uint8_t>(1 + (k * 31 + i) % 250);
-    plan.frames.push_back(
-        MakeFrame(k % 2, kWidths[k], kHeights[k], width, height, 1, 1, std::move(pixels)));
-  }
-  for (int k = 7; k >= 0; --k) {
-    DirectoryEntry& entry = plan.blocks[0].entries.emplace_back();
-    entry.name = k < static_cast<int>(names.size()) ? names[k] : "f" + std::to_string(k) + ".pcx";
-    entry.frame = k;
+  ArchiveSpec plan = EightFrameSpec();
+  for (Block& block : plan.blocks) {
+    for (DirectoryEntry& entry : block.entries) {
+      if (entry.frame < static_cast<int>(names.size())) entry.name = names[entry.frame];
+    }
   }
   return plan;
 }

@@ -1,6 +1,7 @@
 #include "app/wait_window.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "tests/app/program_fixture.h"
 
@@ -11,10 +12,10 @@ using WaitWindowTest = ProgramTest;
 
 TEST_F(WaitWindowTest, ShowsEachTextPaintedAboveTheMainWindowAndHidesAgain) {
   ui::Control& form = *waitWindow->form;
-  EXPECT_FALSE(FrameLookOf(form).minimiseBox || FrameLookOf(form).maximiseBox);
-  EXPECT_EQ(WindowTitle(form), "Пожалуйста, подождите...");
-  EXPECT_EQ(TextLookOf(*waitWindow->messageLabel).align, ui::Align::Centre);
-  EXPECT_FALSE(IsShownOnScreen(form));
+  const FrameLook look = FrameLookOf(form);
+  EXPECT_EQ(std::tuple(look.minimiseBox, look.maximiseBox, look.title, TextLookOf(*waitWindow->messageLabel).align,
+                       IsShownOnScreen(form)),
+            std::tuple(false, false, std::string("Пожалуйста, подождите..."), ui::Align::Centre, false));
 
   std::vector<uint32_t> before;
   for (const std::string text : {"Компануем спрайты...", "Сохраняем спрайты..."}) {

@@ -1,7 +1,5 @@
 // The folder-browse and save dialogs, answered through the test seam and, as
 // real Qt file dialogs, by a test acting as the person in front of them.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -11,6 +9,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "tests/support/def_writer.h"
 #include "tests/ui/layer_fixture.h"
 #include "ui/dialog_rules.h"
 
@@ -70,38 +69,27 @@ TEST_F(Dialogs, FolderDialogReturnsTheChosenFolderAndACancelChangesNothing) {
   EXPECT_EQ(ui::InitialFolder(dialog), "/home/me");
 }
 
-TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionToANewNameAndACancelEmptiesIt) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, kBitmapFilter, "bmp");
+// The filter chosen is offered again next time; a cancelled run keeps it, and
+// a filter that does not exist is not taken.
+TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionKeepsTheChosenFilterAndACancelEmptiesTheName) {
+  const std::string filter = std::string(kBitmapFilter) + "|All files|*.*";
+  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, filter, "bmp");
   ui::SetFileName(dialog, "/home/me/units.def");
   answer = "/tmp/no-such-folder-yet/strip";  // a name that does not exist is accepted
+  chooseFilter = 2;
   EXPECT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FileName(dialog), "/tmp/no-such-folder-yet/strip.bmp");
+  EXPECT_EQ(std::pair(ui::FileName(dialog), ui::FilterIndex(dialog)),
+            std::pair(std::string("/tmp/no-such-folder-yet/strip.bmp"), 2));
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(std::tuple(requests[0].kind, requests[0].initialFileName, requests[0].filter,
-                       requests[0].defaultExtension),
-            std::tuple(ui::DialogRequest::Kind::Save, std::string("/home/me/units.def"),
-                       std::string(kBitmapFilter), std::string("bmp")));
-  answer.reset();
-  EXPECT_FALSE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FileName(dialog), "");
-}
-
-TEST_F(Dialogs, TheChosenFilterIsOfferedAgainNextTime) {
-  ui::FileDialog& dialog = ui::CreateSaveDialog(*form, "Bitmap (*.bmp)|*.bmp|All files|*.*", "bmp");
-  EXPECT_EQ(ui::FilterIndex(dialog), 1);
-  answer = "/tmp/a.bmp";
-  chooseFilter = 2;
-  ASSERT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FilterIndex(dialog), 2);
-  chooseFilter = 0;
-  ASSERT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(requests[1].filterIndex, 2);
-  EXPECT_EQ(ui::FilterIndex(dialog), 2);
-  // A cancelled run keeps the index; a filter that does not exist is not taken.
+                       requests[0].defaultExtension, requests[0].filterIndex),
+            std::tuple(ui::DialogRequest::Kind::Save, std::string("/home/me/units.def"), filter,
+                       std::string("bmp"), 1));
   answer.reset();
   chooseFilter = 1;
   EXPECT_FALSE(ui::RunFileDialog(dialog));
-  EXPECT_EQ(ui::FilterIndex(dialog), 2);
+  EXPECT_EQ(std::tuple(requests[1].filterIndex, ui::FilterIndex(dialog), ui::FileName(dialog)),
+            std::tuple(2, 2, std::string()));
   answer = "/tmp/b.bmp";
   chooseFilter = 7;
   ASSERT_TRUE(ui::RunFileDialog(dialog));
@@ -115,13 +103,7 @@ class RealDialogs : public LayerTest {
     LayerTest::SetUp();
     form = &MakeForm();
     dt::ShowWindows(*app);
-    root = fs::temp_directory_path() / ("dw-dialogs-" + std::to_string(::getpid()));
     fs::create_directories(root / "defs");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-    LayerTest::TearDown();
   }
   // Once the dialog is open: act on it, then answer it as its own buttons do
   // (accept, or reject), with the name typed into its name field if given.
@@ -140,7 +122,8 @@ class RealDialogs : public LayerTest {
     });
   }
   ui::Control* form = nullptr;
-  fs::path root;
+  dw::testing::TempDir temp;
+  const fs::path root = temp.path();
 };
 
 TEST_F(RealDialogs, FolderDialogOpensWithTheInitialFolderSelectedAndCanBeCancelled) {
@@ -153,10 +136,8 @@ TEST_F(RealDialogs, FolderDialogOpensWithTheInitialFolderSelectedAndCanBeCancell
     selected = shown.selectedFiles().value(0);
   });
   ASSERT_TRUE(ui::RunFolderDialog(dialog));
-  EXPECT_EQ(title.toStdString(), kFolderTitle);
-  EXPECT_EQ(directory.toStdString(), root.string());
-  EXPECT_EQ(selected.toStdString(), (root / "defs").string());
-  EXPECT_EQ(ui::ChosenFolder(dialog), (root / "defs").string());
+  EXPECT_EQ(std::tuple(title.toStdString(), directory.toStdString(), selected.toStdString(), ui::ChosenFolder(dialog)),
+            std::tuple(std::string(kFolderTitle), root.string(), (root / "defs").string(), (root / "defs").string()));
 
   ui::FolderDialog& other = ui::CreateFolderDialog(*form, "t");
   WhenOpen(nullptr, /*accept=*/false);
@@ -178,10 +159,8 @@ TEST_F(RealDialogs, SaveDialogTakesANewNameAndAsksBeforeReplacingAFile) {
       true, root / "strip");
   ASSERT_TRUE(ui::RunFileDialog(dialog));
   EXPECT_EQ(filters, QStringList{"Bitmap (*.bmp)"});
-  EXPECT_EQ(directory.toStdString(), root.string());
-  EXPECT_EQ(suffix.toStdString(), "bmp");
-  EXPECT_EQ(ui::FileName(dialog), (root / "strip.bmp").string());
-  EXPECT_EQ(ui::FilterIndex(dialog), 1);
+  EXPECT_EQ(std::tuple(directory.toStdString(), suffix.toStdString(), ui::FileName(dialog), ui::FilterIndex(dialog)),
+            std::tuple(root.string(), std::string("bmp"), (root / "strip.bmp").string(), 1));
 
   std::ofstream(root / "old.bmp") << "x";
   bool asked = false;
@@ -196,8 +175,7 @@ TEST_F(RealDialogs, SaveDialogTakesANewNameAndAsksBeforeReplacingAFile) {
       },
       true, root / "old.bmp");
   ASSERT_TRUE(ui::RunFileDialog(dialog));
-  EXPECT_TRUE(asked);
-  EXPECT_EQ(ui::FileName(dialog), (root / "old.bmp").string());
+  EXPECT_EQ(std::pair(asked, ui::FileName(dialog)), std::pair(true, (root / "old.bmp").string()));
 }
 
 }  // namespace

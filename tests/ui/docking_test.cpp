@@ -147,18 +147,18 @@ TEST_F(Docking, ScrollingContainerShowsBarsOnlyWhileChildrenExtendBeyondIt) {
   ui::PlaceAt(area, 0, 0);
   ui::SizeTo(area, 65, 65);
   dt::ShowWindows(*app);
-  EXPECT_FALSE(dt::HorizontalScrollBar(box).visible || dt::VerticalScrollBar(box).visible);
+  EXPECT_FALSE(dt::ScrollBarOf(box, true).visible || dt::ScrollBarOf(box, false).visible);
   ui::SizeTo(area, 500, 0);
   dt::ProcessEvents();
-  const dt::ScrollBarLook bar = dt::HorizontalScrollBar(box);
+  const dt::ScrollBarLook bar = dt::ScrollBarOf(box, true);
   EXPECT_TRUE(bar.visible);
-  EXPECT_FALSE(dt::VerticalScrollBar(box).visible);
+  EXPECT_FALSE(dt::ScrollBarOf(box, false).visible);
   // Visible width: 196 less the two edges; the range covers the rest.
   EXPECT_EQ(bar.page, 192);
   EXPECT_EQ(bar.maximum, 500 - 192);
   ui::SetControlWidth(area, 0);
   dt::ProcessEvents();
-  EXPECT_FALSE(dt::HorizontalScrollBar(box).visible);
+  EXPECT_FALSE(dt::ScrollBarOf(box, true).visible);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Top-level windows: close requests, the main window ending the loop, modal
 // runs, show slots, frame styles and placement.
-#include <array>
 #include <tuple>
 
 #include "tests/ui/layer_fixture.h"
@@ -24,47 +23,36 @@ TEST_F(Forms, MainWindowCloseEndsTheLoopWithExitCodeZeroAndTheLoopCanRunAgain) {
   }
 }
 
-TEST_F(Forms, RequestCloseIsHandledLaterByTheLoop) {
+// A bound handler decides (its flag starts true) unless the application is
+// ending; an accepted close of the main window ends the application, of
+// another window closes it. RequestClose is posted: the loop handles it later.
+TEST_F(Forms, CloseRequestsAskTheHandlerThenCloseTheWindowOrEndTheApplication) {
   ui::Control& main = MakeForm();
   ui::Control& second = MakeForm();
-  dt::ShowWindows(*app);
-  ui::RequestClose(second);
-  EXPECT_TRUE(dt::IsShownOnScreen(second));
-  dt::ProcessEvents();
-  // Not the main window: the application goes on.
-  EXPECT_EQ((std::array{dt::IsShownOnScreen(second), ui::IsVisible(second), ui::IsEnding(*app),
-                        dt::IsShownOnScreen(main)}),
-            (std::array{false, false, false, true}));
-}
-
-TEST_F(Forms, ARefusedCloseKeepsTheWindowOpen) {
-  ui::Control& main = MakeForm();
+  ui::Control& refusing = MakeForm();
+  bool acceptMain = false;
   int asked = 0;
   ui::BindCloseRequest(main, [&](ui::Control& sender, bool& accept) {
     EXPECT_EQ(&sender, &main);
     EXPECT_TRUE(accept);
     ++asked;
-    accept = false;
+    accept = acceptMain;
   });
+  ui::BindCloseRequest(refusing, [](ui::Control&, bool& accept) { accept = false; });
   dt::ShowWindows(*app);
   dt::ClickCloseBox(main);
   ui::RequestClose(main);
+  ui::RequestClose(second);
+  EXPECT_TRUE(dt::IsShownOnScreen(second));
   dt::ProcessEvents();
-  EXPECT_EQ(std::tuple(asked, dt::IsShownOnScreen(main), ui::IsEnding(*app)), std::tuple(2, true, false));
-}
-
-TEST_F(Forms, AnAcceptedCloseOfTheMainWindowEndsTheApplication) {
-  ui::Control& main = MakeForm();
-  ui::Control& second = MakeForm();
-  ui::BindCloseRequest(main, [](ui::Control&, bool&) {});
-  ui::BindCloseRequest(second, [](ui::Control&, bool& accept) { accept = false; });
-  dt::ShowWindows(*app);
+  EXPECT_EQ(std::tuple(asked, dt::IsShownOnScreen(main), dt::IsShownOnScreen(second), ui::IsVisible(second),
+                       ui::IsEnding(*app)),
+            std::tuple(2, true, false, false, false));
+  acceptMain = true;
   dt::ClickCloseBox(main);
-  EXPECT_TRUE(ui::IsEnding(*app));
-  EXPECT_FALSE(dt::IsShownOnScreen(main));
-  // An ending application closes its windows whatever their handlers say.
-  dt::ClickCloseBox(second);
-  EXPECT_FALSE(dt::IsShownOnScreen(second));
+  EXPECT_EQ(std::pair(ui::IsEnding(*app), dt::IsShownOnScreen(main)), std::pair(true, false));
+  dt::ClickCloseBox(refusing);
+  EXPECT_FALSE(dt::IsShownOnScreen(refusing));
 }
 
 class Modal : public LayerTest {
@@ -97,7 +85,9 @@ TEST_F(Modal, HidingTheActiveWindowActivatesTheOneItTookOverFrom) {
   EXPECT_TRUE(dt::HasFocus(*list));
 }
 
-TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
+// A close request to the window ends the run with -1, past its slot; a posted
+// close of the main window ends the application, and with it the run, with 0.
+TEST_F(Modal, ACloseRequestEndsTheRunWithMinusOneAndAnEndingApplicationWithZero) {
   int slotCalls = 0;
   ui::BindCloseRequest(*about, [&](ui::Control&, bool& accept) {
     ++slotCalls;
@@ -112,24 +102,24 @@ TEST_F(Modal, ACloseRequestDuringTheRunEndsItWithMinusOne) {
   ui::SetVisible(*about, false);
   dt::ScheduleAfter(10, [&] { ui::RequestClose(*about); });
   EXPECT_EQ(ui::RunModal(*about), -1);
-}
-
-TEST_F(Modal, AnEndingApplicationEndsTheRun) {
-  dt::ScheduleAfter(10, [&] { ui::RequestClose(*main); });
   // The main window is blocked for the user, but a posted request still closes it.
+  dt::ScheduleAfter(10, [&] { ui::RequestClose(*main); });
   EXPECT_EQ(ui::RunModal(*about), 0);
   EXPECT_TRUE(ui::IsEnding(*app));
 }
 
+// Hidden windows stay hidden when the loop starts; RaiseToTop shows one.
 TEST_F(Forms, ShowSlotFiresOnEachChangeFromHiddenToVisible) {
   ui::Control& form = MakeForm();
+  ui::Control& hidden = MakeForm();
+  ui::SetVisible(hidden, false);
   int shows = 0;
   ui::BindShow(form, [&](ui::Control&) { ++shows; });
   ui::SetVisible(form, true);  // no platform window yet: only recorded
   EXPECT_EQ(shows, 0);
   dt::ShowWindows(*app);
   ui::SetVisible(form, true);
-  EXPECT_EQ(shows, 1);
+  EXPECT_EQ(std::tuple(shows, dt::IsShownOnScreen(form), dt::IsShownOnScreen(hidden)), std::tuple(1, true, false));
   // Replacing the frame style while shown is no new showing.
   ui::SetStyle(form, ui::StyleOf(form) & ~ui::kStyleMaximizeBox);
   EXPECT_TRUE(dt::IsShownOnScreen(form));
@@ -137,14 +127,6 @@ TEST_F(Forms, ShowSlotFiresOnEachChangeFromHiddenToVisible) {
   ui::SetVisible(form, false);
   ui::SetVisible(form, true);
   EXPECT_EQ(shows, 2);
-}
-
-TEST_F(Forms, HiddenWindowsStayHiddenWhenTheLoopStarts) {
-  ui::Control& main = MakeForm();
-  ui::Control& hidden = MakeForm();
-  ui::SetVisible(hidden, false);
-  dt::ShowWindows(*app);
-  EXPECT_EQ(std::pair(dt::IsShownOnScreen(main), dt::IsShownOnScreen(hidden)), std::pair(true, false));
   ui::RaiseToTop(hidden);
   EXPECT_TRUE(dt::IsShownOnScreen(hidden));
 }
@@ -157,11 +139,6 @@ TEST_F(Forms, FrameStyleDecidesTheBoxes) {
   look = dt::FrameLookOf(form);
   EXPECT_TRUE(!look.minimiseBox && !look.maximiseBox && look.closeBox);
   EXPECT_EQ(ui::StyleOf(form), ui::kStyleCaption | ui::kStyleSystemMenu | ui::kStyleSizingFrame);
-  ui::RemoveCloseCommand(form);
-  EXPECT_FALSE(ui::HasCloseCommand(form) || dt::FrameLookOf(form).closeBox);
-  ui::FixSize(form);
-  EXPECT_FALSE(dt::FrameLookOf(form).resizable);
-  EXPECT_EQ(dt::WindowTitle(form).substr(0, 4), "Form");
 }
 
 TEST_F(Forms, CentreOnScreenHalvesWithAnArithmeticShift) {
@@ -176,18 +153,6 @@ TEST_F(Forms, CentreOnScreenHalvesWithAnArithmeticShift) {
                         ((screen.width - w) >> 1) + w, ((screen.height - h) >> 1) + h}));
   }
   EXPECT_EQ(ui::Bounds(form).left, -2);
-}
-
-TEST_F(Forms, RepaintNowPaintsDescendantsBeforeReturning) {
-  ui::Control& form = MakeForm();
-  ui::Control& panel = ui::CreatePanel(form);
-  ui::SizeTo(panel, 50, 50);
-  int paints = 0;
-  ui::BindPaint(ui::CreatePaintArea(panel), [&](ui::Control&) { ++paints; });
-  dt::ShowWindows(*app);
-  const int before = paints;
-  ui::RepaintNow(form);
-  EXPECT_GT(paints, before);
 }
 
 }  // namespace

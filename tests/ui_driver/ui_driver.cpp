@@ -1,6 +1,5 @@
 #include "tests/ui_driver/ui_driver.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
@@ -9,7 +8,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -66,6 +64,16 @@ ScreenImage ToScreenImage(const QImage& source) {
   return result;
 }
 
+// Whether the platform has put the control's window on the screen, so that
+// what it paints is seen (a window shown a moment ago may not be there yet).
+bool IsExposed(Control& control) {
+  if (control.widget == nullptr) return false;
+  const QWindow* handle = control.widget->window()->windowHandle();
+  const Control* form = ui::FormOf(control);
+  return handle != nullptr && handle->isExposed() && form != nullptr && form->impl &&
+         form->impl->exposedSinceShow;
+}
+
 // The window's pixels as the screen holds them; null when it is not shown.
 QPixmap GrabFromScreen(Control& control) {
   QWidget& widget = *control.widget;
@@ -81,16 +89,6 @@ QPixmap GrabFromScreen(Control& control) {
 ui::Colour FromQColor(const QColor& colour) {
   return {static_cast<uint8_t>(colour.red()), static_cast<uint8_t>(colour.green()),
           static_cast<uint8_t>(colour.blue())};
-}
-
-ScrollBarLook LookOf(const QScrollArea* area, const QScrollBar* bar) {
-  ScrollBarLook look;
-  if (area == nullptr || bar == nullptr) return look;
-  look.visible = bar->isVisibleTo(area);
-  look.maximum = bar->maximum();
-  look.page = bar->pageStep();
-  look.value = bar->value();
-  return look;
 }
 
 }  // namespace
@@ -205,14 +203,6 @@ bool IsShownOnScreen(Control& control) {
   return control.widget != nullptr && control.widget->isVisible();
 }
 
-bool IsExposed(Control& control) {
-  if (control.widget == nullptr) return false;
-  const QWindow* handle = control.widget->window()->windowHandle();
-  const Control* form = ui::FormOf(control);
-  return handle != nullptr && handle->isExposed() && form != nullptr && form->impl &&
-         form->impl->exposedSinceShow;
-}
-
 ScreenImage GrabControl(Control& control) {
   if (control.widget == nullptr) return {};
   if (control.widget->width() <= 0 || control.widget->height() <= 0) {
@@ -252,6 +242,7 @@ FrameLook FrameLookOf(Control& form) {
   look.maximiseBox = flags.testFlag(Qt::WindowMaximizeButtonHint);
   look.closeBox = flags.testFlag(Qt::WindowCloseButtonHint);
   look.resizable = form.widget->minimumSize() != form.widget->maximumSize();
+  look.title = form.widget->windowTitle().toStdString();
   const QWindow* handle = form.widget->windowHandle();
   const QWindow* owner = handle != nullptr ? handle->transientParent() : nullptr;
   if (Control* application = ApplicationOf(form); application != nullptr && owner != nullptr) {
@@ -262,15 +253,10 @@ FrameLook FrameLookOf(Control& form) {
   return look;
 }
 
-std::string WindowTitle(Control& form) {
-  return form.widget == nullptr ? std::string() : form.widget->windowTitle().toStdString();
-}
-
 TextLook TextLookOf(Control& control) {
   TextLook look;
   QWidget* widget = control.widget;
   if (widget == nullptr) return look;
-  if (control.kind == ui::ControlKind::Form) widget = ui::ClientWidgetOf(control);
   if (auto* label = dynamic_cast<QLabel*>(widget)) {
     look.text = label->text().toStdString();
     look.wraps = label->wordWrap();
@@ -280,10 +266,6 @@ TextLook TextLookOf(Control& control) {
                                                   : ui::Align::Left;
     look.verticalAlign =
         align.testFlag(Qt::AlignVCenter) ? ui::VerticalAlign::Centre : ui::VerticalAlign::Top;
-  } else if (auto* button = dynamic_cast<QAbstractButton*>(widget)) {
-    look.text = button->text().toStdString();
-  } else if (auto* edit = dynamic_cast<QLineEdit*>(widget)) {
-    look.text = edit->text().toStdString();
   } else if (auto* group = dynamic_cast<QGroupBox*>(widget)) {
     look.text = group->title().toStdString();
   }
@@ -312,14 +294,15 @@ MenuItemLook MenuItemLookOf(const ui::Menu& menu, int index) {
   return look;
 }
 
-ScrollBarLook HorizontalScrollBar(Control& scrollArea) {
+ScrollBarLook ScrollBarOf(Control& scrollArea, bool horizontal) {
+  ScrollBarLook look;
   auto* area = dynamic_cast<QScrollArea*>(scrollArea.widget);
-  return LookOf(area, area != nullptr ? area->horizontalScrollBar() : nullptr);
-}
-
-ScrollBarLook VerticalScrollBar(Control& scrollArea) {
-  auto* area = dynamic_cast<QScrollArea*>(scrollArea.widget);
-  return LookOf(area, area != nullptr ? area->verticalScrollBar() : nullptr);
+  if (area == nullptr) return look;
+  const QScrollBar* bar = horizontal ? area->horizontalScrollBar() : area->verticalScrollBar();
+  look.visible = bar->isVisibleTo(area);
+  look.maximum = bar->maximum();
+  look.page = bar->pageStep();
+  return look;
 }
 
 ui::Rect WidgetGeometry(Control& control) {

@@ -56,9 +56,6 @@ bool IsActiveWindow(Control& form);
 bool HasFocus(Control& control);
 // Whether the control's widget is shown (it and its window visible).
 bool IsShownOnScreen(Control& control);
-// Whether the platform has put the control's window on the screen, so that
-// what it paints is seen (a window shown a moment ago may not be there yet).
-bool IsExposed(Control& control);
 
 // What the control shows on the screen now, read from its window's screen
 // pixels (offscreen: the window's backing store); a control that is not on
@@ -86,9 +83,9 @@ struct FrameLook {
   // The window of the application that the window manager keeps this one
   // with (its transient parent); nullptr for none.
   Control* owner = nullptr;
+  std::string title;
 };
 FrameLook FrameLookOf(Control& form);
-std::string WindowTitle(Control& form);
 
 // How a control's text is shown.
 struct TextLook {
@@ -116,15 +113,13 @@ struct MenuItemLook {
 };
 MenuItemLook MenuItemLookOf(const ui::Menu& menu, int index);
 
-// A scroll bar of a scrolling container.
+// The horizontal or vertical scroll bar of a scrolling container.
 struct ScrollBarLook {
   bool visible = false;
   int maximum = 0;  // range beyond the page
   int page = 0;
-  int value = 0;
 };
-ScrollBarLook HorizontalScrollBar(Control& scrollArea);
-ScrollBarLook VerticalScrollBar(Control& scrollArea);
+ScrollBarLook ScrollBarOf(Control& scrollArea, bool horizontal);
 // The widget rectangle of a control relative to its parent's client area on
 // the screen (what Qt placed, for checking against Bounds()).
 ui::Rect WidgetGeometry(Control& control);
