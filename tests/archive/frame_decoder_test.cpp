@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,9 @@ using testing::Block;
 using testing::BuildArchive;
 using testing::ExpectedBmp;
 using testing::FrameOffsets;
-using testing::GetInt32;
 using testing::MakeFrame;
+using testing::ProblemTexts;
 using testing::PutInt32;
-using DwRun = testing::Run;
 using testing::SpriteFrame;
 using testing::TempDir;
 using testing::WriteFile;
@@ -53,6 +53,14 @@ Bytes Sequence(size_t n, uint8_t first = 1) {
   std::iota(b.begin(), b.end(), first);
   return b;
 }
+
+Bytes Join(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The 0 x 0 image: header with zero sizes, then the palette.
+const Bytes kEmptyImage = ExpectedBmp(ArchiveSpec{}, SpriteFrame{});
 
 class DecodeFrameTest : public ::testing::Test {
  protected:
@@ -104,23 +112,10 @@ class DecodeFrameTest : public ::testing::Test {
         banded = whole;  // a refused frame is the empty image, written whole
       }
       EXPECT_EQ(banded, whole) << "bands of " << rows << " rows";
-      std::vector<std::string> texts;
-      for (const Diagnostic& d : found.items) texts.push_back(FormatDiagnostic(d));
-      EXPECT_EQ(texts, Problems()) << "bands of " << rows << " rows";
+      EXPECT_EQ(ProblemTexts(found), Problems()) << "bands of " << rows << " rows";
     }
   }
-  std::vector<std::string> Problems() const {
-    std::vector<std::string> texts;
-    for (const Diagnostic& d : last_.items) texts.push_back(FormatDiagnostic(d));
-    return texts;
-  }
-  // The 0 x 0 image: header with zero sizes, then the palette.
-  void ExpectEmptyImage(const Bytes& bmp) {
-    ASSERT_EQ(bmp.size(), 1078u);
-    EXPECT_EQ(GetInt32(bmp, 2), 1078);
-    for (size_t field : {18, 22, 34, 38, 42}) EXPECT_EQ(GetInt32(bmp, field), 0) << field;
-    EXPECT_EQ(bmp[54 + 4 * 3 + 1], 255 - 3);  // green of palette entry 3
-  }
+  std::vector<std::string> Problems() const { return ProblemTexts(last_); }
 
   TempDir dir_;
   std::string path_ = dir_.File("a.def");
@@ -145,23 +140,21 @@ TEST_F(DecodeFrameTest, RawFrameWithMarginsHasExactBytes) {
 }
 
 TEST_F(DecodeFrameTest, RowsArePaddedToMultiplesOfFour) {
-  for (auto [fullWidth, stride] : {std::pair{8, 8}, {5, 8}, {1, 4}, {4, 4}, {0, 0}}) {
-    const Bytes bmp = Decode(OneFrame(MakeFrame(0, fullWidth, 3, 0, 0, 0, 0, {})));
-    EXPECT_EQ((std::vector<int64_t>{int64_t(bmp.size()), GetInt32(bmp, 2), GetInt32(bmp, 34), GetInt32(bmp, 38)}),
-              (std::vector<int64_t>{1078 + 3 * stride, 1078 + 3 * stride, 3 * stride, 3 * fullWidth}))
-        << fullWidth;
+  for (auto [fullWidth, fullHeight] : {std::pair{8, 3}, {5, 3}, {1, 3}, {4, 3}, {0, 3}, {0, 7}, {0, 0}}) {
+    const ArchiveSpec plan = OneFrame(MakeFrame(0, fullWidth, fullHeight, 0, 0, 0, 0, {}));
+    EXPECT_EQ(Decode(plan), ExpectedBmp(plan, plan.frames[0])) << fullWidth << " x " << fullHeight;
   }
-  ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, 0, 0, 0, 0, 0, 0, {}))));
-  const Bytes tall = Decode(OneFrame(MakeFrame(0, 0, 7, 0, 0, 0, 0, {})));
-  EXPECT_EQ(std::pair(tall.size(), GetInt32(tall, 22)), std::pair(size_t{1078}, 7));
 }
 
 // Frames given byte for byte: the pixels, bottom row first, and the
 // problems found. A byte-run row is literal then background; a segment-run
-// row below 32 columns uses the table's first entry; segment codes 2, 3 and 6
-// are background unless kept; runs past the width are cut there and the frame
-// reported once, whole or in bands.
+// row below 32 columns uses the table's first entry; fill runs are background
+// unless kept, as their whole code byte (compression 1) or their 3-bit code;
+// the longest runs cover their whole length; runs past the width are cut
+// there and the frame reported once, whole or in bands.
 TEST_F(DecodeFrameTest, FramesGivenByteForByteDecodeToExactPixelsAndProblems) {
+  const Bytes byteRuns = {4, 0, 0, 0, 0xFF, 0x02, 0x0A, 0x0B, 0x0C, 0x0E, 0x01};
+  const Bytes rowRuns = {2, 0, 0xE2, 0x0A, 0x0B, 0x0C, 0xA1};
   const Bytes segments = {2, 0, 0x41, 0x60, 0xC2, 0xE2, 7, 8, 9};
   const struct {
     SpriteFrame frame;
@@ -169,12 +162,18 @@ TEST_F(DecodeFrameTest, FramesGivenByteForByteDecodeToExactPixelsAndProblems) {
     Bytes pixels;
     std::vector<std::string> problems;
   } rows[] = {
-      {RawData(1, 5, 1, 5, 1, {4, 0, 0, 0, 0xFF, 0x02, 0x0A, 0x0B, 0x0C, 0x07, 0x01}), false,
-       {0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}, {}},
+      {RawData(1, 5, 1, 5, 1, byteRuns), false, {0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}, {}},
+      {RawData(1, 5, 1, 5, 1, byteRuns), true, {0x0A, 0x0B, 0x0C, 0x0E, 0x0E, 0, 0, 0}, {}},
+      {RawData(2, 5, 1, 5, 1, rowRuns), false, {0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}, {}},
+      {RawData(2, 5, 1, 5, 1, rowRuns), true, {0x0A, 0x0B, 0x0C, 5, 5, 0, 0, 0}, {}},
       {RawData(3, 5, 2, 5, 2, {2, 0, 0xE2, 0x0A, 0x0B, 0x0C, 0x01}), false,
        {0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0, 0x0A, 0x0B, 0x0C, 0, 0, 0, 0, 0}, {}},
       {RawData(3, 9, 1, 9, 1, segments), false, {0, 0, 0, 0, 0, 0, 7, 8, 9, 0, 0, 0}, {}},
       {RawData(3, 9, 1, 9, 1, segments), true, {2, 2, 3, 6, 6, 6, 7, 8, 9, 0, 0, 0}, {}},
+      {RawData(1, 300, 1, 300, 1, Join({4, 0, 0, 0, 0x01, 0xFF, 0xFF, 43}, Sequence(44, 100))),
+       false, Join(Bytes(256, 0), Sequence(44, 100)), {}},
+      {RawData(3, 64, 1, 64, 1, Join({4, 0, 4, 0, 0x9F, 0xFF}, Sequence(32, 100))), false,
+       Join(Bytes(32, 0), Sequence(32, 100)), {}},
       {RawData(1, 4, 2, 3, 2, {8, 0, 0, 0, 8, 0, 0, 0, 0xFF, 0x03, 1, 2, 3, 4}), false,
        {1, 2, 3, 0, 1, 2, 3, 0},
        {"frame 0: row 0 holds runs past the frame's width of 3 pixels (and 1 more rows)"}},
@@ -189,21 +188,6 @@ TEST_F(DecodeFrameTest, FramesGivenByteForByteDecodeToExactPixelsAndProblems) {
         << row.frame.compression;
     EXPECT_EQ(Problems(), row.problems) << row.frame.compression;
   }
-}
-
-TEST_F(DecodeFrameTest, LongestRunsCoverTheirWholeLength) {
-  const Bytes literal = Sequence(44, 100);
-  Bytes data = {4, 0, 0, 0, 0x01, 0xFF, 0xFF, 43};  // 256 background, 44 literal
-  data.insert(data.end(), literal.begin(), literal.end());
-  Bytes expected(256, 0);
-  expected.insert(expected.end(), literal.begin(), literal.end());
-  EXPECT_EQ(Pixels(Decode(OneFrame(RawData(1, 300, 1, 300, 1, data)))), expected);
-
-  data = {4, 0, 4, 0, 0x9F, 0xFF};  // 32 background, 32 literal
-  data.insert(data.end(), literal.begin(), literal.begin() + 32);
-  expected.assign(32, 0);
-  expected.insert(expected.end(), literal.begin(), literal.begin() + 32);
-  EXPECT_EQ(Pixels(Decode(OneFrame(RawData(3, 64, 1, 64, 1, data)))), expected);
 }
 
 // Every compression gives its pixels where the rectangle lies inside the image;
@@ -230,45 +214,30 @@ TEST_F(DecodeFrameTest, EveryCompressionMatchesItsPixelsAndTheRectangleIsCutAtTh
       (std::vector<std::string>{"frame 0: stored rectangle lies partly outside the full image"}));
 }
 
-// Fill runs show as index 0, or as their code with keepSpecial: compression 1
-// keeps the whole code byte, 2 and 3 their 3-bit code.
-TEST_F(DecodeFrameTest, KeepSpecialDiffersOnlyOnFillRuns) {
-  const std::vector<testing::RowRuns> rows = {
-      {DwRun{5, 3, {}}, DwRun{0, 0, {9, 8}}, DwRun{0x0E, 40, {}}},
-      {DwRun{0, 0, Sequence(40)}, DwRun{1, 5, {}}}};
+// One field of a frame's head or row table set to a value, or the archive
+// cut there: each row that can still be read is.
+TEST_F(DecodeFrameTest, DamagedRowTableOrStoredHeightDecodesWhatCanBeRead) {
+  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
+  const Bytes rowsRead = {9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4};
   const struct {
-    int32_t compression;
-    Bytes data;
-  } cases[] = {{1, testing::EncodeByteRuns(rows)},
-               {2, testing::EncodeRowRuns(rows)},
-               {3, testing::EncodeSegmentRuns(rows, 45)}};
+    size_t at;  // bytes past the frame's head
+    std::optional<int32_t> value;  // none: the archive ends there
+    Bytes pixels;
+    std::vector<std::string> problems;
+  } cases[] = {
+      {32 + 4, 1'000'000, rowsRead, {"frame 0: row 1 starts outside the data"}},
+      {32 + 4, -1'000'000, rowsRead, {"frame 0: row 1 starts outside the data"}},
+      {32 + 6, std::nullopt, Bytes(12, 0), {"frame 0: row 0 starts outside the data (and 2 more rows)"}},
+      {20, INT32_MAX, {9, 10, 11, 12, 5, 6, 7, 8, 1, 2, 3, 4},  // the stored height
+       {"frame 0: stored rectangle lies partly outside the full image"}},
+  };
   for (const auto& c : cases) {
-    const uint8_t code = c.compression == 1 ? 0x0E : 6;
-    SpriteFrame frame = RawData(c.compression, 48, 2, 45, 2, c.data);
-    const ArchiveSpec plan = OneFrame(frame);
-    frame.pixels = {0, 0, 0, 9, 8};
-    frame.pixels.resize(45, 0);
-    Bytes row = Sequence(40);
-    frame.pixels.insert(frame.pixels.end(), row.begin(), row.end());
-    frame.pixels.resize(90, 0);
-    EXPECT_EQ(Decode(plan), ExpectedBmp(plan, frame)) << c.compression;
-    std::fill_n(frame.pixels.begin(), 3, 5);
-    std::fill_n(frame.pixels.begin() + 5, 40, code);
-    std::fill_n(frame.pixels.begin() + 85, 5, 1);
-    EXPECT_EQ(Decode(plan, {.keepSpecial = true}), ExpectedBmp(plan, frame)) << c.compression;
+    Bytes archive = BuildArchive(plan);
+    const size_t at = size_t(FrameOffsets(plan)[0]) + c.at;
+    c.value ? PutInt32(archive, at, *c.value) : archive.resize(at);
+    EXPECT_EQ(Pixels(DecodeBytes(archive)), c.pixels) << c.at;
+    EXPECT_EQ(Problems(), c.problems) << c.at;
   }
-}
-
-TEST_F(DecodeFrameTest, RowStartingOutsideTheDataIsBackground) {
-  const Bytes pixels = Sequence(4 * 3);
-  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, pixels));
-  Bytes archive = BuildArchive(plan);
-  const size_t dataStart = size_t(FrameOffsets(plan)[0]) + 32;
-  PutInt32(archive, dataStart + 4, 1'000'000);
-  EXPECT_EQ(Pixels(DecodeBytes(archive)), (Bytes{9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4}));
-  EXPECT_EQ(Problems(), (std::vector<std::string>{"frame 0: row 1 starts outside the data"}));
-  PutInt32(archive, dataStart + 4, -1'000'000);
-  EXPECT_EQ(Pixels(DecodeBytes(archive)), (Bytes{9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4}));
 }
 
 TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
@@ -286,59 +255,29 @@ TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
   }
 }
 
-TEST_F(DecodeFrameTest, TableCutShortEndsTheRowsThatNeedIt) {
-  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
-  Bytes archive = BuildArchive(plan);
-  archive.resize(size_t(FrameOffsets(plan)[0]) + 32 + 6);
-  EXPECT_EQ(Pixels(DecodeBytes(archive)), Bytes(12, 0));
-  EXPECT_EQ(Problems(),
-            (std::vector<std::string>{"frame 0: row 0 starts outside the data (and 2 more rows)"}));
-}
-
 TEST_F(DecodeFrameTest, NegativeOrHugeFullSizeGivesAnEmptyImage) {
-  ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, -3, 10, 0, 0, 0, 0, {}))));
+  EXPECT_EQ(Decode(OneFrame(MakeFrame(0, -3, 10, 0, 0, 0, 0, {}))), kEmptyImage);
   EXPECT_EQ(Problems(), (std::vector<std::string>{"frame 0: negative full size -3 x 10"}));
-  ExpectEmptyImage(Decode(OneFrame(MakeFrame(0, 10, INT32_MIN, 0, 0, 0, 0, {}))));
-  ExpectEmptyImage(Decode(OneFrame(MakeFrame(3, 20000, 20000, 0, 0, 0, 0, {}))));
-  ExpectEmptyImage(Decode(OneFrame(MakeFrame(3, INT32_MAX, 1, 0, 0, 0, 0, {}))));
-}
-
-TEST_F(DecodeFrameTest, HugeStoredHeightDecodesOnlyTheVisibleRows) {
-  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 2, 4, 2, 0, 0, Sequence(8)));
-  Bytes archive = BuildArchive(plan);
-  PutInt32(archive, size_t(FrameOffsets(plan)[0]) + 20, INT32_MAX);
-  const Bytes bmp = DecodeBytes(archive);
-  EXPECT_EQ(Pixels(bmp), (Bytes{5, 6, 7, 8, 1, 2, 3, 4}));
+  EXPECT_EQ(Decode(OneFrame(MakeFrame(0, 10, INT32_MIN, 0, 0, 0, 0, {}))), kEmptyImage);
+  EXPECT_EQ(Decode(OneFrame(MakeFrame(3, 20000, 20000, 0, 0, 0, 0, {}))), kEmptyImage);
+  EXPECT_EQ(Decode(OneFrame(MakeFrame(3, INT32_MAX, 1, 0, 0, 0, 0, {}))), kEmptyImage);
 }
 
 TEST_F(DecodeFrameTest, FrameOutsideTheTableOrTheFileOrADeletedArchiveGivesAnEmptyImage) {
   ArchiveSpec plan = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
   Decode(plan);
-  ExpectEmptyImage(DecodeLoaded(1));
+  EXPECT_EQ(DecodeLoaded(1), kEmptyImage);
   EXPECT_EQ(Problems(), (std::vector<std::string>{"frame 1: not in the table"}));
-  ExpectEmptyImage(DecodeLoaded(-1));
+  EXPECT_EQ(DecodeLoaded(-1), kEmptyImage);
   const int32_t headCutShort = FrameOffsets(plan)[0] + 1;  // the frame has no data
   for (int32_t offset : {1'000'000, -8, headCutShort}) {
     plan.blocks[0].entries[0].offset = offset;
-    ExpectEmptyImage(Decode(plan));
+    EXPECT_EQ(Decode(plan), kEmptyImage);
     EXPECT_EQ(last_.items.size(), 1u);
   }
   ASSERT_EQ(::unlink(path_.c_str()), 0);  // deleted since it was loaded
-  ExpectEmptyImage(DecodeLoaded(0));
+  EXPECT_EQ(DecodeLoaded(0), kEmptyImage);
   EXPECT_TRUE(last_.cannotOpen());
-}
-
-TEST_F(DecodeFrameTest, ReplacedArchiveIsReadAfresh) {
-  const ArchiveSpec first = OneFrame(MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}));
-  const ArchiveSpec second = OneFrame(MakeFrame(0, 4, 1, 4, 1, 0, 0, {5, 6, 7, 8}));
-  Decode(first);
-  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{1, 2, 3, 4}));
-  WriteFile(path_, BuildArchive(second));  // same size, same file
-  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{5, 6, 7, 8}));
-  ::usleep(120'000);  // long enough for the bytes to be kept between decodes
-  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{5, 6, 7, 8}));
-  WriteFile(path_, BuildArchive(first));
-  EXPECT_EQ(Pixels(DecodeLoaded(0)), (Bytes{1, 2, 3, 4}));
 }
 
 // The image is written from the stream's start, over what it held before.

@@ -118,12 +118,6 @@ TEST(FileStream, UnopenableFilesReadAndStoreNothing) {
   FreeStream(none);  // ignored
 }
 
-}  // namespace
-}  // namespace dw
-
-namespace dw {
-namespace {
-
 // Either the whole new file is in place under its name, with the usual mode,
 // or the old one untouched; no temporary file stays, and a link planted at
 // the name is replaced, never written through.

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace dw {
+struct Diagnostics;
+}
+
 namespace dw::testing {
 
 // One run of a compressed row: a literal run when literal is not empty (its
@@ -25,8 +29,8 @@ using RowRuns = std::vector<Run>;
 // anything else literal runs.
 RowRuns RunsFromPixels(const uint8_t* row, int width);
 
-// Frame data encoders (the bytes behind the 32-byte frame head).
-std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels);  // compression 0
+// Frame data encoders (the bytes behind the 32-byte frame head; compression
+// 0 stores the pixels as they are).
 // Compression 1: 4-byte row offsets, then code/length pairs; runs longer than
 // 256 are split. A fill run stores code as its code byte (0xFF is reserved).
 std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows);
@@ -39,7 +43,8 @@ std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int wid
 // columns starts (the last takes the rest of the row), and each entry
 // pointing at its segment's first run.
 std::vector<uint8_t> EncodeSegmentedRuns(const std::vector<RowRuns>& rows, int width);
-// Compression 2: one two-byte row offset per row, then one-byte runs.
+// Compression 2: one two-byte row offset per row, then one-byte runs (the
+// segment table of rows of 32 to 63 columns).
 std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows);
 
 struct SpriteFrame {
@@ -107,6 +112,9 @@ ArchiveSpec EightFrameSpec();
 // lands on image row max(topMargin, 0) + r, pixel c on column
 // max(leftMargin, 0) + c; what falls outside the full image is dropped.
 std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& frame);
+
+// The problems found, each as the programs word it.
+std::vector<std::string> ProblemTexts(const Diagnostics& found);
 
 // Little helpers for damaging bytes.
 void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value);
