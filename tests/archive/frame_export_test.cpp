@@ -99,9 +99,8 @@ TEST(PlanExportNames, NumbersClashingFramesAndNamesHiddenOnesVisibly) {
       archive.frames.push_back({name, offset});
     }
     const ExportNames names = PlanExportNames(archive, indices, "bmp", c.unique);
-    EXPECT_EQ(names.files, c.files) << c.files[0];
-    EXPECT_EQ(names.fileCount, c.fileCount) << c.files[0];
-    EXPECT_EQ(names.renamed, c.renamed) << c.files[0];
+    EXPECT_EQ(std::tuple(names.files, names.fileCount, names.renamed),
+              std::tuple(c.files, c.fileCount, c.renamed));
   }
 }
 

@@ -15,19 +15,13 @@
 namespace dw {
 namespace {
 
+using testing::MemoryStreamOf;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-StreamPtr MemoryWith(const std::vector<uint8_t>& bytes) {
-  StreamPtr s = CreateMemoryStream();
-  WriteBytes(*s, bytes.data(), int32_t(bytes.size()));
-  SeekTo(*s, 0);
-  return s;
-}
-
 TEST(MemoryStream, ShortReadCopiesWhatIsLeftAndKeepsTheRestOfTheDestination) {
-  StreamPtr s = MemoryWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  StreamPtr s = MemoryStreamOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   SeekTo(*s, 8);
   uint8_t out[4] = {0xAA, 0xAA, 0xAA, 0xAA};
   const int32_t first = ReadBytes(*s, out, 4), second = ReadBytes(*s, out, 4);
@@ -50,7 +44,7 @@ TEST(MemoryStream, GrowsToExactSizesAndNeverShrinks) {
 }
 
 TEST(MemoryStream, SeekingPastTheEndGrowsWithZeroBytesAndBeforeTheStartIsRefused) {
-  StreamPtr s = MemoryWith({7, 7, 7, 7, 7});
+  StreamPtr s = MemoryStreamOf({7, 7, 7, 7, 7});
   const int32_t past = SeekTo(*s, 9), back = SeekTo(*s, -3, SeekOrigin::Current);
   const int32_t beforeTheStart = SeekTo(*s, -7, SeekOrigin::Current);  // refused
   EXPECT_EQ(std::tuple(past, back, beforeTheStart, *MemoryStreamBytes(*s)),
@@ -58,7 +52,7 @@ TEST(MemoryStream, SeekingPastTheEndGrowsWithZeroBytesAndBeforeTheStartIsRefused
 }
 
 TEST(MemoryStream, CopyStopsWhereTheSourceEnds) {
-  StreamPtr source = MemoryWith(std::vector<uint8_t>(100, 5));
+  StreamPtr source = MemoryStreamOf(std::vector<uint8_t>(100, 5));
   SeekTo(*source, 60);
   StreamPtr target = CreateMemoryStream();
   const int32_t copied = CopyBytes(*target, *source, 100);

@@ -2,13 +2,6 @@
 
 namespace dw::testing {
 
-StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
-  StreamPtr stream = CreateMemoryStream();
-  if (!bytes.empty()) WriteBytes(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
-  SeekTo(*stream, 0);
-  return stream;
-}
-
 std::vector<uint8_t> AllBytes(Stream& memoryStream) {
   const std::vector<uint8_t>* bytes = MemoryStreamBytes(memoryStream);
   if (bytes == nullptr) return {};

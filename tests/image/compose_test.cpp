@@ -94,12 +94,9 @@ TEST_F(ComposeStripTest, GeometryAndPixelsMatchFramesSideBySide) {
   Open();
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.order) + (c.separator ? " separated" : " touching"));
-    std::unique_ptr<Bitmap> strip = Compose(c.order, c.separator);
-    ASSERT_EQ(strip->Width(), c.width);
-    ASSERT_EQ(strip->Height(), c.height);
     // Saved with a fresh header, zero padding and the archive's palette.
     const Grid expected = ExpectedStrip(spec_, c.order, c.separator);
-    EXPECT_EQ(t::SaveBitmap(*strip),
+    EXPECT_EQ(t::SaveBitmap(*Compose(c.order, c.separator)),
               t::BuildBmp(t::EightBit(
                   c.width, c.height, [&](int x, int y) { return expected[y][x]; }, 0)));
   }
@@ -117,24 +114,15 @@ TEST_F(ComposeStripTest, FailingFirstFrameNoFramesOrAVanishedArchiveGiveAnEmptyS
   EXPECT_TRUE(Compose({0, 2}, true)->Empty());
 }
 
-TEST_F(ComposeStripTest, FailingLaterFrameTakesNoWidthButKeepsItsSeparator) {
-  OpenDamaged(1, 8, -3);
-  std::unique_ptr<Bitmap> strip = Compose({0, 1, 2}, true);
-  ASSERT_EQ(strip->Width(), 12 + 1 + 0 + 1 + 43);
-  Grid got = Indices(*strip);
-  for (auto& row : got) {
-    EXPECT_EQ(row[13], 0u);
-    row.erase(row.begin() + 13);  // the failed frame's separator column
-  }
-  EXPECT_EQ(got, ExpectedStrip(spec_, {0, 2}, true));
-}
-
-TEST_F(ComposeStripTest, LaterFrameWithoutRowsStillTakesItsWidth) {
+TEST_F(ComposeStripTest, FailingLaterFrameKeepsOnlyItsSeparatorAndOneWithoutRowsItsWidth) {
+  OpenDamaged(1, 8, -3);  // frame 1: negative fullWidth
+  Grid expected = ExpectedStrip(spec_, {0, 2}, true);
+  for (auto& row : expected) row.insert(row.begin() + 13, 0);  // the failed frame's separator column
+  EXPECT_EQ(Indices(*Compose({0, 1, 2}, true)), expected);
   OpenDamaged(4, 12, 0);  // frame 4: fullHeight 0, 16 wide
-  std::unique_ptr<Bitmap> strip = Compose({0, 4, 3}, false);
-  Grid expected = ExpectedStrip(spec_, {0, 4, 3}, false);
+  expected = ExpectedStrip(spec_, {0, 4, 3}, false);
   for (auto& row : expected) std::fill(row.begin() + 12, row.begin() + 28, 0);
-  EXPECT_EQ(Indices(*strip), expected);
+  EXPECT_EQ(Indices(*Compose({0, 4, 3}, false)), expected);
 }
 
 // Later frames far taller than the first are cut to a row or two of the
@@ -218,12 +206,9 @@ TEST_F(ComposeStripTest, RepeatsOfADamagedFrameRepeatItsFindingsUnderTheirOwnInd
   DecodeBudget budget(int64_t{1} << 32);
   Diagnostics found;
   ComposeStrip(archive_, Bytes(), {0, 2, 3}, false, budget, &found);
-  std::vector<int32_t> frames;
-  for (const Diagnostic& d : found.items) frames.push_back(d.frame);
-  ASSERT_EQ(found.items.size(), 2u);
   EXPECT_EQ(archive_.frames[3].offset, head);
-  EXPECT_EQ(frames, (std::vector<int32_t>{2, 3}));
-  EXPECT_EQ(found.items[0].kind, found.items[1].kind);
+  EXPECT_EQ(t::ProblemTexts(found), (std::vector<std::string>{"frame 2: row 0 starts outside the data (and 7 more rows)",
+                                                           "frame 3: row 0 starts outside the data (and 7 more rows)"}));
 }
 
 // When the budget runs out the frames joined so far stay and the rest of

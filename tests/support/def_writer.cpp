@@ -317,6 +317,13 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
+  StreamPtr stream = CreateMemoryStream();
+  if (!bytes.empty()) WriteBytes(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
+  SeekTo(*stream, 0);
+  return stream;
+}
+
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

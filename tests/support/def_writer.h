@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/stream.h"
+
 namespace dw {
 struct Diagnostics;
 }
@@ -56,8 +58,8 @@ struct SpriteFrame {
   // to encode data when data is empty.
   std::vector<uint8_t> pixels;
   // Encoded frame data; when empty it is made from pixels for compression.
-  std::vector<uint8_t> data;
-  std::optional<int32_t> dataSize;  // default: the data's length
+  std::vector<uint8_t> data{};
+  std::optional<int32_t> dataSize{};  // default: the data's length
 };
 
 struct DirectoryEntry {
@@ -120,6 +122,8 @@ std::vector<std::string> ProblemTexts(const Diagnostics& found);
 void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value);
 int32_t GetInt32(const std::vector<uint8_t>& bytes, size_t at);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// A memory stream holding bytes, positioned at its start.
+StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadFile(const std::string& path);
 
 // A fresh empty folder under the system's temporary folder; removed with the object.
