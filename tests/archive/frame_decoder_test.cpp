@@ -15,26 +15,17 @@ namespace dw {
 namespace {
 
 using testing::ArchiveSpec;
-using testing::Block;
 using testing::BuildArchive;
 using testing::ExpectedBmp;
 using testing::FrameOffsets;
 using testing::MakeFrame;
+using testing::OneHead;
 using testing::ProblemTexts;
 using testing::PutInt32;
 using testing::SpriteFrame;
 using testing::TempDir;
 using testing::WriteFile;
 using Bytes = std::vector<uint8_t>;
-
-ArchiveSpec OneFrame(SpriteFrame frame) {
-  ArchiveSpec plan;
-  plan.frames = {std::move(frame)};
-  Block b;
-  b.entries = {{"frame.pcx", 0, {}, {}}};
-  plan.blocks = {b};
-  return plan;
-}
 
 // A frame whose encoded data is given byte for byte.
 SpriteFrame RawData(int32_t compression, int32_t fullWidth, int32_t fullHeight, int32_t width,
@@ -128,7 +119,7 @@ class DecodeFrameTest : public ::testing::Test {
 };
 
 TEST_F(DecodeFrameTest, RawFrameWithMarginsHasExactBytes) {
-  const Bytes bmp = Decode(OneFrame(MakeFrame(0, 6, 4, 3, 2, 2, 1, {1, 2, 3, 4, 5, 6})));
+  const Bytes bmp = Decode(OneHead(MakeFrame(0, 6, 4, 3, 2, 2, 1, {1, 2, 3, 4, 5, 6})));
   ASSERT_EQ(bmp.size(), 1110u);
   const Bytes header = {'B', 'M', 0x56, 4, 0, 0, 0,  0, 0, 0, 0x36, 4, 0, 0, 40, 0, 0,  0,
                         6,   0,   0,    0, 4, 0, 0,  0, 1, 0, 8,    0, 0, 0, 0,  0, 32, 0,
@@ -144,7 +135,7 @@ TEST_F(DecodeFrameTest, RawFrameWithMarginsHasExactBytes) {
 
 TEST_F(DecodeFrameTest, RowsArePaddedToMultiplesOfFour) {
   for (auto [fullWidth, fullHeight] : {std::pair{8, 3}, {5, 3}, {1, 3}, {4, 3}, {0, 3}, {0, 7}, {0, 0}}) {
-    const ArchiveSpec plan = OneFrame(MakeFrame(0, fullWidth, fullHeight, 0, 0, 0, 0, {}));
+    const ArchiveSpec plan = OneHead(MakeFrame(0, fullWidth, fullHeight, 0, 0, 0, 0, {}));
     EXPECT_EQ(Decode(plan), ExpectedBmp(plan, plan.frames[0])) << fullWidth << " x " << fullHeight;
   }
 }
@@ -187,7 +178,7 @@ TEST_F(DecodeFrameTest, FramesGivenByteForByteDecodeToExactPixelsAndProblems) {
       {RawData(9, 5, 2, 5, 2, Bytes(10, 7)), false, Bytes(16, 0), {"frame 0: unknown compression 9"}},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(Pixels(Decode(OneFrame(row.frame), {.keepSpecial = row.keepSpecial})), row.pixels)
+    EXPECT_EQ(Pixels(Decode(OneHead(row.frame), {.keepSpecial = row.keepSpecial})), row.pixels)
         << row.frame.compression;
     EXPECT_EQ(Problems(), row.problems) << row.frame.compression;
   }
@@ -206,7 +197,7 @@ TEST_F(DecodeFrameTest, EveryCompressionMatchesItsPixelsAndTheRectangleIsCutAtTh
                  Case{1001, 6, 970, 1}}) {
     for (int32_t compression : {0, 1, 2, 3}) {
       const ArchiveSpec plan =
-          OneFrame(MakeFrame(compression, c.fullWidth, c.fullHeight, 40, 4, c.left, c.top, pixels));
+          OneHead(MakeFrame(compression, c.fullWidth, c.fullHeight, 40, 4, c.left, c.top, pixels));
       EXPECT_EQ(Decode(plan), ExpectedBmp(plan, plan.frames[0]))
           << compression << " " << c.fullWidth << " " << c.left;
       EXPECT_TRUE(c.fullWidth != 53 || last_.ok()) << compression;
@@ -220,7 +211,7 @@ TEST_F(DecodeFrameTest, EveryCompressionMatchesItsPixelsAndTheRectangleIsCutAtTh
 // One field of a frame's head or row table set to a value, or the archive
 // cut there: each row that can still be read is.
 TEST_F(DecodeFrameTest, DamagedRowTableOrStoredHeightDecodesWhatCanBeRead) {
-  const ArchiveSpec plan = OneFrame(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
+  const ArchiveSpec plan = OneHead(MakeFrame(1, 4, 3, 4, 3, 0, 0, Sequence(12)));
   const Bytes rowsRead = {9, 10, 11, 12, 0, 0, 0, 0, 1, 2, 3, 4};
   const struct {
     size_t at;  // bytes past the frame's head
@@ -247,7 +238,7 @@ TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
   // The archive's last byte is the last pixel of the last row in every compression.
   const Bytes pixels = Sequence(33 * 2, 1);
   for (int32_t compression : {0, 1, 2, 3}) {
-    const ArchiveSpec plan = OneFrame(MakeFrame(compression, 36, 2, 33, 2, 0, 0, pixels));
+    const ArchiveSpec plan = OneHead(MakeFrame(compression, 36, 2, 33, 2, 0, 0, pixels));
     Bytes expected = Decode(plan);  // a complete decode first: nothing of it may show through
     expected[1078 + 32] = 0;
     Bytes archive = BuildArchive(plan);
@@ -259,15 +250,15 @@ TEST_F(DecodeFrameTest, DataCutShortLeavesTheUnreadPixelsAtZero) {
 }
 
 TEST_F(DecodeFrameTest, NegativeOrHugeFullSizeGivesAnEmptyImage) {
-  EXPECT_EQ(Decode(OneFrame(MakeFrame(0, -3, 10, 0, 0, 0, 0, {}))), kEmptyImage);
+  EXPECT_EQ(Decode(OneHead(MakeFrame(0, -3, 10, 0, 0, 0, 0, {}))), kEmptyImage);
   EXPECT_EQ(Problems(), (std::vector<std::string>{"frame 0: negative full size -3 x 10"}));
-  EXPECT_EQ(Decode(OneFrame(MakeFrame(0, 10, INT32_MIN, 0, 0, 0, 0, {}))), kEmptyImage);
-  EXPECT_EQ(Decode(OneFrame(MakeFrame(3, 20000, 20000, 0, 0, 0, 0, {}))), kEmptyImage);
-  EXPECT_EQ(Decode(OneFrame(MakeFrame(3, INT32_MAX, 1, 0, 0, 0, 0, {}))), kEmptyImage);
+  EXPECT_EQ(Decode(OneHead(MakeFrame(0, 10, INT32_MIN, 0, 0, 0, 0, {}))), kEmptyImage);
+  EXPECT_EQ(Decode(OneHead(MakeFrame(3, 20000, 20000, 0, 0, 0, 0, {}))), kEmptyImage);
+  EXPECT_EQ(Decode(OneHead(MakeFrame(3, INT32_MAX, 1, 0, 0, 0, 0, {}))), kEmptyImage);
 }
 
 TEST_F(DecodeFrameTest, FrameOutsideTheTableOrTheFileOrADeletedArchiveGivesAnEmptyImage) {
-  ArchiveSpec plan = OneFrame(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
+  ArchiveSpec plan = OneHead(MakeFrame(0, 4, 4, 0, 0, 0, 0, {}));
   Decode(plan);
   EXPECT_EQ(DecodeLoaded(1), kEmptyImage);
   EXPECT_EQ(Problems(), (std::vector<std::string>{"frame 1: not in the table"}));

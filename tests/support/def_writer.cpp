@@ -243,6 +243,15 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
           .pixels = std::move(pixels)};
 }
 
+ArchiveSpec OneHead(SpriteFrame frame, int entries) {
+  ArchiveSpec plan;
+  plan.frames = {std::move(frame)};
+  Block b;
+  for (int i = 0; i < entries; ++i) b.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
+  plan.blocks = {b};
+  return plan;
+}
+
 std::vector<uint8_t> PatternPixels(int width, int height, int seed) {
   std::vector<uint8_t> pixels(size_t(width) * size_t(height));
   for (int y = 0; y < height; ++y) {

@@ -98,6 +98,9 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
                       int32_t height, int32_t leftMargin, int32_t topMargin,
                       std::vector<uint8_t> pixels);
 
+// One frame listed under `entries` names (f0.pcx, f1.pcx, ...) in one block.
+ArchiveSpec OneHead(SpriteFrame frame, int entries = 1);
+
 // width x height pixels with background (index 0) in a diagonal band, so that
 // compressed frames hold both literal and fill runs.
 std::vector<uint8_t> PatternPixels(int width, int height, int seed);
