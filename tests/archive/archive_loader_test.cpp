@@ -73,7 +73,6 @@ TEST_F(LoadArchiveTest, NamesStopAtTheirFirstZeroByte) {
       std::array<uint8_t, 13>{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M'};
   b.entries[1].rawName = std::array<uint8_t, 13>{'A', 'B', 'C', 0, 'x', 'y', 1, 2, 3, 4, 5, 6, 7};
   b.entries[2].rawName = std::array<uint8_t, 13>{0, 'Q', 'Q'};
-  for (int i = 0; i < 3; ++i) b.entries[i].offset = 100 * (i + 1);
   plan.blocks = {b};
   Load(BuildArchive(plan));
   EXPECT_EQ(Names(state_), (std::vector<std::string>{"ABCDEFGHIJKLM", "ABC", ""}));

@@ -275,11 +275,8 @@ ArchiveSpec EightFrameSpec() {
     plan.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
                                     height, 1 + i % 2, 1 + i % 3, PatternPixels(width, height, i)));
   }
-  Block first;
-  first.identifier = 7;
-  first.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
-  Block second;
-  second.identifier = 9;
+  Block first{7, {1, 2, 3, 4, 5, 6, 7, 8}, {}, {}};
+  Block second{9, {}, {}, {}};
   for (int i = 0; i < 8; ++i) {
     DirectoryEntry entry;
     entry.name = "walk0" + std::to_string(i + 1) + ".pcx";
