@@ -110,9 +110,6 @@ TEST_F(LoadArchiveTest, EmptyAndNegativeBlocksContributeNothingAndTakeSixteenByt
 }
 
 TEST_F(LoadArchiveTest, UnopenableFileGivesNoFrames) {
-  ArchiveSpec plan;
-  plan.blocks = {BlockOf({"a"}, {1})};
-  Load(BuildArchive(plan));
   const Diagnostics d = LoadFile(dir_.File("missing.def"));
   EXPECT_EQ(std::tuple(d.cannotOpen(), state_.frameCount(), state_.path), std::tuple(true, 0, dir_.File("missing.def")));
   EXPECT_TRUE(LoadFile(dir_.path()).cannotOpen());  // a folder
