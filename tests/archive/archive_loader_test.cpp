@@ -175,8 +175,10 @@ TEST(ReadArchive, TruncationAtEveryLengthKeepsWhatLiesInside) {
                      [](const Expected& a, const Expected& b) { return a.offset < b.offset; });
     ASSERT_EQ(state.frames.size(), inside.size()) << length;
     for (size_t i = 0; i < inside.size(); ++i) EXPECT_EQ(state.frames[i].name, inside[i].name);
-    EXPECT_EQ(std::tuple(state.head.archiveType, state.head.width, state.head.height, state.head.blockCount),
-              std::tuple(length >= 4 ? 0x42 : 0, length >= 8 ? 5 : 0, length >= 12 ? -6 : 0, length >= 16 ? 2 : 0))
+    const ArchiveHeader& head = state.head;
+    EXPECT_EQ(std::tuple(head.archiveType, head.width, head.height, head.blockCount),
+              std::tuple(length >= 4 ? 0x42 : 0, length >= 8 ? 5 : 0, length >= 12 ? -6 : 0,
+                         length >= 16 ? 2 : 0))
         << length;
     const size_t paletteBytes = std::clamp<size_t>(length, 16, 784) - 16;
     EXPECT_EQ(state.palette[255].red, paletteBytes > 765 ? 255 : 0) << length;

@@ -117,7 +117,7 @@ class ExportFrameTest : public ::testing::Test {
 };
 
 TEST_F(ExportFrameTest, ReplacesALongerFileCompletely) {
-  const ArchiveSpec plan = OneHead(MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9}), 1);
+  const ArchiveSpec plan = OneHead(MakeFrame(1, 7, 3, 5, 2, 1, 1, {1, 0, 0, 4, 5, 6, 7, 0, 9, 9}));
   Open(plan);
   DecodeBudget budget(1 << 20);
   FrameSource source(archive_, bytes_, budget);
@@ -132,7 +132,7 @@ TEST_F(ExportFrameTest, ReplacesALongerFileCompletely) {
 // nothing about the archive and leaves no folder behind.
 TEST_F(ExportFrameTest, UnwritableFileIsReportedAndSkipped) {
   for (const int32_t side : {4, 2048}) {
-    Open(OneHead(MakeFrame(0, side, side, 0, 0, 0, 0, {}), 1));
+    Open(OneHead(MakeFrame(0, side, side, 0, 0, 0, 0, {})));
     DecodeBudget budget(int64_t{1} << 30);
     FrameSource source(archive_, bytes_, budget);
     ASSERT_EQ(source.WritesInBands(0), side > 4);
@@ -188,7 +188,7 @@ TEST_F(ExportFrameTest, LargeFramesOfTheirOwnHeadAreWrittenInBandsWithTheSameByt
 }
 
 TEST_F(ExportFrameTest, BandedFileTheBudgetCannotHoldIsNotCreatedAndASharedHeadIsNotBanded) {
-  Open(OneHead(MakeFrame(0, 2048, 2048, 0, 0, 0, 0, {}), 1));
+  Open(OneHead(MakeFrame(0, 2048, 2048, 0, 0, 0, 0, {})));
   DecodeBudget small(int64_t{1} << 30, 2048 * 2048);
   FrameSource source(archive_, bytes_, small);
   ASSERT_TRUE(source.WritesInBands(0));
@@ -223,7 +223,7 @@ TEST_F(ExportFrameTest, ManyEntriesOfOneTallHeadStopAtTheBudgetAndDecodeOnce) {
 }
 
 TEST_F(ExportFrameTest, DecodeRefusedByTheBudgetWritesNoFile) {
-  Open(OneHead(MakeFrame(0, 64, 64, 0, 0, 0, 0, {}), 1));
+  Open(OneHead(MakeFrame(0, 64, 64, 0, 0, 0, 0, {})));
   DecodeBudget budget(64 * 63, 1 << 20);
   FrameSource source(archive_, bytes_, budget);
   const Diagnostics d = ExportFrame(source, 0, dir_.File("x.bmp"));
@@ -233,7 +233,7 @@ TEST_F(ExportFrameTest, DecodeRefusedByTheBudgetWritesNoFile) {
 }
 
 TEST_F(ExportFrameTest, ArchiveThatCanNoLongerBeReadStillWritesTheEmptyImage) {
-  Open(OneHead(MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4}), 1));
+  Open(OneHead(MakeFrame(0, 4, 1, 4, 1, 0, 0, {1, 2, 3, 4})));
   DecodeBudget budget(1 << 20);
   FrameSource source(archive_, nullptr, budget);
   const Diagnostics d = ExportFrame(source, 0, dir_.File("x.bmp"));

@@ -204,8 +204,9 @@ TEST_F(ComposeStripTest, RepeatsOfADamagedFrameRepeatItsFindingsUnderTheirOwnInd
   Diagnostics found;
   ComposeStrip(archive_, Bytes(), {0, 2, 3}, false, budget, &found);
   EXPECT_EQ(archive_.frames[3].offset, head);
-  EXPECT_EQ(t::ProblemTexts(found), (std::vector<std::string>{"frame 2: row 0 starts outside the data (and 7 more rows)",
-                                                           "frame 3: row 0 starts outside the data (and 7 more rows)"}));
+  EXPECT_EQ(t::ProblemTexts(found),
+            (std::vector<std::string>{"frame 2: row 0 starts outside the data (and 7 more rows)",
+                                      "frame 3: row 0 starts outside the data (and 7 more rows)"}));
 }
 
 // When the budget runs out the frames joined so far stay and the rest of
