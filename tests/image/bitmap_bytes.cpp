@@ -2,12 +2,6 @@
 
 namespace dw::testing {
 
-std::vector<uint8_t> AllBytes(Stream& memoryStream) {
-  const std::vector<uint8_t>* bytes = MemoryStreamBytes(memoryStream);
-  if (bytes == nullptr) return {};
-  return std::vector<uint8_t>(bytes->begin(), bytes->begin() + StreamSize(memoryStream));
-}
-
 std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes) {
   std::unique_ptr<Bitmap> bitmap = CreateBitmap(1, 1);
   StreamPtr stream = MemoryStreamOf(bytes);
@@ -18,7 +12,7 @@ std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> SaveBitmap(Bitmap& bitmap) {
   StreamPtr stream = CreateMemoryStream();
   bitmap.SaveToStream(*stream);
-  return AllBytes(*stream);
+  return *MemoryStreamBytes(*stream);
 }
 
 uint32_t TableEntry(const Bitmap& bitmap, int index) {

@@ -13,7 +13,6 @@
 
 namespace dw::testing {
 
-std::vector<uint8_t> AllBytes(Stream& memoryStream);
 std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> SaveBitmap(Bitmap& bitmap);
 // The colour table entry index of an indexed bitmap, as 0x00RRGGBB.
