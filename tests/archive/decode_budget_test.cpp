@@ -31,17 +31,12 @@ TEST(DecodeBudgetLimit, IsTheLargerOf256MiBAnd1024TimesTheInputUnlessChosen) {
 
 TEST(DecodeBudgetReserve, TakesUpToTheLimitThenRefusesWithoutTakingAnything) {
   DecodeBudget budget(100, 50);
-  EXPECT_TRUE(budget.ReserveDecoded(60));
-  EXPECT_TRUE(budget.ReserveDecoded(40));
-  EXPECT_FALSE(budget.exhausted());
-  EXPECT_FALSE(budget.ReserveDecoded(1));
-  EXPECT_TRUE(budget.exhausted());
-  EXPECT_EQ(budget.decoded(), 100);
-  EXPECT_FALSE(budget.ReserveWritten(51));
-  EXPECT_EQ(budget.written(), 0);
-  EXPECT_TRUE(budget.ReserveWritten(50));
-  EXPECT_TRUE(budget.ReserveDecoded(-7));  // counts as nothing
-  EXPECT_EQ(budget.decoded(), 100);
+  // Each call's result in the order made (a negative amount counts as nothing).
+  EXPECT_EQ((std::vector<int64_t>{budget.ReserveDecoded(60), budget.ReserveDecoded(40), budget.exhausted(),
+                                  budget.ReserveDecoded(1), budget.exhausted(), budget.decoded(),
+                                  budget.ReserveWritten(51), budget.written(), budget.ReserveWritten(50),
+                                  budget.ReserveDecoded(-7), budget.decoded()}),
+            (std::vector<int64_t>{true, true, false, false, true, 100, false, 0, true, true, 100}));
   EXPECT_FALSE(DecodeBudget(-1).ReserveDecoded(1));
   EXPECT_FALSE(DecodeBudget(0).ReserveWritten(std::numeric_limits<int64_t>::max()));
 }

@@ -8,13 +8,10 @@
 namespace dw::testing {
 namespace {
 
-class FrameInfo : public ::testing::Test {
- protected:
+// Every frame's head in table order; frames outside the table, and heads
+// that do not fit in the file, give nothing.
+TEST(FrameInfo, ReadsTheHeadOfAFrameInTableOrderAndNothingOutsideTheFile) {
   const ArchiveSpec plan = EightFrameSpec();
-};
-
-// Every frame's head in table order; frames outside the table give nothing.
-TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
   const std::vector<uint8_t> bytes = BuildArchive(plan);
   const Archive state = ReadArchive(bytes).archive;
   for (int32_t i = 0; i < 8; ++i) {
@@ -29,10 +26,6 @@ TEST_F(FrameInfo, ReadsTheHeadOfAFrameInTableOrder) {
   EXPECT_FALSE(ReadFrameHeader(state, bytes, -1).has_value());
   EXPECT_FALSE(ReadFrameHeader(state, bytes, 8).has_value());
   EXPECT_FALSE(ReadFrameHeader(state, {1, 2, 3}, 0).has_value());  // bytes of a shorter file
-}
-
-TEST_F(FrameInfo, HeadThatDoesNotFitInTheFileGivesNothing) {
-  const std::vector<uint8_t> bytes = BuildArchive(plan);
   const auto size = static_cast<int32_t>(bytes.size());
   EXPECT_TRUE(ReadFrameHeaderAt(bytes, size - 32).has_value());
   EXPECT_FALSE(ReadFrameHeaderAt(bytes, size - 31).has_value());

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <iterator>
+#include <numeric>
 #include <tuple>
 #include <vector>
 
@@ -15,19 +16,13 @@
 namespace dw {
 namespace {
 
+using testing::MemoryStreamOf;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-StreamPtr MemoryWith(const std::vector<uint8_t>& bytes) {
-  StreamPtr s = CreateMemoryStream();
-  WriteBytes(*s, bytes.data(), int32_t(bytes.size()));
-  SeekTo(*s, 0);
-  return s;
-}
-
 TEST(MemoryStream, ShortReadCopiesWhatIsLeftAndKeepsTheRestOfTheDestination) {
-  StreamPtr s = MemoryWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  StreamPtr s = MemoryStreamOf({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   SeekTo(*s, 8);
   uint8_t out[4] = {0xAA, 0xAA, 0xAA, 0xAA};
   const int32_t first = ReadBytes(*s, out, 4), second = ReadBytes(*s, out, 4);
@@ -37,20 +32,17 @@ TEST(MemoryStream, ShortReadCopiesWhatIsLeftAndKeepsTheRestOfTheDestination) {
 
 TEST(MemoryStream, GrowsToExactSizesAndNeverShrinks) {
   StreamPtr s = CreateMemoryStream();
-  const uint8_t five[5] = {1, 2, 3, 4, 5};
-  EXPECT_EQ(WriteBytes(*s, five, 5), 5);
-  EXPECT_EQ(std::pair(StreamSize(*s), CurrentPosition(*s)), std::pair(5, 5));
+  const int32_t written = WriteBytes(*s, "\1\2\3\4\5", 5);
+  const int32_t size = StreamSize(*s), position = CurrentPosition(*s);
   SeekTo(*s, 0);
-  const uint8_t two[2] = {9, 9};
-  WriteBytes(*s, two, 2);
-  EXPECT_EQ(StreamSize(*s), 5);
-  EXPECT_EQ(*MemoryStreamBytes(*s), (std::vector<uint8_t>{9, 9, 3, 4, 5}));
+  WriteBytes(*s, "\11\11", 2);
   s->SetSize(2);
-  EXPECT_EQ(StreamSize(*s), 5);
+  EXPECT_EQ(std::tuple(written, size, position, StreamSize(*s), *MemoryStreamBytes(*s)),
+            std::tuple(5, 5, 5, 5, std::vector<uint8_t>{9, 9, 3, 4, 5}));
 }
 
 TEST(MemoryStream, SeekingPastTheEndGrowsWithZeroBytesAndBeforeTheStartIsRefused) {
-  StreamPtr s = MemoryWith({7, 7, 7, 7, 7});
+  StreamPtr s = MemoryStreamOf({7, 7, 7, 7, 7});
   const int32_t past = SeekTo(*s, 9), back = SeekTo(*s, -3, SeekOrigin::Current);
   const int32_t beforeTheStart = SeekTo(*s, -7, SeekOrigin::Current);  // refused
   EXPECT_EQ(std::tuple(past, back, beforeTheStart, *MemoryStreamBytes(*s)),
@@ -58,7 +50,7 @@ TEST(MemoryStream, SeekingPastTheEndGrowsWithZeroBytesAndBeforeTheStartIsRefused
 }
 
 TEST(MemoryStream, CopyStopsWhereTheSourceEnds) {
-  StreamPtr source = MemoryWith(std::vector<uint8_t>(100, 5));
+  StreamPtr source = MemoryStreamOf(std::vector<uint8_t>(100, 5));
   SeekTo(*source, 60);
   StreamPtr target = CreateMemoryStream();
   const int32_t copied = CopyBytes(*target, *source, 100);
@@ -88,21 +80,16 @@ TEST(FileStream, PiecesStoreAsConsecutiveWritesAndTheFileEndsAtTheLastByteWritte
 
 TEST(FileStream, ReadReportsPositionAndLeavesTheDestinationPastTheEnd) {
   TempDir dir;
-  const std::string path = dir.File("f.bin");
   std::vector<uint8_t> bytes(40);
-  for (int i = 0; i < 40; ++i) bytes[i] = uint8_t(i);
-  WriteFile(path, bytes);
-  StreamPtr s = CreateReadStream(path);
-  EXPECT_EQ(StreamSize(*s), 40);
-  uint8_t buffer[32];
-  ReadBytes(*s, buffer, 32);
-  EXPECT_EQ(CurrentPosition(*s), 32);
-  uint8_t tail[12];
+  std::iota(bytes.begin(), bytes.end(), 0);
+  WriteFile(dir.File("f.bin"), bytes);
+  StreamPtr s = CreateReadStream(dir.File("f.bin"));
+  uint8_t buffer[32], tail[12];
   std::fill(std::begin(tail), std::end(tail), 0xAA);
-  EXPECT_EQ(ReadBytes(*s, tail, 12), 8);
-  EXPECT_EQ(std::pair(tail[7], tail[8]), std::pair(uint8_t(39), uint8_t(0xAA)));
-  SeekTo(*s, 100);
-  EXPECT_EQ(ReadBytes(*s, tail, 1), 0);
+  const int32_t first = ReadBytes(*s, buffer, 32), position = CurrentPosition(*s);
+  const int32_t second = ReadBytes(*s, tail, 12), seek = SeekTo(*s, 100), past = ReadBytes(*s, tail, 1);
+  EXPECT_EQ(std::tuple(StreamSize(*s), first, position, second, tail[7], tail[8], seek, past),
+            std::tuple(40, 32, 32, 8, uint8_t(39), uint8_t(0xAA), 100, 0));
   EXPECT_EQ(MemoryStreamBytes(*s), nullptr);
 }
 
@@ -117,12 +104,6 @@ TEST(FileStream, UnopenableFilesReadAndStoreNothing) {
   StreamPtr none;
   FreeStream(none);  // ignored
 }
-
-}  // namespace
-}  // namespace dw
-
-namespace dw {
-namespace {
 
 // Either the whole new file is in place under its name, with the usual mode,
 // or the old one untouched; no temporary file stays, and a link planted at

@@ -2,19 +2,6 @@
 
 namespace dw::testing {
 
-StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
-  StreamPtr stream = CreateMemoryStream();
-  if (!bytes.empty()) WriteBytes(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
-  SeekTo(*stream, 0);
-  return stream;
-}
-
-std::vector<uint8_t> AllBytes(Stream& memoryStream) {
-  const std::vector<uint8_t>* bytes = MemoryStreamBytes(memoryStream);
-  if (bytes == nullptr) return {};
-  return std::vector<uint8_t>(bytes->begin(), bytes->begin() + StreamSize(memoryStream));
-}
-
 std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes) {
   std::unique_ptr<Bitmap> bitmap = CreateBitmap(1, 1);
   StreamPtr stream = MemoryStreamOf(bytes);
@@ -25,7 +12,7 @@ std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> SaveBitmap(Bitmap& bitmap) {
   StreamPtr stream = CreateMemoryStream();
   bitmap.SaveToStream(*stream);
-  return AllBytes(*stream);
+  return *MemoryStreamBytes(*stream);
 }
 
 uint32_t TableEntry(const Bitmap& bitmap, int index) {

@@ -9,11 +9,10 @@
 #include "archive/stream.h"
 #include "image/bitmap.h"
 #include "tests/support/bmp_bytes.h"
+#include "tests/support/def_writer.h"
 
 namespace dw::testing {
 
-StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> AllBytes(Stream& memoryStream);
 std::unique_ptr<Bitmap> LoadBitmap(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> SaveBitmap(Bitmap& bitmap);
 // The colour table entry index of an indexed bitmap, as 0x00RRGGBB.

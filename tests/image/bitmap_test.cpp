@@ -174,35 +174,17 @@ TEST(BitmapLoad, TopDownImageKeepsItsSignInTheHeaderUntilWidened) {
             std::tuple(false, Grid{{10, 11, 0}, {20, 21, 0}, {30, 31, 0}}));
 }
 
-// A stream that stores at most `room` bytes.
-class CrampedStream final : public Stream {
- public:
-  explicit CrampedStream(int32_t room) : inner_(CreateMemoryStream()), room_(room) {}
-  int32_t Seek(int32_t offset, SeekOrigin origin) override { return inner_->Seek(offset, origin); }
-  int32_t Size() override { return inner_->Size(); }
-  void SetSize(int32_t size) override { inner_->SetSize(size); }
-  int32_t Read(void* destination, int32_t count) override {
-    return inner_->Read(destination, count);
-  }
-  int32_t Write(const void* source, int32_t count) override {
-    const int32_t n = std::min(count, room_ - inner_->Seek(0, SeekOrigin::Current));
-    return n > 0 ? inner_->Write(source, n) : 0;
-  }
-  void Close() override { inner_->Close(); }
-
- private:
-  StreamPtr inner_;
-  int32_t room_;
-};
-
+// A write that fails in the file header, the info header or the pixels.
 TEST(BitmapSave, ShortWriteLeavesTheStreamWhereTheSaveBegan) {
+  t::TempDir dir;
   std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(t::EightBit(3, 2, Pattern)));
-  for (int32_t room : {5, 14 + 10, 1078 + 3}) {
-    CrampedStream stream(room);
-    const uint8_t lead[4] = {1, 2, 3, 4};
-    WriteBytes(stream, lead, 4);
-    bitmap->SaveToStream(stream);
-    EXPECT_EQ(CurrentPosition(stream), 4) << room;
+  for (int64_t room : {1, 14 + 10, 1078 + 3}) {
+    AtomicFile file(dir.File("x.bmp"));
+    WriteBytes(file.stream(), "lead", 4);
+    InjectWriteFault(room, ENOSPC);
+    bitmap->SaveToStream(file.stream());
+    InjectWriteFault(-1, 0);
+    EXPECT_EQ(CurrentPosition(file.stream()), 4) << room;
   }
 }
 

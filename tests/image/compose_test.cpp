@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "archive/archive_bytes.h"
-#include "archive/frame_decoder.h"
 #include "tests/image/allocation_probe.h"
 #include "tests/image/bitmap_bytes.h"
 #include "tests/support/def_writer.h"
@@ -52,12 +51,6 @@ class ComposeStripTest : public ::testing::Test {
     DecodeBudget budget(int64_t{1} << 32);
     return ComposeStrip(archive_, Bytes(), order, separator, budget);
   }
-  std::vector<uint8_t> DecodedBmp(int32_t k) {
-    Diagnostics found;
-    StreamPtr bmp = CreateMemoryStream();
-    WriteFrameBmp(DecodeFrameImage(archive_, *Bytes(), k, {}, nullptr, found), *bmp);
-    return t::AllBytes(*bmp);
-  }
   // The archive with frame k's 32-bit head field at `field` set to value.
   void OpenDamaged(int k, int field, int32_t value) {
     std::vector<uint8_t> bytes = t::BuildArchive(spec_);
@@ -94,12 +87,9 @@ TEST_F(ComposeStripTest, GeometryAndPixelsMatchFramesSideBySide) {
   Open();
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.order) + (c.separator ? " separated" : " touching"));
-    std::unique_ptr<Bitmap> strip = Compose(c.order, c.separator);
-    ASSERT_EQ(strip->Width(), c.width);
-    ASSERT_EQ(strip->Height(), c.height);
     // Saved with a fresh header, zero padding and the archive's palette.
     const Grid expected = ExpectedStrip(spec_, c.order, c.separator);
-    EXPECT_EQ(t::SaveBitmap(*strip),
+    EXPECT_EQ(t::SaveBitmap(*Compose(c.order, c.separator)),
               t::BuildBmp(t::EightBit(
                   c.width, c.height, [&](int x, int y) { return expected[y][x]; }, 0)));
   }
@@ -117,24 +107,15 @@ TEST_F(ComposeStripTest, FailingFirstFrameNoFramesOrAVanishedArchiveGiveAnEmptyS
   EXPECT_TRUE(Compose({0, 2}, true)->Empty());
 }
 
-TEST_F(ComposeStripTest, FailingLaterFrameTakesNoWidthButKeepsItsSeparator) {
-  OpenDamaged(1, 8, -3);
-  std::unique_ptr<Bitmap> strip = Compose({0, 1, 2}, true);
-  ASSERT_EQ(strip->Width(), 12 + 1 + 0 + 1 + 43);
-  Grid got = Indices(*strip);
-  for (auto& row : got) {
-    EXPECT_EQ(row[13], 0u);
-    row.erase(row.begin() + 13);  // the failed frame's separator column
-  }
-  EXPECT_EQ(got, ExpectedStrip(spec_, {0, 2}, true));
-}
-
-TEST_F(ComposeStripTest, LaterFrameWithoutRowsStillTakesItsWidth) {
+TEST_F(ComposeStripTest, FailingLaterFrameKeepsOnlyItsSeparatorAndOneWithoutRowsItsWidth) {
+  OpenDamaged(1, 8, -3);  // frame 1: negative fullWidth
+  Grid expected = ExpectedStrip(spec_, {0, 2}, true);
+  for (auto& row : expected) row.insert(row.begin() + 13, 0);  // the failed frame's separator column
+  EXPECT_EQ(Indices(*Compose({0, 1, 2}, true)), expected);
   OpenDamaged(4, 12, 0);  // frame 4: fullHeight 0, 16 wide
-  std::unique_ptr<Bitmap> strip = Compose({0, 4, 3}, false);
-  Grid expected = ExpectedStrip(spec_, {0, 4, 3}, false);
+  expected = ExpectedStrip(spec_, {0, 4, 3}, false);
   for (auto& row : expected) std::fill(row.begin() + 12, row.begin() + 28, 0);
-  EXPECT_EQ(Indices(*strip), expected);
+  EXPECT_EQ(Indices(*Compose({0, 4, 3}, false)), expected);
 }
 
 // Later frames far taller than the first are cut to a row or two of the
@@ -164,8 +145,6 @@ TEST_F(ComposeStripTest, TallLaterFramesAreNotHeldAllAtOnce) {
   EXPECT_LT(held, int64_t{8} << 20);
   // Every entry names the one tall head: it is decoded once, not 24 times.
   EXPECT_EQ(budget.decoded(), 4 + 4 * kTallRows);
-  ASSERT_EQ(strip->Width(), 4 + kLater * 5);
-  ASSERT_EQ(strip->Height(), 1);
   std::vector<uint32_t> row = {1, 2, 3, 4};
   for (int k = 0; k < kLater; ++k) row.insert(row.end(), {0, 5, 6, 7, 8});
   EXPECT_EQ(Indices(*strip), (Grid{row}));
@@ -178,9 +157,8 @@ TEST_F(ComposeStripTest, OneFrameSavesBackTheDecodedBytesAndAMissingOneLoadsEmpt
   for (int32_t k = 0; k < 8; ++k) {
     SCOPED_TRACE(k);
     LoadFrameBitmap(archive_, Bytes(), k, *shown);
-    EXPECT_EQ(Indices(*shown), FullImage(spec_, k));
-    EXPECT_EQ(t::SaveBitmap(*shown), DecodedBmp(k));
-    EXPECT_EQ(t::SaveBitmap(*Compose({k}, true)), DecodedBmp(k));
+    EXPECT_EQ(t::SaveBitmap(*shown), t::ExpectedBmp(spec_, spec_.frames[k]));
+    EXPECT_EQ(t::SaveBitmap(*Compose({k}, true)), t::ExpectedBmp(spec_, spec_.frames[k]));
   }
   LoadFrameBitmap(archive_, Bytes(), 8, *shown);  // no such frame
   EXPECT_EQ(std::tuple(shown->Empty(), shown->Width()), std::tuple(true, 0));
@@ -218,12 +196,10 @@ TEST_F(ComposeStripTest, RepeatsOfADamagedFrameRepeatItsFindingsUnderTheirOwnInd
   DecodeBudget budget(int64_t{1} << 32);
   Diagnostics found;
   ComposeStrip(archive_, Bytes(), {0, 2, 3}, false, budget, &found);
-  std::vector<int32_t> frames;
-  for (const Diagnostic& d : found.items) frames.push_back(d.frame);
-  ASSERT_EQ(found.items.size(), 2u);
   EXPECT_EQ(archive_.frames[3].offset, head);
-  EXPECT_EQ(frames, (std::vector<int32_t>{2, 3}));
-  EXPECT_EQ(found.items[0].kind, found.items[1].kind);
+  EXPECT_EQ(t::ProblemTexts(found),
+            (std::vector<std::string>{"frame 2: row 0 starts outside the data (and 7 more rows)",
+                                      "frame 3: row 0 starts outside the data (and 7 more rows)"}));
 }
 
 // When the budget runs out the frames joined so far stay and the rest of
@@ -234,7 +210,6 @@ TEST_F(ComposeStripTest, AnExhaustedBudgetStopsAndKeepsWhatWasJoined) {
   Diagnostics found;
   const std::unique_ptr<Bitmap> strip =
       ComposeStrip(archive_, Bytes(), {0, 1, 2, 3}, false, budget, &found);
-  ASSERT_EQ(strip->Width(), 12 + 14 + 43 + 16);
   Grid expected = ExpectedStrip(spec_, {0, 1, 2, 3}, false);
   for (auto& row : expected) std::fill(row.begin() + 69, row.end(), 0);
   EXPECT_EQ(Indices(*strip), expected);

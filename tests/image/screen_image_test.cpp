@@ -72,9 +72,8 @@ TEST(ScreenImage, EveryPixelLayoutGivesTopRowFirstColours) {
     SCOPED_TRACE(c.what);
     std::unique_ptr<Bitmap> bitmap = LoadBitmap(BuildBmp(c.plan));
     const ScreenImage image = MakeScreenImage(*bitmap);
-    EXPECT_EQ(image.width, c.plan.width);
-    EXPECT_EQ(image.height, std::abs(c.plan.height));
-    EXPECT_EQ(image.pixels, c.expected);
+    EXPECT_EQ(std::tuple(image.width, image.height, image.pixels),
+              std::tuple(c.plan.width, std::abs(c.plan.height), c.expected));
   }
 }
 

@@ -31,14 +31,8 @@ std::vector<uint8_t> BuildBmp(const BmpSpec& plan) {
 
 BmpSpec Layout(int32_t width, int32_t height, uint16_t bitCount, std::vector<uint8_t> pixels,
              std::vector<uint8_t> table, uint32_t compression) {
-  BmpSpec plan;
-  plan.width = width;
-  plan.height = height;
-  plan.bitCount = bitCount;
-  plan.compression = compression;
-  plan.table = std::move(table);
-  plan.pixels = std::move(pixels);
-  return plan;
+  return {.width = width, .height = height, .bitCount = bitCount, .compression = compression,
+          .table = std::move(table), .pixels = std::move(pixels)};
 }
 
 uint32_t TestPaletteColour(int i) {

@@ -19,7 +19,7 @@ struct BmpSpec {
   uint32_t compression = 0;
   std::vector<uint8_t> table;           // written between the info header and the pixels
   std::vector<uint8_t> pixels;          // rows as stored
-  std::optional<uint32_t> pixelOffset;  // default 54 + table size
+  std::optional<uint32_t> pixelOffset{};  // default 54 + table size
   uint32_t fileSize = 0;                // default: the real size
   uint32_t sizeImage = 0;
   int32_t resolution = 0;  // both pixels-per-metre fields

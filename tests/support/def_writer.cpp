@@ -10,6 +10,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "archive/diagnostics.h"
 #include "tests/support/bmp_bytes.h"
 
 namespace dw::testing {
@@ -60,10 +61,6 @@ RowRuns RunsFromPixels(const uint8_t* row, int width) {
     x = end;
   }
   return runs;
-}
-
-std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels) {
-  return pixels;
 }
 
 std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows) {
@@ -147,17 +144,7 @@ std::vector<uint8_t> EncodeSegmentedRuns(const std::vector<RowRuns>& rows, int w
 }
 
 std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows) {
-  const int32_t tableSize = static_cast<int32_t>(rows.size()) * 2;
-  std::vector<uint8_t> body;
-  std::vector<uint16_t> starts;
-  for (const RowRuns& runs : rows) {
-    starts.push_back(static_cast<uint16_t>(tableSize + body.size()));
-    AppendOneByteRuns(body, runs);
-  }
-  std::vector<uint8_t> out;
-  for (uint16_t s : starts) Put16(out, s);
-  out.insert(out.end(), body.begin(), body.end());
-  return out;
+  return EncodeSegmentRuns(rows, 32);
 }
 
 std::array<uint8_t, 768> ArchiveSpec::TestPalette() {
@@ -181,7 +168,7 @@ std::vector<uint8_t> FrameData(const SpriteFrame& frame) {
   }
   switch (frame.compression) {
     case 0:
-      return EncodeRaw(frame.pixels);
+      return frame.pixels;
     case 1:
       return EncodeByteRuns(rows);
     case 2:
@@ -240,14 +227,9 @@ std::vector<uint8_t> BuildArchive(const ArchiveSpec& plan) {
   }
   for (const SpriteFrame& f : plan.frames) {
     const std::vector<uint8_t> data = FrameData(f);
-    Put32(out, f.dataSize.value_or(static_cast<int32_t>(data.size())));
-    Put32(out, f.compression);
-    Put32(out, f.fullWidth);
-    Put32(out, f.fullHeight);
-    Put32(out, f.width);
-    Put32(out, f.height);
-    Put32(out, f.leftMargin);
-    Put32(out, f.topMargin);
+    for (int32_t field : {f.dataSize.value_or(static_cast<int32_t>(data.size())), f.compression,
+                          f.fullWidth, f.fullHeight, f.width, f.height, f.leftMargin, f.topMargin})
+      Put32(out, field);
     out.insert(out.end(), data.begin(), data.end());
   }
   return out;
@@ -256,16 +238,18 @@ std::vector<uint8_t> BuildArchive(const ArchiveSpec& plan) {
 SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight, int32_t width,
                       int32_t height, int32_t leftMargin, int32_t topMargin,
                       std::vector<uint8_t> pixels) {
-  SpriteFrame f;
-  f.compression = compression;
-  f.fullWidth = fullWidth;
-  f.fullHeight = fullHeight;
-  f.width = width;
-  f.height = height;
-  f.leftMargin = leftMargin;
-  f.topMargin = topMargin;
-  f.pixels = std::move(pixels);
-  return f;
+  return {.compression = compression, .fullWidth = fullWidth, .fullHeight = fullHeight,
+          .width = width, .height = height, .leftMargin = leftMargin, .topMargin = topMargin,
+          .pixels = std::move(pixels)};
+}
+
+ArchiveSpec OneHead(SpriteFrame frame, int entries) {
+  ArchiveSpec plan;
+  plan.frames = {std::move(frame)};
+  Block b;
+  for (int i = 0; i < entries; ++i) b.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
+  plan.blocks = {b};
+  return plan;
 }
 
 std::vector<uint8_t> PatternPixels(int width, int height, int seed) {
@@ -291,11 +275,8 @@ ArchiveSpec EightFrameSpec() {
     plan.frames.push_back(MakeFrame(compressions[i], width + 3 + i % 2, height + 2 + i % 3, width,
                                     height, 1 + i % 2, 1 + i % 3, PatternPixels(width, height, i)));
   }
-  Block first;
-  first.identifier = 7;
-  first.reserved = {1, 2, 3, 4, 5, 6, 7, 8};
-  Block second;
-  second.identifier = 9;
+  Block first{7, {1, 2, 3, 4, 5, 6, 7, 8}, {}, {}};
+  Block second{9, {}, {}, {}};
   for (int i = 0; i < 8; ++i) {
     DirectoryEntry entry;
     entry.name = "walk0" + std::to_string(i + 1) + ".pcx";
@@ -319,6 +300,12 @@ std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& fra
   return IndexedBmp(frame.fullWidth, frame.fullHeight, image, plan.palette);
 }
 
+std::vector<std::string> ProblemTexts(const Diagnostics& found) {
+  std::vector<std::string> texts;
+  for (const Diagnostic& d : found.items) texts.push_back(FormatDiagnostic(d));
+  return texts;
+}
+
 void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
   const auto v = static_cast<uint32_t>(value);
   for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
@@ -334,6 +321,13 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes) {
+  StreamPtr stream = CreateMemoryStream();
+  if (!bytes.empty()) WriteBytes(*stream, bytes.data(), static_cast<int32_t>(bytes.size()));
+  SeekTo(*stream, 0);
+  return stream;
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "archive/stream.h"
+
+namespace dw {
+struct Diagnostics;
+}
+
 namespace dw::testing {
 
 // One run of a compressed row: a literal run when literal is not empty (its
@@ -25,8 +31,8 @@ using RowRuns = std::vector<Run>;
 // anything else literal runs.
 RowRuns RunsFromPixels(const uint8_t* row, int width);
 
-// Frame data encoders (the bytes behind the 32-byte frame head).
-std::vector<uint8_t> EncodeRaw(const std::vector<uint8_t>& pixels);  // compression 0
+// Frame data encoders (the bytes behind the 32-byte frame head; compression
+// 0 stores the pixels as they are).
 // Compression 1: 4-byte row offsets, then code/length pairs; runs longer than
 // 256 are split. A fill run stores code as its code byte (0xFF is reserved).
 std::vector<uint8_t> EncodeByteRuns(const std::vector<RowRuns>& rows);
@@ -39,7 +45,8 @@ std::vector<uint8_t> EncodeSegmentRuns(const std::vector<RowRuns>& rows, int wid
 // columns starts (the last takes the rest of the row), and each entry
 // pointing at its segment's first run.
 std::vector<uint8_t> EncodeSegmentedRuns(const std::vector<RowRuns>& rows, int width);
-// Compression 2: one two-byte row offset per row, then one-byte runs.
+// Compression 2: one two-byte row offset per row, then one-byte runs (the
+// segment table of rows of 32 to 63 columns).
 std::vector<uint8_t> EncodeRowRuns(const std::vector<RowRuns>& rows);
 
 struct SpriteFrame {
@@ -51,8 +58,8 @@ struct SpriteFrame {
   // to encode data when data is empty.
   std::vector<uint8_t> pixels;
   // Encoded frame data; when empty it is made from pixels for compression.
-  std::vector<uint8_t> data;
-  std::optional<int32_t> dataSize;  // default: the data's length
+  std::vector<uint8_t> data{};
+  std::optional<int32_t> dataSize{};  // default: the data's length
 };
 
 struct DirectoryEntry {
@@ -91,6 +98,9 @@ SpriteFrame MakeFrame(int32_t compression, int32_t fullWidth, int32_t fullHeight
                       int32_t height, int32_t leftMargin, int32_t topMargin,
                       std::vector<uint8_t> pixels);
 
+// One frame listed under `entries` names (f0.pcx, f1.pcx, ...) in one block.
+ArchiveSpec OneHead(SpriteFrame frame, int entries = 1);
+
 // width x height pixels with background (index 0) in a diagonal band, so that
 // compressed frames hold both literal and fill runs.
 std::vector<uint8_t> PatternPixels(int width, int height, int seed);
@@ -108,10 +118,15 @@ ArchiveSpec EightFrameSpec();
 // max(leftMargin, 0) + c; what falls outside the full image is dropped.
 std::vector<uint8_t> ExpectedBmp(const ArchiveSpec& plan, const SpriteFrame& frame);
 
+// The problems found, each as the programs word it.
+std::vector<std::string> ProblemTexts(const Diagnostics& found);
+
 // Little helpers for damaging bytes.
 void PutInt32(std::vector<uint8_t>& bytes, size_t at, int32_t value);
 int32_t GetInt32(const std::vector<uint8_t>& bytes, size_t at);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// A memory stream holding bytes, positioned at its start.
+StreamPtr MemoryStreamOf(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadFile(const std::string& path);
 
 // A fresh empty folder under the system's temporary folder; removed with the object.

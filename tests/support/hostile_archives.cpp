@@ -1,7 +1,5 @@
 #include "tests/support/hostile_archives.h"
 
-#include <string>
-
 namespace dw::testing {
 namespace {
 
@@ -15,12 +13,7 @@ SpriteFrame FilledFrame(int32_t width, int32_t height) {
 }  // namespace
 
 ArchiveSpec OneFrameManyEntries(int entries, int32_t width, int32_t height) {
-  ArchiveSpec plan;
-  plan.frames = {FilledFrame(width, height)};
-  Block block;
-  for (int i = 0; i < entries; ++i) block.entries.push_back({"f" + std::to_string(i), 0, {}, {}});
-  plan.blocks = {block};
-  return plan;
+  return OneHead(FilledFrame(width, height), entries);
 }
 
 ArchiveSpec CrossedFrames(int32_t side) {
