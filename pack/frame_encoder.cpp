@@ -93,7 +93,7 @@ class RunPlanner {
     best_.assign(n + 1, 0);
     literalValue_.assign(n + 1, 0);
     from_.assign(n + 1, 0);
-    isFill_.assign(n + 1, false);
+    isFill_.assign(n + 1, 0);
     fills_.Clear();
     literals_.Clear();
     int fillKind = -1;
@@ -121,14 +121,14 @@ class RunPlanner {
       if (fillStart >= 0) {
         cost = best_[size_t(fillStart)] + head;
         from_[y] = fillStart;
-        isFill_[y] = true;
+        isFill_[y] = 1;
       }
       if (literalStart >= 0) {
         const int64_t literal = literalValue_[size_t(literalStart)] + head + int64_t(y);
         if (literal < cost) {
           cost = literal;
           from_[y] = literalStart;
-          isFill_[y] = false;
+          isFill_[y] = 0;
         }
       }
       best_[y] = cost;
@@ -145,7 +145,7 @@ class RunPlanner {
  private:
   std::vector<int64_t> best_, literalValue_;
   std::vector<int32_t> from_;
-  std::vector<bool> isFill_;
+  std::vector<uint8_t> isFill_;
   Window fills_, literals_;
 };
 
@@ -314,14 +314,25 @@ std::optional<std::vector<uint8_t>> EncodeFrame(const PixelRect& rect,
 Trim TrimBackground(const uint8_t* pixels, int32_t width, int32_t height) {
   int32_t left = width, right = -1, top = height, bottom = -1;
   for (int32_t y = 0; y < height; ++y) {
+    // Only the first and last pixel of index 1 or more in a row matter.
     const uint8_t* row = pixels + size_t(y) * size_t(width);
-    for (int32_t x = 0; x < width; ++x) {
-      if (row[x] == 0) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
+    int32_t first = 0;
+    for (uint64_t word = 0; first + 8 <= width; first += 8) {
+      std::memcpy(&word, row + first, 8);
+      if (word != 0) break;
     }
+    while (first < width && row[first] == 0) ++first;
+    if (first == width) continue;
+    int32_t last = width - 1;
+    for (uint64_t word = 0; last - 8 >= first; last -= 8) {
+      std::memcpy(&word, row + last - 7, 8);
+      if (word != 0) break;
+    }
+    while (row[last] == 0) --last;
+    left = std::min(left, first);
+    right = std::max(right, last);
+    top = std::min(top, y);
+    bottom = y;
   }
   if (right < 0) return Trim{};
   return Trim{left, top, right - left + 1, bottom - top + 1};

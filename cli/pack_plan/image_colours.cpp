@@ -76,9 +76,23 @@ std::optional<PalettedImage> MapIndices(const SourceImage& image, const ColourMa
   }
   PalettedImage out;
   const int64_t count = int64_t{image.width} * image.height;
+  const uint8_t* pixels = image.pixels.get();
+  // The usual case, an image in the archive's own palette: indices stay.
+  bool same = true;
+  bool known = true;
+  for (int i = 0; i < image.paletteSize; ++i) {
+    same = same && to[size_t(i)] == i;
+    known = known && to[size_t(i)] >= 0;
+  }
+  if (known) {
+    out.pixels.assign(pixels, pixels + count);
+    if (!same)
+      for (uint8_t& index : out.pixels) index = uint8_t(to[index]);
+    return out;
+  }
   out.pixels.reserve(size_t(count));
   for (int64_t i = 0; i < count; ++i) {
-    const uint8_t source = image.pixels[size_t(i)];
+    const uint8_t source = pixels[size_t(i)];
     int index = to[source];
     if (index < 0) {
       const uint8_t* rgb = &image.palette[size_t(3 * source)];
