@@ -58,16 +58,10 @@ inline IndexedPixels PixelsOfBmp(const std::vector<uint8_t>& bmp) {
   return image;
 }
 
-// A whole text file, and one parsed as JSON.
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+// A JSON file, parsed.
 inline nlohmann::json ReadJson(const std::string& path) {
-  return nlohmann::json::parse(ReadText(path));
+  std::ifstream in(path);
+  return nlohmann::json::parse(in);
 }
 
 // A JSON file against docs/<schema>.schema.json (skipped without python3's
