@@ -92,6 +92,23 @@ inline std::string WriteArchive(const TempDir& dir, const std::string& name,
   return path;
 }
 
+// Two blocks: walk (5) lists frame 0 twice, frame 1, then frame 0 under
+// another name; idle (8) lists frame 2. Index 1 is a shadow by the colour rule.
+inline ArchiveSpec WalkAndIdleSpec() {
+  ArchiveSpec plan;
+  plan.frames = {MakeFrame(0, 3, 2, 3, 2, 0, 0, {9, 0, 10, 11, 12, 0}),
+                 MakeFrame(0, 4, 1, 2, 1, 1, 0, {1, 21}),
+                 MakeFrame(0, 1, 1, 1, 1, 0, 0, {30})};
+  Block walk;
+  walk.identifier = 5;
+  walk.entries = {{"w0", 0, {}, {}}, {"w0", 0, {}, {}}, {"w1", 1, {}, {}}, {"alias", 0, {}, {}}};
+  Block idle;
+  idle.identifier = 8;
+  idle.entries = {{"i0", 2, {}, {}}};
+  plan.blocks = {walk, idle};
+  return plan;
+}
+
 // A fresh folder holding EightFrameSpec as units.def.
 class EightFrameArchive : public ::testing::Test {
  protected:

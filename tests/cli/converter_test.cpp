@@ -182,8 +182,6 @@ TEST_F(Usage, WrongUsageExitsTwoNamingTheProblem) {
       {{}, "A subcommand is required"},
       {{"convert", archive}, "unknown command 'convert'"},
       {{"exprt", archive, out}, "unknown command 'exprt' (did you mean export?)"},
-      {{"lst", archive}, "unknown command 'lst' (did you mean list?)"},
-      {{"frobnicate"}, "unknown command 'frobnicate'"},
       {{"list"}, "ARCHIVE is required"},
       {{"list", "--bogus", archive}, "The following argument was not expected: --bogus"},
       {{"export", "--uniq-names", archive, out},
@@ -221,16 +219,12 @@ TEST_F(Usage, WrongUsageExitsTwoNamingTheProblem) {
 
 // Every command takes -q the same way: the run's summary goes, the work is done.
 TEST_F(Usage, EveryCommandTakesQuiet) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"list", "-q", archive},
-        {"info", "-q", archive},
-        {"strip", "-q", archive, dir.File("s.bmp")},
-        {"export", "-q", archive, dir.File("e")},
-        {"anim", "-q", archive, dir.File("a")},
-        {"sheet", "-q", archive, dir.File("s")}}) {
+  for (const std::string command : {"list", "info", "strip", "export", "anim", "sheet"}) {
+    std::vector<std::string> args = {command, "-q", archive, dir.File(command)};
+    if (command == "list" || command == "info") args.pop_back();  // no output
     const RunResult r = RunCli(args);
-    EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
-    EXPECT_EQ(r.err, "") << args[0];
+    EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+    EXPECT_EQ(r.err, "") << command;
   }
 }
 

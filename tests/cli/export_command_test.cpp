@@ -180,16 +180,7 @@ TEST_F(ExportCommand, FailingInputsAndOutputsAreToldAndTheRestIsConverted) {
 // frame, each block's entries in directory order naming their frame's file.
 TEST(VcmiExport, JsonSequencesNameOneFilePerStoredFrameInDirectoryOrder) {
   TempDir dir;
-  ArchiveSpec plan;
-  plan.frames = {MakeFrame(0, 2, 1, 2, 1, 0, 0, {9, 1}), MakeFrame(0, 1, 1, 1, 1, 0, 0, {10}),
-                 MakeFrame(0, 1, 1, 1, 1, 0, 0, {11})};
-  Block walk, idle;
-  walk.identifier = 5;
-  walk.entries = {{"w0", 0, {}, {}}, {"w0", 0, {}, {}}, {"w1", 1, {}, {}}, {"alias", 0, {}, {}}};
-  idle.identifier = 8;
-  idle.entries = {{"i0", 2, {}, {}}};
-  plan.blocks = {walk, idle};
-  const std::string archive = WriteArchive(dir, "h.def", plan);
+  const std::string archive = WriteArchive(dir, "h.def", WalkAndIdleSpec());
   for (const bool layers : {false, true}) {
     const std::string out = dir.File(layers ? "layers" : "whole");
     std::vector<std::string> args = {"export", "--vcmi", archive, out};
@@ -198,7 +189,7 @@ TEST(VcmiExport, JsonSequencesNameOneFilePerStoredFrameInDirectoryOrder) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"h", "h.json"}));
     std::vector<std::string> images = {"i0.png", "w0.png", "w1.png"};
-    if (layers) images.insert(images.begin() + 1, "w0-shadow.png");  // index 1 is a shadow
+    if (layers) images.insert(images.begin() + 2, "w1-shadow.png");  // index 1 is a shadow
     EXPECT_EQ(FilesIn(out + "/h"), images);
     EXPECT_EQ(ReadJson(out + "/h.json"), nlohmann::json::parse(R"({"basepath": "h/", "sequences": [
         {"group": 5, "frames": ["w0.png", "w0.png", "w1.png", "w0.png"]},

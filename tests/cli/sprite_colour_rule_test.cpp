@@ -91,8 +91,7 @@ TEST_P(ColourRule, LiteralAndRunPixelsReadBackByTheRule) {
     EXPECT_EQ(FilesIn(dir.File("out")), c.folder);
   }
   const RgbaImage image = ReadRgba(dir.File("out/" + c.file));
-  ASSERT_EQ(image.width, 8u);
-  ASSERT_EQ(image.height, 2u);
+  ASSERT_EQ(std::pair(image.width, image.height), std::pair(8u, 2u));
   EXPECT_EQ(image.rgba, !c.palettised);
   const uint8_t indices[8] = {1, 2, 3, 4, 5, 6, 7, 9};
   for (uint32_t y = 0; y < 2; ++y) {

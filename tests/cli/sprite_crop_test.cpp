@@ -23,11 +23,7 @@ IndexedImage Full(int32_t width, int32_t height) {
 
 TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
   const IndexedImage full = Full(7, 5);
-  FrameHeader head;
-  head.width = 3;
-  head.height = 2;
-  head.leftMargin = 2;
-  head.topMargin = 1;
+  FrameHeader head{.width = 3, .height = 2, .leftMargin = 2, .topMargin = 1};
   const cli::CropBox box = cli::StoredRectangle(head, full);
   EXPECT_EQ((std::vector<int32_t>{box.left, box.top, box.width, box.height}),
             (std::vector<int32_t>{2, 1, 3, 2}));
