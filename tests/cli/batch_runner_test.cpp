@@ -51,7 +51,8 @@ TEST(BatchRunner, FinishSeesEveryItemOnceInInputOrderAfterItsWorkOrItsThrow) {
 TEST(BatchRunner, NeverMoreItemsInWorkThanJobsAndItemsSharingAKeyOneAtATimeInOrder) {
   std::vector<std::string> keys = DistinctKeys(64);
   std::vector<size_t> expectedOfA;
-  for (size_t i = 0; i < keys.size(); i += 5) {
+  for (size_t i = 0; i < keys.size(); ++i) {  // pairs of neighbours: 0, 1, 4, 5, ...
+    if (i % 4 >= 2) continue;
     keys[i] = "a";
     expectedOfA.push_back(i);
   }
@@ -72,7 +73,7 @@ TEST(BatchRunner, NeverMoreItemsInWorkThanJobsAndItemsSharingAKeyOneAtATimeInOrd
           orderOfA.push_back(i);
         }
         volatile int spin = 0;
-        for (int k = 0; k < 20000; ++k) spin = spin + k;
+        for (int k = 0; k < 200000; ++k) spin = spin + k;
         if (keys[i] == "a") --aInWork;
         --inWork;
       },

@@ -43,10 +43,11 @@ TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
   EXPECT_EQ(std::tuple(one.width, one.height, one.pixels), std::tuple(1, 1, std::vector<uint8_t>(4, 0)));
 }
 
-// A frame without stored pixels is cut to one clear pixel that the manifest
-// marks empty, and pack builds the archive again from the cut images (the
-// images of stored rectangles are the pack round trip's).
-TEST(CropExport, AnEmptyFrameIsMarkedAndPackRebuildsTheArchive) {
+// The manifest records where each cut image lies in its frame; a frame
+// without stored pixels is cut to one clear pixel that it marks empty, and
+// pack builds the archive again from the cut images (the images of stored
+// rectangles are the pack round trip's).
+TEST(CropExport, ManifestPlacesEveryImageAndPackRebuildsTheArchive) {
   TempDir dir;
   ArchiveSpec plan = EightFrameSpec();
   plan.frames[2] = MakeFrame(1, 12, 9, 0, 0, 0, 0, {});  // no stored pixels
@@ -56,6 +57,8 @@ TEST(CropExport, AnEmptyFrameIsMarkedAndPackRebuildsTheArchive) {
             0);
   const nlohmann::json manifest = ReadJson(dir.File("c/units.json"));
   EXPECT_EQ(manifest["crop"], true);
+  EXPECT_EQ(manifest["blocks"][1]["frames"][3]["crop"],  // walk04.pcx
+            nlohmann::json({{"left", 2}, {"top", 1}, {"width", 12}, {"height", 6}}));
   const nlohmann::json& empty = manifest["blocks"][1]["frames"][2];
   EXPECT_EQ(nlohmann::json({empty["empty"], empty["file"]}), nlohmann::json({true, "walk03.bmp"}));
   EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("c/walk03.bmp"))).pixels, std::vector<uint8_t>{0});
