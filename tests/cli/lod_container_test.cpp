@@ -179,8 +179,8 @@ TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
   EXPECT_NO_THROW(nlohmann::json::parse(RunCli({"info", "--json", lod}).out));
   // --lod: the DEF entries of a folder's containers.
   ASSERT_EQ(RunCli({"export", "--lod", dir.File("lods"), dir.File("folder")}).status, 0);
-  EXPECT_EQ(FilesIn(dir.File("folder")),
-            (std::vector<std::string>{"CASE", "Case", "a:b", "ctl_x", "dup", "dup~2", "unnamed-5"}));
+  EXPECT_EQ(FilesIn(dir.File("folder")), (std::vector<std::string>{"CASE", "Case", "a:b", "ctl_x",
+                                                                    "dup", "dup~2", "unnamed-5"}));
 }
 
 // The container's inflated bytes draw from one budget; entries naming the

@@ -125,8 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"NoShadowLayers", 0x40, {"export", "--layers"}, "f.png", kPlain, {"f.png"}},
         RuleCase{"NoShadowSheet", 0x46, {"sheet", "--alpha", "--padding", "0"}, "s.png", kPlain, {}},
         // Fill runs written as their code (the decoder's option) show its colour.
-        RuleCase{"KeepSpecial", 0x42, {"export", "--keep-special", "--format", "png"}, "f.png", kPlain,
-                 {}, true}),
+        RuleCase{"KeepSpecial", 0x42, {"export", "--keep-special", "--format", "png"}, "f.png",
+                 kPlain, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ColourRule, ALayerNamedLikeAnotherFramesImageIsWarnedOf) {
