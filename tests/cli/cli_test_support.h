@@ -58,16 +58,10 @@ inline IndexedPixels PixelsOfBmp(const std::vector<uint8_t>& bmp) {
   return image;
 }
 
-// A whole text file, and one parsed as JSON.
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+// A JSON file, parsed.
 inline nlohmann::json ReadJson(const std::string& path) {
-  return nlohmann::json::parse(ReadText(path));
+  std::ifstream in(path);
+  return nlohmann::json::parse(in);
 }
 
 // A JSON file against docs/<schema>.schema.json (skipped without python3's
@@ -96,6 +90,23 @@ inline std::string WriteArchive(const TempDir& dir, const std::string& name,
   const std::string path = dir.File(name);
   WriteFile(path, BuildArchive(plan));
   return path;
+}
+
+// Two blocks: walk (5) lists frame 0 twice, frame 1, then frame 0 under
+// another name; idle (8) lists frame 2. Index 1 is a shadow by the colour rule.
+inline ArchiveSpec WalkAndIdleSpec() {
+  ArchiveSpec plan;
+  plan.frames = {MakeFrame(0, 3, 2, 3, 2, 0, 0, {9, 0, 10, 11, 12, 0}),
+                 MakeFrame(0, 4, 1, 2, 1, 1, 0, {1, 21}),
+                 MakeFrame(0, 1, 1, 1, 1, 0, 0, {30})};
+  Block walk;
+  walk.identifier = 5;
+  walk.entries = {{"w0", 0, {}, {}}, {"w0", 0, {}, {}}, {"w1", 1, {}, {}}, {"alias", 0, {}, {}}};
+  Block idle;
+  idle.identifier = 8;
+  idle.entries = {{"i0", 2, {}, {}}};
+  plan.blocks = {walk, idle};
+  return plan;
 }
 
 // A fresh folder holding EightFrameSpec as units.def.

@@ -16,6 +16,7 @@
 #include "archive/stop_request.h"
 #include "archive/stream.h"
 #include "tests/cli/cli_test_support.h"
+#include "tests/support/hostile_archives.h"
 
 namespace dw::testing {
 namespace {
@@ -46,19 +47,6 @@ std::multiset<std::string> ManifestFiles(const std::string& path) {
 }
 
 using ExportCommand = EightFrameArchive;
-
-TEST_F(ExportCommand, OneArchiveWritesEveryFrameWithTheWindowProgramsNamesAndBytes) {
-  const RunResult r = RunCli({"export", archive, out});
-  EXPECT_EQ(r.status, 0) << r.err;
-  std::vector<std::string> expectedNames;
-  for (int i = 0; i < 8; ++i) {
-    expectedNames.push_back(FrameFile(i));
-    EXPECT_EQ(ReadFile(out + "/" + FrameFile(i)), ExpectedBmp(plan, plan.frames[i])) << i;
-  }
-  EXPECT_EQ(FilesIn(out), expectedNames);
-  EXPECT_NE(r.err.find("8 files written from 1 archive"), std::string::npos) << r.err;
-  EXPECT_EQ(RunCli({"export", "--quiet", archive, out}).err, "");
-}
 
 // Names are planned in archive/frame_export; here they reach the disk in
 // table order (frame 0 before frame 4, which the directory lists first) and
@@ -94,13 +82,8 @@ TEST_F(ExportCommand, TakenNamesGetNumberedFilesAndTheManifestNamesEachEntrysFil
 
 // A badly damaged archive prints a readable number of lines.
 TEST_F(ExportCommand, ManyDamagedFramesAreCappedWithACount) {
-  ArchiveSpec many;
-  many.frames = {MakeFrame(1, 8, 4, 8, 4, 0, 0, PatternPixels(8, 4, 1))};
-  Block block;
-  for (int i = 0; i < 60; ++i) block.entries.push_back({"f" + std::to_string(i), 0, {}, {}});
-  many.blocks = {block};
-  std::vector<uint8_t> bytes = BuildArchive(many);
-  bytes.resize(bytes.size() - 6);  // the shared frame's rows are cut short
+  std::vector<uint8_t> bytes = BuildArchive(OneFrameManyEntries(60, 8, 4));
+  bytes.resize(bytes.size() - 2);  // the shared frame's last row is cut off
   WriteFile(dir.File("cut.def"), bytes);
   const RunResult r = RunCli({"export", dir.File("cut.def"), out});
   EXPECT_EQ(r.status, 1);
@@ -108,33 +91,42 @@ TEST_F(ExportCommand, ManyDamagedFramesAreCappedWithACount) {
   EXPECT_NE(r.err.find("cut.def: and 40 more problems"), std::string::npos) << r.err;
 }
 
-// --frames picks by index, range and name pattern. What the archive lacks
+// Every frame by default, or those --frames picks by index, range and name
+// pattern, with the window program's names and bytes. What the archive lacks
 // fails the run, the others are written, and the first names are a hint; a
 // range reaching past the end takes what exists with one warning.
 TEST_F(ExportCommand, FramesPicksByIndexRangeAndPatternAndWhatIsMissingIsTold) {
   const struct {
-    std::string frames;
+    std::vector<std::string> options;
     int status;
     std::string said;
     std::vector<int> files;
   } rows[] = {
-      {"1,3-4,*08.PCX,20", 1, "units.def: no frame 20 (the archive has 8 frames)", {1, 3, 4, 7}},
-      {"walk*,run*", 1, "units.def: no frame matches 'run*' (its frames: walk01.pcx, walk02.pcx, "
-       "walk03.pcx, walk04.pcx, walk05.pcx, ...)", {0, 1, 2, 3, 4, 5, 6, 7}},
-      {"walk02,6-20", 0, "warning: " + archive + ": --frames 6-20 reaches past the last frame (the "
-       "archive has 8 frames); the frames that exist are used\nduskweave-convert: 3 files written "
-       "from 1 archive into " + out + "\n", {1, 6, 7}},
+      {{}, 0, "duskweave-convert: 8 files written from 1 archive into " + out + "\n",
+       {0, 1, 2, 3, 4, 5, 6, 7}},
+      {{"--frames", "1,3-4,*08.PCX,20"}, 1, "units.def: no frame 20 (the archive has 8 frames)",
+       {1, 3, 4, 7}},
+      {{"--frames", "walk*,run*"}, 1, "units.def: no frame matches 'run*' (its frames: walk01.pcx, "
+       "walk02.pcx, walk03.pcx, walk04.pcx, walk05.pcx, ...)", {0, 1, 2, 3, 4, 5, 6, 7}},
+      {{"--frames", "walk02,6-20"}, 0, "warning: " + archive + ": --frames 6-20 reaches past the "
+       "last frame (the archive has 8 frames); the frames that exist are used\n"
+       "duskweave-convert: 3 files written from 1 archive into " + out + "\n", {1, 6, 7}},
   };
   for (const auto& row : rows) {
     fs::remove_all(out);
-    const RunResult r = RunCli({"export", "--frames", row.frames, archive, out});
-    EXPECT_EQ(r.status, row.status) << row.frames;
+    std::vector<std::string> args = {"export"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.insert(args.end(), {archive, out});
+    const RunResult r = RunCli(args);
+    EXPECT_EQ(r.status, row.status) << r.err;
     EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
     std::vector<std::string> files;
-    for (int f : row.files) files.push_back(FrameFile(f));
-    EXPECT_EQ(FilesIn(out), files) << row.frames;
+    for (int f : row.files) {
+      files.push_back(FrameFile(f));
+      EXPECT_EQ(ReadFile(out + "/" + FrameFile(f)), ExpectedBmp(plan, plan.frames[f])) << f;
+    }
+    EXPECT_EQ(FilesIn(out), files) << r.err;
   }
-  EXPECT_EQ(ReadFile(out + "/" + FrameFile(6)), ExpectedBmp(plan, plan.frames[6]));
 }
 
 // Each failure is told with its reason and fails the run; what can be
@@ -184,71 +176,11 @@ TEST_F(ExportCommand, FailingInputsAndOutputsAreToldAndTheRestIsConverted) {
   EXPECT_TRUE(fs::is_regular_file(out + "/" + FrameFile(7)));
 }
 
-// Fill codes are decoded in archive/; --keep-special reaches the decoder.
-TEST_F(ExportCommand, KeepSpecialWritesFillRunsAsTheirCode) {
-  ArchiveSpec special = plan;
-  special.frames[0] = MakeFrame(1, 4, 1, 3, 1, 0, 0, {});
-  special.frames[0].data = EncodeByteRuns({{testing::Run{5, 3, {}}}});
-  const std::string path = WriteArchive(dir, "special.def", special);
-  for (const bool keep : {false, true}) {
-    const std::string folder = dir.File(keep ? "kept" : "plain");
-    std::vector<std::string> args = {"export", "--frames", "0", path, folder};
-    if (keep) args.insert(args.begin() + 1, "--keep-special");
-    ASSERT_EQ(RunCli(args).status, 0);
-    special.frames[0].pixels.assign(3, keep ? 5 : 0);
-    EXPECT_EQ(ReadFile(folder + "/" + FrameFile(0)), ExpectedBmp(special, special.frames[0])) << keep;
-  }
-}
-
-// A tiny archive whose entries all name one tall frame: the budget of one
-// archive ends the export cleanly, keeps the files written and fails the run.
-// By default it stops at 256 MiB.
-TEST(ExportBudget, HostileArchiveStopsAtTheLimitAndExitsOne) {
-  const struct {
-    std::vector<std::string> option;
-    int64_t limit;
-    size_t files;
-  } rows[] = {{{"--max-output", "8M"}, int64_t{8} << 20, 7}, {{}, int64_t{256} << 20, 255}};
-  for (const auto& row : rows) {
-    TempDir dir;
-    ArchiveSpec plan;
-    plan.frames = {MakeFrame(0, 4, 1 << 18, 0, 0, 0, 0, {})};  // 1 MiB of rows
-    Block block;
-    for (int i = 0; i < 2000; ++i) block.entries.push_back({"f" + std::to_string(i) + ".pcx", 0, {}, {}});
-    plan.blocks = {block};
-    const std::string archive = WriteArchive(dir, "hostile.def", plan);
-    std::vector<std::string> args = {"export", archive, dir.File("out")};
-    args.insert(args.begin() + 1, row.option.begin(), row.option.end());
-    const RunResult r = RunCli(args);
-    EXPECT_EQ(r.status, 1);
-    const std::string at = std::to_string(row.files);
-    EXPECT_NE(r.err.find("hostile.def: stopped at frame " + at + " (f" + at +
-                         ".pcx): the output would pass the limit of " + std::to_string(row.limit) +
-                         " bytes for one archive (raise it with --max-output)"),
-              std::string::npos)
-        << r.err;
-    EXPECT_NE(r.err.find(at + " files written from 1 archive"), std::string::npos) << r.err;
-    const std::vector<std::string> files = FilesIn(dir.File("out"));
-    ASSERT_EQ(files.size(), row.files);
-    for (const std::string& file : files)
-      EXPECT_EQ(fs::file_size(dir.File("out/" + file)), 1078u + 4 * (1 << 18)) << file;
-  }
-}
-
 // The folder the engine loads in place of the archive: one image per stored
 // frame, each block's entries in directory order naming their frame's file.
 TEST(VcmiExport, JsonSequencesNameOneFilePerStoredFrameInDirectoryOrder) {
   TempDir dir;
-  ArchiveSpec plan;
-  plan.frames = {MakeFrame(0, 2, 1, 2, 1, 0, 0, {9, 1}), MakeFrame(0, 1, 1, 1, 1, 0, 0, {10}),
-                 MakeFrame(0, 1, 1, 1, 1, 0, 0, {11})};
-  Block walk, idle;
-  walk.identifier = 5;
-  walk.entries = {{"w0", 0, {}, {}}, {"w0", 0, {}, {}}, {"w1", 1, {}, {}}, {"alias", 0, {}, {}}};
-  idle.identifier = 8;
-  idle.entries = {{"i0", 2, {}, {}}};
-  plan.blocks = {walk, idle};
-  const std::string archive = WriteArchive(dir, "h.def", plan);
+  const std::string archive = WriteArchive(dir, "h.def", WalkAndIdleSpec());
   for (const bool layers : {false, true}) {
     const std::string out = dir.File(layers ? "layers" : "whole");
     std::vector<std::string> args = {"export", "--vcmi", archive, out};
@@ -257,7 +189,7 @@ TEST(VcmiExport, JsonSequencesNameOneFilePerStoredFrameInDirectoryOrder) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"h", "h.json"}));
     std::vector<std::string> images = {"i0.png", "w0.png", "w1.png"};
-    if (layers) images.insert(images.begin() + 1, "w0-shadow.png");  // index 1 is a shadow
+    if (layers) images.insert(images.begin() + 2, "w1-shadow.png");  // index 1 is a shadow
     EXPECT_EQ(FilesIn(out + "/h"), images);
     EXPECT_EQ(ReadJson(out + "/h.json"), nlohmann::json::parse(R"({"basepath": "h/", "sequences": [
         {"group": 5, "frames": ["w0.png", "w0.png", "w1.png", "w0.png"]},
@@ -299,16 +231,9 @@ class ExportJobs : public ::testing::Test {
     std::vector<uint8_t> cut = BuildArchive(plan);
     cut.resize(cut.size() - 5);  // the last frame's rows end early
     WriteFile(dir.File("defs/cut.def"), cut);
-    std::vector<uint8_t> outside = BuildArchive(plan);
-    // The first directory entry's offset points far outside the file.
-    const int32_t first = FrameOffsets(plan)[4];
-    for (size_t at = 800; at + 4 <= outside.size(); ++at) {
-      if (GetInt32(outside, at) == first) {
-        PutInt32(outside, at, 1 << 30);
-        break;
-      }
-    }
-    WriteFile(dir.File("defs/outside.def"), outside);
+    ArchiveSpec outside = plan;
+    outside.blocks[0].entries[0].offset = 1 << 30;  // the first entry points far outside the file
+    WriteFile(dir.File("defs/outside.def"), BuildArchive(outside));
     WriteFile(dir.File("defs/head.def"), {0x42, 0, 0});  // ends inside the head
     // Same stem as defs/good1.def, other frames: its files go to good1~2.
     ArchiveSpec other = plan;
@@ -345,9 +270,7 @@ TEST_F(ExportJobs, ManyJobsWriteTheSameFilesAndSayTheSameAsOne) {
   // more/good1.def holds frame 1's pixels first.
   EXPECT_EQ(ReadFile(dir.File("out/good1/walk01.bmp")), ExpectedBmp(plan, plan.frames[0]));
   EXPECT_EQ(ReadFile(dir.File("out/good1~2/walk01.bmp")), ExpectedBmp(plan, plan.frames[1]));
-}
-
-TEST_F(ExportJobs, AnimationsAndSheetsAreTheSameWhateverTheJobs) {
+  // Animations and sheets alike.
   for (const char* command : {"anim", "sheet"}) {
     std::vector<std::string> args = {command};
     for (const std::string& input : Inputs()) args.push_back(input);
@@ -376,15 +299,13 @@ class ExportFrameJobs : public ::testing::Test {
       DirectoryEntry entry;
       entry.frame = i < 2 ? 200 : i / 2;  // pairs of entries share a head
       entry.name = i % 9 == 0 ? "clash.pcx" : "e" + std::to_string(i) + ".pcx";
+      if (entry.frame == 77) entry.offset = 1 << 30;  // the entries of frame 77 point away
       block.entries.push_back(entry);
     }
     plan.blocks = {block};
     std::vector<uint8_t> bytes = BuildArchive(plan);
-    const std::vector<int32_t> offsets = FrameOffsets(plan);
-    PutInt32(bytes, size_t(offsets[41]) + 32, 1 << 30);  // frame 41's first row lies outside
-    for (size_t at = 800; at + 4 <= bytes.size(); ++at) {  // the entries of frame 77 point away
-      if (GetInt32(bytes, at) == offsets[77]) PutInt32(bytes, at, 1 << 30);
-    }
+    // Frame 41's first row lies outside.
+    PutInt32(bytes, size_t(FrameOffsets(plan)[41]) + 32, 1 << 30);
     WriteFile(dir.File("big.def"), bytes);
   }
 

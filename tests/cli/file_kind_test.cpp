@@ -40,18 +40,5 @@ TEST(ForeignFileKind, ArchivesWholeOrDamagedAreNotForeign) {
   EXPECT_FALSE(cli::ForeignFileKind(damaged).has_value());
 }
 
-TEST(ForeignFileKind, ConverterSaysNotADefArchiveAndExitsOne) {
-  TempDir dir;
-  WriteFile(dir.File("game.bin"), Bytes(std::string("LOD\0\xc8\0\0\0", 8) + std::string(84, '\0')));
-  WriteFile(dir.File("notes.def"), Bytes("plain words, saved with the wrong name\n"));
-  for (const char* name : {"game.bin", "notes.def"}) {
-    const RunResult r = RunCli({"export", dir.File(name), dir.File("out")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(std::string(name) + ": not a DEF archive (it is "), std::string::npos)
-        << r.err;
-    EXPECT_EQ(r.err.find("damaged"), std::string::npos) << r.err;
-  }
-}
-
 }  // namespace
 }  // namespace dw::testing

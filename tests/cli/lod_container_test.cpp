@@ -7,6 +7,7 @@
 #include "cli/inputs/pcx_image.h"
 #include "cli/run/diagnostic_report.h"
 #include "tests/cli/cli_test_support.h"
+#include "tests/support/hostile_archives.h"
 
 namespace dw::testing {
 namespace {
@@ -74,33 +75,6 @@ TEST(LodContainer, DamagedEntriesGiveTypedProblems) {
   }
 }
 
-TEST(LodInputs, ExportOfAnEntryMatchesTheLooseFileByteForByte) {
-  TempDir dir;
-  const std::vector<uint8_t> def = BuildArchive(EightFrameSpec());
-  WriteFile(dir.File("units.def"), def);
-  WriteFile(dir.File("pack.lod"), BuildLod({{"Units.def", def, true}, {"x.txt", {1}, false}}));
-  ASSERT_EQ(RunCli({"export", dir.File("units.def"), dir.File("loose")}).status, 0);
-  const RunResult fromLod = RunCli({"export", dir.File("pack.lod") + ":UNITS.DEF", dir.File("lod")});
-  ASSERT_EQ(fromLod.status, 0) << fromLod.err;
-  ASSERT_EQ(FilesIn(dir.File("loose")), FilesIn(dir.File("lod")));
-  for (const std::string& name : FilesIn(dir.File("loose")))
-    EXPECT_EQ(ReadFile(dir.File("loose/" + name)), ReadFile(dir.File("lod/" + name))) << name;
-  ASSERT_EQ(RunCli({"export", dir.File("pack.lod"), dir.File("all")}).status, 0);
-  EXPECT_EQ(FilesIn(dir.File("all")), (std::vector<std::string>{"Units", "x.txt"}));
-  EXPECT_EQ(ReadFile(dir.File("all/x.txt")), std::vector<uint8_t>{1});
-  std::filesystem::remove(dir.File("units.def"));
-  ASSERT_EQ(RunCli({"export", "--lod", dir.path(), dir.File("folder")}).status, 0);
-  EXPECT_EQ(FilesIn(dir.File("folder")), std::vector<std::string>{"Units"});
-  const RunResult list = RunCli({"list", dir.File("pack.lod")});
-  EXPECT_EQ(list.status, 0);
-  EXPECT_NE(list.out.find("stored"), std::string::npos);
-  // An entry lists as the DEF inside.
-  const RunResult listed = RunCli({"list", dir.File("pack.lod") + ":units.DEF"});
-  EXPECT_EQ(listed.status, 0) << listed.err;
-  EXPECT_NE(listed.out.find("Frames:  8"), std::string::npos) << listed.out;
-  EXPECT_NO_THROW(nlohmann::json::parse(RunCli({"info", "--json", dir.File("pack.lod")}).out));
-}
-
 // The game's PCX: size, width, height, then indices and a palette, or
 // blue-green-red triples.
 std::vector<uint8_t> Pcx(uint32_t size, uint32_t width, uint32_t height, std::vector<uint8_t> data) {
@@ -113,9 +87,8 @@ std::vector<uint8_t> Pcx(uint32_t size, uint32_t width, uint32_t height, std::ve
 }
 
 TEST(PcxImage, ReadsBothDepthsAndRefusesEverythingElse) {
-  const std::vector<uint8_t> palette(768, 9);
-  std::vector<uint8_t> indexed = {1, 2, 3, 4, 5, 6};
-  indexed.insert(indexed.end(), palette.begin(), palette.end());
+  std::vector<uint8_t> indexed(6 + 768, 9);  // six indices, then the palette
+  for (uint8_t i = 0; i < 6; ++i) indexed[i] = uint8_t(i + 1);
   const struct {
     std::vector<uint8_t> bytes;
     int64_t limit;
@@ -141,11 +114,14 @@ TEST(PcxImage, ReadsBothDepthsAndRefusesEverythingElse) {
 }
 
 // Every entry is extracted, by position: shared and clashing names get
-// "~2", names are made safe as frame names are, a PCX becomes a PNG, other
-// files keep their bytes; a damaged PCX fails alone.
+// "~2", names are made safe as frame names are, a DEF gives what the loose
+// file gives, a PCX becomes a PNG, other files keep their bytes; a damaged PCX
+// fails alone.
 TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
   TempDir dir;
   const std::vector<uint8_t> def = BuildArchive(EightFrameSpec());
+  WriteFile(dir.File("units.def"), def);
+  ASSERT_EQ(RunCli({"export", dir.File("units.def"), dir.File("loose")}).status, 0);
   std::vector<uint8_t> indexed = {1, 2, 3, 4};
   for (int i = 0; i < 256; ++i) indexed.insert(indexed.end(), {uint8_t(i), uint8_t(7), uint8_t(255 - i)});
   const std::vector<LodFile> files = {
@@ -154,8 +130,10 @@ TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
       {"ctl\nx.def", def, true},   {"img.pcx", Pcx(4, 2, 2, indexed), true},
       {"rgb.pcx", Pcx(6, 2, 1, {1, 2, 3, 4, 5, 6}), false},
       {"bad.pcx", Pcx(5, 2, 2, indexed), false},                  {"note.txt", {'h', 'i'}, true}};
-  WriteFile(dir.File("g.lod"), BuildLod(files));
-  const RunResult r = RunCli({"export", dir.File("g.lod"), dir.File("out")});
+  std::filesystem::create_directory(dir.File("lods"));
+  WriteFile(dir.File("lods/g.lod"), BuildLod(files));
+  const std::string lod = dir.File("lods/g.lod");
+  const RunResult r = RunCli({"export", lod, dir.File("out")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("g.lod:bad.pcx: damaged PCX image: the image's size field (5) is neither its "
                        "2 x 2 pixels nor three times that"),
@@ -165,7 +143,7 @@ TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
             (std::vector<std::string>{"CASE", "Case", "a:b", "ctl_x", "dup", "dup~2", "img.png",
                                       "note.txt", "rgb.png", "unnamed-5"}));
   for (const char* folder : {"CASE", "Case", "a:b", "ctl_x", "dup", "dup~2", "unnamed-5"})
-    EXPECT_EQ(FilesIn(dir.File("out/") + folder).size(), 8u) << folder;
+    EXPECT_EQ(FilesIn(dir.File("out/") + folder), FilesIn(dir.File("loose"))) << folder;
   EXPECT_EQ(ReadFile(dir.File("out/note.txt")), (std::vector<uint8_t>{'h', 'i'}));
   std::string error;
   EXPECT_EQ(cli::DecodePalettedImage(ReadFile(dir.File("out/img.png")), error)->pixels,
@@ -183,28 +161,33 @@ TEST(LodInputs, EveryEntryExportsUnderASafeUniqueName) {
                {"a:b.def", ""},
                {"img.pcx", ""}};
   for (const auto& pick : picks) {
-    const RunResult one = RunCli({"export", dir.File("g.lod") + ":" + pick.entry, dir.File("one")});
+    const RunResult one = RunCli({"export", lod + ":" + pick.entry, dir.File("one")});
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(one.err.find("entries have this name") != std::string::npos, !pick.note.empty());
     EXPECT_NE(one.err.find(pick.note), std::string::npos) << one.err;
   }
-  const RunResult listed = RunCli({"list", dir.File("g.lod") + ":img.pcx"});
+  for (const std::string& name : FilesIn(dir.File("loose")))
+    EXPECT_EQ(ReadFile(dir.File("one/" + name)), ReadFile(dir.File("loose/" + name))) << name;
+  // An entry lists as what it holds, the container as its entries.
+  const RunResult listed = RunCli({"list", lod + ":img.pcx"});
   EXPECT_EQ(listed.status, 0) << listed.err;
   EXPECT_NE(listed.out.find("g.lod:img.pcx: a PCX image, 784 bytes, 2 x 2 palette indices"),
             std::string::npos)
       << listed.out;
+  EXPECT_NE(RunCli({"list", lod + ":dup~2.DEF"}).out.find("Frames:  8"), std::string::npos);
+  EXPECT_NE(RunCli({"list", lod}).out.find("stored"), std::string::npos);
+  EXPECT_NO_THROW(nlohmann::json::parse(RunCli({"info", "--json", lod}).out));
+  // --lod: the DEF entries of a folder's containers.
+  ASSERT_EQ(RunCli({"export", "--lod", dir.File("lods"), dir.File("folder")}).status, 0);
+  EXPECT_EQ(FilesIn(dir.File("folder")), (std::vector<std::string>{"CASE", "Case", "a:b", "ctl_x",
+                                                                    "dup", "dup~2", "unnamed-5"}));
 }
 
 // The container's inflated bytes draw from one budget; entries naming the
 // same data inflate it once, and a bomb stops at the limit.
 TEST(LodInputs, OneBudgetPerContainerAndSharedDataInflatedOnce) {
   TempDir dir;
-  ArchiveSpec plan;
-  plan.frames = {MakeFrame(0, 2, 2, 2, 2, 0, 0, {1, 2, 3, 4})};
-  Block block;
-  block.entries = {{"f.pcx", 0, {}, {}}};
-  plan.blocks = {block};
-  const std::vector<uint8_t> def = BuildArchive(plan);
+  const std::vector<uint8_t> def = BuildArchive(OneFrameManyEntries(1, 2, 2));
   std::vector<LodFile> files;
   for (int i = 0; i < 8; ++i) files.push_back({"s" + std::to_string(i) + ".def", def, true});
   std::vector<uint8_t> lod = BuildLod(files);

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli/inputs/image_reader.h"
 #include "tests/cli/cli_test_support.h"
@@ -29,7 +27,7 @@ std::vector<int> Rect(const nlohmann::json& cell) {
   return {cell["page"], cell["x"], cell["y"], cell["w"], cell["h"]};
 }
 
-// Rows per block, padding between and around every cell.
+// Rows per block, padding between and around every cell, or cropped cells.
 TEST(SheetCommand, CellsInDirectoryOrderOneRowPerBlockWithPadding) {
   TempDir dir;
   const std::string archive = WriteArchive(dir, "units.def", TwoBlocks());
@@ -55,18 +53,14 @@ TEST(SheetCommand, CellsInDirectoryOrderOneRowPerBlockWithPadding) {
   // Frame 1's rectangle lies at (1, 2) of its cell; padding is 0.
   EXPECT_EQ((std::vector<int>{at(2, 2), at(4, 3), at(8, 4), at(3, 10), at(1, 1)}),
             (std::vector<int>{1, 6, 7, 9, 0}));
-}
-
-TEST(SheetCommand, CroppedCellsRecordTheirOffsets) {
-  TempDir dir;
-  const std::string archive = WriteArchive(dir, "units.def", TwoBlocks());
-  ASSERT_EQ(RunCli({"sheet", "--crop", "--padding", "0", archive, dir.File("s")}).status, 0);
-  const nlohmann::json atlas = ReadJson(dir.File("s/units.json"));
-  const auto& f = atlas["cells"][1];
+  // A cropped cell records where its rectangle lies in the frame.
+  ASSERT_EQ(RunCli({"sheet", "--crop", "--padding", "0", archive, dir.File("c")}).status, 0);
+  const nlohmann::json cropped = ReadJson(dir.File("c/units.json"));
+  const auto& f = cropped["cells"][1];
   EXPECT_EQ((std::vector<int>{f["x"], f["y"], f["w"], f["h"], f["left"], f["top"],
                               f["fullWidth"], f["fullHeight"]}),
             (std::vector<int>{3, 0, 2, 1, 1, 2, 4, 3}));
-  EXPECT_EQ(atlas["pages"][0]["width"], 5);
+  EXPECT_EQ(cropped["pages"][0]["width"], 5);
 }
 
 // Entries naming one frame share its cell; rows wrap and pages open under

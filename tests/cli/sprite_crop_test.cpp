@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <tuple>
 
 #include "tests/cli/cli_test_support.h"
@@ -25,11 +23,7 @@ IndexedImage Full(int32_t width, int32_t height) {
 
 TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
   const IndexedImage full = Full(7, 5);
-  FrameHeader head;
-  head.width = 3;
-  head.height = 2;
-  head.leftMargin = 2;
-  head.topMargin = 1;
+  FrameHeader head{.width = 3, .height = 2, .leftMargin = 2, .topMargin = 1};
   const cli::CropBox box = cli::StoredRectangle(head, full);
   EXPECT_EQ((std::vector<int32_t>{box.left, box.top, box.width, box.height}),
             (std::vector<int32_t>{2, 1, 3, 2}));
@@ -49,8 +43,10 @@ TEST(Crop, CutsTheStoredRectangleClippedToTheImage) {
   EXPECT_EQ(std::tuple(one.width, one.height, one.pixels), std::tuple(1, 1, std::vector<uint8_t>(4, 0)));
 }
 
-// The cut images with their boxes place every frame back, and pack builds
-// the archive again from them.
+// The manifest records where each cut image lies in its frame; a frame
+// without stored pixels is cut to one clear pixel that it marks empty, and
+// pack builds the archive again from the cut images (the images of stored
+// rectangles are the pack round trip's).
 TEST(CropExport, ManifestPlacesEveryImageAndPackRebuildsTheArchive) {
   TempDir dir;
   ArchiveSpec plan = EightFrameSpec();
@@ -61,28 +57,11 @@ TEST(CropExport, ManifestPlacesEveryImageAndPackRebuildsTheArchive) {
             0);
   const nlohmann::json manifest = ReadJson(dir.File("c/units.json"));
   EXPECT_EQ(manifest["crop"], true);
-  int frames = 0;
-  for (const auto& block : manifest["blocks"]) {
-    for (const auto& frame : block["frames"]) {
-      ++frames;
-      const int index = frame["index"];
-      const SpriteFrame& f = plan.frames[size_t(index)];
-      const IndexedPixels image = PixelsOfBmp(ReadFile(dir.File("c/" + frame["file"].get<std::string>())));
-      if (index == 2) {
-        EXPECT_EQ(frame["empty"], true);
-        EXPECT_EQ(image.width, 1);
-        continue;
-      }
-      EXPECT_EQ(frame["crop"], nlohmann::json({{"left", f.leftMargin}, {"top", f.topMargin},
-                                               {"width", f.width}, {"height", f.height}}));
-      ASSERT_EQ(std::pair(image.width, image.height), std::pair(f.width, f.height));
-      const IndexedPixels whole = PixelsOfBmp(ExpectedBmp(plan, f));
-      for (int y = 0; y < f.height; ++y)
-        for (int x = 0; x < f.width; ++x)
-          ASSERT_EQ(image.At(x, y), whole.At(f.leftMargin + x, f.topMargin + y)) << index;
-    }
-  }
-  EXPECT_EQ(frames, 8);
+  EXPECT_EQ(manifest["blocks"][1]["frames"][3]["crop"],  // walk04.pcx
+            nlohmann::json({{"left", 2}, {"top", 1}, {"width", 12}, {"height", 6}}));
+  const nlohmann::json& empty = manifest["blocks"][1]["frames"][2];
+  EXPECT_EQ(nlohmann::json({empty["empty"], empty["file"]}), nlohmann::json({true, "walk03.bmp"}));
+  EXPECT_EQ(PixelsOfBmp(ReadFile(dir.File("c/walk03.bmp"))).pixels, std::vector<uint8_t>{0});
   const RunResult packed = RunCli({"pack", dir.File("c/units.json"), dir.File("packed.def")});
   ASSERT_EQ(packed.status, 0) << packed.err;
   ASSERT_EQ(RunCli({"export", "--keep-special", dir.File("packed.def"), dir.File("again")}).status, 0);
