@@ -73,12 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Entries naming one frame of 1 MiB each write a file of their own.
         BudgetCase{"ExportStopsAtTheLimit", [] { return OneFrameManyEntries(2000, 1 << 18, 4); },
                    {"export", "--max-output", "8M"}, "out", 1,
-                   "h.def: stopped at frame 7 (f7): the output would pass the limit of 8388608 " +
+                   "h.def: stopped at frame 7 (f7.pcx): the output would pass the limit of 8388608 " +
                        kRaise + "\nduskweave-convert: 7 files written from 1 archive",
                    7},
         BudgetCase{"ExportStopsAt256MiBByDefault",
                    [] { return OneFrameManyEntries(2000, 1 << 18, 4); }, {"export"}, "out", 1,
-                   "h.def: stopped at frame 255 (f255): the output would pass the limit of "
+                   "h.def: stopped at frame 255 (f255.pcx): the output would pass the limit of "
                    "268435456 " + kRaise,
                    255}),
     [](const auto& info) { return std::string(info.param.name); });
