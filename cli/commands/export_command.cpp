@@ -495,7 +495,7 @@ int RunExport(const ExportRequest& givenRequest, Messages& messages) {
     const int frameJobs = std::max(1, jobs / int(std::min<size_t>(count, size_t(jobs))));
     std::vector<Totals> archiveTotals(count);
     const auto work = [&](size_t i) {
-      buffers[i] = std::make_unique<MessageBuffer>();
+      buffers[i] = std::make_unique<MessageBuffer>(messages.quiet());
       if (lodFile[i]) {
         const bool written = ExportLodFile(inputs.archives[i], folders[i], request.maxOutput,
                                            buffers[i]->messages);

@@ -43,7 +43,7 @@ int RunArchiveBatch(const std::vector<std::string>& archives, const std::vector<
   RunBatch(
       keys, jobs > 0 ? jobs : DefaultJobs(),
       [&](size_t i) {
-        buffers[i] = std::make_unique<MessageBuffer>();
+        buffers[i] = std::make_unique<MessageBuffer>(messages.quiet());
         counts[i] = convert(i, buffers[i]->messages);
       },
       [&](size_t i) {

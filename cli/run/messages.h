@@ -29,6 +29,7 @@ class Messages {
   void Forward(const std::string& printed, bool failed);
 
   bool failed() const { return failed_; }
+  bool quiet() const { return quiet_; }
   int ExitStatus() const { return failed_ ? 1 : 0; }
 
  private:
@@ -41,10 +42,11 @@ class Messages {
 };
 
 // The messages of one archive of a batch, kept until the batch prints them in
-// input order: no summary of its own, no progress line.
+// input order: no progress line, and quiet when the batch is.
 struct MessageBuffer {
+  explicit MessageBuffer(bool quiet) : messages(printed, quiet, false) {}
   std::ostringstream printed;
-  Messages messages{printed, false, false};
+  Messages messages;
 };
 
 inline constexpr const char* kProgramName = "duskweave-convert";

@@ -28,6 +28,8 @@ TEST_F(EightFrameArchive, PackBatchWritesWhatLonePacksWriteWithMessagesInInputOr
   EXPECT_LT(first, missing) << r.err;
   EXPECT_LT(missing, last) << r.err;
   EXPECT_NE(last, std::string::npos) << r.err;
+  // Quiet as a lone pack is: no archive's summary.
+  EXPECT_EQ(RunCli({"pack", "--batch", "-q", dir.File("a/units.json"), dir.File("q")}).err, "");
 }
 
 }  // namespace
