@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -72,8 +73,8 @@ TEST(BatchRunner, NeverMoreItemsInWorkThanJobsAndItemsSharingAKeyOneAtATimeInOrd
           std::lock_guard lock(mutex);
           orderOfA.push_back(i);
         }
-        volatile int spin = 0;
-        for (int k = 0; k < 200000; ++k) spin = spin + k;
+        volatile uint64_t spin = 0;
+        for (uint64_t k = 0; k < 200000; ++k) spin = spin + k;
         if (keys[i] == "a") --aInWork;
         --inWork;
       },
