@@ -54,99 +54,148 @@ struct Run {
   int fill = -1;  // the fill code, or -1 for literal pixels
 };
 
-// The sliding minimum of candidate run starts, for the runs that may end at
-// the current column.
-class Window {
- public:
-  void Clear() {
-    starts_.clear();
-    front_ = 0;
+// Pixels [begin, end) of one run kind (fill < 0 for literal) as runs of
+// maxRun pixels with the remainder last: the cheapest, and the runs a greedy
+// encoder leaves.
+void Chunks(int32_t begin, int32_t end, int fill, int maxRun, std::vector<Run>& runs) {
+  for (int32_t start = begin; start < end; start += maxRun) {
+    runs.push_back(Run{start, std::min<int32_t>(maxRun, end - start), fill});
   }
-  void Push(int32_t start, int64_t value, const std::vector<int64_t>& values) {
-    // A later start of equal value wins: the runs before it are the longer,
-    // as a greedy encoder leaves them.
-    while (starts_.size() > front_ && Value(starts_.back(), values) >= value) starts_.pop_back();
-    starts_.push_back(start);
-  }
-  // The best start at or after first, or -1.
-  int32_t Best(int32_t first) {
-    while (front_ < starts_.size() && starts_[front_] < first) ++front_;
-    return front_ < starts_.size() ? starts_[front_] : -1;
-  }
-
- private:
-  int64_t Value(int32_t start, const std::vector<int64_t>& values) const {
-    return values[size_t(start)];
-  }
-  std::vector<int32_t> starts_;
-  size_t front_ = 0;
-};
+}
 
 // The cheapest runs for kinds[begin, end): a run holds at most maxRun pixels
 // and costs head bytes, plus one byte a pixel when it is literal. Fill runs
 // cost the same at any length and win ties.
 class RunPlanner {
  public:
+  // No run crosses the edge of a stretch of one fill code of 1 and up, so the
+  // row splits there into pieces planned alone. A piece of one kind is cut
+  // into whole runs; only one mixing index 0 with literal pixels needs the
+  // search.
   void Plan(const Kind* kinds, int32_t begin, int32_t end, int maxRun, int head,
             std::vector<Run>& runs) {
-    const size_t n = size_t(end - begin);
-    best_.assign(n + 1, 0);
-    literalValue_.assign(n + 1, 0);
-    from_.assign(n + 1, 0);
-    isFill_.assign(n + 1, 0);
-    fills_.Clear();
-    literals_.Clear();
-    int fillKind = -1;
-    for (size_t y = 1; y <= n; ++y) {
-      const size_t p = y - 1;
-      const int kind = kinds[begin + int32_t(p)];
-      literalValue_[p] = best_[p] - int64_t(p);
-      if (MustBeLiteral(kind)) {
-        fills_.Clear();
-        fillKind = -1;
-      } else {
-        if (kind != fillKind) fills_.Clear();
-        fillKind = kind;
-        fills_.Push(int32_t(p), best_[p], best_);
-      }
+    for (int32_t x = begin; x < end;) {
+      const int kind = kinds[x];
+      int32_t e = x + 1;
       if (kind != 0 && !MustBeLiteral(kind)) {
-        literals_.Clear();
+        while (e < end && kinds[e] == kind) ++e;
+        Chunks(x, e, kind, maxRun, runs);
       } else {
-        literals_.Push(int32_t(p), literalValue_[p], literalValue_);
-      }
-      const int32_t first = int32_t(y) - maxRun;
-      const int32_t fillStart = fills_.Best(first);
-      const int32_t literalStart = literals_.Best(first);
-      int64_t cost = std::numeric_limits<int64_t>::max();
-      if (fillStart >= 0) {
-        cost = best_[size_t(fillStart)] + head;
-        from_[y] = fillStart;
-        isFill_[y] = 1;
-      }
-      if (literalStart >= 0) {
-        const int64_t literal = literalValue_[size_t(literalStart)] + head + int64_t(y);
-        if (literal < cost) {
-          cost = literal;
-          from_[y] = literalStart;
-          isFill_[y] = 0;
+        bool zeros = kind == 0, literals = kind != 0;
+        for (; e < end && (kinds[e] == 0 || MustBeLiteral(kinds[e])); ++e) {
+          (kinds[e] == 0 ? zeros : literals) = true;
+        }
+        if (!literals) {
+          Chunks(x, e, 0, maxRun, runs);
+        } else if (!zeros) {
+          Chunks(x, e, -1, maxRun, runs);
+        } else {
+          Mixed(kinds, x, e, maxRun, head, runs);
         }
       }
-      best_[y] = cost;
+      x = e;
+    }
+  }
+
+ private:
+  // Index 0 and literal pixels, both. Zeros that one fill run holds, more of
+  // them than the heads a fill run there costs (one, or two between literal
+  // pixels, whose run it splits), are that fill run in every cheapest plan:
+  // the pieces around them are planned alone.
+  void Mixed(const Kind* kinds, int32_t begin, int32_t end, int maxRun, int head,
+             std::vector<Run>& runs) {
+    int32_t piece = begin;
+    for (int32_t x = begin; x < end;) {
+      if (kinds[x] != 0) {
+        ++x;
+        continue;
+      }
+      int32_t e = x + 1;
+      while (e < end && kinds[e] == 0) ++e;
+      const int32_t zeros = e - x;
+      const bool edge = x == begin || e == end;
+      if (zeros <= maxRun && zeros > (edge ? head : 2 * head)) {
+        Piece(kinds, piece, x, maxRun, head, runs);
+        runs.push_back(Run{x, zeros, 0});
+        piece = e;
+      }
+      x = e;
+    }
+    Piece(kinds, piece, end, maxRun, head, runs);
+  }
+
+  void Piece(const Kind* kinds, int32_t begin, int32_t end, int maxRun, int head,
+             std::vector<Run>& runs) {
+    if (std::find(kinds + begin, kinds + end, Kind{0}) == kinds + end) {
+      Chunks(begin, end, -1, maxRun, runs);
+    } else {
+      Search(kinds, begin, end, maxRun, head, runs);
+    }
+  }
+
+  // A piece of index 0 and literal pixels: best[y] is the least cost of its
+  // first y pixels. A run ending at y starts within maxRun pixels, as a fill
+  // run only inside the zeros that end at y, and each queue keeps the starts
+  // that may still be the cheapest, cheapest first; a later start of equal
+  // cost wins, so that earlier runs are the longer, as a greedy encoder
+  // leaves them.
+  void Search(const Kind* kinds, int32_t begin, int32_t end, int maxRun, int head,
+              std::vector<Run>& runs) {
+    const size_t n = size_t(end - begin);
+    if (best_.size() < n + 1) {
+      best_.resize(n + 1);
+      literalValue_.resize(n + 1);
+      from_.resize(n + 1);
+      fillQueue_.resize(n + 1);
+      literalQueue_.resize(n + 1);
+    }
+    int64_t* best = best_.data();
+    int64_t* literalValue = literalValue_.data();
+    int32_t* from = from_.data();  // the start of the run ending there; negated for fill
+    int32_t* fills = fillQueue_.data();
+    int32_t* literals = literalQueue_.data();
+    size_t fillFront = 0, fillBack = 0, literalFront = 0, literalBack = 0;
+    const Kind* row = kinds + begin;
+    best[0] = 0;
+    for (int32_t y = 1; y <= int32_t(n); ++y) {
+      const int32_t p = y - 1;
+      const int64_t value = best[p];
+      if (row[p] == 0) {
+        while (fillBack > fillFront && best[fills[fillBack - 1]] >= value) --fillBack;
+        fills[fillBack++] = p;
+      } else {
+        fillFront = fillBack = 0;
+      }
+      const int64_t literal = value - p;
+      literalValue[p] = literal;
+      while (literalBack > literalFront && literalValue[literals[literalBack - 1]] >= literal) {
+        --literalBack;
+      }
+      literals[literalBack++] = p;
+      const int32_t first = y - maxRun;
+      while (fillFront < fillBack && fills[fillFront] < first) ++fillFront;
+      while (literals[literalFront] < first) ++literalFront;
+      const int32_t literalStart = literals[literalFront];
+      int64_t cost = literalValue[literalStart] + head + y;
+      from[y] = literalStart;
+      if (fillFront < fillBack && best[fills[fillFront]] + head <= cost) {
+        cost = best[fills[fillFront]] + head;
+        from[y] = -fills[fillFront] - 1;
+      }
+      best[y] = cost;
     }
     const size_t first = runs.size();
-    for (size_t y = n; y > 0; y = size_t(from_[y])) {
-      const int32_t start = from_[y];
-      runs.push_back(Run{begin + start, int32_t(y) - start,
-                         isFill_[y] ? kinds[begin + start] : -1});
+    for (int32_t y = int32_t(n); y > 0;) {
+      const bool fill = from[y] < 0;
+      const int32_t start = fill ? -from[y] - 1 : from[y];
+      runs.push_back(Run{begin + start, y - start, fill ? 0 : -1});
+      y = start;
     }
     std::reverse(runs.begin() + std::ptrdiff_t(first), runs.end());
   }
 
- private:
   std::vector<int64_t> best_, literalValue_;
-  std::vector<int32_t> from_;
-  std::vector<uint8_t> isFill_;
-  Window fills_, literals_;
+  std::vector<int32_t> from_, fillQueue_, literalQueue_;
 };
 
 void Put16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
@@ -159,7 +208,10 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
 }
 
 void PutLiterals(const Kind* kinds, const Run& run, std::vector<uint8_t>& out) {
-  for (int32_t x = run.start; x < run.start + run.length; ++x) out.push_back(IndexOf(kinds[x]));
+  const size_t at = out.size();
+  out.resize(at + size_t(run.length));
+  std::transform(kinds + run.start, kinds + run.start + run.length, out.begin() + std::ptrdiff_t(at),
+                 [](Kind k) { return IndexOf(k); });
 }
 
 void ByteRunRow(const Kind* kinds, int32_t width, RunPlanner& planner, std::vector<Run>& runs,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
 
 #include "archive/archive.h"
 #include "archive/frame_decoder.h"
@@ -119,6 +120,40 @@ TEST(EncodeFrame, RefusesWhatTheCompressionCannotStore) {
     std::string error;
     EXPECT_FALSE(EncodeFrame(row.rect, row.fill, {row.compression, false}, error));
     EXPECT_EQ(error, row.error);
+  }
+}
+
+// The least bytes a row of indices (0..6 fill codes, the rest literal) can
+// take, by trying every run ending at every column: a run of one fill code
+// costs head bytes, one of index 0 and literal pixels head plus one a pixel.
+int64_t LeastRowBytes(const Bytes& row, size_t maxRun, int64_t head) {
+  std::vector<int64_t> best(row.size() + 1, std::numeric_limits<int64_t>::max());
+  best[0] = 0;
+  for (size_t y = 1; y <= row.size(); ++y) {
+    bool oneFill = true, literal = true;
+    for (size_t s = y; s-- > 0 && y - s <= maxRun && (oneFill || literal);) {
+      oneFill = oneFill && row[s] == row[y - 1] && row[s] <= 6;
+      literal = literal && (row[s] == 0 || row[s] > 6);
+      if (oneFill) best[y] = std::min(best[y], best[s] + head);
+      if (literal) best[y] = std::min(best[y], best[s] + head + int64_t(y - s));
+    }
+  }
+  return best.back();
+}
+
+TEST(EncodeFrame, EachRowTakesTheLeastBytesItsRunsAllow) {
+  uint32_t seed = 7;
+  const auto next = [&](uint32_t n) { return ((seed = seed * 1103515245 + 12345) >> 16) % n; };
+  for (int trial = 0; trial < 40; ++trial) {
+    Bytes row;
+    while (row.size() < 700) {
+      const uint8_t v = std::array<uint8_t, 5>{0, 0, 3, 5, 9}[next(5)];
+      const size_t length = 1 + next(next(2) ? 4 : 300);
+      for (size_t i = 0; i < length; ++i) row.push_back(v == 9 ? uint8_t(9 + next(200)) : v);
+    }
+    SCOPED_TRACE(trial);
+    EXPECT_EQ(int64_t(Encode(Row(row), 1, true).size()), 4 + LeastRowBytes(row, 256, 2));
+    EXPECT_EQ(int64_t(Encode(Row(row), 2, true).size()), 2 + LeastRowBytes(row, 32, 1));
   }
 }
 
