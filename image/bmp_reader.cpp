@@ -162,6 +162,7 @@ std::optional<DecodedBmp> DecodeBmpFile(const uint8_t* data, int64_t size, int64
       continue;
     }
     std::memcpy(out, row, size_t(width));
+    if (entries == 256) continue;  // every byte names a colour
     for (int32_t x = 0; x < width; ++x)
       if (out[x] >= entries) return Fail(failure, BmpFault::IndexBeyond, out[x]);
   }

@@ -1,11 +1,14 @@
 #include "cli/inputs/image_reader.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "image/bmp_reader.h"
 
@@ -25,7 +28,7 @@ std::string LargerThanMessage() {
   return "the image is larger than " + std::to_string(kMaxImagePixels) + " pixels";
 }
 
-std::optional<SourceImage> DecodeBmp(const std::vector<uint8_t>& b, std::string& error) {
+std::optional<SourceImage> DecodeBmp(std::span<const uint8_t> b, std::string& error) {
   using image_detail::BmpFault;
   image_detail::BmpFailure failure;
   std::optional<image_detail::DecodedBmp> bmp =
@@ -73,14 +76,14 @@ std::optional<SourceImage> DecodeBmp(const std::vector<uint8_t>& b, std::string&
 }
 
 struct PngSource {
-  const std::vector<uint8_t>* bytes;
+  std::span<const uint8_t> bytes;
   size_t at;
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t size) {
   auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
-  if (source->bytes->size() - source->at < size) png_error(png, "the PNG file ends early");
-  std::memcpy(out, source->bytes->data() + source->at, size);
+  if (source->bytes.size() - source->at < size) png_error(png, "the PNG file ends early");
+  std::memcpy(out, source->bytes.data() + source->at, size);
   source->at += size;
 }
 
@@ -123,7 +126,7 @@ bool DecodePngInto(PngSource* source, SourceImage* image, std::unique_ptr<uint8_
   // Deflate packs at most 1032 bytes into one: a file too short to hold the
   // rows it claims is refused before they are given room.
   const uint64_t rawBytes = uint64_t{png_get_rowbytes(png, info) + 1} * height;
-  if (rawBytes > kMaxDeflateRatio * source->bytes->size()) {
+  if (rawBytes > kMaxDeflateRatio * source->bytes.size()) {
     std::snprintf(message, kMessageSize, "the PNG file is too short for %u x %u pixels", width,
                   height);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -164,8 +167,8 @@ bool DecodePngInto(PngSource* source, SourceImage* image, std::unique_ptr<uint8_
   return true;
 }
 
-std::optional<SourceImage> DecodePng(const std::vector<uint8_t>& bytes, std::string& error) {
-  PngSource source{&bytes, 0};
+std::optional<SourceImage> DecodePng(std::span<const uint8_t> bytes, std::string& error) {
+  PngSource source{bytes, 0};
   SourceImage image;
   std::unique_ptr<png_bytep[]> rows;
   char message[kMessageSize] = {};
@@ -191,8 +194,7 @@ std::optional<SourceImage> DecodePng(const std::vector<uint8_t>& bytes, std::str
 
 }  // namespace
 
-std::optional<SourceImage> DecodeSourceImage(const std::vector<uint8_t>& bytes,
-                                             std::string& error) {
+std::optional<SourceImage> DecodeSourceImage(std::span<const uint8_t> bytes, std::string& error) {
   static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return DecodeBmp(bytes, error);
   if (bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0)
@@ -203,24 +205,34 @@ std::optional<SourceImage> DecodeSourceImage(const std::vector<uint8_t>& bytes,
 
 std::optional<SourceImage> ReadSourceImage(const std::string& path, std::string& error,
                                            const std::string* cannotRead) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     error = cannotRead != nullptr ? *cannotRead : "cannot be opened";
     return std::nullopt;
   }
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxFileSize) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileSize) {
+    ::close(fd);
     error = "is not an image of a size this converter reads";
     return std::nullopt;
   }
-  in.seekg(0);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  if (!in) {
+  // Not zero-filled: only the bytes read are looked at.
+  const std::unique_ptr<uint8_t[]> bytes(new uint8_t[size_t(status.st_size)]);
+  size_t done = 0;
+  bool failed = false;
+  while (done < size_t(status.st_size)) {
+    const ssize_t got = ::read(fd, bytes.get() + done, size_t(status.st_size) - done);
+    if (got < 0 && errno == EINTR) continue;
+    failed = got < 0;
+    if (got <= 0) break;
+    done += size_t(got);
+  }
+  ::close(fd);
+  if (failed) {
     error = cannotRead != nullptr ? *cannotRead : "cannot be read";
     return std::nullopt;
   }
-  return DecodeSourceImage(bytes, error);
+  return DecodeSourceImage({bytes.get(), done}, error);  // a file that shrank is cut short
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ struct SourceImage {
 inline constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 // From a file's bytes; the format is told by its first bytes.
-std::optional<SourceImage> DecodeSourceImage(const std::vector<uint8_t>& bytes, std::string& error);
+std::optional<SourceImage> DecodeSourceImage(std::span<const uint8_t> bytes, std::string& error);
 // A file that cannot be opened or read gives cannotRead as the error when
 // it is given.
 std::optional<SourceImage> ReadSourceImage(const std::string& path, std::string& error,

@@ -16,4 +16,14 @@ namespace dw::cli {
 // (which holds no link any more), so what is read is what was checked.
 std::optional<std::string> FileInsideFolder(const std::string& folder, const std::string& relative);
 
+// The same for many files of one folder, whose real path is resolved once.
+class ContainedFolder {
+ public:
+  explicit ContainedFolder(const std::string& folder);
+  std::optional<std::string> File(const std::string& relative) const;
+
+ private:
+  std::optional<std::string> root_;  // nothing: the folder cannot be resolved
+};
+
 }  // namespace dw::cli

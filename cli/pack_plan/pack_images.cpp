@@ -5,7 +5,6 @@
 
 #include "cli/outputs/archive_report.h"
 #include "cli/outputs/sprite_colour_rule.h"
-#include "cli/pack_plan/contained_path.h"
 #include "cli/pack_plan/image_colours.h"
 
 namespace dw::cli {
@@ -18,7 +17,7 @@ SourceImage* PackImages::Source(const std::string& file, std::string& error) {
   // whether it exists or not.
   const std::string unusable = path + ": cannot be used (an image must be a readable file inside " +
                                PrintableName(folder_) + ")";
-  const std::optional<std::string> inside = FileInsideFolder(folder_, file);
+  const std::optional<std::string> inside = contained_.File(file);
   if (!inside) {
     error = unusable;
     return nullptr;
@@ -35,7 +34,7 @@ SourceImage* PackImages::Source(const std::string& file, std::string& error) {
 bool PackImages::Layer(const std::string& file, bool shadow, const SourceImage& body,
                        std::optional<SourceImage>& out, std::string& error) {
   const std::string name = LayerPath(file, shadow ? kShadowLayerSuffix : kOverlayLayerSuffix);
-  if (!FileInsideFolder(folder_, name)) return true;
+  if (!contained_.File(name)) return true;
   const SourceImage* layer = Source(name, error);
   if (layer == nullptr) return false;
   if (const std::optional<std::string> wrong = CheckLayer(*layer, body, shadow)) {

@@ -9,6 +9,7 @@
 
 #include "archive/def_format.h"
 #include "cli/inputs/image_reader.h"
+#include "cli/pack_plan/contained_path.h"
 
 namespace dw::cli {
 
@@ -24,6 +25,7 @@ class PackImages {
   // options: nullptr for the defaults.
   PackImages(std::string folder, int32_t archiveType, ImageOptions* options = nullptr)
       : folder_(std::move(folder)),
+        contained_(folder_),
         archiveType_(archiveType),
         options_(options != nullptr ? options : &defaults_) {}
 
@@ -47,6 +49,7 @@ class PackImages {
              std::optional<SourceImage>& out, std::string& error);
 
   std::string folder_;
+  ContainedFolder contained_;
   int32_t archiveType_;
   ImageOptions defaults_;
   ImageOptions* options_;
