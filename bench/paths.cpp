@@ -25,6 +25,7 @@ constexpr double kRgbaLimit = 1.5;  // --alpha and --layers over the PNG export
 constexpr double kJobsGoal = 1.7;   // --jobs 1 over --jobs 2
 constexpr double kLodLimit = 1.1;   // export X.lod over the loose archives' export
 constexpr double kPillowGoal = 50;  // Pillow, one process per archive, over the PNG export
+constexpr double kPackLimit = 2;    // pack --batch of an exported set over the export that wrote it
 
 void Say(const std::string& text) {
   std::cerr << "  " << text << std::endl;
@@ -210,6 +211,24 @@ bool MeasurePaths(const BenchOptions& options, const PathsOptions& paths, std::o
   Results results;
   RunAll(options, converters, formats, paths.repetitions, results);
 
+  // The way back: the set export --manifest writes, packed in one call. Only
+  // this converter: the one before had no pack --batch.
+  Say("paths: export --manifest and pack --batch of the whole set");
+  const std::string manifests = options.workFolder + "/paths-manifests";
+  RunMeasured({options.converter, "export", "--quiet", "--manifest", batch, manifests});
+  std::vector<std::string> packArgs{"pack", "--quiet", "--batch", "--jobs", "1"};
+  for (const auto& folder : fs::directory_iterator(manifests))
+    for (const auto& file : fs::directory_iterator(folder.path()))
+      if (file.path().extension() == ".json") packArgs.push_back(file.path().string());
+  std::sort(packArgs.begin() + 5, packArgs.end());
+  packArgs.push_back("@");
+  const std::vector<Case> way = {
+      {"manifest", {"export", "--quiet", "--jobs", "1", "--manifest", batch, "@"}},
+      {"pack", packArgs},
+  };
+  RunAll(options, {converters.back()}, way, paths.repetitions, results);
+  RemoveFolder(manifests);
+
   Say("paths: 100,000 frames: list, info and export");
   const BenchArchive big = WriteSyntheticArchive(100000, "frames-100k", options.workFolder);
   const std::vector<Case> memory = {
@@ -288,6 +307,16 @@ bool MeasurePaths(const BenchOptions& options, const PathsOptions& paths, std::o
     report.Row("export X.lod", c.name, get(c.name, "lod"), ratio,
                judged(c.name) ? "<= " + FormatRatio(kLodLimit) : "",
                judged(c.name) ? int(ratio <= kLodLimit) : -1);
+  }
+
+  report.Section("pack --batch --jobs 1 of the set export --manifest --jobs 1 wrote, one call: "
+                 "ratio = cpu over that export");
+  {
+    const Best& manifest = get("after", "manifest");
+    const double ratio = get("after", "pack").cpuMs / manifest.cpuMs;
+    report.Row("export --manifest", "after", manifest, 1, "", -1);
+    report.Row("pack --batch", "after", get("after", "pack"), ratio,
+               "<= " + FormatRatio(kPackLimit), int(ratio <= kPackLimit));
   }
 
   report.Section("list, info and info --json of 100,000 frames (" + FormatBytes(big.fileSize) +
