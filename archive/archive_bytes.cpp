@@ -5,9 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <limits>
+
+#include "archive/read_fully.h"
 
 namespace dw {
 namespace {
@@ -54,18 +55,10 @@ std::shared_ptr<const std::vector<uint8_t>> ArchiveBytes::Current(const std::str
     return nullptr;
   }
   auto bytes = std::make_shared<std::vector<uint8_t>>(size_t(opened.st_size));
-  size_t done = 0;
-  bool failed = false;
-  while (done < bytes->size()) {
-    const ssize_t got = ::read(fd, bytes->data() + done, bytes->size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) failed = true;
-    if (got <= 0) break;
-    done += size_t(got);
-  }
+  const int64_t done = ReadFully(fd, bytes->data(), bytes->size());
   ::close(fd);
-  if (failed) return nullptr;
-  bytes->resize(done);  // the file shrank while it was read
+  if (done < 0) return nullptr;
+  bytes->resize(size_t(done));  // the file shrank while it was read
 
   path_ = path;
   identity_ = Identity{uint64_t(opened.st_dev), uint64_t(opened.st_ino), int64_t{opened.st_size},

@@ -5,11 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
+#include "archive/read_fully.h"
 #include "image/bmp_reader.h"
 
 namespace dw::cli {
@@ -218,21 +218,13 @@ std::optional<SourceImage> ReadSourceImage(const std::string& path, std::string&
   }
   // Not zero-filled: only the bytes read are looked at.
   const std::unique_ptr<uint8_t[]> bytes(new uint8_t[size_t(status.st_size)]);
-  size_t done = 0;
-  bool failed = false;
-  while (done < size_t(status.st_size)) {
-    const ssize_t got = ::read(fd, bytes.get() + done, size_t(status.st_size) - done);
-    if (got < 0 && errno == EINTR) continue;
-    failed = got < 0;
-    if (got <= 0) break;
-    done += size_t(got);
-  }
+  const int64_t done = ReadFully(fd, bytes.get(), size_t(status.st_size));
   ::close(fd);
-  if (failed) {
+  if (done < 0) {
     error = cannotRead != nullptr ? *cannotRead : "cannot be read";
     return std::nullopt;
   }
-  return DecodeSourceImage({bytes.get(), done}, error);  // a file that shrank is cut short
+  return DecodeSourceImage({bytes.get(), size_t(done)}, error);  // a file that shrank is cut short
 }
 
 namespace {
